@@ -1,0 +1,37 @@
+# make run   installs what is missing, builds, starts the program (console runner without a display)
+# make test  installs what is missing, builds, runs every test, then again under ASan + UBSan
+# make build builds only; make bench runs the benchmarks of our own code paths
+
+BUILD_DIR := build
+SANITIZE_DIR := build-sanitize
+JOBS := $(shell nproc)
+
+.PHONY: deps configure build run test test-sanitized bench
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] && [ -x $(BUILD_DIR)/korvex2 ]; then \
+		$(BUILD_DIR)/korvex2; \
+	else \
+		$(BUILD_DIR)/korvex2-console; \
+	fi
+
+test: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-sanitized
+
+test-sanitized: deps
+	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_SANITIZE=ON >/dev/null
+	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	@cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@for benchmark in $(BUILD_DIR)/bench/*_bench; do [ -x "$$benchmark" ] && "$$benchmark"; done

@@ -1,0 +1,32 @@
+#pragma once
+// The program's floating-point environment.
+//
+// x87 control word 0x1332: 64-bit significand, round to nearest, invalid operation, division by
+// zero and overflow unmasked, the other exceptions masked. MXCSR stays at the system default
+// (all SSE exceptions masked, round to nearest) and is never changed.
+//
+// Beware: under this control word an ordinary `long double` conversion or comparison can trap,
+// so code outside the x87 kernel uses no `long double`. x87 faults are deferred: the SIGFPE
+// arrives at the next waiting x87 instruction, not at the one that overflowed.
+
+#include <cstdint>
+
+namespace platform {
+
+inline constexpr std::uint16_t kProgramFpuControlWord = 0x1332;
+
+// Loads the program's control word into the x87 unit; MXCSR is left alone.
+void setProgramFpuEnvironment();
+
+// The x87 control word as FNSTCW reads it. Bit 6 always reads as 1, so the program's word reads
+// back as 0x1372.
+std::uint16_t readFpuControlWord();
+
+// FNINIT (empties the register stack, clears the flags and any pending fault, which also undoes
+// a missing EMMS), then the program's control word.
+void reinitialiseFpu();
+
+std::uint32_t readMxcsr();
+void writeMxcsr(std::uint32_t value);
+
+}  // namespace platform

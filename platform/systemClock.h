@@ -1,0 +1,15 @@
+#pragma once
+// The system tick counter and sleeping.
+
+#include <cstdint>
+
+namespace platform {
+
+// Milliseconds of CLOCK_MONOTONIC, modulo 2^32: wraps to 0 after about 49.7 days, so callers
+// take differences modulo 2^32.
+std::uint32_t tickCount();
+
+// Sleeps at least `milliseconds`, resuming after signals.
+void sleepMilliseconds(std::uint32_t milliseconds);
+
+}  // namespace platform

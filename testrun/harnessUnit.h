@@ -1,0 +1,61 @@
+#pragma once
+// The kernel timing harness: ten calls of one kernel, each measured in millions of time-stamp
+// cycles and in milliseconds of the tick counter.
+
+#include <cstdint>
+
+#include "platform/processorCounters.h"
+#include "platform/systemClock.h"
+#include "testrun/resultTableUnit.h"
+#include "testrun/testKernel.h"
+
+// Millions of cycles in the 64-bit difference c1 - c0, as L / 1 000 000 + 4294 H modulo 2^32
+// (H, L the high and low halves of the difference). The factor is the integer 4294, not
+// 2^32 / 10^6, so that stored results stay comparable with those of other copies.
+constexpr std::uint32_t cycleValue(std::uint64_t c0, std::uint64_t c1) {
+    const std::uint64_t difference = c1 - c0;
+    const auto high = static_cast<std::uint32_t>(difference >> 32);
+    const auto low = static_cast<std::uint32_t>(difference);
+    return low / 1000000u + 4294u * high;
+}
+
+// Ticks between two readings of the tick counter, modulo 2^32 (right across its wrap).
+constexpr std::uint32_t millisecondValue(std::uint32_t t0, std::uint32_t t1) { return t1 - t0; }
+
+// The real counters: CPUID then RDTSC, and the system tick counter.
+struct ProcessorClock {
+    static std::uint64_t serialisedTimeStamp() { return platform::serialisedTimeStamp(); }
+    static std::uint32_t tickCount() { return platform::tickCount(); }
+};
+
+// Runs `kernel` ten times with the same three arguments. Run i: tick t0, CPUID + RDTSC c0, the
+// call, flag i, CPUID + RDTSC c1, tick t1. Between the two counter reads there is nothing but
+// the call and the storing of the flag. A failed run gets flag 1 and zeros in both rows; the
+// other runs go on and are measured normally.
+template <class Clock>
+void timeKernelWith(Clock& clock, TestKernel kernel, ResultRow& cycles, ResultRow& milliseconds,
+                    std::uint8_t* const* buffer1, std::uint8_t* const* buffer2,
+                    std::uint8_t* const* buffer3, RunFlags& flags) {
+    for (int run = 0; run < kRunsPerTest; ++run) {
+        const std::uint32_t t0 = clock.tickCount();
+        const std::uint64_t c0 = clock.serialisedTimeStamp();
+        const std::int32_t result = kernel(buffer1, buffer2, buffer3);
+        flags[run] = result != 0 ? 1 : 0;
+        const std::uint64_t c1 = clock.serialisedTimeStamp();
+        const std::uint32_t t1 = clock.tickCount();
+        if (flags[run] != 0) {
+            cycles[run] = 0;
+            milliseconds[run] = 0;
+        } else {
+            cycles[run] = cycleValue(c0, c1);
+            milliseconds[run] = millisecondValue(t0, t1);
+        }
+    }
+}
+
+inline void TimeKernel(TestKernel kernel, ResultRow& cycles, ResultRow& milliseconds,
+                       std::uint8_t* const* buffer1, std::uint8_t* const* buffer2,
+                       std::uint8_t* const* buffer3, RunFlags& flags) {
+    ProcessorClock clock;
+    timeKernelWith(clock, kernel, cycles, milliseconds, buffer1, buffer2, buffer3, flags);
+}

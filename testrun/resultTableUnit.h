@@ -1,0 +1,21 @@
+#pragma once
+// The result table of one machine: 20 rows of 10 unsigned 32-bit values. Row 2k holds the cycle
+// values (millions of time-stamp cycles) of test k, row 2k+1 its millisecond values; column j
+// is run j. A failed run is 0 in both rows. Values are always treated as unsigned.
+
+#include <array>
+#include <cstdint>
+
+inline constexpr int kTestCount = 10;
+inline constexpr int kRunsPerTest = 10;
+
+using ResultRow = std::array<std::uint32_t, kRunsPerTest>;
+using ResultTable = std::array<ResultRow, 2 * kTestCount>;
+
+// Per-run outcome of one test: 0 when the run's kernel returned 0, 1 otherwise.
+using RunFlags = std::array<std::int32_t, kRunsPerTest>;
+
+static_assert(sizeof(ResultTable) == 800, "a result table is stored as 800 bytes");
+
+inline ResultRow& cycleRow(ResultTable& table, int test) { return table[2 * test]; }
+inline ResultRow& millisecondRow(ResultTable& table, int test) { return table[2 * test + 1]; }

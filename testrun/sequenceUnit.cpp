@@ -1,0 +1,97 @@
+#include "testrun/sequenceUnit.h"
+
+#include <algorithm>
+
+#include "platform/exceptionGuard.h"
+#include "platform/processorCounters.h"
+#include "platform/systemClock.h"
+#include "testrun/harnessUnit.h"
+#include "testrun/workAreaUnit.h"
+
+namespace {
+
+constexpr std::uint32_t kSettleMilliseconds = 10;
+constexpr std::uint32_t kClockMeasurementMilliseconds = 1000;
+constexpr std::uint32_t kPauseMilliseconds = 5000;
+
+void measureClockRate(SequenceList& list, SequencePlatform& system) {
+    list.appendLine(kClockMeasurementText);
+    list.repaintNow();
+    list.processPendingMessages();
+    system.sleepMilliseconds(kSettleMilliseconds);
+    const std::uint64_t before = system.readTimeStampCounter();
+    system.sleepMilliseconds(kClockMeasurementMilliseconds);
+    const std::uint64_t after = system.readTimeStampCounter();
+    list.appendLine(kClockRateText + std::to_string(clockRateMHz(before, after)) + "MHz");
+    list.processPendingMessages();
+}
+
+}  // namespace
+
+void SystemSequencePlatform::sleepMilliseconds(std::uint32_t milliseconds) {
+    platform::sleepMilliseconds(milliseconds);
+}
+
+platform::PriorityState SystemSequencePlatform::savePriority() { return platform::savePriority(); }
+
+void SystemSequencePlatform::raisePriority() { platform::raisePriority(); }
+
+void SystemSequencePlatform::restorePriority(const platform::PriorityState& saved) {
+    platform::restorePriority(saved);
+}
+
+std::uint64_t SystemSequencePlatform::readTimeStampCounter() {
+    return platform::readTimeStampCounter();
+}
+
+void SystemSequencePlatform::resetMultimediaState() {
+    platform::runGuarded([] { platform::resetMultimediaState(); });
+}
+
+std::uint64_t clockRateMHz(std::uint64_t before, std::uint64_t after) {
+    return (after - before) / 1000000u;
+}
+
+std::vector<std::string> testSummaryLines(const ResultRow& cycles, const ResultRow& milliseconds,
+                                          const RunFlags& flags) {
+    if (std::any_of(flags.begin(), flags.end(), [](std::int32_t flag) { return flag != 0; }))
+        return {kTestFailedText};
+    const std::uint32_t bestCycles = *std::min_element(cycles.begin(), cycles.end());
+    const std::uint32_t bestMilliseconds =
+        *std::min_element(milliseconds.begin(), milliseconds.end());
+    return {std::to_string(bestCycles) + kMillionCyclesText,
+            std::to_string(bestMilliseconds) + kMillisecondsText};
+}
+
+void runTestSequence(const SequenceOptions& options, std::span<const TestEntry> tests,
+                     SequenceList& list, SequencePlatform& system, ResultTable& benchResults) {
+    list.clearLines();
+    const platform::PriorityState saved = system.savePriority();
+    if (options.raisePriority) system.raisePriority();
+
+    measureClockRate(list, system);
+
+    RunFlags flags{};
+    for (std::size_t test = 0; test < tests.size(); ++test) {
+        const TestEntry& entry = tests[test];
+        const int row = static_cast<int>(test);
+        list.appendLine(entry.label);
+        list.processPendingMessages();
+        TimeKernel(entry.kernel, cycleRow(benchResults, row), millisecondRow(benchResults, row),
+                   &TestBuffer1, &TestBuffer2, &TestBuffer3, flags);
+        if (entry.resetsMultimediaState) system.resetMultimediaState();
+        for (const std::string& line : testSummaryLines(cycleRow(benchResults, row),
+                                                        millisecondRow(benchResults, row), flags))
+            list.appendLine(line);
+        list.processPendingMessages();
+        const bool isLastTest = row == kTestCount - 1;
+        if (!isLastTest && options.pauseAfterEachTest) {
+            list.appendLine(kPauseText);
+            list.processPendingMessages();
+            system.sleepMilliseconds(kPauseMilliseconds);
+        }
+    }
+
+    list.appendLine(kFinishedText);
+    system.restorePriority(saved);
+}

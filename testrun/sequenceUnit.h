@@ -1,0 +1,85 @@
+#pragma once
+// The test sequence: one complete test run, shared by the main window and the console runner.
+//
+// It clears the result list, raises the priorities when asked, measures the clock rate over one
+// second of sleep, times every test of the table through the harness, lists each test's best
+// figures (or "Тест не пройден"), pauses 5 s after each test but the last when asked, and
+// restores the priorities. Showing the comparison afterwards is the caller's step.
+// The list and the platform are interfaces so that tests can replace them with fakes.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/priority.h"
+#include "testrun/resultTableUnit.h"
+#include "testrun/testKernel.h"
+
+// Where the run writes its lines: the main window's list box, or standard output.
+class SequenceList {
+  public:
+    virtual ~SequenceList() = default;
+    virtual void clearLines() = 0;
+    virtual void appendLine(const std::string& line) = 0;  // UTF-8
+    virtual void repaintNow() = 0;
+    virtual void processPendingMessages() = 0;
+};
+
+// The operating-system and processor services the run uses besides the harness.
+class SequencePlatform {
+  public:
+    virtual ~SequencePlatform() = default;
+    virtual void sleepMilliseconds(std::uint32_t milliseconds) = 0;
+    virtual platform::PriorityState savePriority() = 0;
+    virtual void raisePriority() = 0;
+    virtual void restorePriority(const platform::PriorityState& saved) = 0;
+    virtual std::uint64_t readTimeStampCounter() = 0;
+    // EMMS then CPUID leaf 0 under a guard of its own that swallows any exception.
+    virtual void resetMultimediaState() = 0;
+};
+
+// The real services.
+class SystemSequencePlatform final : public SequencePlatform {
+  public:
+    void sleepMilliseconds(std::uint32_t milliseconds) override;
+    platform::PriorityState savePriority() override;
+    void raisePriority() override;
+    void restorePriority(const platform::PriorityState& saved) override;
+    std::uint64_t readTimeStampCounter() override;
+    void resetMultimediaState() override;
+};
+
+struct SequenceOptions {
+    bool raisePriority = true;  // "Повышенный приоритет"
+    bool pauseAfterEachTest = true;  // "Приостанавливаться после каждого теста"
+};
+
+struct TestEntry {
+    const char* label;  // the line written before the test, UTF-8
+    TestKernel kernel;
+    bool resetsMultimediaState;  // the MMX tests: EMMS + CPUID after their ten runs
+};
+
+// The run's fixed texts.
+inline constexpr const char* kClockMeasurementText = "Опеределение частоты процессора...";
+inline constexpr const char* kClockRateText = "Тактовая частота: ";
+inline constexpr const char* kMillionCyclesText = " млн. тактов";
+inline constexpr const char* kMillisecondsText = " миллисекунд";
+inline constexpr const char* kTestFailedText = "Тест не пройден";
+inline constexpr const char* kPauseText = "Простой 5 сек.";
+inline constexpr const char* kFinishedText = "Завершено...";
+
+// Whole millions in the difference of two time-stamp readings one second apart.
+std::uint64_t clockRateMHz(std::uint64_t before, std::uint64_t after);
+
+// The lines a timed test adds: "Тест не пройден" when any run failed, else the smallest cycle
+// value and, independently, the smallest millisecond value (compared unsigned).
+std::vector<std::string> testSummaryLines(const ResultRow& cycles, const ResultRow& milliseconds,
+                                          const RunFlags& flags);
+
+// One complete run over `tests` (test k fills rows 2k and 2k+1 of `benchResults`), steps 1 to
+// the restoring of the priorities. Every test gets the references to TestBuffer1, TestBuffer2
+// and TestBuffer3, in this order.
+void runTestSequence(const SequenceOptions& options, std::span<const TestEntry> tests,
+                     SequenceList& list, SequencePlatform& system, ResultTable& benchResults);

@@ -1,0 +1,18 @@
+#include "testrun/testTableUnit.h"
+
+#include <array>
+
+#include "hamming/bit8hamUnit.h"
+
+namespace {
+
+constexpr std::array kTests = {
+    TestEntry{"8-битное кодирование Хэмминга:", Ham8Encode, false},
+    TestEntry{"8-битное декодирование Хэмминга:", Ham8Decode, false},
+};
+
+static_assert(kTests.size() <= kTestCount);
+
+}  // namespace
+
+std::span<const TestEntry> benchmarkTests() { return kTests; }

@@ -1,0 +1,9 @@
+#pragma once
+// The tests of a run, in the order of every run; the index is the test's row pair in the
+// result table.
+
+#include <span>
+
+#include "testrun/sequenceUnit.h"
+
+std::span<const TestEntry> benchmarkTests();

@@ -1,0 +1,16 @@
+// Runs the core tests in the program's own environment: the x87 control word of the program,
+// the exception guard installed, the kernel work area built.
+
+#include <gtest/gtest.h>
+
+#include "platform/exceptionGuard.h"
+#include "platform/fpuEnvironment.h"
+#include "testrun/workAreaUnit.h"
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    platform::setProgramFpuEnvironment();
+    platform::installExceptionGuard();
+    BuildKernelWorkArea();
+    return RUN_ALL_TESTS();
+}

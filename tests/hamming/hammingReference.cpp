@@ -1,0 +1,34 @@
+#include "hamming/hammingReference.h"
+
+#include "testrun/workAreaUnit.h"
+
+namespace reference {
+
+std::uint8_t decodedNibble(std::uint8_t codeByte) {
+    const std::uint8_t high = codeByte >> 4;
+    return kCodeBytes[high] == codeByte ? high : 0;
+}
+
+Buffer nibbleBufferFor(const Buffer& data, int groupSize) {
+    Buffer nibbles{};
+    for (int i = 0; i < 2048; ++i) {
+        const int group = i / groupSize;
+        const int position = i % groupSize;
+        nibbles[2 * groupSize * group + position] = data[i] & 0x0F;
+        nibbles[2 * groupSize * group + groupSize + position] = data[i] >> 4;
+    }
+    return nibbles;
+}
+
+Buffer codeBufferFor(const Buffer& nibbles) {
+    Buffer codes{};
+    for (int k = 0; k < 4096; ++k) codes[k] = kCodeBytes[nibbles[k] & 0x0F];
+    return codes;
+}
+
+void HammingBuffers::fillWithStartupData() {
+    WorkAreaRandom random;
+    for (std::uint8_t& byte : data) byte = random.nextByte();
+}
+
+}  // namespace reference

@@ -1,0 +1,227 @@
+#include "testrun/sequenceUnit.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Records every line and every repaint and message-processing point, in order.
+class RecordingList final : public SequenceList {
+  public:
+    std::vector<std::string> lines;
+    std::vector<std::string> events;
+    void clearLines() override {
+        lines.clear();
+        events.push_back("clear");
+    }
+    void appendLine(const std::string& line) override {
+        lines.push_back(line);
+        events.push_back(line);
+    }
+    void repaintNow() override { events.push_back("repaint"); }
+    void processPendingMessages() override { events.push_back("messages"); }
+};
+
+// Returns at once from every service and records the calls.
+class FakePlatform final : public SequencePlatform {
+  public:
+    std::vector<std::string> calls;
+    std::uint64_t timeStampStep = 2'394'000'000;
+    std::uint64_t timeStamp = 1'000'000'000'000;
+    platform::PriorityState current{0, 0, 0};
+    platform::PriorityState savedAtStart{};
+
+    void sleepMilliseconds(std::uint32_t milliseconds) override {
+        calls.push_back("sleep " + std::to_string(milliseconds));
+        if (milliseconds == 1000) timeStamp += timeStampStep;
+    }
+    platform::PriorityState savePriority() override {
+        calls.push_back("save");
+        return current;
+    }
+    void raisePriority() override {
+        calls.push_back("raise");
+        current = {-20, 1, 99};
+    }
+    void restorePriority(const platform::PriorityState& saved) override {
+        calls.push_back("restore");
+        current = saved;
+    }
+    std::uint64_t readTimeStampCounter() override {
+        calls.push_back("tsc");
+        return timeStamp;
+    }
+    void resetMultimediaState() override { calls.push_back("emms"); }
+};
+
+int failingKernelCalls = 0;
+
+std::int32_t passingKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t* const*) {
+    return 0;
+}
+std::int32_t kernelFailingOnFifthRun(std::uint8_t* const*, std::uint8_t* const*,
+                                     std::uint8_t* const*) {
+    return ++failingKernelCalls == 5 ? 1 : 0;
+}
+
+const std::array<TestEntry, kTestCount> kFakeTests = {{
+    {"test 0", passingKernel, false},
+    {"test 1", passingKernel, false},
+    {"test 2", passingKernel, false},
+    {"test 3", kernelFailingOnFifthRun, false},
+    {"test 4", passingKernel, true},
+    {"test 5", passingKernel, true},
+    {"test 6", passingKernel, false},
+    {"test 7", passingKernel, false},
+    {"test 8", passingKernel, false},
+    {"test 9", passingKernel, false},
+}};
+
+std::vector<std::string> expectedLines(bool withPauses) {
+    std::vector<std::string> lines = {"Опеределение частоты процессора...",
+                                      "Тактовая частота: 2394MHz"};
+    for (int test = 0; test < kTestCount; ++test) {
+        lines.push_back("test " + std::to_string(test));
+        if (test == 3) {
+            lines.push_back("Тест не пройден");
+        } else {
+            lines.push_back("0 млн. тактов");  // the fake kernels take far under a million cycles
+            lines.push_back("0 миллисекунд");
+        }
+        if (withPauses && test < kTestCount - 1) lines.push_back("Простой 5 сек.");
+    }
+    lines.push_back("Завершено...");
+    return lines;
+}
+
+struct SequenceRun {
+    RecordingList list;
+    FakePlatform system;
+    ResultTable results{};
+    void start(bool raise, bool pause) {
+        failingKernelCalls = 0;
+        runTestSequence({raise, pause}, kFakeTests, list, system, results);
+    }
+};
+
+TEST(TestSequence, ListsEveryTestWithPausesAfterAllButTheLast) {
+    SequenceRun run;
+    run.start(true, true);
+    EXPECT_EQ(run.list.lines, expectedLines(true));
+    EXPECT_EQ(run.list.lines.size(), 2u + 10 * 3 - 1 + 9 + 1);  // test 3 failed: one line less
+    int pauses = 0;
+    for (const std::string& call : run.system.calls) pauses += call == "sleep 5000";
+    EXPECT_EQ(pauses, 9);
+}
+
+TEST(TestSequence, WithoutPausesNoPauseLineAndNoPause) {
+    SequenceRun run;
+    run.start(true, false);
+    EXPECT_EQ(run.list.lines, expectedLines(false));
+    for (const std::string& call : run.system.calls) EXPECT_NE(call, "sleep 5000");
+}
+
+TEST(TestSequence, ClockMeasurementAndPrioritiesInOrder) {
+    SequenceRun run;
+    run.start(true, false);
+    const std::vector<std::string> opening(run.system.calls.begin(), run.system.calls.begin() + 6);
+    EXPECT_EQ(opening,
+              (std::vector<std::string>{"save", "raise", "sleep 10", "tsc", "sleep 1000", "tsc"}));
+    EXPECT_EQ(run.system.calls.back(), "restore");
+    EXPECT_EQ(run.system.current.niceValue, 0);
+    EXPECT_EQ(run.system.current.schedulingPolicy, 0);
+}
+
+TEST(TestSequence, NormalPriorityStillSavesAndRestores) {
+    SequenceRun run;
+    run.system.current = {5, 0, 0};
+    run.start(false, false);
+    int saves = 0, raises = 0, restores = 0;
+    for (const std::string& call : run.system.calls) {
+        saves += call == "save";
+        raises += call == "raise";
+        restores += call == "restore";
+    }
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(raises, 0);
+    EXPECT_EQ(restores, 1);
+    EXPECT_EQ(run.system.current.niceValue, 5);
+}
+
+TEST(TestSequence, MultimediaStateResetAfterTheMmxTestsOnly) {
+    SequenceRun run;
+    run.start(false, false);
+    int resets = 0;
+    for (const std::string& call : run.system.calls) resets += call == "emms";
+    EXPECT_EQ(resets, 2);
+}
+
+TEST(TestSequence, RepaintsAndProcessesMessagesBetweenStepsOnly) {
+    SequenceRun run;
+    run.start(false, true);
+    const std::vector<std::string>& events = run.list.events;
+    const std::vector<std::string> opening(events.begin(), events.begin() + 9);
+    EXPECT_EQ(opening,
+              (std::vector<std::string>{"clear", "Опеределение частоты процессора...", "repaint",
+                                        "messages", "Тактовая частота: 2394MHz", "messages",
+                                        "test 0", "messages", "0 млн. тактов"}));
+    const std::vector<std::string> afterFigures(events.begin() + 9, events.begin() + 14);
+    EXPECT_EQ(afterFigures, (std::vector<std::string>{"0 миллисекунд", "messages", "Простой 5 сек.",
+                                                      "messages", "test 1"}));
+}
+
+TEST(TestSequence, FailedRunKeepsTheOtherNineValuesInItsRows) {
+    SequenceRun run;
+    run.start(false, false);
+    const ResultRow& cycles = run.results[2 * 3];
+    const ResultRow& milliseconds = run.results[2 * 3 + 1];
+    EXPECT_EQ(cycles[4], 0u);
+    EXPECT_EQ(milliseconds[4], 0u);
+    // The harness wrote every row; the passing kernels take under a million cycles and a tick.
+    for (const ResultRow& row : run.results)
+        for (std::uint32_t value : row) EXPECT_LE(value, 1u);
+}
+
+TEST(TestSequence, ClockRateAbove4295MHzShowsTheFullValue) {
+    SequenceRun run;
+    run.system.timeStampStep = 5'123'456'789;
+    run.start(false, false);
+    EXPECT_EQ(run.list.lines.at(1), "Тактовая частота: 5123MHz");
+}
+
+TEST(TestSequence, SecondRunClearsTheListFirst) {
+    SequenceRun run;
+    run.start(false, false);
+    run.start(false, false);
+    EXPECT_EQ(run.list.lines, expectedLines(false));
+}
+
+TEST(TestSummary, MinimaComeFromAnyRunAndCompareUnsigned) {
+    ResultRow cycles = {0xFFFF'FFFF, 900, 1234, 5000, 1300, 1250, 1400, 1500, 1600, 1700};
+    ResultRow milliseconds = {0x8000'0000, 700, 650, 640, 720, 730, 740, 750, 760, 770};
+    RunFlags flags{};
+    EXPECT_EQ(testSummaryLines(cycles, milliseconds, flags),
+              (std::vector<std::string>{"900 млн. тактов", "640 миллисекунд"}));
+    cycles.fill(0xFFFF'FFFF);
+    EXPECT_EQ(testSummaryLines(cycles, milliseconds, flags).front(), "4294967295 млн. тактов");
+}
+
+TEST(TestSummary, AnyFailedRunShowsTheFailureOnly) {
+    ResultRow cycles{}, milliseconds{};
+    cycles.fill(100);
+    milliseconds.fill(50);
+    RunFlags flags{};
+    flags[9] = 1;
+    EXPECT_EQ(testSummaryLines(cycles, milliseconds, flags),
+              (std::vector<std::string>{"Тест не пройден"}));
+}
+
+TEST(ClockRate, WholeMillionsOfTheSixtyFourBitDifference) {
+    EXPECT_EQ(clockRateMHz(0, 2'394'999'999), 2394u);
+    EXPECT_EQ(clockRateMHz(0xFFFF'FFFF'0000'0000, 0xFFFF'FFFF'0000'0000 + 4'300'000'000), 4300u);
+}
+
+}  // namespace
