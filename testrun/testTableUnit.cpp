@@ -2,13 +2,22 @@
 
 #include <array>
 
+#include "hamming/bit32hamUnit.h"
 #include "hamming/bit8hamUnit.h"
+#include "hamming/mmxhamUnit.h"
+#include "hamming/ssehamUnit.h"
 
 namespace {
 
 constexpr std::array kTests = {
     TestEntry{"8-битное кодирование Хэмминга:", Ham8Encode, false},
     TestEntry{"8-битное декодирование Хэмминга:", Ham8Decode, false},
+    TestEntry{"32-битное кодирование Хэмминга:", Ham32Encode, false},
+    TestEntry{"32-битное декодирование Хэмминга:", Ham32Decode, false},
+    TestEntry{"кодирование Хэмминга (MMX):", HamMmxEncode, true},
+    TestEntry{"декодирование Хэмминга (MMX):", HamMmxDecode, true},
+    TestEntry{"кодирование Хэмминга (SSE2):", HamSseEncode, false},
+    TestEntry{"декодирование Хэмминга (SSE2):", HamSse2Decode, false},
 };
 
 static_assert(kTests.size() <= kTestCount);
