@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # Checks the object code of the byte- and word-wide kernels: no MMX, XMM or YMM register
 # anywhere, no store wider than the kernel's own width, and the bit tests still real calls.
-# Arguments: the object files.
+# Arguments: the object files (a CMake list of them in one argument will do).
 set -euo pipefail
+
+objects=()
+for argument in "$@"; do
+    IFS=';' read -ra listed <<<"$argument"
+    objects+=("${listed[@]}")
+done
 
 # The disassembly of the functions whose demangled name contains $2, from listing $1 (the
 # kernels' loops are inlined into the guarded lambdas named after their kernel).
@@ -22,7 +28,7 @@ fail() {
     status=1
 }
 
-for object in "$@"; do
+for object in "${objects[@]}"; do
     listing=$(objdump -dr -C --no-show-raw-insn -M intel "$object")
     name=$(basename "$object")
     if grep -E '\b(x|y|z)mm[0-9]+|\bmm[0-7]\b' <<<"$listing" >/dev/null; then

@@ -26,6 +26,21 @@ Buffer codeBufferFor(const Buffer& nibbles) {
     return codes;
 }
 
+Buffer decodedNibblesFor(const Buffer& codes) {
+    Buffer nibbles{};
+    for (int k = 0; k < 4096; ++k) nibbles[k] = decodedNibble(codes[k]);
+    return nibbles;
+}
+
+Buffer packedDataFor(const Buffer& nibbles, int groupSize, const Buffer& before) {
+    Buffer data = before;
+    for (int i = 0; i < 2048; ++i) {
+        const int low = 2 * groupSize * (i / groupSize) + i % groupSize;
+        data[i] = static_cast<std::uint8_t>(nibbles[low + groupSize] << 4 | nibbles[low]);
+    }
+    return data;
+}
+
 void HammingBuffers::fillWithStartupData() {
     WorkAreaRandom random;
     for (std::uint8_t& byte : data) byte = random.nextByte();

@@ -24,6 +24,13 @@ Buffer nibbleBufferFor(const Buffer& data, int groupSize);
 // The code buffer for a nibble buffer: code byte k encodes nibble byte k.
 Buffer codeBufferFor(const Buffer& nibbles);
 
+// The nibble buffer a decoder writes for a code buffer: decodedNibble of every code byte.
+Buffer decodedNibblesFor(const Buffer& codes);
+
+// The data buffer a decode of width `groupSize` leaves: bytes 0-2047 packed from the nibble
+// buffer in that width's layout, bytes 2048-4095 those of `before`.
+Buffer packedDataFor(const Buffer& nibbles, int groupSize, const Buffer& before);
+
 // Three 16-byte-aligned buffers with pointer variables of their own, as the kernels take them.
 struct HammingBuffers {
     alignas(16) Buffer nibbles{};
