@@ -1,0 +1,52 @@
+// kernelOnce: builds the kernel work area as the program does and calls one kernel once, by
+// name, on TestBuffer1, TestBuffer2 and TestBuffer3. Meant to run under
+// `valgrind --tool=callgrind --toggle-collect=<kernel>` (see countKernelCalls.sh), so that the
+// call counts of the kernel's inner routines can be checked against its specified work.
+
+#include <cstdio>
+#include <cstring>
+
+#include "hamming/bit32hamUnit.h"
+#include "hamming/bit8hamUnit.h"
+#include "hamming/mmxhamUnit.h"
+#include "hamming/ssehamUnit.h"
+#include "platform/exceptionGuard.h"
+#include "platform/fpuEnvironment.h"
+#include "testrun/testKernel.h"
+#include "testrun/workAreaUnit.h"
+
+namespace {
+
+struct NamedKernel {
+    const char* name;
+    TestKernel kernel;
+};
+
+constexpr NamedKernel kKernels[] = {
+    {"Ham8Encode", Ham8Encode},     {"Ham8Decode", Ham8Decode},
+    {"Ham32Encode", Ham32Encode},   {"Ham32Decode", Ham32Decode},
+    {"HamMmxEncode", HamMmxEncode}, {"HamMmxDecode", HamMmxDecode},
+    {"HamSseEncode", HamSseEncode}, {"HamSse2Decode", HamSse2Decode},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "Usage: kernelOnce KERNEL\nKernels:");
+        for (const NamedKernel& entry : kKernels) std::fprintf(stderr, " %s", entry.name);
+        std::fprintf(stderr, "\n");
+        return 2;
+    }
+    for (const NamedKernel& entry : kKernels) {
+        if (std::strcmp(entry.name, argv[1]) != 0) continue;
+        platform::setProgramFpuEnvironment();
+        platform::installExceptionGuard();
+        BuildKernelWorkArea();
+        const std::int32_t result = entry.kernel(&TestBuffer1, &TestBuffer2, &TestBuffer3);
+        std::printf("%s: result %d\n", entry.name, result);
+        return result == 0 ? 0 : 1;
+    }
+    std::fprintf(stderr, "kernelOnce: no kernel named '%s'\n", argv[1]);
+    return 2;
+}
