@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Counts, with callgrind, the calls each Hamming kernel makes to its inner routines in one
-# call, and prints them beside the counts its specified work implies. Run by hand (about half a
+# call, and prints them beside the counts its fixed work implies. Run by hand (about half a
 # minute for all of them); never under CI.
 #
 # Usage: bench/countKernelCalls.sh [BUILD_DIR] [KERNEL ...]

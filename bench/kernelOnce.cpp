@@ -1,7 +1,7 @@
 // kernelOnce: builds the kernel work area as the program does and calls one kernel once, by
 // name, on TestBuffer1, TestBuffer2 and TestBuffer3. Meant to run under
 // `valgrind --tool=callgrind --toggle-collect=<kernel>` (see countKernelCalls.sh), so that the
-// call counts of the kernel's inner routines can be checked against its specified work.
+// call counts of the kernel's inner routines can be checked against its fixed work.
 
 #include <cstdio>
 #include <cstring>
