@@ -1,14 +1,10 @@
 #!/usr/bin/env bash
 # Checks the object code of the byte- and word-wide kernels: no MMX, XMM or YMM register
 # anywhere, no store wider than the kernel's own width, and the bit tests still real calls.
-# Arguments: the object files (a CMake list of them in one argument will do).
+# Arguments: the object files.
 set -euo pipefail
 
-objects=()
-for argument in "$@"; do
-    IFS=';' read -ra listed <<<"$argument"
-    objects+=("${listed[@]}")
-done
+objects=("$@")
 
 # The disassembly of the functions whose demangled name contains $2, from listing $1 (the
 # kernels' loops are inlined into the guarded lambdas named after their kernel).
