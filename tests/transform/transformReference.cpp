@@ -116,7 +116,6 @@ X87State readX87State() {
     alignas(16) std::uint8_t image[512];
     asm volatile("fxsave %0" : "=m"(image));
     X87State state;
-    std::memcpy(&state.controlWord, image + 0, 2);
     std::memcpy(&state.statusWord, image + 2, 2);
     state.abridgedTags = image[4];
     return state;

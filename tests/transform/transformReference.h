@@ -58,9 +58,8 @@ bool sameValue(double got, double expected);
 // A signalling NaN: an x87 load of it faults, a packed operation turns it quiet.
 double signallingNaN();
 
-// The x87 unit's state as FXSAVE reads it (which changes nothing).
+// The x87 unit's status word and register tags as FXSAVE reads them (which changes nothing).
 struct X87State {
-    std::uint16_t controlWord;
     std::uint16_t statusWord;
     std::uint8_t abridgedTags;  // bit r set: register r holds a value; 0 = empty stack
 };
