@@ -1,7 +1,7 @@
 // kernelOnce: builds the kernel work area as the program does and calls one kernel once, by
 // name, on TestBuffer1, TestBuffer2 and TestBuffer3. Meant to run under
-// `valgrind --tool=callgrind --toggle-collect=<kernel>` (see countKernelCalls.sh), so that the
-// call counts of the kernel's inner routines can be checked against its fixed work.
+// `valgrind --tool=callgrind` (countKernelCalls.sh, transformWork.sh), so that the call counts
+// of the kernel's inner routines can be checked against its fixed work.
 
 #include <cstdio>
 #include <cstring>
@@ -14,6 +14,8 @@
 #include "platform/fpuEnvironment.h"
 #include "testrun/testKernel.h"
 #include "testrun/workAreaUnit.h"
+#include "transform/fpujpgUnit.h"
+#include "transform/ssejpgUnit.h"
 
 namespace {
 
@@ -23,10 +25,11 @@ struct NamedKernel {
 };
 
 constexpr NamedKernel kKernels[] = {
-    {"Ham8Encode", Ham8Encode},     {"Ham8Decode", Ham8Decode},
-    {"Ham32Encode", Ham32Encode},   {"Ham32Decode", Ham32Decode},
-    {"HamMmxEncode", HamMmxEncode}, {"HamMmxDecode", HamMmxDecode},
-    {"HamSseEncode", HamSseEncode}, {"HamSse2Decode", HamSse2Decode},
+    {"Ham8Encode", Ham8Encode},       {"Ham8Decode", Ham8Decode},
+    {"Ham32Encode", Ham32Encode},     {"Ham32Decode", Ham32Decode},
+    {"HamMmxEncode", HamMmxEncode},   {"HamMmxDecode", HamMmxDecode},
+    {"HamSseEncode", HamSseEncode},   {"HamSse2Decode", HamSse2Decode},
+    {"YuvFourierFpu", YuvFourierFpu}, {"YuvFourierSse2", YuvFourierSse2},
 };
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include "hamming/bit8hamUnit.h"
 #include "hamming/mmxhamUnit.h"
 #include "hamming/ssehamUnit.h"
+#include "transform/fpujpgUnit.h"
+#include "transform/ssejpgUnit.h"
 
 namespace {
 
@@ -18,9 +20,12 @@ constexpr std::array kTests = {
     TestEntry{"декодирование Хэмминга (MMX):", HamMmxDecode, true},
     TestEntry{"кодирование Хэмминга (SSE2):", HamSseEncode, false},
     TestEntry{"декодирование Хэмминга (SSE2):", HamSse2Decode, false},
+    TestEntry{"YUV преобразование и преобразование Фурье(почти JPEG) - FPU:", YuvFourierFpu, false},
+    TestEntry{"YUV преобразование и преобразование Фурье(почти JPEG) - SSE2:", YuvFourierSse2,
+              false},
 };
 
-static_assert(kTests.size() <= kTestCount);
+static_assert(kTests.size() == kTestCount, "every run times all ten tests");
 
 }  // namespace
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "hamming/calleeSavedCheck.h"
+#include "calleeSavedCheck.h"
 #include "hamming/hammingReference.h"
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"

@@ -1,0 +1,12 @@
+#include "transform/fpujpgUnit.h"
+
+#include "platform/exceptionGuard.h"
+
+// The guard's fault path runs FNINIT and reloads the program's control word, so a call cut
+// short by an x87 fault leaves an empty, clean unit for the next call.
+extern "C" std::int32_t YuvFourierFpu(std::uint8_t* const* planeBuffer,
+                                      std::uint8_t* const* intermediateBuffer,
+                                      std::uint8_t* const* pixelBuffer) {
+    return platform::runGuarded(
+        [&] { YuvFourierFpuRepetitions(*planeBuffer, *intermediateBuffer, *pixelBuffer); });
+}
