@@ -81,7 +81,7 @@ void TestTAboutBox::controls_data() {
                              << "Version 1.0b" << QRect(232, 40, 0, 0);
     QTest::newRow("mail link") << "Comments"
                                << "Panel1" << QStringLiteral("mailto: ") + kContactMailAddress
-                               << QRect(184, 184, 157, 0);
+                               << QRect(184, 184, 157, 13);
     QTest::newRow("OK button") << "OKButton"
                                << "AboutBox"
                                << "OK" << QRect(143, 228, 75, 25);

@@ -310,8 +310,13 @@ void TestTForm1::runListsEveryLineOfOneRun() {
         if (test < kTestCount - 1) expected.append(QStringLiteral("Простой 5 сек."));
     }
     expected.append(QStringLiteral("Завершено..."));
-    QCOMPARE(lines(*control<QListWidget>("ListBox1")), expected);
+    const auto* listBox = control<QListWidget>("ListBox1");
+    QCOMPARE(lines(*listBox), expected);
     QCOMPARE(expected.size(), 42);
+    // Lines are 13 pixels apart.
+    QCOMPARE(listBox->visualItemRect(listBox->item(1)).top() -
+                 listBox->visualItemRect(listBox->item(0)).top(),
+             13);
 }
 
 void TestTForm1::runLinesAppearWhileRunning() {
