@@ -1,12 +1,14 @@
 # make run   installs what is missing, builds, starts the program (console runner without a display)
 # make test  installs what is missing, builds, runs every test, then again under ASan + UBSan
 # make build builds only; make bench runs the benchmarks of our own code paths
+# make screenshot  runs the program under a virtual display and saves its windows as PNGs in
+#                  build/screenshots/
 
 BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
 JOBS := $(shell nproc)
 
-.PHONY: deps configure build run test test-sanitized bench
+.PHONY: deps configure build run test test-sanitized bench screenshot
 
 deps:
 	@bash scripts/install-deps.sh
@@ -35,3 +37,6 @@ test-sanitized: deps
 
 bench: build
 	@for benchmark in $(BUILD_DIR)/bench/*_bench; do [ -x "$$benchmark" ] && "$$benchmark"; done
+
+screenshot: build
+	@bash scripts/screenshot.sh

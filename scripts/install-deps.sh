@@ -7,7 +7,7 @@ packages=(
     build-essential cmake clang-format
     qt6-base-dev qt6-qpa-plugins qt6-svg-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth fonts-dejavu-core imagemagick x11-apps
+    xvfb xauth fonts-dejavu-core fonts-dejavu-extra imagemagick x11-apps x11-utils xdotool
     binutils valgrind
 )
 

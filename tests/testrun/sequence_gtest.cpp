@@ -174,15 +174,18 @@ TEST(TestSequence, RepaintsAndProcessesMessagesBetweenStepsOnly) {
 }
 
 TEST(TestSequence, FailedRunKeepsTheOtherNineValuesInItsRows) {
+    constexpr std::uint32_t kUntouched = 0xFFFFFFFFu;
     SequenceRun run;
+    for (ResultRow& row : run.results) row.fill(kUntouched);
     run.start(false, false);
     const ResultRow& cycles = run.results[2 * 3];
     const ResultRow& milliseconds = run.results[2 * 3 + 1];
     EXPECT_EQ(cycles[4], 0u);
     EXPECT_EQ(milliseconds[4], 0u);
-    // The harness wrote every row; the passing kernels take under a million cycles and a tick.
+    // The harness wrote every row. The values themselves are not checked: on a loaded machine
+    // even a run of a trivial kernel can be preempted for milliseconds.
     for (const ResultRow& row : run.results)
-        for (std::uint32_t value : row) EXPECT_LE(value, 1u);
+        for (std::uint32_t value : row) EXPECT_NE(value, kUntouched);
 }
 
 TEST(TestSequence, ClockRateAbove4295MHzShowsTheFullValue) {

@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# Takes screenshots of the real program's windows under a virtual X server and writes them to
+# build/screenshots/: the main window collapsed, expanded after a finished test run, with its
+# pop-up menu open, the about box and the banner.
+#
+# There is no window manager, so the windows have no title bars and sit exactly where the
+# program puts them. The program is driven like a person would drive it, with xdotool: the run
+# is started with both options unticked (normal priority, no pauses) and counts as finished once
+# the program has used no processor time for a few seconds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+program=build/korvex2
+out=build/screenshots
+screen_size=1024x768
+
+if [[ ${1:-} != --inside-display ]]; then
+    [[ -x $program ]] || { echo "screenshot: $program is missing; run 'make build'" >&2; exit 1; }
+    exec xvfb-run -a -s "-screen 0 ${screen_size}x24" "$0" --inside-display
+fi
+
+mkdir -p "$out"
+rm -f "$out"/*.png
+
+"$program" &
+pid=$!
+trap 'kill "$pid" 2>/dev/null || true' EXIT
+
+fail() {
+    echo "screenshot: $*" >&2
+    exit 1
+}
+
+# The title a window shows (_NET_WM_NAME, UTF-8; the old WM_NAME may be empty).
+window_title() {
+    xprop -id "$1" _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p'
+}
+
+# The first visible window of the program whose title matches the extended regular expression
+# $1, waiting up to 30 seconds for it to appear.
+find_window() {
+    local attempt window
+    for ((attempt = 0; attempt < 60; attempt++)); do
+        for window in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+            if window_title "$window" | grep -Eq "$1"; then
+                echo "$window"
+                return 0
+            fi
+        done
+        sleep 0.5
+    done
+    return 1
+}
+
+# Sets X, Y, WIDTH, HEIGHT to the window's place on the screen.
+window_geometry() {
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+}
+
+# capture NAME X Y WIDTH HEIGHT: the screen area, as $out/NAME.png.
+capture() {
+    import -window root "png:-" | convert - -crop "${4}x${5}+${2}+${3}" +repage "$out/$1.png"
+    echo "wrote $out/$1.png (${4}x${5})"
+}
+
+click_at() {
+    xdotool mousemove "$1" "$2" click "${3:-1}"
+    sleep 0.5
+}
+
+# Processor time the program has used so far, in clock ticks.
+cpu_ticks() {
+    awk '{ print $14 + $15 }' "/proc/$pid/stat"
+}
+
+# Waits until the program has used no processor time for $1 seconds in a row (at most 10 min).
+wait_until_idle() {
+    local quiet_needed=$1 last current quiet=0 waited=0
+    last=$(cpu_ticks)
+    while ((quiet < quiet_needed * 2)); do
+        sleep 0.5
+        current=$(cpu_ticks)
+        if ((current == last)); then quiet=$((quiet + 1)); else quiet=0; fi
+        last=$current
+        waited=$((waited + 1))
+        ((waited < 1200)) || fail "the test run did not finish within 10 minutes"
+    done
+}
+
+main=$(find_window 'Тестирование') || fail "the main window did not appear"
+banner=$(find_window '^Korvex 2$') || fail "the banner did not appear"
+sleep 1
+
+window_geometry "$main"
+mx=$X my=$Y mw=$WIDTH
+capture main-collapsed "$mx" "$my" "$mw" "$HEIGHT"
+
+window_geometry "$banner"
+capture banner "$X" "$Y" "$WIDTH" "$HEIGHT"
+
+# "Расширить", then untick "Повышенный приоритет" and "Приостанавливаться после каждого теста".
+click_at $((mx + 100)) $((my + 76))
+click_at $((mx + 134)) $((my + 16))
+click_at $((mx + 134)) $((my + 40))
+
+# "Начать тест": the clock measurement alone sleeps one second, so three quiet seconds mean the
+# run is over.
+click_at $((mx + 56)) $((my + 28))
+sleep 3
+wait_until_idle 3
+
+window_geometry "$main"
+capture main-expanded "$mx" "$my" "$mw" "$HEIGHT"
+
+# A right click on the list box opens the window's pop-up menu where the pointer is.
+menu_x=$((mx + 160)) menu_y=$((my + 200))
+click_at "$menu_x" "$menu_y" 3
+capture main-popup-menu "$mx" "$my" "$mw" "$HEIGHT"
+
+# "О программе" opens the about box.
+click_at $((menu_x + 30)) $((menu_y + 12))
+about=$(find_window '^About') || fail "the about box did not appear"
+sleep 0.5
+window_geometry "$about"
+capture about "$X" "$Y" "$WIDTH" "$HEIGHT"
+
+# "OK" closes it.
+click_at $((X + 180)) $((Y + 240))
+if xdotool search --onlyvisible --pid "$pid" | grep -qx "$about"; then
+    fail "OK did not close the about box"
+fi
+echo "screenshots in $out"

@@ -1,0 +1,112 @@
+#include "testrun/boutUnit.h"
+
+#include <QDesktopServices>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QUrlQuery>
+#include <algorithm>
+
+#include "testrun/contactUnit.h"
+#include "testrun/controlsUnit.h"
+#include "testrun/picturesUnit.h"
+
+TAboutBox* AboutBox = nullptr;
+
+namespace {
+
+constexpr int kProductNamePixelSize = 16;
+constexpr int kCommentsWidth = 157;
+constexpr int kCommentsLineHeight = 13;
+
+template <class Control>
+Control* placeControl(Control* control, const char* name, QPoint position) {
+    control->setObjectName(QLatin1String(name));
+    control->move(position);
+    return control;
+}
+
+QFont productNameFont() {
+    QFont font(QStringLiteral("Serif"));
+    font.setStyleHint(QFont::Serif);
+    font.setPixelSize(kProductNamePixelSize);
+    font.setBold(true);
+    return font;
+}
+
+}  // namespace
+
+QUrl contactMailLink() {
+    QUrl link;
+    link.setScheme(QStringLiteral("mailto"));
+    link.setPath(QLatin1String(kContactMailAddress));
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("subject"), QLatin1String(kProductTitle));
+    link.setQuery(query);
+    return link;
+}
+
+QPoint centredOnScreen(const QRect& screen, QSize size) {
+    return {screen.left() + (screen.width() - size.width()) / 2,
+            screen.top() + (screen.height() - size.height()) / 2};
+}
+
+TAboutBox::TAboutBox(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("AboutBox"));
+    setFont(standardWindowFont());
+
+    Panel1 = placeControl(new BevelPanel(Bevel::Lowered, Bevel::Raised, this), "Panel1", {8, 8});
+    Panel1->resize(353, 217);
+    Panel2 = placeControl(new BevelPanel(Bevel::Lowered, Bevel::None, Panel1), "Panel2", {8, 8});
+    Panel2->resize(158, 198);
+    Image1 = placeControl(new QLabel(Panel2), "Image1", {2, 2});
+    Image1->setPixmap(aboutPicture());
+    Image1->resize(kAboutPictureSize);
+
+    ProductName =
+        placeControl(new QLabel(QLatin1String(kProductTitle), Panel1), "ProductName", {184, 16});
+    ProductName->setFont(productNameFont());
+    ProductName->adjustSize();
+    Version =
+        placeControl(new QLabel(QStringLiteral("Version 1.0b"), Panel1), "Version", {232, 40});
+    Version->adjustSize();
+    Copyright =
+        placeControl(new QLabel(QStringLiteral("Copyright © the Korvex 2 developers"), Panel1),
+                     "Copyright", {184, 64});
+    Copyright->setWordWrap(true);
+    Copyright->resize(kCommentsWidth, Copyright->heightForWidth(kCommentsWidth));
+
+    Comments = placeControl(
+        new ClickableLabel(QStringLiteral("mailto: ") + QLatin1String(kContactMailAddress), Panel1),
+        "Comments", {184, 184});
+    Comments->setWordWrap(true);
+    QPalette commentsPalette = Comments->palette();
+    commentsPalette.setColor(QPalette::WindowText, Qt::blue);
+    Comments->setPalette(commentsPalette);
+    Comments->setCursor(Qt::PointingHandCursor);
+    // A wrapped caption grows downwards, as the label is sized to its text.
+    Comments->resize(kCommentsWidth,
+                     std::max(kCommentsLineHeight, Comments->heightForWidth(kCommentsWidth)));
+
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setGeometry(143, 228, 75, 25);
+    OKButton->setDefault(true);
+
+    connect(Comments, &ClickableLabel::clicked, this, &TAboutBox::CommentsClick);
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+
+    setWindowTitle(QStringLiteral("About"));
+    setFixedSize(kClientSize);
+    setModal(true);
+}
+
+// Without a mail program the link opens nowhere, and nothing is said about it.
+void TAboutBox::CommentsClick() { QDesktopServices::openUrl(contactMailLink()); }
+
+void TAboutBox::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    move(centredOnScreen(screen()->geometry(), size()));
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The about box: product name, version, copyright, the program's picture and a link that opens
+// a new mail to the developers. Shown modally from the main window's pop-up menu and from the
+// comparison window's question-mark button; closed with "OK", Enter or the title bar.
+
+#include <QDialog>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QUrl>
+
+class BevelPanel;
+class ClickableLabel;
+class QLabel;
+class QPushButton;
+
+// The link the `Comments` label opens: a new mail to the developers with the product named in
+// the subject.
+QUrl contactMailLink();
+
+// The top-left corner that centres a window of `size` on `screen`.
+QPoint centredOnScreen(const QRect& screen, QSize size);
+
+class TAboutBox final : public QDialog {
+    Q_OBJECT
+  public:
+    static constexpr QSize kClientSize{367, 260};
+
+    explicit TAboutBox(QWidget* parent = nullptr);
+
+  private slots:
+    void CommentsClick();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    BevelPanel* Panel1;
+    BevelPanel* Panel2;
+    QLabel* Image1;
+    QLabel* ProductName;
+    QLabel* Version;
+    QLabel* Copyright;
+    ClickableLabel* Comments;
+    QPushButton* OKButton;
+};
+
+// Created at start-up and kept until the program ends.
+extern TAboutBox* AboutBox;

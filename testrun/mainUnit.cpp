@@ -1,0 +1,160 @@
+#include "testrun/mainUnit.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QStyledItemDelegate>
+#include <algorithm>
+
+#include "testrun/boutUnit.h"
+#include "testrun/controlsUnit.h"
+#include "testrun/reklamaUnit.h"
+#include "testrun/workAreaUnit.h"
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+constexpr int kListLineHeight = 13;
+
+// Lays the list box's lines out 13 pixels apart, whatever the style's item margins.
+class FixedLineHeightDelegate final : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), kListLineHeight};
+    }
+};
+
+// The run's lines go into the list box; repainting and message processing happen where the
+// sequence asks for them, never while a kernel is being timed.
+class ListBoxSequenceList final : public SequenceList {
+  public:
+    explicit ListBoxSequenceList(QListWidget& listBox) : listBox_(listBox) {}
+    void clearLines() override { listBox_.clear(); }
+    void appendLine(const std::string& line) override {
+        listBox_.addItem(QString::fromStdString(line));
+    }
+    void repaintNow() override { listBox_.repaint(); }
+    void processPendingMessages() override { QCoreApplication::processEvents(); }
+
+  private:
+    QListWidget& listBox_;
+};
+
+template <class Control>
+Control* placeControl(Control* control, const char* name, const QRect& geometry) {
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(geometry);
+    return control;
+}
+
+// The check boxes' widths were laid out for a font a little narrower than the system's and a
+// check mark with less space beside it; a check box is widened, never narrowed, until its
+// whole caption shows.
+void fitCaption(QCheckBox* checkBox) {
+    checkBox->resize(std::max(checkBox->width(), checkBox->sizeHint().width()), checkBox->height());
+}
+
+}  // namespace
+
+TForm1::TForm1(SequencePlatform& platform, std::span<const TestEntry> tests, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      platform_(platform),
+      tests_(tests) {
+    setObjectName(QStringLiteral("Form1"));
+    setFont(standardWindowFont());
+
+    // Created in tab order.
+    Button1 = placeControl(new QPushButton(QStringLiteral("Начать тест"), this), "Button1",
+                           {8, 8, 97, 41});
+    CheckBox1 = placeControl(new QCheckBox(QStringLiteral("Повышенный приоритет"), this),
+                             "CheckBox1", {128, 8, 145, 17});
+    CheckBox1->setChecked(true);
+    fitCaption(CheckBox1);
+    Panel1 =
+        placeControl(new BevelPanel(Bevel::Lowered, Bevel::None, this), "Panel1", {8, 56, 361, 2});
+    Button2 = placeControl(new QPushButton(QStringLiteral("Расширить"), this), "Button2",
+                           {8, 64, 185, 25});
+    Button3 =
+        placeControl(new QPushButton(QStringLiteral("Bench"), this), "Button3", {192, 64, 177, 25});
+    ListBox1 = placeControl(new QListWidget(this), "ListBox1", {8, 120, 361, 201});
+    ListBox1->setItemDelegate(new FixedLineHeightDelegate(ListBox1));
+    ListBox1->setUniformItemSizes(true);
+    CheckBox2 =
+        placeControl(new QCheckBox(QStringLiteral("Приостанавливаться после каждого теста"), this),
+                     "CheckBox2", {128, 32, 241, 17});
+    CheckBox2->setChecked(true);
+    fitCaption(CheckBox2);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    N1 = PopupMenu1->addAction(QStringLiteral("О программе"));
+    N1->setObjectName(QStringLiteral("N1"));
+
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(N1, &QAction::triggered, this, &TForm1::N1Click);
+
+    setWindowTitle(QStringLiteral("Тестирование"));
+    move(kDesignedPosition);
+    setFixedSize(kClientWidth, kExpandedHeight);
+    FormCreate();
+}
+
+void TForm1::setBenchResults(ResultTable& benchResults) { benchResults_ = &benchResults; }
+
+void TForm1::FormCreate() {
+    setFixedSize(kClientWidth, kCollapsedHeight);
+    BuildKernelWorkArea();
+}
+
+void TForm1::FormShow() {
+    if (rekForm != nullptr) rekForm->show();
+}
+
+void TForm1::Button1Click() {
+    if (runInProgress_ || benchResults_ == nullptr) return;
+    const QScopedValueRollback running(runInProgress_, true);
+    ListBoxSequenceList list(*ListBox1);
+    runTestSequence(runOptions(), tests_, list, platform_, *benchResults_);
+}
+
+void TForm1::Button2Click() {
+    setFixedSize(kClientWidth, height() == kCollapsedHeight ? kExpandedHeight : kCollapsedHeight);
+}
+
+void TForm1::N1Click() {
+    if (AboutBox != nullptr) AboutBox->exec();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    emit closed();
+}
+
+// Controls that have no menu of their own (all of them, the list box included) pass the right
+// click on to the window.
+void TForm1::contextMenuEvent(QContextMenuEvent* event) {
+    PopupMenu1->popup(event->globalPos());
+    event->accept();
+}
+
+SequenceOptions TForm1::runOptions() const {
+    SequenceOptions options;
+    options.raisePriority = CheckBox1->isChecked();
+    options.pauseAfterEachTest = CheckBox2->isChecked();
+    return options;
+}

@@ -1,0 +1,77 @@
+#pragma once
+// The main window: "Начать тест" starts a test run with the two check boxes as its options, the
+// run's lines go into the list box, "Расширить" shows or hides that list, and a right click
+// anywhere opens the pop-up menu with the about box.
+
+#include <QWidget>
+#include <span>
+
+#include "testrun/resultTableUnit.h"
+#include "testrun/sequenceUnit.h"
+
+class BevelPanel;
+class QAction;
+class QCheckBox;
+class QListWidget;
+class QMenu;
+class QPushButton;
+
+class TForm1 final : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int kClientWidth = 381;
+    // Client heights: collapsed shows the buttons and options only (the list box lies below the
+    // lower edge), expanded the whole client area. With the usual frame the window is 130 and
+    // 362 pixels high.
+    static constexpr int kCollapsedHeight = 96;
+    static constexpr int kExpandedHeight = 328;
+    static constexpr QPoint kDesignedPosition{230, 126};
+
+    // `platform` and `tests` are what "Начать тест" runs: the system's services and the
+    // benchmark tests in the program, fakes in tests. Both must outlive the window.
+    TForm1(SequencePlatform& platform, std::span<const TestEntry> tests, QWidget* parent = nullptr);
+
+    // The result table every run fills: the running machine's results, which the comparison
+    // window reads. Set once at start-up, after the windows are created and before the first
+    // run; it must outlive the window.
+    void setBenchResults(ResultTable& benchResults);
+
+  signals:
+    // The user closed the main window: the program ends.
+    void closed();
+
+  private slots:
+    void FormCreate();
+    void FormShow();
+    void Button1Click();
+    void Button2Click();
+    void N1Click();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+  private:
+    SequenceOptions runOptions() const;
+
+    SequencePlatform& platform_;
+    std::span<const TestEntry> tests_;
+    ResultTable* benchResults_ = nullptr;
+    // The run processes window messages between its steps, so a click on "Начать тест" can
+    // arrive while it is running; such a click is ignored rather than starting a nested run.
+    bool runInProgress_ = false;
+
+    QPushButton* Button1;
+    QCheckBox* CheckBox1;
+    BevelPanel* Panel1;
+    QPushButton* Button2;
+    QPushButton* Button3;
+    QListWidget* ListBox1;
+    QCheckBox* CheckBox2;
+    QMenu* PopupMenu1;
+    QAction* N1;
+};
+
+// The main window, created first at start-up and kept until the program ends.
+extern TForm1* Form1;

@@ -1,0 +1,47 @@
+#include "testrun/reklamaUnit.h"
+
+#include <QDesktopServices>
+#include <QScreen>
+#include <QUrl>
+
+#include "testrun/contactUnit.h"
+#include "testrun/controlsUnit.h"
+#include "testrun/picturesUnit.h"
+
+TrekForm* rekForm = nullptr;
+
+QPoint bannerPosition(const QRect& screen) {
+    return {
+        screen.left() + screen.width() - TrekForm::kClientSize.width() - TrekForm::kScreenMargin,
+        screen.top() + TrekForm::kScreenMargin};
+}
+
+TrekForm::TrekForm(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName(QStringLiteral("rekForm"));
+    // The banner must not take the keyboard from the main window that shows it.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+
+    Panel1 = new BevelPanel(Bevel::Raised, Bevel::None, this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(QRect(QPoint(0, 0), kClientSize));
+    Image1 = new ClickableLabel(Panel1);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setPixmap(bannerPicture());
+    Image1->setGeometry(QRect(QPoint(1, 1), kBannerPictureSize));
+    Image1->setCursor(Qt::PointingHandCursor);
+
+    connect(Image1, &ClickableLabel::clicked, this, &TrekForm::Image1Click);
+
+    setFixedSize(kClientSize);
+}
+
+void TrekForm::FormShow() { move(bannerPosition(screen()->geometry())); }
+
+// Without a web browser the page opens nowhere, and nothing is said about it.
+void TrekForm::Image1Click() { QDesktopServices::openUrl(QUrl(QLatin1String(kProjectWebPage))); }
+
+void TrekForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FormShow();
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The banner: a small borderless picture that stays on top in the top-right corner of the
+// screen from the moment the main window is first shown; a click opens the project's web page.
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QWidget>
+
+class BevelPanel;
+class ClickableLabel;
+
+class TrekForm final : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr QSize kClientSize{209, 49};
+    static constexpr int kScreenMargin = 20;
+
+    explicit TrekForm(QWidget* parent = nullptr);
+
+  private slots:
+    void FormShow();
+    void Image1Click();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    BevelPanel* Panel1;
+    ClickableLabel* Image1;
+};
+
+// Where the banner goes on a screen: 20 pixels from its right and top edges.
+QPoint bannerPosition(const QRect& screen);
+
+// Created at start-up and kept until the program ends.
+extern TrekForm* rekForm;

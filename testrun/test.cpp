@@ -1,0 +1,45 @@
+// korvex2, the program `test`: Korvex 2's start-up. Creates the windows in their fixed order,
+// each kept until the program ends, and runs the message loop until the main window is closed.
+// The program takes no command line of its own.
+
+#include <QApplication>
+
+#include "platform/exceptionGuard.h"
+#include "platform/fpuEnvironment.h"
+#include "testrun/boutUnit.h"
+#include "testrun/contactUnit.h"
+#include "testrun/mainUnit.h"
+#include "testrun/reklamaUnit.h"
+#include "testrun/sequenceUnit.h"
+#include "testrun/testTableUnit.h"
+
+int main(int argc, char** argv) {
+    // Every window and kernel runs under the program's x87 control word, and the kernels need
+    // the exception guard: both come before anything else.
+    platform::setProgramFpuEnvironment();
+    platform::installExceptionGuard();
+
+    QApplication application(argc, argv);
+    // The name shown on the task bar (window managers show it after each window's caption).
+    QApplication::setApplicationDisplayName(QLatin1String(kProductTitle));
+    // The banner stays open to the end; the program ends when the main window is closed.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SystemSequencePlatform sequencePlatform;
+    ResultTable benchResults{};
+
+    // The main window first: its creation builds the kernel work area the runs need.
+    Form1 = new TForm1(sequencePlatform, benchmarkTests());
+    AboutBox = new TAboutBox;
+    rekForm = new TrekForm;
+    Form1->setBenchResults(benchResults);
+    QObject::connect(Form1, &TForm1::closed, &application, &QApplication::quit);
+
+    Form1->show();
+    const int exitCode = QApplication::exec();
+
+    delete rekForm;
+    delete AboutBox;
+    delete Form1;
+    return exitCode;
+}

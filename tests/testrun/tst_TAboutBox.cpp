@@ -1,0 +1,206 @@
+// The about box: its texts, picture and layout, the mail link, and closing it with OK or Enter
+// while it is shown modally.
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QUrlQuery>
+#include <QtTest>
+
+#include "platform/exceptionGuard.h"
+#include "platform/fpuEnvironment.h"
+#include "testrun/boutUnit.h"
+#include "testrun/contactUnit.h"
+#include "testrun/controlsUnit.h"
+#include "testrun/picturesUnit.h"
+#include "testrun/urlRecorder.h"
+
+class TestTAboutBox : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void controls_data();
+    void controls();
+    void window();
+    void productNameIsBoldSerif();
+    void pictureIsShownWhole();
+    void commentsLooksLikeALink();
+    void commentsClickOpensMailToDevelopers();
+    void closes_data();
+    void closes();
+    void centredOnScreen_data();
+    void centredOnScreen();
+    void showsCentred();
+
+  private:
+    template <class Control>
+    Control* control(const char* name) const {
+        Control* found = box->findChild<Control*>(QLatin1String(name));
+        if (found == nullptr) qFatal("no control %s", name);
+        return found;
+    }
+
+    TAboutBox* box = nullptr;
+};
+
+void TestTAboutBox::initTestCase() {
+    platform::setProgramFpuEnvironment();
+    platform::installExceptionGuard();
+}
+
+void TestTAboutBox::init() { box = new TAboutBox; }
+
+void TestTAboutBox::cleanup() { delete box; }
+
+void TestTAboutBox::controls_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parentName");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QRect>("geometry");  // an empty size: sized to the text
+
+    QTest::newRow("outer panel") << "Panel1"
+                                 << "AboutBox"
+                                 << "" << QRect(8, 8, 353, 217);
+    QTest::newRow("picture frame") << "Panel2"
+                                   << "Panel1"
+                                   << "" << QRect(8, 8, 158, 198);
+    QTest::newRow("picture") << "Image1"
+                             << "Panel2"
+                             << "" << QRect(2, 2, 152, 192);
+    QTest::newRow("product name") << "ProductName"
+                                  << "Panel1"
+                                  << "Korvex 2" << QRect(184, 16, 0, 0);
+    QTest::newRow("version") << "Version"
+                             << "Panel1"
+                             << "Version 1.0b" << QRect(232, 40, 0, 0);
+    QTest::newRow("mail link") << "Comments"
+                               << "Panel1" << QStringLiteral("mailto: ") + kContactMailAddress
+                               << QRect(184, 184, 157, 13);
+    QTest::newRow("OK button") << "OKButton"
+                               << "AboutBox"
+                               << "OK" << QRect(143, 228, 75, 25);
+}
+
+void TestTAboutBox::controls() {
+    QFETCH(QString, name);
+    QFETCH(QString, parentName);
+    QFETCH(QString, text);
+    QFETCH(QRect, geometry);
+
+    const QWidget* widget = box->findChild<QWidget*>(name);
+    QVERIFY(widget != nullptr);
+    QCOMPARE(widget->parentWidget()->objectName(), parentName);
+    QCOMPARE(widget->pos(), geometry.topLeft());
+    if (geometry.width() > 0) QCOMPARE(widget->width(), geometry.width());
+    if (geometry.height() > 0) QCOMPARE(widget->height(), geometry.height());
+    if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+        if (!text.isEmpty()) QCOMPARE(label->text(), text);
+        // The whole caption shows.
+        if (label->wordWrap())
+            QVERIFY(label->height() >= label->heightForWidth(label->width()));
+        else
+            QVERIFY(label->width() >= label->sizeHint().width());
+    }
+    if (const auto* button = qobject_cast<const QPushButton*>(widget))
+        QCOMPARE(button->text(), text);
+}
+
+void TestTAboutBox::window() {
+    QCOMPARE(box->windowTitle(), QStringLiteral("About"));
+    QCOMPARE(box->size(), QSize(367, 260));
+    QCOMPARE(box->minimumSize(), box->maximumSize());
+    QVERIFY(!(box->windowFlags() & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(box->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(box->isModal());
+    QCOMPARE(box->font().pixelSize(), 11);
+    const auto* copyright = control<QLabel>("Copyright");
+    QVERIFY(copyright->text().contains(QStringLiteral("Korvex 2 developers")));
+    QVERIFY(copyright->text().startsWith(QStringLiteral("Copyright ©")));
+}
+
+void TestTAboutBox::productNameIsBoldSerif() {
+    const QFont font = control<QLabel>("ProductName")->font();
+    QVERIFY(font.bold());
+    QCOMPARE(font.pixelSize(), 16);
+    QCOMPARE(font.styleHint(), QFont::Serif);
+}
+
+void TestTAboutBox::pictureIsShownWhole() {
+    const QPixmap picture = control<QLabel>("Image1")->pixmap();
+    QCOMPARE(picture.size(), kAboutPictureSize);
+    QVERIFY(!picture.toImage().hasAlphaChannel() ||
+            picture.toImage().pixelColor(0, 0).alpha() == 255);
+}
+
+void TestTAboutBox::commentsLooksLikeALink() {
+    const auto* comments = control<QLabel>("Comments");
+    QCOMPARE(comments->palette().color(QPalette::WindowText), QColor(Qt::blue));
+    QCOMPARE(comments->cursor().shape(), Qt::PointingHandCursor);
+    QVERIFY(comments->wordWrap());
+}
+
+void TestTAboutBox::commentsClickOpensMailToDevelopers() {
+    UrlRecorder mail(QStringLiteral("mailto"));
+    QTest::mouseClick(control<QLabel>("Comments"), Qt::LeftButton);
+    QCOMPARE(mail.opened.size(), 1);
+    const QUrl link = mail.opened.first();
+    QCOMPARE(link.scheme(), QStringLiteral("mailto"));
+    QCOMPARE(link.path(), QLatin1String(kContactMailAddress));
+    QCOMPARE(QUrlQuery(link).queryItemValue(QStringLiteral("subject")),
+             QLatin1String(kProductTitle));
+
+    QTest::mouseClick(control<QLabel>("Comments"), Qt::RightButton);
+    QCOMPARE(mail.opened.size(), 1);
+}
+
+void TestTAboutBox::closes_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Enter presses the default button") << "enter";
+    QTest::newRow("a click on OK") << "click";
+}
+
+void TestTAboutBox::closes() {
+    QFETCH(QString, how);
+    QVERIFY(control<QPushButton>("OKButton")->isDefault());
+    bool wasModal = false;
+    QTimer::singleShot(0, [&] {
+        wasModal = QApplication::activeModalWidget() == box;
+        if (how == QLatin1String("enter"))
+            QTest::keyClick(box, Qt::Key_Return);
+        else
+            QTest::mouseClick(control<QPushButton>("OKButton"), Qt::LeftButton);
+    });
+    QCOMPARE(box->exec(), int(QDialog::Accepted));
+    QVERIFY(wasModal);
+    QVERIFY(!box->isVisible());
+}
+
+void TestTAboutBox::centredOnScreen_data() {
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<QPoint>("expected");
+    QTest::newRow("1024 x 768") << QRect(0, 0, 1024, 768) << QPoint(328, 254);
+    QTest::newRow("odd margins round down") << QRect(0, 0, 800, 601) << QPoint(216, 170);
+    QTest::newRow("a second screen to the right")
+        << QRect(1920, 0, 1280, 1024) << QPoint(1920 + 456, 382);
+}
+
+void TestTAboutBox::centredOnScreen() {
+    QFETCH(QRect, screen);
+    QFETCH(QPoint, expected);
+    QCOMPARE(::centredOnScreen(screen, TAboutBox::kClientSize), expected);
+}
+
+void TestTAboutBox::showsCentred() {
+    box->show();
+    QVERIFY(QTest::qWaitForWindowExposed(box));
+    QCOMPARE(box->pos(), ::centredOnScreen(box->screen()->geometry(), box->size()));
+}
+
+QTEST_MAIN(TestTAboutBox)
+#include "tst_TAboutBox.moc"

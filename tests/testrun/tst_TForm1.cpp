@@ -1,0 +1,395 @@
+// The main window as a user meets it: its controls, the collapsed and expanded heights, the
+// pop-up menu, the about box and banner it opens, and a whole test run started from
+// "Начать тест" on a fake platform with fake tests (no real sleeps).
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "platform/exceptionGuard.h"
+#include "platform/fpuEnvironment.h"
+#include "testrun/boutUnit.h"
+#include "testrun/controlsUnit.h"
+#include "testrun/mainUnit.h"
+#include "testrun/reklamaUnit.h"
+
+namespace {
+
+// Returns at once from every service, counts the calls and lets a test act during a sleep.
+class FakeSequencePlatform final : public SequencePlatform {
+  public:
+    std::vector<std::uint32_t> sleeps;
+    int saves = 0;
+    int raises = 0;
+    int restores = 0;
+    std::function<void(std::uint32_t)> duringSleep;
+
+    void sleepMilliseconds(std::uint32_t milliseconds) override {
+        sleeps.push_back(milliseconds);
+        if (milliseconds == 1000) timeStamp_ += 2'394'000'000;
+        if (duringSleep) duringSleep(milliseconds);
+    }
+    platform::PriorityState savePriority() override {
+        ++saves;
+        return {};
+    }
+    void raisePriority() override { ++raises; }
+    void restorePriority(const platform::PriorityState&) override { ++restores; }
+    std::uint64_t readTimeStampCounter() override { return timeStamp_; }
+    void resetMultimediaState() override {}
+
+    int sleepsOf(std::uint32_t milliseconds) const {
+        return static_cast<int>(std::count(sleeps.begin(), sleeps.end(), milliseconds));
+    }
+
+  private:
+    std::uint64_t timeStamp_ = 5'000'000'000;
+};
+
+std::int32_t passingKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t* const*) {
+    return 0;
+}
+
+const std::array<TestEntry, kTestCount> kFakeTests = {{
+    {"test 0", passingKernel, false},
+    {"test 1", passingKernel, false},
+    {"test 2", passingKernel, false},
+    {"test 3", passingKernel, false},
+    {"test 4", passingKernel, true},
+    {"test 5", passingKernel, true},
+    {"test 6", passingKernel, false},
+    {"test 7", passingKernel, false},
+    {"test 8", passingKernel, false},
+    {"test 9", passingKernel, false},
+}};
+
+// Sets a program-wide window pointer for one test and clears it afterwards.
+template <class Window>
+class ProgramWindow {
+  public:
+    explicit ProgramWindow(Window*& pointer) : pointer_(pointer) { pointer_ = &window; }
+    ~ProgramWindow() { pointer_ = nullptr; }
+    Window window;
+
+  private:
+    Window*& pointer_;
+};
+
+QStringList lines(const QListWidget& listBox) {
+    QStringList result;
+    for (int row = 0; row < listBox.count(); ++row) result.append(listBox.item(row)->text());
+    return result;
+}
+
+}  // namespace
+
+class TestTForm1 : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void controls_data();
+    void controls();
+    void checkBoxesShowTheirWholeCaption();
+    void windowAtStart();
+    void tabOrder();
+    void expandButtonTogglesHeight();
+    void rightClickOpensPopupMenu_data();
+    void rightClickOpensPopupMenu();
+    void aboutEntryShowsAboutBoxModally();
+    void showingTheWindowShowsBanner();
+    void runListsEveryLineOfOneRun();
+    void runLinesAppearWhileRunning();
+    void runFollowsCheckBoxes_data();
+    void runFollowsCheckBoxes();
+    void secondClickDuringRunIsIgnored();
+    void runFillsTheTableHandedIn();
+
+  private:
+    template <class Control>
+    Control* control(const char* name) const {
+        Control* found = form->findChild<Control*>(QLatin1String(name));
+        if (found == nullptr) qFatal("no control %s", name);
+        return found;
+    }
+    void clickStart() { QTest::mouseClick(control<QPushButton>("Button1"), Qt::LeftButton); }
+
+    FakeSequencePlatform* platform = nullptr;
+    ResultTable* benchResults = nullptr;
+    TForm1* form = nullptr;
+};
+
+void TestTForm1::initTestCase() {
+    platform::setProgramFpuEnvironment();
+    platform::installExceptionGuard();
+}
+
+void TestTForm1::init() {
+    platform = new FakeSequencePlatform;
+    benchResults = new ResultTable{};
+    form = new TForm1(*platform, kFakeTests);
+    form->setBenchResults(*benchResults);
+}
+
+void TestTForm1::cleanup() {
+    delete form;
+    delete benchResults;
+    delete platform;
+}
+
+void TestTForm1::controls_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("geometry");
+
+    QTest::newRow("start button") << "Button1"
+                                  << "QPushButton"
+                                  << "Начать тест" << QRect(8, 8, 97, 41);
+    QTest::newRow("separator") << "Panel1"
+                               << "BevelPanel"
+                               << "" << QRect(8, 56, 361, 2);
+    QTest::newRow("expand button") << "Button2"
+                                   << "QPushButton"
+                                   << "Расширить" << QRect(8, 64, 185, 25);
+    QTest::newRow("comparison button") << "Button3"
+                                       << "QPushButton"
+                                       << "Bench" << QRect(192, 64, 177, 25);
+    QTest::newRow("result list") << "ListBox1"
+                                 << "QListWidget"
+                                 << "" << QRect(8, 120, 361, 201);
+}
+
+void TestTForm1::controls() {
+    QFETCH(QString, name);
+    QFETCH(QString, className);
+    QFETCH(QString, caption);
+    QFETCH(QRect, geometry);
+
+    const QWidget* widget = form->findChild<QWidget*>(name);
+    QVERIFY(widget != nullptr);
+    QCOMPARE(QString::fromLatin1(widget->metaObject()->className()), className);
+    QCOMPARE(widget->geometry(), geometry);
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+        QCOMPARE(button->text(), caption);
+}
+
+void TestTForm1::checkBoxesShowTheirWholeCaption() {
+    struct Expected {
+        const char* name;
+        QString caption;
+        QRect designed;
+    };
+    const Expected checkBoxes[] = {
+        {"CheckBox1", QStringLiteral("Повышенный приоритет"), {128, 8, 145, 17}},
+        {"CheckBox2", QStringLiteral("Приостанавливаться после каждого теста"), {128, 32, 241, 17}},
+    };
+    for (const Expected& expected : checkBoxes) {
+        const auto* checkBox = control<QCheckBox>(expected.name);
+        QCOMPARE(checkBox->text(), expected.caption);
+        QVERIFY(checkBox->isChecked());
+        QCOMPARE(checkBox->pos(), expected.designed.topLeft());
+        QCOMPARE(checkBox->height(), expected.designed.height());
+        QVERIFY(checkBox->width() >= expected.designed.width());
+        QVERIFY2(checkBox->width() >= checkBox->sizeHint().width(), expected.name);
+    }
+}
+
+void TestTForm1::windowAtStart() {
+    QCOMPARE(form->windowTitle(), QStringLiteral("Тестирование"));
+    QCOMPARE(form->size(), QSize(TForm1::kClientWidth, TForm1::kCollapsedHeight));
+    QCOMPARE(form->minimumSize(), form->maximumSize());
+    QCOMPARE(form->pos(), QPoint(230, 126));
+    QVERIFY(form->windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(form->font().pixelSize(), 11);
+    QCOMPARE(control<QListWidget>("ListBox1")->count(), 0);
+    // Collapsed, the list box lies below the lower edge.
+    QVERIFY(control<QListWidget>("ListBox1")->y() >= form->height());
+}
+
+void TestTForm1::tabOrder() {
+    QStringList order;
+    QWidget* widget = control<QPushButton>("Button1");
+    do {
+        if (widget->focusPolicy() & Qt::TabFocus) order.append(widget->objectName());
+        widget = widget->nextInFocusChain();
+    } while (widget != control<QPushButton>("Button1"));
+    QCOMPARE(order,
+             QStringList({"Button1", "CheckBox1", "Button2", "Button3", "ListBox1", "CheckBox2"}));
+}
+
+void TestTForm1::expandButtonTogglesHeight() {
+    auto* expand = control<QPushButton>("Button2");
+    for (const int expected :
+         {TForm1::kExpandedHeight, TForm1::kCollapsedHeight, TForm1::kExpandedHeight}) {
+        QTest::mouseClick(expand, Qt::LeftButton);
+        QCOMPARE(form->height(), expected);
+        QCOMPARE(form->width(), TForm1::kClientWidth);
+        QCOMPARE(form->minimumSize(), form->maximumSize());
+        QCOMPARE(expand->text(), QStringLiteral("Расширить"));
+    }
+    // Expanded, the whole list box shows.
+    const auto* listBox = control<QListWidget>("ListBox1");
+    QVERIFY(listBox->geometry().bottom() < form->height());
+}
+
+void TestTForm1::rightClickOpensPopupMenu_data() {
+    QTest::addColumn<QString>("target");
+    QTest::newRow("on the list box") << "ListBox1";
+    QTest::newRow("on the start button") << "Button1";
+    QTest::newRow("on a check box") << "CheckBox2";
+    QTest::newRow("on the window itself") << "";
+}
+
+void TestTForm1::rightClickOpensPopupMenu() {
+    QFETCH(QString, target);
+    QTest::mouseClick(control<QPushButton>("Button2"), Qt::LeftButton);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+
+    QWidget* widget = target.isEmpty() ? form : form->findChild<QWidget*>(target);
+    QVERIFY(widget != nullptr);
+    if (auto* listBox = qobject_cast<QListWidget*>(widget)) widget = listBox->viewport();
+    const QPoint position(5, 5);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, position, widget->mapToGlobal(position));
+    QApplication::sendEvent(widget, &event);
+
+    auto* menu = control<QMenu>("PopupMenu1");
+    QTRY_VERIFY(menu->isVisible());
+    QCOMPARE(menu->actions().size(), 1);
+    QCOMPARE(menu->actions().first()->objectName(), QStringLiteral("N1"));
+    QCOMPARE(menu->actions().first()->text(), QStringLiteral("О программе"));
+    menu->close();
+    QTRY_VERIFY(!menu->isVisible());
+}
+
+void TestTForm1::aboutEntryShowsAboutBoxModally() {
+    ProgramWindow<TAboutBox> about(AboutBox);
+    bool wasModal = false;
+    QTimer::singleShot(0, [&] {
+        wasModal = QApplication::activeModalWidget() == &about.window;
+        QTest::keyClick(&about.window, Qt::Key_Return);
+    });
+    control<QAction>("N1")->trigger();
+    QVERIFY(wasModal);
+    QCOMPARE(about.window.result(), int(QDialog::Accepted));
+    QVERIFY(!about.window.isVisible());
+}
+
+void TestTForm1::showingTheWindowShowsBanner() {
+    ProgramWindow<TrekForm> banner(rekForm);
+    QVERIFY(!banner.window.isVisible());
+    form->show();
+    QVERIFY(banner.window.isVisible());
+}
+
+void TestTForm1::runListsEveryLineOfOneRun() {
+    clickStart();
+
+    QStringList expected = {QStringLiteral("Опеределение частоты процессора..."),
+                            QStringLiteral("Тактовая частота: 2394MHz")};
+    for (int test = 0; test < kTestCount; ++test) {
+        expected.append(QStringLiteral("test %1").arg(test));
+        // A kernel that returns at once takes far less than a million cycles and a tick.
+        expected.append(QStringLiteral("0 млн. тактов"));
+        expected.append(QStringLiteral("0 миллисекунд"));
+        if (test < kTestCount - 1) expected.append(QStringLiteral("Простой 5 сек."));
+    }
+    expected.append(QStringLiteral("Завершено..."));
+    const auto* listBox = control<QListWidget>("ListBox1");
+    QCOMPARE(lines(*listBox), expected);
+    QCOMPARE(expected.size(), 42);
+    // Lines are 13 pixels apart.
+    QCOMPARE(listBox->visualItemRect(listBox->item(1)).top() -
+                 listBox->visualItemRect(listBox->item(0)).top(),
+             13);
+}
+
+void TestTForm1::runLinesAppearWhileRunning() {
+    QStringList linesDuringClockMeasurement;
+    platform->duringSleep = [&](std::uint32_t milliseconds) {
+        if (milliseconds == 1000)
+            linesDuringClockMeasurement = lines(*control<QListWidget>("ListBox1"));
+    };
+    control<QListWidget>("ListBox1")->addItem(QStringLiteral("a line of the previous run"));
+    clickStart();
+    QCOMPARE(linesDuringClockMeasurement,
+             QStringList({QStringLiteral("Опеределение частоты процессора...")}));
+}
+
+void TestTForm1::runFollowsCheckBoxes_data() {
+    QTest::addColumn<bool>("raisedPriority");
+    QTest::addColumn<bool>("pauses");
+    QTest::addColumn<int>("expectedRaises");
+    QTest::addColumn<int>("expectedPauses");
+    QTest::newRow("both ticked (as at start)") << true << true << 1 << 9;
+    QTest::newRow("priority only") << true << false << 1 << 0;
+    QTest::newRow("pauses only") << false << true << 0 << 9;
+    QTest::newRow("neither") << false << false << 0 << 0;
+}
+
+void TestTForm1::runFollowsCheckBoxes() {
+    QFETCH(bool, raisedPriority);
+    QFETCH(bool, pauses);
+    QFETCH(int, expectedRaises);
+    QFETCH(int, expectedPauses);
+
+    control<QCheckBox>("CheckBox1")->setChecked(raisedPriority);
+    control<QCheckBox>("CheckBox2")->setChecked(pauses);
+    clickStart();
+
+    QCOMPARE(platform->saves, 1);
+    QCOMPARE(platform->raises, expectedRaises);
+    QCOMPARE(platform->restores, 1);
+    QCOMPARE(platform->sleepsOf(5000), expectedPauses);
+    QCOMPARE(lines(*control<QListWidget>("ListBox1")).count(QStringLiteral("Простой 5 сек.")),
+             expectedPauses);
+}
+
+void TestTForm1::secondClickDuringRunIsIgnored() {
+    control<QCheckBox>("CheckBox2")->setChecked(false);
+    bool clickedAgain = false;
+    platform->duringSleep = [&](std::uint32_t milliseconds) {
+        if (milliseconds != 1000 || clickedAgain) return;
+        clickedAgain = true;
+        clickStart();
+    };
+    clickStart();
+
+    const QStringList listed = lines(*control<QListWidget>("ListBox1"));
+    QCOMPARE(platform->saves, 1);
+    QCOMPARE(platform->sleepsOf(1000), 1);
+    QCOMPARE(listed.size(), 2 + kTestCount * 3 + 1);
+    QCOMPARE(listed.count(QStringLiteral("Опеределение частоты процессора...")), 1);
+    QCOMPARE(listed.count(QStringLiteral("Завершено...")), 1);
+
+    // Once the run is over the button starts the next one.
+    platform->duringSleep = nullptr;
+    clickStart();
+    QCOMPARE(platform->saves, 2);
+}
+
+void TestTForm1::runFillsTheTableHandedIn() {
+    constexpr std::uint32_t kUntouched = 0xFFFFFFFFu;
+    for (ResultRow& row : *benchResults) row.fill(kUntouched);
+    clickStart();
+    for (const ResultRow& row : *benchResults)
+        QVERIFY(std::find(row.begin(), row.end(), kUntouched) == row.end());
+}
+
+QTEST_MAIN(TestTForm1)
+#include "tst_TForm1.moc"

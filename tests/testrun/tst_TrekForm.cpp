@@ -1,0 +1,99 @@
+// The banner: borderless, always on top, in the top-right corner of the screen, and a click on
+// its picture opens the project's web page.
+
+#include <QScreen>
+#include <QtTest>
+
+#include "platform/exceptionGuard.h"
+#include "platform/fpuEnvironment.h"
+#include "testrun/contactUnit.h"
+#include "testrun/controlsUnit.h"
+#include "testrun/picturesUnit.h"
+#include "testrun/reklamaUnit.h"
+#include "testrun/urlRecorder.h"
+
+class TestTrekForm : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void bannerPosition_data();
+    void bannerPosition();
+    void window();
+    void pictureFillsThePanel();
+    void placedInTopRightCornerWhenShown();
+    void clickOpensWebPage();
+
+  private:
+    TrekForm* banner = nullptr;
+};
+
+void TestTrekForm::initTestCase() {
+    platform::setProgramFpuEnvironment();
+    platform::installExceptionGuard();
+}
+
+void TestTrekForm::init() { banner = new TrekForm; }
+
+void TestTrekForm::cleanup() { delete banner; }
+
+void TestTrekForm::bannerPosition_data() {
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<QPoint>("expected");
+    QTest::newRow("1024 pixels wide") << QRect(0, 0, 1024, 768) << QPoint(795, 20);
+    QTest::newRow("1920 pixels wide") << QRect(0, 0, 1920, 1080) << QPoint(1691, 20);
+    QTest::newRow("a second screen to the right")
+        << QRect(1024, 0, 1280, 1024) << QPoint(1024 + 1051, 20);
+}
+
+void TestTrekForm::bannerPosition() {
+    QFETCH(QRect, screen);
+    QFETCH(QPoint, expected);
+    QCOMPARE(::bannerPosition(screen), expected);
+}
+
+void TestTrekForm::window() {
+    QCOMPARE(banner->size(), QSize(209, 49));
+    QCOMPARE(banner->minimumSize(), banner->maximumSize());
+    QVERIFY(banner->windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(banner->windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(banner->testAttribute(Qt::WA_ShowWithoutActivating));
+}
+
+void TestTrekForm::pictureFillsThePanel() {
+    const auto* panel = banner->findChild<BevelPanel*>(QStringLiteral("Panel1"));
+    QVERIFY(panel != nullptr);
+    QCOMPARE(panel->geometry(), QRect(0, 0, 209, 49));
+    const auto* image = banner->findChild<QLabel*>(QStringLiteral("Image1"));
+    QVERIFY(image != nullptr);
+    QCOMPARE(image->parentWidget(), panel);
+    QCOMPARE(image->geometry(), QRect(1, 1, 207, 47));
+    QCOMPARE(image->pixmap().size(), kBannerPictureSize);
+    QCOMPARE(image->cursor().shape(), Qt::PointingHandCursor);
+}
+
+void TestTrekForm::placedInTopRightCornerWhenShown() {
+    banner->move(0, 300);
+    banner->show();
+    QVERIFY(QTest::qWaitForWindowExposed(banner));
+    QCOMPARE(banner->pos(), ::bannerPosition(banner->screen()->geometry()));
+
+    // Shown again, it goes back to the corner.
+    banner->hide();
+    banner->move(10, 10);
+    banner->show();
+    QCOMPARE(banner->pos(), ::bannerPosition(banner->screen()->geometry()));
+}
+
+void TestTrekForm::clickOpensWebPage() {
+    const QUrl page{QLatin1String(kProjectWebPage)};
+    UrlRecorder browser(page.scheme());
+    QTest::mouseClick(banner->findChild<QLabel*>(QStringLiteral("Image1")), Qt::LeftButton);
+    QCOMPARE(browser.opened, QList<QUrl>({page}));
+}
+
+QTEST_MAIN(TestTrekForm)
+#include "tst_TrekForm.moc"
