@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 
@@ -16,19 +17,33 @@ constexpr int kClientWidth = 347;
 constexpr int kClientHeight = 163;
 constexpr int kPanelHeight = 121;
 constexpr int kFontPixelSize = 11;
+constexpr int kEditLeft = 152;
+constexpr int kLabelGap = 2;
+
+// The labels were laid out for a narrower font than the system sans: a label that would run into
+// its edit box gets a horizontally condensed font, so it stays where it is and stays readable.
+void condenseToFit(QLabel* label, int right) {
+    const int room = right - label->x();
+    if (label->width() <= room) return;
+    QFont narrower = label->font();
+    narrower.setStretch(std::max(50, 100 * room / label->width()));
+    label->setFont(narrower);
+    label->adjustSize();
+}
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->move(left, top);
     label->adjustSize();
+    condenseToFit(label, kEditLeft - kLabelGap);
     return label;
 }
 
 QLineEdit* makeEdit(QWidget* parent, const char* name, int top) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
-    edit->setGeometry(152, top, 185, 21);
+    edit->setGeometry(kEditLeft, top, 185, 21);
     return edit;
 }
 

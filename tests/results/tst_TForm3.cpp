@@ -82,6 +82,7 @@ void TestTForm3::controlsWhereTheyBelong() {
         auto* label = dialog_->findChild<QLabel*>(QStringLiteral("Label%1").arg(number));
         QCOMPARE(label->text(), labels[number - 1]);
         QCOMPARE(label->pos(), QPoint(16, 16 + 24 * (number - 1)));
+        QVERIFY2(label->geometry().right() < 152, "the label ends before its edit box");
         QCOMPARE(edit(number)->geometry(), QRect(152, 16 + 24 * (number - 1), 185, 21));
         QVERIFY(edit(number)->text().isEmpty());
     }
