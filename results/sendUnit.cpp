@@ -23,12 +23,19 @@ constexpr int kLabelGap = 2;
 // The labels were laid out for a narrower font than the system sans: a label that would run into
 // its edit box gets a horizontally condensed font, so it stays where it is and stays readable.
 void condenseToFit(QLabel* label, int right) {
+    constexpr int kNarrowestStretch = 50;
     const int room = right - label->x();
-    if (label->width() <= room) return;
     QFont narrower = label->font();
-    narrower.setStretch(std::max(50, 100 * room / label->width()));
-    label->setFont(narrower);
-    label->adjustSize();
+    int stretch = 100;
+    // A condensed face, where the system has one, is matched as a whole and may still be too
+    // wide, so narrow again until the text fits.
+    while (label->width() > room && stretch > kNarrowestStretch) {
+        stretch =
+            std::max(kNarrowestStretch, std::min(stretch - 1, stretch * room / label->width()));
+        narrower.setStretch(stretch);
+        label->setFont(narrower);
+        label->adjustSize();
+    }
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
