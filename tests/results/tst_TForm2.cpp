@@ -1,6 +1,7 @@
 // The comparison window: its controls, the order of its rows, and the pixels of its bars.
 
 #include <QHeaderView>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -64,6 +65,9 @@ class TestTForm2 : public QObject {
     // unless it reaches the column's edge, where the grid line is.
     void expectBar(const QImage& image, int row, const std::vector<Stretch>& stretches,
                    bool whiteAfter = true);
+    // Checks "Тест не пройден" in red with its top-left corner at (x + 2, y + 1) on an opaque
+    // `background`, pixel for pixel against the same text drawn so on that background.
+    void expectFailedText(const QImage& image, int x, int y, int width, const QColor& background);
 
     QTemporaryDir folder_;
     std::unique_ptr<TForm2> window_;
@@ -121,6 +125,31 @@ void TestTForm2::expectBar(const QImage& image, int row, const std::vector<Stret
         start = stretch.end;
     }
     if (whiteAfter) QCOMPARE(image.pixelColor(x + start, middle), kWhite);
+}
+
+void TestTForm2::expectFailedText(const QImage& image, int x, int y, int width,
+                                  const QColor& background) {
+    const QString text = QStringLiteral("Тест не пройден");
+    const QFontMetrics metrics(listView()->font());
+    QVERIFY(2 + metrics.horizontalAdvance(text) < width);
+    QImage expected(width, 14, QImage::Format_RGB32);
+    expected.fill(background);
+    {
+        QPainter painter(&expected);
+        painter.setFont(listView()->font());
+        painter.setPen(QColor(255, 0, 0));
+        painter.drawText(QRect(2, 1, metrics.horizontalAdvance(text), metrics.height()),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    }
+    QCOMPARE(image.copy(x, y, width, 14).convertToFormat(QImage::Format_RGB32), expected);
+    int inked = 0, red = 0;  // the reference really holds red text
+    for (int ty = 0; ty < 14; ++ty)
+        for (int tx = 0; tx < width; ++tx) {
+            const QColor pixel = expected.pixelColor(tx, ty);
+            inked += pixel != background;
+            red += pixel.red() > 220 && pixel.green() < 80 && pixel.blue() < 80;
+        }
+    QVERIFY2(inked > 100 && red > 5, qPrintable(QStringLiteral("%1 %2").arg(inked).arg(red)));
 }
 
 void TestTForm2::startsWithCaptionBenchAndCyclesOfTest1() {
@@ -263,20 +292,7 @@ void TestTForm2::failedTestWritesRedTextOverTheAverageBar() {
     QCOMPARE(image.pixelColor(x + 139, y + 7), kOtherAverage);
     QCOMPARE(image.pixelColor(x + 140, y + 7), kWhite);
 
-    const QFontMetrics metrics(listView()->font());
-    const QRect textBox(x + 2, y + 1, metrics.horizontalAdvance(QStringLiteral("Тест не пройден")),
-                        metrics.height());
-    QVERIFY(textBox.right() < x + 140);
-    int red = 0;
-    for (int ty = textBox.top(); ty <= std::min(textBox.bottom(), y + 13); ++ty)
-        for (int tx = textBox.left(); tx <= textBox.right(); ++tx) {
-            const QColor pixel = image.pixelColor(tx, ty);
-            QVERIFY2(pixel != kWhite, "the text is written on the bar's colour");
-            QVERIFY(pixel.green() <= kOtherAverage.green());
-            red += pixel.red() > 200 && pixel.green() < 80 && pixel.blue() < 80;
-        }
-    QVERIFY2(red > 40, qPrintable(QStringLiteral("%1 red pixels").arg(red)));
-    QCOMPARE(image.pixelColor(x + 1, y + 1), kOtherAverage);
+    expectFailedText(image, x, y, 140, kOtherAverage);
 }
 
 void TestTForm2::withoutResultFilesOnlyTheOwnRowFailed() {
@@ -292,13 +308,7 @@ void TestTForm2::withoutResultFilesOnlyTheOwnRowFailed() {
     const int x = benchLeft();
     const int y = rowTop(0);
     QCOMPARE(image.pixelColor(x, y + 7), kWhite);  // no bar
-    int red = 0;
-    for (int ty = y + 1; ty < y + 14; ++ty)
-        for (int tx = x + 2; tx < x + 100; ++tx) {
-            const QColor pixel = image.pixelColor(tx, ty);
-            red += pixel.red() > 200 && pixel.green() < 80 && pixel.blue() < 80;
-        }
-    QVERIFY(red > 40);
+    expectFailedText(image, x, y, 249, kWhite);
 }
 
 void TestTForm2::readsCpusRelativeToTheCurrentDirectory() {
