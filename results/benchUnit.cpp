@@ -206,6 +206,8 @@ bool TForm2::ListView1CustomDrawSubItem(QPainter* painter, const QStyleOptionVie
     const int y = option.rect.top();
     const int width = ListView1->columnWidth(kBenchColumn);
 
+    // The list view draws nothing of this cell: it starts on the list's white. Painting stays
+    // inside the cell, so that repainting a neighbouring region never leaves half a text.
     painter->save();
     painter->setClipRect(option.rect);
     QColor brush = ListView1->palette().color(QPalette::Base);

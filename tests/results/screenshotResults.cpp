@@ -91,7 +91,6 @@ int main(int argc, char** argv) {
     QImage sheet(14 * 72, 72, QImage::Format_ARGB32);
     sheet.fill(Qt::white);
     QPainter painter(&sheet);
-    const QList<QToolButton*> buttons = comparison.findChildren<QToolButton*>();
     int slot = 0;
     for (int number : {1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 16}) {
         auto* button =
