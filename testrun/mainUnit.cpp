@@ -11,6 +11,7 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
+#include "results/benchUnit.h"
 #include "testrun/boutUnit.h"
 #include "testrun/controlsUnit.h"
 #include "testrun/reklamaUnit.h"
@@ -101,6 +102,7 @@ TForm1::TForm1(SequencePlatform& platform, std::span<const TestEntry> tests, QWi
 
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(N1, &QAction::triggered, this, &TForm1::N1Click);
 
     setWindowTitle(QStringLiteral("Тестирование"));
@@ -125,10 +127,18 @@ void TForm1::Button1Click() {
     const QScopedValueRollback running(runInProgress_, true);
     ListBoxSequenceList list(*ListBox1);
     runTestSequence(runOptions(), tests_, list, platform_, *benchResults_);
+    Button3Click();
 }
 
 void TForm1::Button2Click() {
     setFixedSize(kClientWidth, height() == kCollapsedHeight ? kExpandedHeight : kCollapsedHeight);
+}
+
+// The comparison of the running machine with the stored ones, rebuilt from the current results.
+void TForm1::Button3Click() {
+    if (Form2 == nullptr) return;
+    Form2->RebuildList();
+    Form2->show();
 }
 
 void TForm1::N1Click() {

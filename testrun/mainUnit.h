@@ -45,6 +45,7 @@ class TForm1 final : public QWidget {
     void FormShow();
     void Button1Click();
     void Button2Click();
+    void Button3Click();
     void N1Click();
 
   protected:

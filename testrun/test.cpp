@@ -6,6 +6,8 @@
 
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
+#include "results/benchUnit.h"
+#include "results/sendUnit.h"
 #include "testrun/boutUnit.h"
 #include "testrun/contactUnit.h"
 #include "testrun/mainUnit.h"
@@ -26,13 +28,17 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     SystemSequencePlatform sequencePlatform;
-    ResultTable benchResults{};
 
-    // The main window first: its creation builds the kernel work area the runs need.
+    // The main window first: its creation builds the kernel work area the runs need. The
+    // comparison window loads the stored results (cpus/*.dat) and owns the running machine's.
     Form1 = new TForm1(sequencePlatform, benchmarkTests());
+    Form2 = new TForm2;
+    Form3 = new TForm3(Form2->BenchResults());
     AboutBox = new TAboutBox;
     rekForm = new TrekForm;
-    Form1->setBenchResults(benchResults);
+    Form1->setBenchResults(Form2->BenchResults());
+    Form2->setSystemInformationDialog(Form3);
+    Form2->setAboutBoxOpener([] { AboutBox->exec(); });
     QObject::connect(Form1, &TForm1::closed, &application, &QApplication::quit);
 
     Form1->show();
@@ -40,6 +46,8 @@ int main(int argc, char** argv) {
 
     delete rekForm;
     delete AboutBox;
+    delete Form3;
+    delete Form2;
     delete Form1;
     return exitCode;
 }

@@ -1,0 +1,83 @@
+#include "platform/codePage.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstddef>
+
+namespace platform {
+
+namespace {
+
+constexpr char kReplacement = '?';
+
+bool isUtf8Continuation(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+
+// What one rejected UTF-8 character occupies: its first byte and the continuation bytes after
+// it, so that a character Windows-1251 lacks and a malformed sequence each become one '?'.
+std::size_t rejectedUtf8Length(const char* at, std::size_t left) {
+    std::size_t length = 1;
+    while (length < left && length < 4 && isUtf8Continuation(at[length])) ++length;
+    return length;
+}
+
+std::size_t rejectedByteLength(const char*, std::size_t) { return 1; }
+
+// An iconv descriptor kept per thread and direction: the rows of the comparison are converted
+// one cell at a time as they are painted, and opening a descriptor costs more than converting a
+// description.
+class Converter {
+  public:
+    Converter(const char* to, const char* from) : descriptor_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (valid()) iconv_close(descriptor_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Converts `input`; at each position iconv rejects, appends '?' and skips what
+    // `rejectedLength` says the rejected character occupies.
+    std::string convert(std::string_view input,
+                        std::size_t (*rejectedLength)(const char*, std::size_t)) {
+        if (!valid()) return std::string(input.size(), kReplacement);
+        iconv(descriptor_, nullptr, nullptr, nullptr, nullptr);
+        std::string output;
+        output.reserve(input.size() * 2);
+        char* in = const_cast<char*>(input.data());
+        std::size_t inLeft = input.size();
+        char chunk[512];
+        while (inLeft > 0) {
+            char* out = chunk;
+            std::size_t outLeft = sizeof chunk;
+            const std::size_t result = iconv(descriptor_, &in, &inLeft, &out, &outLeft);
+            const int error = errno;
+            output.append(chunk, static_cast<std::size_t>(out - chunk));
+            if (result != static_cast<std::size_t>(-1) || error == E2BIG) continue;
+            // EILSEQ (no form in the target, or malformed input) or EINVAL (cut short at the end).
+            output.push_back(kReplacement);
+            const std::size_t skip = rejectedLength(in, inLeft);
+            in += skip;
+            inLeft -= skip;
+        }
+        return output;
+    }
+
+  private:
+    bool valid() const { return descriptor_ != reinterpret_cast<iconv_t>(-1); }
+
+    iconv_t descriptor_;
+};
+
+}  // namespace
+
+std::string utf8ToWindows1251(std::string_view utf8) {
+    thread_local Converter converter("CP1251", "UTF-8");
+    return converter.convert(utf8, rejectedUtf8Length);
+}
+
+std::string windows1251ToUtf8(std::string_view bytes) {
+    thread_local Converter converter("UTF-8", "CP1251");
+    return converter.convert(bytes, rejectedByteLength);
+}
+
+}  // namespace platform

@@ -1,0 +1,19 @@
+#pragma once
+// Windows-1251, the code page of the result files' descriptions, and UTF-8, the program's own.
+//
+// Result files carry single-byte Windows-1251 text (the Russian Windows ANSI code page); the
+// windows and the console work in UTF-8. The conversion uses glibc's iconv ("CP1251").
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// UTF-8 text as Windows-1251 bytes, one byte per character. A character that Windows-1251 has no
+// form for, and every byte of malformed UTF-8, becomes '?'.
+std::string utf8ToWindows1251(std::string_view utf8);
+
+// Windows-1251 bytes as UTF-8. The one byte Windows-1251 leaves undefined (0x98) becomes '?'.
+std::string windows1251ToUtf8(std::string_view bytes);
+
+}  // namespace platform

@@ -1,0 +1,255 @@
+#include "results/benchUnit.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QHeaderView>
+#include <QPainter>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "results/comparisonListUnit.h"
+#include "results/sendUnit.h"
+#include "testrun/controlsUnit.h"
+#include "testrun/picturesUnit.h"
+
+namespace {
+
+constexpr int kClientWidth = 735;
+constexpr int kClientHeight = 439;
+constexpr int kToolBarHeight = 29;
+constexpr int kSeparatorWidth = 8;
+constexpr int kBarHeight = 14;
+
+const QColor kOwnAverageColour(128, 255, 232);
+const QColor kOtherAverageColour(232, 255, 128);
+const QColor kOwnBestColour(128, 0, 0);
+const QColor kOtherBestColour(0, 128, 0);
+const QColor kFailedTextColour(255, 0, 0);
+
+// A tool bar with etched lines along its top and bottom edges.
+class EdgedToolBar final : public QToolBar {
+  public:
+    using QToolBar::QToolBar;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        QToolBar::paintEvent(event);
+        QPainter painter(this);
+        const int right = width() - 1;
+        const int bottom = height() - 1;
+        painter.setPen(palette().color(QPalette::Mid));
+        painter.drawLine(0, 0, right, 0);
+        painter.drawLine(0, bottom - 1, right, bottom - 1);
+        painter.setPen(palette().color(QPalette::Light));
+        painter.drawLine(0, 1, right, 1);
+        painter.drawLine(0, bottom, right, bottom);
+    }
+};
+
+QToolBar* makeToolBar(QToolBar* bar, const char* name) {
+    bar->setObjectName(QString::fromLatin1(name));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setFixedHeight(kToolBarHeight);
+    bar->setIconSize(QSize(16, 16));
+    return bar;
+}
+
+QToolButton* addButton(QToolBar* bar, const char* name, const QPixmap& image, bool checkable) {
+    auto* button = new QToolButton(bar);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setIcon(QIcon(image));
+    button->setAutoRaise(true);
+    button->setCheckable(checkable);
+    button->setFixedSize(23, 22);
+    bar->addWidget(button);
+    return button;
+}
+
+QFrame* addSeparator(QToolBar* bar, const char* name) {
+    auto* separator = new QFrame(bar);
+    separator->setObjectName(QString::fromLatin1(name));
+    separator->setFrameShape(QFrame::VLine);
+    separator->setFrameShadow(QFrame::Sunken);
+    separator->setFixedSize(kSeparatorWidth, 22);
+    bar->addWidget(separator);
+    return separator;
+}
+
+}  // namespace
+
+TForm2* Form2 = nullptr;
+
+TForm2::TForm2(const std::filesystem::path& resultFolder, QWidget* parent) : QWidget(parent) {
+    setFont(standardWindowFont());
+
+    buildToolBars();
+    buildList();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(ToolBar2);
+    layout->addWidget(ToolBar1);
+    layout->addWidget(Panel1, 1);
+
+    resize(kClientWidth, kClientHeight);
+    setWindowTitle(QString::fromUtf8(kComparisonCaption));
+    FormCreate(resultFolder);
+}
+
+void TForm2::buildToolBars() {
+    const QList<QPixmap> imageList1 = toolButtonImages();
+    ToolBar2 = makeToolBar(new QToolBar(this), "ToolBar2");
+    ToolButton14 = addButton(ToolBar2, "ToolButton14", imageList1.at(12), false);
+    ToolButton15 = addSeparator(ToolBar2, "ToolButton15");
+    ToolButton16 = addButton(ToolBar2, "ToolButton16", imageList1.at(13), false);
+    connect(ToolButton14, &QToolButton::clicked, this, &TForm2::ToolButton14Click);
+    connect(ToolButton16, &QToolButton::clicked, this, &TForm2::ToolButton16Click);
+
+    ToolBar1 = makeToolBar(new EdgedToolBar(this), "ToolBar1");
+    ToolButton1 = addButton(ToolBar1, "ToolButton1", imageList1.at(0), true);
+    ToolButton1->setToolTip(QStringLiteral("Количество тактов процессора"));
+    ToolButton1->setChecked(true);
+    ToolButton2 = addButton(ToolBar1, "ToolButton2", imageList1.at(1), true);
+    ToolButton2->setToolTip(QStringLiteral("Количество миллисекунд"));
+    ToolButton3 = addSeparator(ToolBar1, "ToolButton3");
+    connect(ToolButton1, &QToolButton::clicked, this, &TForm2::ToolButton1Click);
+    connect(ToolButton2, &QToolButton::clicked, this, &TForm2::ToolButton2Click);
+
+    using Handler = void (TForm2::*)();
+    constexpr std::array<Handler, kLastSelectableTest> kTestHandlers = {
+        &TForm2::ToolButton4Click,  &TForm2::ToolButton5Click,  &TForm2::ToolButton6Click,
+        &TForm2::ToolButton7Click,  &TForm2::ToolButton8Click,  &TForm2::ToolButton9Click,
+        &TForm2::ToolButton10Click, &TForm2::ToolButton11Click, &TForm2::ToolButton12Click,
+        &TForm2::ToolButton13Click,
+    };
+    for (int test = 0; test < kLastSelectableTest; ++test) {
+        const QByteArray name = "ToolButton" + QByteArray::number(test + 4);
+        QToolButton* button = addButton(ToolBar1, name.constData(), imageList1.at(test + 2), true);
+        connect(button, &QToolButton::clicked, this, kTestHandlers[static_cast<std::size_t>(test)]);
+        testButtons_[static_cast<std::size_t>(test)] = button;
+    }
+    testButtons_[0]->setChecked(true);
+}
+
+void TForm2::buildList() {
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameShape(QFrame::Panel);
+    Panel1->setFrameShadow(QFrame::Sunken);
+    ListView1 = new ComparisonListView(Panel1);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    model_ = new ComparisonModel(this);
+    ListView1->setModel(model_);
+    ListView1->setItemDelegate(new CustomDrawDelegate(
+        [this](QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) {
+            return ListView1CustomDrawSubItem(painter, option, index);
+        },
+        ListView1));
+    for (std::size_t column = 0; column < kComparisonColumns.size(); ++column)
+        ListView1->setColumnWidth(static_cast<int>(column), kComparisonColumns[column].width);
+    auto* panelLayout = new QVBoxLayout(Panel1);
+    panelLayout->setContentsMargins(1, 1, 1, 1);
+    panelLayout->addWidget(ListView1);
+}
+
+void TForm2::FormCreate(const std::filesystem::path& resultFolder) {
+    Systems.clear();
+    SelectedTest = 1;
+    loadResultFolder(resultFolder, Systems);
+    OwnSystem = makeOwnSystem();
+}
+
+std::uint32_t TForm2::barScale() const { return model_->barScale(); }
+
+BenchUnit TForm2::chosenUnit() const {
+    return ToolButton1->isChecked() ? BenchUnit::Cycles : BenchUnit::Milliseconds;
+}
+
+void TForm2::RebuildList() {
+    if (const char* caption = comparisonCaption(SelectedTest))
+        setWindowTitle(QString::fromUtf8(caption));
+    model_->setRows(buildComparisonRows(Systems, OwnSystem, SelectedTest, chosenUnit()),
+                    chosenUnit());
+}
+
+bool TForm2::ListView1CustomDrawSubItem(QPainter* painter, const QStyleOptionViewItem& option,
+                                        const QModelIndex& index) const {
+    if (index.column() != kBenchColumn) return true;
+    const ComparisonRow& row = model_->row(index.row());
+    const BenchUnit unit = chosenUnit();
+    const std::uint32_t average = averageValue(row.summary, unit);
+    const std::uint32_t best = bestValue(row.summary, unit);
+    const int x = option.rect.left();
+    const int y = option.rect.top();
+    const int width = ListView1->columnWidth(kBenchColumn);
+
+    // The list view draws nothing of this cell: it starts on the list's white. Painting stays
+    // inside the cell, so that repainting a neighbouring region never leaves half a text.
+    painter->save();
+    painter->setClipRect(option.rect);
+    QColor brush = ListView1->palette().color(QPalette::Base);
+    painter->fillRect(option.rect, brush);
+    if (average > 0) {
+        brush = row.drawnAsOwnSystem ? kOwnAverageColour : kOtherAverageColour;
+        painter->fillRect(QRect(x, y, barLength(width, average, model_->barScale()), kBarHeight),
+                          brush);
+    }
+    if (best > 0) {
+        brush = row.drawnAsOwnSystem ? kOwnBestColour : kOtherBestColour;
+        painter->fillRect(QRect(x, y, barLength(width, best, model_->barScale()), kBarHeight),
+                          brush);
+    } else {
+        const QString text = QString::fromUtf8(kBenchFailedText);
+        const QFontMetrics metrics(option.font);
+        const QRect textBox(x + 2, y + 1, metrics.horizontalAdvance(text), metrics.height());
+        painter->fillRect(textBox, brush);
+        painter->setFont(option.font);
+        painter->setPen(kFailedTextColour);
+        painter->drawText(textBox, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    }
+    painter->restore();
+    return false;
+}
+
+void TForm2::ToolButton1Click() {
+    ToolButton1->setChecked(true);
+    ToolButton2->setChecked(false);
+    RebuildList();
+    ListView1->viewport()->repaint();
+}
+
+void TForm2::ToolButton2Click() {
+    ToolButton2->setChecked(true);
+    ToolButton1->setChecked(false);
+    RebuildList();
+    ListView1->viewport()->repaint();
+}
+
+void TForm2::selectTest(int test) {
+    SelectedTest = test;
+    RebuildList();
+    ListView1->viewport()->repaint();
+    for (int other = 0; other < kLastSelectableTest; ++other)
+        testButtons_[static_cast<std::size_t>(other)]->setChecked(other + 1 == test);
+}
+
+void TForm2::ToolButton4Click() { selectTest(1); }
+void TForm2::ToolButton5Click() { selectTest(2); }
+void TForm2::ToolButton6Click() { selectTest(3); }
+void TForm2::ToolButton7Click() { selectTest(4); }
+void TForm2::ToolButton8Click() { selectTest(5); }
+void TForm2::ToolButton9Click() { selectTest(6); }
+void TForm2::ToolButton10Click() { selectTest(7); }
+void TForm2::ToolButton11Click() { selectTest(8); }
+void TForm2::ToolButton12Click() { selectTest(9); }
+void TForm2::ToolButton13Click() { selectTest(10); }
+
+void TForm2::ToolButton14Click() {
+    if (systemInformationDialog_ != nullptr) systemInformationDialog_->exec();
+}
+
+void TForm2::ToolButton16Click() {
+    if (openAboutBox_) openAboutBox_();
+}

@@ -1,0 +1,106 @@
+#pragma once
+// TForm2, the comparison window: the running machine beside the machines whose result files lie
+// in the folder `cpus`, for one chosen test in cycles or milliseconds, sorted by the best run,
+// with a bar for the average and the best run of each.
+//
+// The window owns the running machine's record OwnSystem, whose Results is BenchResults: the
+// table the test run fills and the system information dialog saves. It is created at start-up
+// and lives until the program ends; closing it only hides it.
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+
+#include "results/cpubenchUnit.h"
+
+class QFrame;
+class QModelIndex;
+class QPainter;
+class QStyleOptionViewItem;
+class QToolBar;
+class QToolButton;
+class ComparisonListView;
+class ComparisonModel;
+class TForm3;
+
+class TForm2 : public QWidget {
+    Q_OBJECT
+
+  public:
+    // Loads every result file of `resultFolder` (relative to the current directory) once.
+    explicit TForm2(const std::filesystem::path& resultFolder = "cpus", QWidget* parent = nullptr);
+
+    // The running machine's result table, all zero at start.
+    ResultTable& BenchResults() { return OwnSystem.Results; }
+
+    // The dialog ToolButton14 opens modally, and what ToolButton16 calls to show the about box
+    // modally; both are created after this window.
+    void setSystemInformationDialog(TForm3* dialog) { systemInformationDialog_ = dialog; }
+    void setAboutBoxOpener(std::function<void()> openAboutBox) {
+        openAboutBox_ = std::move(openAboutBox);
+    }
+
+    const std::deque<TCpuRecord>& loadedSystems() const { return Systems; }
+    std::uint32_t barScale() const;  // BarScale of the current rows
+    int selectedTest() const { return SelectedTest; }
+
+    // Paints the "Bench" cell of a row (column 5) and answers false; answers true for every
+    // other column, which the list view draws itself.
+    bool ListView1CustomDrawSubItem(QPainter* painter, const QStyleOptionViewItem& option,
+                                    const QModelIndex& index) const;
+
+    TCpuRecord OwnSystem;
+
+  public slots:
+    // Sets the caption for the chosen test and builds the rows anew from the loaded records,
+    // OwnSystem and the chosen unit. Neither shows nor repaints the window.
+    void RebuildList();
+
+  private slots:
+    void ToolButton1Click();
+    void ToolButton2Click();
+    void ToolButton4Click();
+    void ToolButton5Click();
+    void ToolButton6Click();
+    void ToolButton7Click();
+    void ToolButton8Click();
+    void ToolButton9Click();
+    void ToolButton10Click();
+    void ToolButton11Click();
+    void ToolButton12Click();
+    void ToolButton13Click();
+    void ToolButton14Click();
+    void ToolButton16Click();
+
+  private:
+    void FormCreate(const std::filesystem::path& resultFolder);
+    void buildToolBars();
+    void buildList();
+    void selectTest(int test);
+    BenchUnit chosenUnit() const;
+
+    std::deque<TCpuRecord> Systems;
+    int SelectedTest = 1;
+
+    TForm3* systemInformationDialog_ = nullptr;
+    std::function<void()> openAboutBox_;
+
+    QToolBar* ToolBar2 = nullptr;
+    QToolButton* ToolButton14 = nullptr;
+    QFrame* ToolButton15 = nullptr;
+    QToolButton* ToolButton16 = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QToolButton* ToolButton1 = nullptr;
+    QToolButton* ToolButton2 = nullptr;
+    QFrame* ToolButton3 = nullptr;
+    std::array<QToolButton*, kLastSelectableTest> testButtons_{};  // ToolButton4 to ToolButton13
+    QFrame* Panel1 = nullptr;
+    ComparisonListView* ListView1 = nullptr;
+    ComparisonModel* model_ = nullptr;
+};
+
+// The comparison window, created at start-up right after the main window.
+extern TForm2* Form2;

@@ -1,0 +1,104 @@
+#include "results/comparisonListUnit.h"
+
+#include <QHeaderView>
+#include <QPainter>
+
+namespace {
+
+constexpr int kMinimumRowHeight = 17;
+const QColor kGridLineColour(0xD0, 0xD0, 0xD0);
+
+}  // namespace
+
+void ComparisonModel::setRows(ComparisonRows rows, BenchUnit unit) {
+    beginResetModel();
+    rows_ = std::move(rows);
+    unit_ = unit;
+    endResetModel();
+}
+
+int ComparisonModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.rows.size());
+}
+
+int ComparisonModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(kComparisonColumns.size());
+}
+
+QVariant ComparisonModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid()) return {};
+    return QString::fromStdString(comparisonCellText(row(index.row()), index.column(), unit_));
+}
+
+QVariant ComparisonModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= columnCount())
+        return {};
+    return QString::fromUtf8(kComparisonColumns[static_cast<std::size_t>(section)].title);
+}
+
+Qt::ItemFlags ComparisonModel::flags(const QModelIndex& index) const {
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren
+                           : Qt::NoItemFlags;
+}
+
+ComparisonListView::ComparisonListView(QWidget* parent) : QTreeView(parent) {
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setIndentation(0);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setMouseTracking(true);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    header()->setSectionsClickable(false);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, Qt::white);
+    colours.setColor(QPalette::Text, Qt::black);
+    setPalette(colours);
+}
+
+void ComparisonListView::paintEvent(QPaintEvent* event) {
+    QTreeView::paintEvent(event);
+    QPainter painter(viewport());
+    painter.setPen(kGridLineColour);
+    const int viewBottom = viewport()->height();
+    const int lastColumn = header()->count() - 1;
+    if (lastColumn < 0) return;
+    const int left = columnViewportPosition(0);
+    const int right = columnViewportPosition(lastColumn) + columnWidth(lastColumn) - 1;
+    for (int column = 0; column <= lastColumn; ++column) {
+        const int edge = columnViewportPosition(column) + columnWidth(column) - 1;
+        painter.drawLine(edge, 0, edge, viewBottom);
+    }
+    const QModelIndex first = indexAt(QPoint(0, 0));
+    int pitch = 0;
+    if (first.isValid()) {
+        pitch = visualRect(first).height();
+    } else {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        pitch = itemDelegate()->sizeHint(option, QModelIndex()).height();
+    }
+    const int top = first.isValid() ? visualRect(first).top() : 0;
+    for (int bottom = top + pitch - 1; bottom < viewBottom; bottom += pitch)
+        painter.drawLine(left, bottom, right, bottom);
+}
+
+CustomDrawDelegate::CustomDrawDelegate(DrawSubItem drawSubItem, QObject* parent)
+    : QStyledItemDelegate(parent), drawSubItem_(std::move(drawSubItem)) {}
+
+void CustomDrawDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                               const QModelIndex& index) const {
+    if (drawSubItem_(painter, option, index)) QStyledItemDelegate::paint(painter, option, index);
+}
+
+QSize CustomDrawDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                   const QModelIndex& index) const {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setHeight(std::max(size.height(), kMinimumRowHeight));
+    return size;
+}

@@ -1,0 +1,22 @@
+#pragma once
+// The comparison as lines of text, for the console runner: the rows the comparison window lists
+// for one test, with the bars drawn in characters.
+//
+// A bar is `barWidth` characters at most, scaled as the window scales its bars: the best run in
+// '#' over the average in '=' ('*' over '+' for a row captioned "Ваша система"), and
+// "Тест не пройден" after the average bar when the best run is 0.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "results/cpubenchUnit.h"
+
+inline constexpr int kTextBarWidth = 40;
+inline constexpr int kTextColumnLimit = 32;  // longer descriptions are cut to this many characters
+
+// The caption of `selectedTest`, a heading line, and one line per row, UTF-8. Each column is as
+// wide as its widest text (at most kTextColumnLimit characters), two blanks apart.
+std::vector<std::string> comparisonTextLines(const std::deque<TCpuRecord>& systems,
+                                             const TCpuRecord& ownSystem, int selectedTest,
+                                             BenchUnit unit, int barWidth = kTextBarWidth);

@@ -1,0 +1,113 @@
+#include "results/cpubenchUnit.h"
+
+#include <algorithm>
+#include <numeric>
+
+#include "platform/codePage.h"
+
+namespace {
+
+constexpr std::array<const char*, kLastSelectableTest> kCaptions = {
+    "Bench - кодирование Хэмминга с использованием 8-разрядных регистров",
+    "Bench - декодирование Хэмминга с использованием 8-разрядных регистров",
+    "Bench - кодирование Хэмминга с использованием 32-разрядных регистров",
+    "Bench - декодирование Хэмминга с использованием 32-разрядных регистров",
+    "Bench - кодирование Хэмминга с использованием MMX",
+    "Bench - декодирование Хэмминга с использованием MMX",
+    "Bench - кодирование Хэмминга с использованием SSE",
+    "Bench - декодирование Хэмминга с использованием SSE2",
+    "Bench - YUV и Фурье преобразования (FPU)",
+    "Bench - YUV и Фурье преобразования (SSE2)",
+};
+
+bool isSelectableTest(int test) {
+    return test >= kFirstSelectableTest && test <= kLastSelectableTest;
+}
+
+std::uint32_t averageOfRuns(const ResultRow& runs) {
+    const std::uint64_t sum = std::accumulate(runs.begin(), runs.end(), std::uint64_t{0});
+    return static_cast<std::uint32_t>(sum / runs.size());
+}
+
+}  // namespace
+
+const char* comparisonCaption(int selectedTest) {
+    return isSelectableTest(selectedTest) ? kCaptions[selectedTest - 1] : nullptr;
+}
+
+TCpuRecord makeOwnSystem() {
+    TCpuRecord record = emptyRecord();
+    setDescriptionText(record.Cpu, kOwnSystemCaption);
+    return record;
+}
+
+bool GetTestRows(int test, const TCpuRecord& record, ResultRow& cycles, ResultRow& milliseconds) {
+    if (!isSelectableTest(test)) return false;
+    cycles = record.Results[2 * (test - 1)];
+    milliseconds = record.Results[2 * (test - 1) + 1];
+    return true;
+}
+
+TViborka summariseRuns(const ResultRow& cycles, const ResultRow& milliseconds) {
+    return {*std::min_element(cycles.begin(), cycles.end()), averageOfRuns(cycles),
+            *std::min_element(milliseconds.begin(), milliseconds.end()),
+            averageOfRuns(milliseconds)};
+}
+
+std::uint32_t bestValue(const TViborka& summary, BenchUnit unit) {
+    return unit == BenchUnit::Cycles ? summary.MinCycles : summary.MinMs;
+}
+
+std::uint32_t averageValue(const TViborka& summary, BenchUnit unit) {
+    return unit == BenchUnit::Cycles ? summary.AvgCycles : summary.AvgMs;
+}
+
+bool hasOwnSystemCaption(const TCpuRecord& record) {
+    static const std::string ownCaptionBytes = platform::utf8ToWindows1251(kOwnSystemCaption);
+    return descriptionBytes(record.Cpu) == ownCaptionBytes;
+}
+
+ComparisonRows buildComparisonRows(const std::deque<TCpuRecord>& systems,
+                                   const TCpuRecord& ownSystem, int selectedTest, BenchUnit unit) {
+    ComparisonRows list;
+    if (!isSelectableTest(selectedTest)) return list;
+    list.rows.reserve(systems.size() + 1);
+    ResultRow cycles{}, milliseconds{};
+    const auto addRow = [&](const TCpuRecord& record, bool isOwnSystem) {
+        GetTestRows(selectedTest, record, cycles, milliseconds);
+        list.rows.push_back({&record, summariseRuns(cycles, milliseconds), isOwnSystem,
+                             hasOwnSystemCaption(record)});
+    };
+    for (const TCpuRecord& record : systems) addRow(record, false);
+    addRow(ownSystem, true);
+
+    std::stable_sort(list.rows.begin(), list.rows.end(),
+                     [unit](const ComparisonRow& a, const ComparisonRow& b) {
+                         return bestValue(a.summary, unit) < bestValue(b.summary, unit);
+                     });
+    for (const ComparisonRow& row : list.rows)
+        list.BarScale = std::max(list.BarScale, averageValue(row.summary, unit));
+    return list;
+}
+
+std::string comparisonCellText(const ComparisonRow& row, int column, BenchUnit unit) {
+    switch (column) {
+        case kCpuColumn:
+            return descriptionText(row.record->Cpu);
+        case kFsbColumn:
+            return row.isOwnSystem ? std::string() : descriptionText(row.record->Fsb);
+        case kMemoryColumn:
+            return row.isOwnSystem ? std::string() : descriptionText(row.record->Memory);
+        case kOsColumn:
+            return row.isOwnSystem ? std::string() : descriptionText(row.record->Os);
+        case kValueColumn:
+            return std::to_string(bestValue(row.summary, unit));
+        default:
+            return {};
+    }
+}
+
+int barLength(int width, std::uint32_t value, std::uint32_t barScale) {
+    const std::int64_t product = static_cast<std::int64_t>(width) * value;
+    return static_cast<int>(static_cast<double>(product) / barScale);
+}

@@ -1,0 +1,140 @@
+#include "results/sendUnit.h"
+#include "testrun/controlsUnit.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <algorithm>
+
+namespace {
+
+constexpr int kClientWidth = 347;
+constexpr int kClientHeight = 163;
+constexpr int kPanelHeight = 121;
+constexpr int kEditLeft = 152;
+constexpr int kLabelGap = 2;
+
+// The labels were laid out for a narrower font than the system sans: a label that would run into
+// its edit box gets a horizontally condensed font, so it stays where it is and stays readable.
+void condenseToFit(QLabel* label, int right) {
+    constexpr int kNarrowestStretch = 50;
+    const int room = right - label->x();
+    QFont narrower = label->font();
+    int stretch = 100;
+    // A condensed face, where the system has one, is matched as a whole and may still be too
+    // wide, so narrow again until the text fits.
+    while (label->width() > room && stretch > kNarrowestStretch) {
+        stretch =
+            std::max(kNarrowestStretch, std::min(stretch - 1, stretch * room / label->width()));
+        narrower.setStretch(stretch);
+        label->setFont(narrower);
+        label->adjustSize();
+    }
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->move(left, top);
+    label->adjustSize();
+    condenseToFit(label, kEditLeft - kLabelGap);
+    return label;
+}
+
+QLineEdit* makeEdit(QWidget* parent, const char* name, int top) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setGeometry(kEditLeft, top, 185, 21);
+    return edit;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, int left) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(left, 128, 75, 25);
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+TForm3* Form3 = nullptr;
+
+TForm3::TForm3(const ResultTable& benchResults, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      benchResults_(benchResults) {
+    setFont(standardWindowFont());
+    setFixedSize(kClientWidth, kClientHeight);
+
+    buildPanel();
+    Button1 = makeButton(this, "Button1", QStringLiteral("Ок"), 184);
+    Button2 = makeButton(this, "Button2", QStringLiteral("Отмена"), 264);
+    connect(Button1, &QPushButton::clicked, this, &TForm3::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
+    setTabOrder(Edit1, Edit2);
+    setTabOrder(Edit2, Edit3);
+    setTabOrder(Edit3, Edit4);
+    setTabOrder(Edit4, Button1);
+    setTabOrder(Button1, Button2);
+
+    sd1 = new QFileDialog(this, QStringLiteral("Сохранение информации"));
+    sd1->setObjectName(QStringLiteral("sd1"));
+    sd1->setOption(QFileDialog::DontUseNativeDialog);
+    sd1->setOption(QFileDialog::DontConfirmOverwrite);
+    sd1->setAcceptMode(QFileDialog::AcceptSave);
+    sd1->setFileMode(QFileDialog::AnyFile);
+    sd1->setNameFilter(QStringLiteral("Datafile (*.dat)"));
+    sd1->setDefaultSuffix(QStringLiteral("dat"));
+    // First proposal: the folder the comparison reads at start-up, when there is one.
+    const QDir resultFolder(QDir::current().filePath(QStringLiteral("cpus")));
+    sd1->setDirectory(resultFolder.exists() ? resultFolder : QDir::current());
+
+    setWindowTitle(QStringLiteral("Заполнение информации"));
+}
+
+void TForm3::buildPanel() {
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameShape(QFrame::Panel);
+    Panel1->setFrameShadow(QFrame::Raised);
+    Panel1->setGeometry(0, 0, kClientWidth, kPanelHeight);
+    Label1 = makeLabel(Panel1, "Label1", QStringLiteral("Процесс:"), 16, 16);
+    Label2 = makeLabel(Panel1, "Label2", QStringLiteral("Частота системной шины:"), 16, 40);
+    Label3 = makeLabel(Panel1, "Label3", QStringLiteral("Объем памяти:"), 16, 64);
+    Label4 = makeLabel(Panel1, "Label4", QStringLiteral("Операционная система:"), 16, 88);
+    Edit1 = makeEdit(Panel1, "Edit1", 16);
+    Edit2 = makeEdit(Panel1, "Edit2", 40);
+    Edit3 = makeEdit(Panel1, "Edit3", 64);
+    Edit4 = makeEdit(Panel1, "Edit4", 88);
+}
+
+TCpuRecord TForm3::assembleRecord() const {
+    TCpuRecord record = emptyRecord();
+    setDescriptionText(record.Cpu, Edit1->text().toStdString());
+    setDescriptionText(record.Fsb, Edit2->text().toStdString());
+    setDescriptionText(record.Memory, Edit3->text().toStdString());
+    setDescriptionText(record.Os, Edit4->text().toStdString());
+    record.Results = benchResults_;
+    return record;
+}
+
+void TForm3::Button1Click() {
+    if (sd1->exec() == QDialog::Accepted && !sd1->selectedFiles().isEmpty()) {
+        const QByteArray fileName = QFile::encodeName(sd1->selectedFiles().constFirst());
+        if (!saveRecordFile(std::filesystem::path(fileName.toStdString()), assembleRecord())) {
+            QMessageBox failure(QMessageBox::Critical, QStringLiteral("Ошибка"),
+                                QStringLiteral("Ошибка записи"), QMessageBox::Ok);
+            failure.exec();
+        }
+    }
+    close();
+}
+
+void TForm3::Button2Click() { close(); }

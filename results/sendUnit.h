@@ -1,0 +1,57 @@
+#pragma once
+// TForm3, the system information dialog: four lines describing the machine, saved with the
+// running machine's result table as a result file of one record.
+//
+// Created once at start-up and only hidden when closed, so the four texts and the last file
+// name chosen stay between openings.
+
+#include <QDialog>
+
+#include "results/cpuRecordUnit.h"
+
+class QFileDialog;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class TForm3 : public QDialog {
+    Q_OBJECT
+
+  public:
+    // `benchResults` is the table "Ок" saves as it stands at that moment; it must outlive the
+    // dialog.
+    explicit TForm3(const ResultTable& benchResults, QWidget* parent = nullptr);
+
+    // The record "Ок" writes: the four texts, each cut to its first 128 characters, and a copy
+    // of the whole result table.
+    TCpuRecord assembleRecord() const;
+
+  private slots:
+    // Asks for a file name (cancelling writes nothing), writes the file, reports a failure with
+    // the message box "Ошибка записи", and closes the dialog in every case.
+    void Button1Click();
+    // Closes the dialog; nothing is written.
+    void Button2Click();
+
+  private:
+    void buildPanel();
+
+    const ResultTable& benchResults_;
+
+    QFrame* Panel1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    QLineEdit* Edit4 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QFileDialog* sd1 = nullptr;
+};
+
+// The system information dialog, created at start-up right after the comparison window.
+extern TForm3* Form3;

@@ -1,0 +1,52 @@
+#include "results/comparisonTextUnit.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TCpuRecord machine(const std::string& cpu, const ResultRow& cycles) {
+    TCpuRecord record = emptyRecord();
+    setDescriptionText(record.Cpu, cpu);
+    setDescriptionText(record.Fsb, "133");
+    setDescriptionText(record.Memory, "512 МБ");
+    setDescriptionText(record.Os, "Linux");
+    record.Results[0] = cycles;
+    return record;
+}
+
+ResultRow halfAndHalf(std::uint32_t first, std::uint32_t second) {
+    return {first, first, first, first, first, second, second, second, second, second};
+}
+
+TEST(ComparisonText, RowsInWindowOrderWithBarsInCharacters) {
+    std::deque<TCpuRecord> systems;
+    systems.push_back(machine("Alpha", halfAndHalf(200, 600)));  // best 200, average 400
+    ResultRow failed = halfAndHalf(500, 500);
+    failed[7] = 0;
+    systems.push_back(machine("Beta", failed));  // best 0, average 450: the scale
+    TCpuRecord own = makeOwnSystem();
+    own.Results[0] = halfAndHalf(100, 500);  // best 100, average 300
+
+    // bars of 9 characters: 9 × value / 450
+    EXPECT_EQ(comparisonTextLines(systems, own, 1, BenchUnit::Cycles, 9),
+              (std::vector<std::string>{
+                  "Bench - кодирование Хэмминга с использованием 8-разрядных регистров",
+                  "CPU           FSB  Memory  OS     Value  Bench",
+                  "Beta          133  512 МБ  Linux  0      ========= Тест не пройден",
+                  "Ваша система                      100    **++++",
+                  "Alpha         133  512 МБ  Linux  200    ####====",
+              }));
+}
+
+TEST(ComparisonText, NeverRunShowsOnlyTheFailureAndLongTextsAreCut) {
+    std::deque<TCpuRecord> systems;
+    systems.push_back(machine(std::string(20, 'x') + std::string(20, 'y'), halfAndHalf(0, 0)));
+    const TCpuRecord own = makeOwnSystem();
+    const std::vector<std::string> lines = comparisonTextLines(systems, own, 2, BenchUnit::Cycles);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[2], std::string(20, 'x') + std::string(12, 'y') +
+                            "  133  512 МБ  Linux  0      Тест не пройден");
+    EXPECT_TRUE(comparisonTextLines(systems, own, 11, BenchUnit::Cycles).empty());
+}
+
+}  // namespace

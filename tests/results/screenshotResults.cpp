@@ -1,0 +1,108 @@
+// Pictures of the comparison window and the system information dialog, for looking at by eye:
+// a few result files of its own in a temporary cpus/ folder, the list in cycles and in
+// milliseconds (with a failed test), the dialog filled in, and the tool bar images enlarged.
+// Usage: korvex_results_screenshots OUTPUT_FOLDER (run under a display, e.g. xvfb-run).
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <cstdio>
+
+#include "results/benchUnit.h"
+#include "results/sendUnit.h"
+
+namespace {
+
+TCpuRecord machine(const char* cpu, const char* fsb, const char* memory, const char* os,
+                   std::uint32_t bestCycles, std::uint32_t spread, std::uint32_t bestMs) {
+    TCpuRecord record = emptyRecord();
+    setDescriptionText(record.Cpu, cpu);
+    setDescriptionText(record.Fsb, fsb);
+    setDescriptionText(record.Memory, memory);
+    setDescriptionText(record.Os, os);
+    for (int test = 0; test < kTestCount; ++test)
+        for (int run = 0; run < kRunsPerTest; ++run) {
+            const auto scale = static_cast<std::uint32_t>(test + 1);
+            record.Results[2 * test][run] =
+                scale * bestCycles + spread * static_cast<std::uint32_t>(run % 3);
+            record.Results[2 * test + 1][run] =
+                scale * bestMs + static_cast<std::uint32_t>(run % 2);
+        }
+    return record;
+}
+
+bool save(QWidget* widget, const QString& folder, const char* name) {
+    const QString path = QDir(folder).filePath(QString::fromLatin1(name));
+    const bool saved = widget->grab().save(path);
+    std::printf("%s %s\n", saved ? "wrote" : "FAILED", qPrintable(path));
+    return saved;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+        return 2;
+    }
+    const QString output = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    QDir().mkpath(output);
+
+    QTemporaryDir work;
+    const std::filesystem::path cpus = (work.path() + QStringLiteral("/cpus")).toStdString();
+    std::filesystem::create_directories(cpus);
+    saveRecordFile(cpus / "athlon.dat",
+                   machine("AMD Athlon XP 2500+", "333", "512 МБ", "Windows XP", 380, 40, 290));
+    saveRecordFile(cpus / "p4.dat",
+                   machine("Intel Pentium 4 2.4 ГГц", "533", "1 ГБ", "Windows 2000", 450, 90, 190));
+    TCpuRecord failed = machine("Intel Celeron 1.7", "400", "256 МБ", "Windows 98", 520, 30, 300);
+    failed.Results[0][4] = failed.Results[1][4] = 0;
+    saveRecordFile(cpus / "celeron.DAT", failed);
+    saveRecordFile(cpus / "duron.dat",
+                   machine("AMD Duron 800", "200", "128 МБ", "Linux 2.4", 900, 60, 1100));
+    QDir::setCurrent(work.path());
+
+    TForm2 comparison;
+    TForm3 dialog(comparison.BenchResults());
+    comparison.BenchResults() = machine("", "", "", "", 400, 120, 160).Results;
+    comparison.RebuildList();
+    comparison.show();
+    if (!QTest::qWaitForWindowExposed(&comparison)) return 1;
+    bool ok = save(&comparison, output, "comparison-cycles.png");
+    comparison.findChild<QToolButton*>(QStringLiteral("ToolButton2"))->click();
+    ok = save(&comparison, output, "comparison-milliseconds.png") && ok;
+    comparison.findChild<QToolButton*>(QStringLiteral("ToolButton13"))->click();
+    ok = save(&comparison, output, "comparison-test10-never-run.png") && ok;
+
+    const char* lines[] = {"Intel Core i5-8250U", "100 МГц", "8 ГБ", "Debian 12"};
+    for (int number = 1; number <= 4; ++number)
+        dialog.findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(number))
+            ->setText(QString::fromUtf8(lines[number - 1]));
+    dialog.show();
+    if (!QTest::qWaitForWindowExposed(&dialog)) return 1;
+    ok = save(&dialog, output, "system-information.png") && ok;
+
+    // The fourteen tool bar images, each at its size and four times enlarged.
+    QImage sheet(14 * 72, 72, QImage::Format_ARGB32);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    int slot = 0;
+    for (int number : {1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 16}) {
+        auto* button =
+            comparison.findChild<QToolButton*>(QStringLiteral("ToolButton%1").arg(number));
+        const QPixmap picture = button->icon().pixmap(16, 16);
+        painter.drawPixmap(slot * 72 + 2, 2, picture);
+        painter.drawPixmap(QRect(slot * 72 + 4, 20, 64, 64).adjusted(0, -12, 0, -12), picture);
+        ++slot;
+    }
+    painter.end();
+    const QString sheetPath = QDir(output).filePath(QStringLiteral("toolbar-images.png"));
+    ok = sheet.save(sheetPath) && ok;
+    std::printf("wrote %s\n", qPrintable(sheetPath));
+    return ok ? 0 : 1;
+}

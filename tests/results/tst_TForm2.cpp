@@ -1,0 +1,345 @@
+// The comparison window: its controls, the order of its rows, and the pixels of its bars.
+
+#include <QHeaderView>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+
+#include "results/benchUnit.h"
+#include "results/modalDriver.h"
+#include "results/resultFolderMaker.h"
+#include "results/sendUnit.h"
+
+namespace {
+
+const QColor kOwnAverage(128, 255, 232);
+const QColor kOtherAverage(232, 255, 128);
+const QColor kOwnBest(128, 0, 0);
+const QColor kOtherBest(0, 128, 0);
+const QColor kWhite(255, 255, 255);
+
+ResultRow halfAndHalf(std::uint32_t first, std::uint32_t second) {
+    return {first, first, first, first, first, second, second, second, second, second};
+}
+
+// A stretch of a bar: pixels up to `end` (exclusive, from the bar's left edge) in `colour`.
+struct Stretch {
+    int end;
+    QColor colour;
+};
+
+}  // namespace
+
+class TestTForm2 : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void startsWithCaptionBenchAndCyclesOfTest1();
+    void rowsOfEveryMachineAscendingWithOwnRowInItsPlace();
+    void testButtonsKeepExactlyOnePressedAndSetTheCaption_data();
+    void testButtonsKeepExactlyOnePressedAndSetTheCaption();
+    void unitButtonsResortAndRescale();
+    void barsFollowColumnWidthsAndScale();
+    void failedTestWritesRedTextOverTheAverageBar();
+    void withoutResultFilesOnlyTheOwnRowFailed();
+    void readsCpusRelativeToTheCurrentDirectory();
+    void toolButton14OpensTheDialogAndToolButton16TheAboutBox();
+
+  private:
+    TForm2& openWindow(const QString& folder);
+    QTreeView* listView() { return window_->findChild<QTreeView*>(QStringLiteral("ListView1")); }
+    QToolButton* button(int number) {
+        return window_->findChild<QToolButton*>(QStringLiteral("ToolButton%1").arg(number));
+    }
+    QStringList column(int column);
+    QImage shot() { return listView()->viewport()->grab().toImage(); }
+    int rowTop(int row) { return listView()->visualRect(listView()->model()->index(row, 5)).top(); }
+    int benchLeft() { return listView()->header()->sectionViewportPosition(5); }
+    // Checks each stretch's first and last pixel column, top to bottom, and white after the bar
+    // unless it reaches the column's edge, where the grid line is.
+    void expectBar(const QImage& image, int row, const std::vector<Stretch>& stretches,
+                   bool whiteAfter = true);
+    // Checks "Тест не пройден" in red with its top-left corner at (x + 2, y + 1) on an opaque
+    // `background`, pixel for pixel against the same text drawn so on that background.
+    void expectFailedText(const QImage& image, int x, int y, int width, const QColor& background);
+
+    QTemporaryDir folder_;
+    std::unique_ptr<TForm2> window_;
+};
+
+void TestTForm2::init() {
+    QVERIFY(folder_.isValid());
+    const std::filesystem::path cpus = folder_.filePath(QStringLiteral("cpus")).toStdString();
+    std::filesystem::create_directories(cpus);
+    // min 200, average 400 cycles; 40 ms
+    QVERIFY(
+        saveRecordFile(cpus / "a.dat", testMachine("Alpha", halfAndHalf(200, 600), runsOf(40))));
+    // one failed run: min 0, average 450 cycles, 45 ms
+    ResultRow failedCycles = runsOf(500), failedMs = runsOf(50);
+    failedCycles[3] = failedMs[3] = 0;
+    QVERIFY(saveRecordFile(cpus / "b.dat", testMachine("Beta", failedCycles, failedMs)));
+    // min 700, average 800: the largest average
+    QVERIFY(
+        saveRecordFile(cpus / "c.DAT", testMachine("Gamma", halfAndHalf(700, 900), runsOf(10))));
+    // a stored record that calls itself "Ваша система"
+    QVERIFY(saveRecordFile(cpus / "d.dat", testMachine("Ваша система", runsOf(600), runsOf(20))));
+}
+
+void TestTForm2::cleanup() { window_.reset(); }
+
+TForm2& TestTForm2::openWindow(const QString& folder) {
+    window_ = std::make_unique<TForm2>(folder.toStdString());
+    // the running machine: min 100, average 300 cycles; 30 ms
+    ResultTable& results = window_->BenchResults();
+    results[0] = halfAndHalf(100, 500);
+    results[1] = runsOf(30);
+    return *window_;
+}
+
+QStringList TestTForm2::column(int column) {
+    QStringList texts;
+    QAbstractItemModel* model = listView()->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        texts << model->index(row, column).data().toString();
+    return texts;
+}
+
+void TestTForm2::expectBar(const QImage& image, int row, const std::vector<Stretch>& stretches,
+                           bool whiteAfter) {
+    const int x = benchLeft();
+    const int middle = rowTop(row) + 7;
+    int start = 0;
+    for (const Stretch& stretch : stretches) {
+        for (int at : {start, stretch.end - 1}) {
+            QCOMPARE(image.pixelColor(x + at, middle), stretch.colour);
+            QCOMPARE(image.pixelColor(x + at, rowTop(row)), stretch.colour);
+            QCOMPARE(image.pixelColor(x + at, rowTop(row) + 13), stretch.colour);
+            QCOMPARE(image.pixelColor(x + at, rowTop(row) + 14), kWhite);  // 14 pixels high
+        }
+        start = stretch.end;
+    }
+    if (whiteAfter) QCOMPARE(image.pixelColor(x + start, middle), kWhite);
+}
+
+void TestTForm2::expectFailedText(const QImage& image, int x, int y, int width,
+                                  const QColor& background) {
+    const QString text = QStringLiteral("Тест не пройден");
+    const QFontMetrics metrics(listView()->font());
+    QVERIFY(2 + metrics.horizontalAdvance(text) < width);
+    QImage expected(width, 14, QImage::Format_RGB32);
+    expected.fill(background);
+    {
+        QPainter painter(&expected);
+        painter.setFont(listView()->font());
+        painter.setPen(QColor(255, 0, 0));
+        painter.drawText(QRect(2, 1, metrics.horizontalAdvance(text), metrics.height()),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    }
+    QCOMPARE(image.copy(x, y, width, 14).convertToFormat(QImage::Format_RGB32), expected);
+    int inked = 0, red = 0;  // the reference really holds red text
+    for (int ty = 0; ty < 14; ++ty)
+        for (int tx = 0; tx < width; ++tx) {
+            const QColor pixel = expected.pixelColor(tx, ty);
+            inked += pixel != background;
+            red += pixel.red() > 220 && pixel.green() < 80 && pixel.blue() < 80;
+        }
+    QVERIFY2(inked > 100 && red > 5, qPrintable(QStringLiteral("%1 %2").arg(inked).arg(red)));
+}
+
+void TestTForm2::startsWithCaptionBenchAndCyclesOfTest1() {
+    TForm2& window = openWindow(folder_.filePath(QStringLiteral("cpus")));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Bench"));
+    QCOMPARE(window.size(), QSize(735, 439));
+    QCOMPARE(window.findChild<QToolBar*>(QStringLiteral("ToolBar2"))->height(), 29);
+    QCOMPARE(window.findChild<QToolBar*>(QStringLiteral("ToolBar1"))->height(), 29);
+    QVERIFY(button(1)->isChecked());
+    QVERIFY(!button(2)->isChecked());
+    QCOMPARE(button(1)->toolTip(), QStringLiteral("Количество тактов процессора"));
+    QCOMPARE(button(2)->toolTip(), QStringLiteral("Количество миллисекунд"));
+    for (int number = 4; number <= 13; ++number) {
+        QCOMPARE(button(number)->isChecked(), number == 4);
+        QVERIFY(button(number)->toolTip().isEmpty());
+        QVERIFY(!button(number)->icon().isNull());
+    }
+    QVERIFY(!button(14)->icon().isNull());
+    QVERIFY(!button(16)->icon().isNull());
+    QVERIFY(window.findChild<QWidget*>(QStringLiteral("ToolButton3")) != nullptr);
+    QVERIFY(window.findChild<QWidget*>(QStringLiteral("ToolButton15")) != nullptr);
+    QCOMPARE(listView()->model()->rowCount(), 0);
+
+    const QStringList titles = {"CPU", "FSB", "Memory", "OS", "Value", "Bench"};
+    const QList<int> widths = {150, 50, 50, 120, 50, 250};
+    for (int c = 0; c < 6; ++c) {
+        QCOMPARE(listView()->model()->headerData(c, Qt::Horizontal).toString(), titles[c]);
+        QCOMPARE(listView()->columnWidth(c), widths[c]);
+    }
+    QCOMPARE(window.loadedSystems().size(), 4u);
+}
+
+void TestTForm2::rowsOfEveryMachineAscendingWithOwnRowInItsPlace() {
+    TForm2& window = openWindow(folder_.filePath(QStringLiteral("cpus")));
+    window.RebuildList();
+    QCOMPARE(window.windowTitle(),
+             QStringLiteral("Bench - кодирование Хэмминга с использованием 8-разрядных регистров"));
+    QCOMPARE(column(0), QStringList({"Beta", "Ваша система", "Alpha", "Ваша система", "Gamma"}));
+    QCOMPARE(column(1), QStringList({"133", "", "133", "133", "133"}));
+    QCOMPARE(column(2), QStringList({"512 МБ", "", "512 МБ", "512 МБ", "512 МБ"}));
+    QCOMPARE(column(3), QStringList({"Debian 12", "", "Debian 12", "Debian 12", "Debian 12"}));
+    QCOMPARE(column(4), QStringList({"0", "100", "200", "600", "700"}));
+    QCOMPARE(column(5), QStringList({"", "", "", "", ""}));
+    QCOMPARE(window.barScale(), 800u);
+}
+
+void TestTForm2::testButtonsKeepExactlyOnePressedAndSetTheCaption_data() {
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("8-bit decoding")
+        << 5 << "Bench - декодирование Хэмминга с использованием 8-разрядных регистров";
+    QTest::newRow("32-bit encoding")
+        << 6 << "Bench - кодирование Хэмминга с использованием 32-разрядных регистров";
+    QTest::newRow("32-bit decoding")
+        << 7 << "Bench - декодирование Хэмминга с использованием 32-разрядных регистров";
+    QTest::newRow("MMX encoding") << 8 << "Bench - кодирование Хэмминга с использованием MMX";
+    QTest::newRow("MMX decoding") << 9 << "Bench - декодирование Хэмминга с использованием MMX";
+    QTest::newRow("SSE encoding") << 10 << "Bench - кодирование Хэмминга с использованием SSE";
+    QTest::newRow("SSE2 decoding") << 11 << "Bench - декодирование Хэмминга с использованием SSE2";
+    QTest::newRow("FPU transform") << 12 << "Bench - YUV и Фурье преобразования (FPU)";
+    QTest::newRow("SSE2 transform") << 13 << "Bench - YUV и Фурье преобразования (SSE2)";
+    QTest::newRow("back to 8-bit encoding")
+        << 4 << "Bench - кодирование Хэмминга с использованием 8-разрядных регистров";
+}
+
+void TestTForm2::testButtonsKeepExactlyOnePressedAndSetTheCaption() {
+    QFETCH(int, number);
+    QFETCH(QString, caption);
+    TForm2& window = openWindow(folder_.filePath(QStringLiteral("cpus")));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::mouseClick(button(13), Qt::LeftButton);  // a test other than the one clicked next
+    if (number == 13) QTest::mouseClick(button(4), Qt::LeftButton);
+    QTest::mouseClick(button(number), Qt::LeftButton);
+    QTest::mouseClick(button(number), Qt::LeftButton);  // a second click leaves it pressed
+    QCOMPARE(window.windowTitle(), caption);
+    QCOMPARE(window.selectedTest(), number - 3);
+    for (int other = 4; other <= 13; ++other) QCOMPARE(button(other)->isChecked(), other == number);
+    QCOMPARE(listView()->model()->rowCount(), 5);
+    if (number != 4) QCOMPARE(column(4), QStringList({"0", "0", "0", "0", "0"}));
+}
+
+void TestTForm2::unitButtonsResortAndRescale() {
+    TForm2& window = openWindow(folder_.filePath(QStringLiteral("cpus")));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.RebuildList();
+    QTest::mouseClick(button(2), Qt::LeftButton);
+    QVERIFY(!button(1)->isChecked());
+    QVERIFY(button(2)->isChecked());
+    QCOMPARE(column(0), QStringList({"Beta", "Gamma", "Ваша система", "Ваша система", "Alpha"}));
+    QCOMPARE(column(4), QStringList({"0", "10", "20", "30", "40"}));
+    QCOMPARE(window.barScale(), 45u);
+    // 250 × 10 / 45 = 55.6: Gamma's best and average bar are both 55 pixels long
+    expectBar(shot(), 1, {{55, kOtherBest}});
+    QTest::mouseClick(button(2), Qt::LeftButton);
+    QVERIFY(button(2)->isChecked());
+
+    QTest::mouseClick(button(1), Qt::LeftButton);
+    QVERIFY(button(1)->isChecked());
+    QVERIFY(!button(2)->isChecked());
+    QCOMPARE(column(4), QStringList({"0", "100", "200", "600", "700"}));
+    QCOMPARE(window.barScale(), 800u);
+}
+
+void TestTForm2::barsFollowColumnWidthsAndScale() {
+    TForm2& window = openWindow(folder_.filePath(QStringLiteral("cpus")));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.RebuildList();
+    QCOMPARE(benchLeft(), 150 + 50 + 50 + 120 + 50);
+
+    // scale 800, width 250: length = 250 × value / 800, truncated
+    QImage image = shot();
+    expectBar(image, 1, {{31, kOwnBest}, {93, kOwnAverage}});       // 100 and 300
+    expectBar(image, 2, {{62, kOtherBest}, {125, kOtherAverage}});  // 200 and 400
+    expectBar(image, 3, {{187, kOwnBest}});  // a stored "Ваша система": 600 and 600
+    expectBar(image, 4, {{218, kOtherBest}, {249, kOtherAverage}}, false);  // 700 and 800
+    QCOMPARE(image.pixelColor(benchLeft() + 249, rowTop(4) + 7), QColor(0xD0, 0xD0, 0xD0));
+
+    // Wider CPU moves the bars right; a wider Bench column makes them longer.
+    listView()->setColumnWidth(0, 200);
+    listView()->setColumnWidth(5, 400);
+    image = shot();
+    QCOMPARE(benchLeft(), 200 + 50 + 50 + 120 + 50);
+    expectBar(image, 1, {{50, kOwnBest}, {150, kOwnAverage}});
+    expectBar(image, 2, {{100, kOtherBest}, {200, kOtherAverage}});
+}
+
+void TestTForm2::failedTestWritesRedTextOverTheAverageBar() {
+    TForm2& window = openWindow(folder_.filePath(QStringLiteral("cpus")));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.RebuildList();
+    const QImage image = shot();
+    const int x = benchLeft();
+    const int y = rowTop(0);
+    // Beta: one failed run, so best 0 and average 450: a light bar of 250 × 450 / 800 = 140
+    QCOMPARE(image.pixelColor(x, y + 7), kOtherAverage);
+    QCOMPARE(image.pixelColor(x + 139, y + 7), kOtherAverage);
+    QCOMPARE(image.pixelColor(x + 140, y + 7), kWhite);
+
+    expectFailedText(image, x, y, 140, kOtherAverage);
+}
+
+void TestTForm2::withoutResultFilesOnlyTheOwnRowFailed() {
+    TForm2& window = openWindow(folder_.filePath(QStringLiteral("no-such-folder")));
+    window.BenchResults() = ResultTable{};
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.RebuildList();
+    QCOMPARE(column(0), QStringList({"Ваша система"}));
+    QCOMPARE(column(4), QStringList({"0"}));
+    QCOMPARE(window.barScale(), 1u);
+    const QImage image = shot();
+    const int x = benchLeft();
+    const int y = rowTop(0);
+    QCOMPARE(image.pixelColor(x, y + 7), kWhite);  // no bar
+    expectFailedText(image, x, y, 249, kWhite);
+}
+
+void TestTForm2::readsCpusRelativeToTheCurrentDirectory() {
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(folder_.path()));
+    TForm2 window;
+    QDir::setCurrent(previous);
+    QCOMPARE(window.loadedSystems().size(), 4u);
+}
+
+void TestTForm2::toolButton14OpensTheDialogAndToolButton16TheAboutBox() {
+    TForm2& window = openWindow(folder_.filePath(QStringLiteral("cpus")));
+    TForm3 dialog(window.BenchResults());
+    window.setSystemInformationDialog(&dialog);
+    int aboutBoxOpened = 0;
+    window.setAboutBoxOpener([&] { ++aboutBoxOpened; });
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    bool dialogWasModal = false;
+    whenModal<TForm3>([&](TForm3* shown) {
+        dialogWasModal = shown == &dialog;
+        shown->close();
+    });
+    QTest::mouseClick(button(14), Qt::LeftButton);
+    QVERIFY(dialogWasModal);
+    QVERIFY(!dialog.isVisible());
+
+    QTest::mouseClick(button(16), Qt::LeftButton);
+    QCOMPARE(aboutBoxOpened, 1);
+}
+
+QTEST_MAIN(TestTForm2)
+#include "tst_TForm2.moc"

@@ -1,0 +1,189 @@
+// The system information dialog: its controls, and saving, cancelling and failing to write,
+// driven through its modal windows.
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "results/modalDriver.h"
+#include "results/sendUnit.h"
+
+class TestTForm3 : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void cleanup();
+
+    void controlsWhereTheyBelong();
+    void okSavesTextsAndResultsAndAppendsTheExtension();
+    void cancellingTheSaveDialogWritesNothingAndCloses();
+    void cancelButtonWritesNothingAndKeepsTheTexts();
+    void writeErrorShowsTheMessageAndClosesTheDialog();
+    void saveOverAnExistingFileLeavesExactlyOneRecord();
+
+  private:
+    QLineEdit* edit(int number) {
+        return dialog_->findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(number));
+    }
+    QPushButton* button(int number) {
+        return dialog_->findChild<QPushButton*>(QStringLiteral("Button%1").arg(number));
+    }
+    // Types `path` into the save dialog's file name box, as a person would, and presses its
+    // accepting button.
+    static void chooseFile(QFileDialog* saveDialog, const QString& path);
+    // Opens the dialog, schedules `onSaveDialog` for the save dialog, and clicks "Ок".
+    void clickOk(std::function<void(QFileDialog*)> onSaveDialog);
+
+    std::unique_ptr<QTemporaryDir> folderOwner_;  // a fresh folder for every test
+    QTemporaryDir* folder_ = nullptr;
+    ResultTable results_{};
+    std::unique_ptr<TForm3> dialog_;
+};
+
+void TestTForm3::init() {
+    folderOwner_ = std::make_unique<QTemporaryDir>();
+    folder_ = folderOwner_.get();
+    QVERIFY(folder_->isValid());
+    for (int row = 0; row < 20; ++row)
+        for (int run = 0; run < 10; ++run) results_[row][run] = 1000u * row + run;
+    dialog_ = std::make_unique<TForm3>(results_);
+}
+
+void TestTForm3::cleanup() {
+    dialog_.reset();
+    folderOwner_.reset();
+}
+
+void TestTForm3::chooseFile(QFileDialog* saveDialog, const QString& path) {
+    saveDialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+    static_cast<QDialog*>(saveDialog)->accept();  // QFileDialog::accept, by its public base
+}
+
+void TestTForm3::clickOk(std::function<void(QFileDialog*)> onSaveDialog) {
+    dialog_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
+    whenModal<QFileDialog>(onSaveDialog);
+    QTest::mouseClick(button(1), Qt::LeftButton);
+}
+
+void TestTForm3::controlsWhereTheyBelong() {
+    QCOMPARE(dialog_->windowTitle(), QStringLiteral("Заполнение информации"));
+    QCOMPARE(dialog_->size(), QSize(347, 163));
+    QCOMPARE(dialog_->findChild<QWidget*>(QStringLiteral("Panel1"))->geometry(),
+             QRect(0, 0, 347, 121));
+    const QStringList labels = {
+        "Процесс:", "Частота системной шины:", "Объем памяти:", "Операционная система:"};
+    for (int number = 1; number <= 4; ++number) {
+        auto* label = dialog_->findChild<QLabel*>(QStringLiteral("Label%1").arg(number));
+        QCOMPARE(label->text(), labels[number - 1]);
+        QCOMPARE(label->pos(), QPoint(16, 16 + 24 * (number - 1)));
+        QVERIFY2(label->geometry().right() < 152, "the label ends before its edit box");
+        QCOMPARE(edit(number)->geometry(), QRect(152, 16 + 24 * (number - 1), 185, 21));
+        QVERIFY(edit(number)->text().isEmpty());
+    }
+    QCOMPARE(button(1)->text(), QStringLiteral("Ок"));
+    QCOMPARE(button(1)->geometry(), QRect(184, 128, 75, 25));
+    QCOMPARE(button(2)->text(), QStringLiteral("Отмена"));
+    QCOMPARE(button(2)->geometry(), QRect(264, 128, 75, 25));
+    QCOMPARE(edit(1)->nextInFocusChain(), edit(2));
+    QCOMPARE(edit(4)->nextInFocusChain(), button(1));
+}
+
+void TestTForm3::okSavesTextsAndResultsAndAppendsTheExtension() {
+    edit(1)->setText(QString(300, QChar(u'Ж')));
+    edit(2)->setText(QStringLiteral("200 МГц"));
+    edit(3)->setText(QString());
+    edit(4)->setText(QStringLiteral("Debian 12 €"));
+    QFileDialog* seen = nullptr;
+    clickOk([&](QFileDialog* saveDialog) {
+        seen = saveDialog;
+        chooseFile(saveDialog, folder_->filePath(QStringLiteral("my machine")));
+    });
+    QVERIFY(seen != nullptr);
+    QCOMPARE(seen->objectName(), QStringLiteral("sd1"));
+    QCOMPARE(seen->windowTitle(), QStringLiteral("Сохранение информации"));
+    QCOMPARE(seen->nameFilters(), QStringList({"Datafile (*.dat)"}));
+    QCOMPARE(seen->defaultSuffix(), QStringLiteral("dat"));
+    QCOMPARE(seen->acceptMode(), QFileDialog::AcceptSave);
+    QVERIFY(seen->testOption(QFileDialog::DontUseNativeDialog));
+    QVERIFY(!dialog_->isVisible());
+
+    QFile saved(folder_->filePath(QStringLiteral("my machine.dat")));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    QCOMPARE(bytes.size(), 1316);
+    TCpuRecord record;
+    std::memcpy(&record, bytes.constData(), sizeof record);
+    QCOMPARE(record.Cpu.Length, 128);
+    QCOMPARE(descriptionText(record.Cpu), QString(128, QChar(u'Ж')).toStdString());
+    QCOMPARE(descriptionText(record.Fsb), std::string("200 МГц"));
+    QCOMPARE(record.Memory.Length, 0);
+    QCOMPARE(descriptionText(record.Os), std::string("Debian 12 €"));
+    QVERIFY(record.Results == results_);
+}
+
+void TestTForm3::cancellingTheSaveDialogWritesNothingAndCloses() {
+    edit(1)->setText(QStringLiteral("Athlon"));
+    clickOk([](QFileDialog* saveDialog) { saveDialog->reject(); });
+    QVERIFY(!dialog_->isVisible());
+    QVERIFY(QDir(folder_->path()).isEmpty());
+    QCOMPARE(edit(1)->text(), QStringLiteral("Athlon"));
+}
+
+void TestTForm3::cancelButtonWritesNothingAndKeepsTheTexts() {
+    dialog_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
+    for (int number = 1; number <= 4; ++number) QTest::keyClicks(edit(number), "line");
+    QTest::mouseClick(button(2), Qt::LeftButton);
+    QVERIFY(!dialog_->isVisible());
+    QVERIFY(QDir(folder_->path()).isEmpty());
+    dialog_->show();
+    for (int number = 1; number <= 4; ++number) QCOMPARE(edit(number)->text(), "line");
+}
+
+void TestTForm3::writeErrorShowsTheMessageAndClosesTheDialog() {
+    QFile plainFile(folder_->filePath(QStringLiteral("plain")));
+    QVERIFY(plainFile.open(QIODevice::WriteOnly));
+    plainFile.close();
+    QString text, title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QWidget* owner = dialog_.get();
+    clickOk([&](QFileDialog* saveDialog) {
+        whenModal<QMessageBox>([&](QMessageBox* box) {
+            text = box->text();
+            title = box->windowTitle();
+            icon = box->icon();
+            owner = box->parentWidget();
+            box->button(QMessageBox::Ok)->click();
+        });
+        // a folder that is a plain file: nothing can be created inside it
+        chooseFile(saveDialog, folder_->filePath(QStringLiteral("plain/x.dat")));
+    });
+    QCOMPARE(text, QStringLiteral("Ошибка записи"));
+    QCOMPARE(title, QStringLiteral("Ошибка"));
+    QCOMPARE(icon, QMessageBox::Critical);
+    QCOMPARE(owner, nullptr);
+    QVERIFY(!dialog_->isVisible());
+    QCOMPARE(QDir(folder_->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             QStringList({"plain"}));
+}
+
+void TestTForm3::saveOverAnExistingFileLeavesExactlyOneRecord() {
+    const QString target = folder_->filePath(QStringLiteral("old.dat"));
+    QFile old(target);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(5000, 'x'));
+    old.close();
+    clickOk([&](QFileDialog* saveDialog) { chooseFile(saveDialog, target); });
+    QCOMPARE(QFileInfo(target).size(), 1316);
+    QCOMPARE(QDir(folder_->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             QStringList({"old.dat"}));
+}
+
+QTEST_MAIN(TestTForm3)
+#include "tst_TForm3.moc"
