@@ -40,3 +40,4 @@ bench: build
 
 screenshot: build
 	@bash scripts/screenshot.sh
+	@bash scripts/screenshotResults.sh
