@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "testrun/fakeSequencePlatform.h"
+
 namespace {
 
 // Records every line and every repaint and message-processing point, in order.
@@ -25,43 +27,8 @@ class RecordingList final : public SequenceList {
     void processPendingMessages() override { events.push_back("messages"); }
 };
 
-// Returns at once from every service and records the calls.
-class FakePlatform final : public SequencePlatform {
-  public:
-    std::vector<std::string> calls;
-    std::uint64_t timeStampStep = 2'394'000'000;
-    std::uint64_t timeStamp = 1'000'000'000'000;
-    platform::PriorityState current{0, 0, 0};
-    platform::PriorityState savedAtStart{};
-
-    void sleepMilliseconds(std::uint32_t milliseconds) override {
-        calls.push_back("sleep " + std::to_string(milliseconds));
-        if (milliseconds == 1000) timeStamp += timeStampStep;
-    }
-    platform::PriorityState savePriority() override {
-        calls.push_back("save");
-        return current;
-    }
-    void raisePriority() override {
-        calls.push_back("raise");
-        current = {-20, 1, 99};
-    }
-    void restorePriority(const platform::PriorityState& saved) override {
-        calls.push_back("restore");
-        current = saved;
-    }
-    std::uint64_t readTimeStampCounter() override {
-        calls.push_back("tsc");
-        return timeStamp;
-    }
-    void resetMultimediaState() override { calls.push_back("emms"); }
-};
-
 int failingKernelCalls = 0;
 
-std::int32_t passingKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t* const*) {
-    return 0;
-}
 std::int32_t kernelFailingOnFifthRun(std::uint8_t* const*, std::uint8_t* const*,
                                      std::uint8_t* const*) {
     return ++failingKernelCalls == 5 ? 1 : 0;
@@ -99,7 +66,7 @@ std::vector<std::string> expectedLines(bool withPauses) {
 
 struct SequenceRun {
     RecordingList list;
-    FakePlatform system;
+    FakeSequencePlatform system;
     ResultTable results{};
     void start(bool raise, bool pause) {
         failingKernelCalls = 0;

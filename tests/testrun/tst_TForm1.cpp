@@ -20,45 +20,11 @@
 #include "platform/fpuEnvironment.h"
 #include "testrun/boutUnit.h"
 #include "testrun/controlsUnit.h"
+#include "testrun/fakeSequencePlatform.h"
 #include "testrun/mainUnit.h"
 #include "testrun/reklamaUnit.h"
 
 namespace {
-
-// Returns at once from every service, counts the calls and lets a test act during a sleep.
-class FakeSequencePlatform final : public SequencePlatform {
-  public:
-    std::vector<std::uint32_t> sleeps;
-    int saves = 0;
-    int raises = 0;
-    int restores = 0;
-    std::function<void(std::uint32_t)> duringSleep;
-
-    void sleepMilliseconds(std::uint32_t milliseconds) override {
-        sleeps.push_back(milliseconds);
-        if (milliseconds == 1000) timeStamp_ += 2'394'000'000;
-        if (duringSleep) duringSleep(milliseconds);
-    }
-    platform::PriorityState savePriority() override {
-        ++saves;
-        return {};
-    }
-    void raisePriority() override { ++raises; }
-    void restorePriority(const platform::PriorityState&) override { ++restores; }
-    std::uint64_t readTimeStampCounter() override { return timeStamp_; }
-    void resetMultimediaState() override {}
-
-    int sleepsOf(std::uint32_t milliseconds) const {
-        return static_cast<int>(std::count(sleeps.begin(), sleeps.end(), milliseconds));
-    }
-
-  private:
-    std::uint64_t timeStamp_ = 5'000'000'000;
-};
-
-std::int32_t passingKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t* const*) {
-    return 0;
-}
 
 const std::array<TestEntry, kTestCount> kFakeTests = {{
     {"test 0", passingKernel, false},
@@ -352,10 +318,10 @@ void TestTForm1::runFollowsCheckBoxes() {
     control<QCheckBox>("CheckBox2")->setChecked(pauses);
     clickStart();
 
-    QCOMPARE(platform->saves, 1);
-    QCOMPARE(platform->raises, expectedRaises);
-    QCOMPARE(platform->restores, 1);
-    QCOMPARE(platform->sleepsOf(5000), expectedPauses);
+    QCOMPARE(platform->count("save"), 1);
+    QCOMPARE(platform->count("raise"), expectedRaises);
+    QCOMPARE(platform->count("restore"), 1);
+    QCOMPARE(platform->count("sleep 5000"), expectedPauses);
     QCOMPARE(lines(*control<QListWidget>("ListBox1")).count(QStringLiteral("Простой 5 сек.")),
              expectedPauses);
 }
@@ -371,8 +337,8 @@ void TestTForm1::secondClickDuringRunIsIgnored() {
     clickStart();
 
     const QStringList listed = lines(*control<QListWidget>("ListBox1"));
-    QCOMPARE(platform->saves, 1);
-    QCOMPARE(platform->sleepsOf(1000), 1);
+    QCOMPARE(platform->count("save"), 1);
+    QCOMPARE(platform->count("sleep 1000"), 1);
     QCOMPARE(listed.size(), 2 + kTestCount * 3 + 1);
     QCOMPARE(listed.count(QStringLiteral("Опеределение частоты процессора...")), 1);
     QCOMPARE(listed.count(QStringLiteral("Завершено...")), 1);
@@ -380,7 +346,7 @@ void TestTForm1::secondClickDuringRunIsIgnored() {
     // Once the run is over the button starts the next one.
     platform->duringSleep = nullptr;
     clickStart();
-    QCOMPARE(platform->saves, 2);
+    QCOMPARE(platform->count("save"), 2);
 }
 
 void TestTForm1::runFillsTheTableHandedIn() {
