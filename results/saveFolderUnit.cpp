@@ -67,9 +67,9 @@ std::vector<std::string> resultFolderNotes(const std::filesystem::path& folder) 
         const std::uintmax_t size = std::filesystem::file_size(path, statusError);
         const std::uintmax_t fragment = statusError ? 0 : size % kRecordSize;
         if (fragment != 0)
-            notes.push_back(path.string() + ": " + std::to_string(size) +
-                            " bytes, the last record is partial (" + std::to_string(fragment) +
-                            " of " + std::to_string(kRecordSize) + " bytes, the rest read as 0)");
+            notes.push_back(path.string() + ": the last record is partial (" +
+                            std::to_string(fragment) + " of " + std::to_string(kRecordSize) +
+                            " bytes; the rest reads as 0)");
     }
     return notes;
 }

@@ -20,6 +20,6 @@ std::string writeErrorText(const std::filesystem::path& path, std::error_code re
 
 // One line per result file (*.dat) of `folder` that the comparison skips or reads with a
 // partial last record, in directory-listing order: "cpus/a.dat: skipped (not a regular file)",
-// "cpus/b.dat: 1317 bytes, the last record is partial (1 of 1316 bytes, the rest read as 0)".
+// "cpus/b.dat: the last record is partial (1 of 1316 bytes; the rest reads as 0)".
 // Nothing for a missing folder or files read in full.
 std::vector<std::string> resultFolderNotes(const std::filesystem::path& folder);

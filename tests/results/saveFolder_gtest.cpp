@@ -41,8 +41,8 @@ TEST(SaveFolder, NotesNameSkippedAndPartialFilesOnly) {
     EXPECT_EQ(notes, (std::vector<std::string>{
                          root + "dangling.dat: skipped (No such file or directory)",
                          root + "folder.dat: skipped (not a regular file)",
-                         root + "partial.DAT: 1317 bytes, the last record is partial (1 of "
-                                "1316 bytes, the rest read as 0)",
+                         root + "partial.DAT: the last record is partial (1 of 1316 bytes; the "
+                                "rest reads as 0)",
                          root + "pipe.dat: skipped (not a regular file)",
                      }));
     EXPECT_TRUE(resultFolderNotes(folder / "missing").empty());
