@@ -23,7 +23,7 @@ set(CPACK_PACKAGE_VERSION ${KORVEX_VERSION})
 set(CPACK_PACKAGE_VENDOR "Korvex 2 developers")
 set(CPACK_PACKAGE_CONTACT "Korvex 2 developers <korvex2@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "processor benchmark with a comparison of machines")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Korvex 2 times ten fixed kernels (Hamming coding with 8-bit and 32-bit registers, MMX and\n"
     "SSE2; a colour conversion and cosine transform on the x87 unit and with SSE2) and compares\n"
     "the figures with the result files of other machines. korvex2 is the program with windows,\n"
