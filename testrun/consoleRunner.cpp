@@ -89,14 +89,11 @@ int main(int argc, char** argv) {
     runTestSequence(options.sequence, benchmarkTests(), list, system, benchResults);
     printComparison(benchResults, lines);
 
-    bool written = true;
     const bool describe = options.saveFile || options.jsonFile;
     const auto descriptions = describe ? runDescriptions(options, platform::describeMachine())
                                        : std::array<std::string, 4>{};
-    if (options.saveFile)
-        written =
-            saveConsoleResults(*options.saveFile, descriptions, benchResults, lines, std::cerr) &&
-            written;
+    bool written = !options.saveFile || saveConsoleResults(*options.saveFile, descriptions,
+                                                           benchResults, lines, std::cerr);
     if (options.jsonFile) {
         const RunExport run{
             kProductTitle, programVersion(), started,     currentRunMachine(descriptions),

@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "results/temporaryFolder.h"
-#include "testrun/versionUnit.h"
 
 namespace {
 
@@ -40,12 +39,6 @@ TEST(ConsoleOptions, StatusOfEachCommandLine) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(parse(c.arguments).status, c.status) << c.arguments.front();
-}
-
-TEST(ConsoleOptions, VersionIsOneLineOnStandardOutput) {
-    const Parsed parsed = parse({"--version"});
-    EXPECT_EQ(parsed.out, "korvex2-console (Korvex 2) " + std::string(programVersion()) + "\n");
-    EXPECT_EQ(parsed.err, "");
 }
 
 TEST(ConsoleOutput, ClockRateIsReadFromTheClockLineOnly) {
