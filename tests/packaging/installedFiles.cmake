@@ -1,6 +1,6 @@
 # Installs the build into PREFIX and checks that the programs, the desktop entry, the icon, the
 # metainfo and the manual page are where desktops and man look for them, and that the installed
-# console runner answers --version.
+# programs answer --version.
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
                 RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
@@ -15,8 +15,11 @@ foreach(file bin/korvex2 bin/korvex2-console share/applications/korvex2.desktop
         message(FATAL_ERROR "not installed: ${file}")
     endif()
 endforeach()
-execute_process(COMMAND ${PREFIX}/bin/korvex2-console --version RESULT_VARIABLE status
-                OUTPUT_VARIABLE out)
-if(NOT status EQUAL 0 OR NOT out MATCHES "^korvex2-console \\(Korvex 2\\) ")
-    message(FATAL_ERROR "installed --version: exit ${status}, '${out}'")
-endif()
+# The program with windows answers without a display too.
+foreach(program korvex2 korvex2-console)
+    execute_process(COMMAND env -u DISPLAY -u WAYLAND_DISPLAY ${PREFIX}/bin/${program} --version
+                    RESULT_VARIABLE status OUTPUT_VARIABLE out)
+    if(NOT status EQUAL 0 OR NOT out MATCHES "^${program} \\(Korvex 2\\) ")
+        message(FATAL_ERROR "installed ${program} --version: exit ${status}, '${out}'")
+    endif()
+endforeach()
