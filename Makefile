@@ -1,6 +1,7 @@
 # make run   installs what is missing, builds, starts the program (console runner without a display)
 # make test  installs what is missing, builds, runs every test, then again under ASan + UBSan
 # make build builds only; make bench runs the benchmarks of our own code paths
+# make package  builds the Debian package build/korvex2_<version>_<arch>.deb (CPack)
 # make screenshot  runs the program under a virtual display and saves its windows as PNGs in
 #                  build/screenshots/
 
@@ -8,7 +9,7 @@ BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
 JOBS := $(shell nproc)
 
-.PHONY: deps configure build run test test-sanitized bench screenshot
+.PHONY: deps configure build run test test-sanitized bench screenshot package
 
 deps:
 	@bash scripts/install-deps.sh
@@ -37,6 +38,9 @@ test-sanitized: deps
 
 bench: build
 	@for benchmark in $(BUILD_DIR)/bench/*_bench; do [ -x "$$benchmark" ] && "$$benchmark"; done
+
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
 
 screenshot: build
 	@bash scripts/screenshot.sh

@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fonts-dejavu-core fonts-dejavu-extra imagemagick x11-apps x11-utils xdotool
     binutils valgrind
+    nlohmann-json3-dev desktop-file-utils appstream dpkg-dev file gzip util-linux
 )
 
 missing=()

@@ -1,6 +1,6 @@
 // korvex2, the program `test`: Korvex 2's start-up. Creates the windows in their fixed order,
 // each kept until the program ends, and runs the message loop until the main window is closed.
-// The program takes no command line of its own.
+// The program takes no command line of its own besides --version.
 
 #include <QApplication>
 
@@ -14,8 +14,12 @@
 #include "testrun/reklamaUnit.h"
 #include "testrun/sequenceUnit.h"
 #include "testrun/testTableUnit.h"
+#include "testrun/versionUnit.h"
 
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so it works without a display.
+    if (printVersionIfAsked(argc, argv, "korvex2")) return 0;
+
     // Every window and kernel runs under the program's x87 control word, and the kernels need
     // the exception guard: both come before anything else.
     platform::setProgramFpuEnvironment();
