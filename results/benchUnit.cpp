@@ -56,10 +56,10 @@ QToolBar* makeToolBar(QToolBar* bar, const char* name) {
     return bar;
 }
 
-QToolButton* addButton(QToolBar* bar, const char* name, const QPixmap& image, bool checkable) {
+QToolButton* addButton(QToolBar* bar, const char* name, const QIcon& image, bool checkable) {
     auto* button = new QToolButton(bar);
     button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(QIcon(image));
+    button->setIcon(image);
     button->setAutoRaise(true);
     button->setCheckable(checkable);
     button->setFixedSize(23, 22);
@@ -99,7 +99,7 @@ TForm2::TForm2(const std::filesystem::path& resultFolder, QWidget* parent) : QWi
 }
 
 void TForm2::buildToolBars() {
-    const QList<QPixmap> imageList1 = toolButtonImages();
+    const QList<QIcon> imageList1 = toolButtonImages(devicePixelRatioF());
     ToolBar2 = makeToolBar(new QToolBar(this), "ToolBar2");
     ToolButton14 = addButton(ToolBar2, "ToolButton14", imageList1.at(12), false);
     ToolButton15 = addSeparator(ToolBar2, "ToolButton15");

@@ -62,7 +62,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     Panel2 = placeControl(new BevelPanel(Bevel::Lowered, Bevel::None, Panel1), "Panel2", {8, 8});
     Panel2->resize(158, 198);
     Image1 = placeControl(new QLabel(Panel2), "Image1", {2, 2});
-    Image1->setPixmap(aboutPicture());
+    Image1->setPixmap(aboutPicture(devicePixelRatioF()));
     Image1->resize(kAboutPictureSize);
 
     ProductName =
@@ -101,6 +101,11 @@ TAboutBox::TAboutBox(QWidget* parent)
     setWindowTitle(QStringLiteral("About"));
     setFixedSize(kClientSize);
     setModal(true);
+}
+
+int TAboutBox::execOwnedBy(QWidget* owner) {
+    if (parentWidget() != owner) setParent(owner, windowFlags());
+    return exec();
 }
 
 // Without a mail program the link opens nowhere, and nothing is said about it.

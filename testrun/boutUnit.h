@@ -28,6 +28,11 @@ class TAboutBox final : public QDialog {
 
     explicit TAboutBox(QWidget* parent = nullptr);
 
+    // Shows the box modally over `owner`, the window that opens it, and waits until it is
+    // closed. Owned by that window, the box stays above it and the window manager keeps the two
+    // together (no separate minimising).
+    int execOwnedBy(QWidget* owner);
+
   private slots:
     void CommentsClick();
 

@@ -4,11 +4,13 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <algorithm>
 
 #include "results/benchUnit.h"
@@ -32,22 +34,6 @@ class FixedLineHeightDelegate final : public QStyledItemDelegate {
     }
 };
 
-// The run's lines go into the list box; repainting and message processing happen where the
-// sequence asks for them, never while a kernel is being timed.
-class ListBoxSequenceList final : public SequenceList {
-  public:
-    explicit ListBoxSequenceList(QListWidget& listBox) : listBox_(listBox) {}
-    void clearLines() override { listBox_.clear(); }
-    void appendLine(const std::string& line) override {
-        listBox_.addItem(QString::fromStdString(line));
-    }
-    void repaintNow() override { listBox_.repaint(); }
-    void processPendingMessages() override { QCoreApplication::processEvents(); }
-
-  private:
-    QListWidget& listBox_;
-};
-
 template <class Control>
 Control* placeControl(Control* control, const char* name, const QRect& geometry) {
     control->setObjectName(QLatin1String(name));
@@ -63,6 +49,34 @@ void fitCaption(QCheckBox* checkBox) {
 }
 
 }  // namespace
+
+// The run's lines go into the list box, each painted on the screen before the next kernel
+// starts: processing messages alone leaves the painting to the window's next frame, which would
+// come only after the kernel, so the list is repainted right after. Nothing of this happens
+// while a kernel is being timed.
+class TForm1::RunList final : public SequenceList {
+  public:
+    explicit RunList(TForm1& form) : form_(form), listBox_(*form.ListBox1) {}
+    void clearLines() override { listBox_.clear(); }
+    void appendLine(const std::string& line) override {
+        listBox_.addItem(QString::fromStdString(line));
+        listBox_.scrollToBottom();
+    }
+    void repaintNow() override { listBox_.repaint(); }
+    void processPendingMessages() override {
+        QCoreApplication::processEvents();
+        listBox_.repaint();
+    }
+    bool pauseNow(bool) override { return form_.CheckBox2->isChecked(); }
+    void waitOutPause(std::uint32_t milliseconds, SequencePlatform&) override {
+        form_.waitOutPause(milliseconds);
+    }
+    bool stopRequested() override { return form_.closedDuringRun_; }
+
+  private:
+    TForm1& form_;
+    QListWidget& listBox_;
+};
 
 TForm1::TForm1(SequencePlatform& platform, std::span<const TestEntry> tests, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -125,9 +139,10 @@ void TForm1::FormShow() {
 void TForm1::Button1Click() {
     if (runInProgress_ || benchResults_ == nullptr) return;
     const QScopedValueRollback running(runInProgress_, true);
-    ListBoxSequenceList list(*ListBox1);
+    closedDuringRun_ = false;
+    RunList list(*this);
     runTestSequence(runOptions(), tests_, list, platform_, *benchResults_);
-    Button3Click();
+    if (!closedDuringRun_) Button3Click();
 }
 
 void TForm1::Button2Click() {
@@ -139,10 +154,13 @@ void TForm1::Button3Click() {
     if (Form2 == nullptr) return;
     Form2->RebuildList();
     Form2->show();
+    // Shown again after the main window was raised, it would stay behind it.
+    Form2->raise();
+    Form2->activateWindow();
 }
 
 void TForm1::N1Click() {
-    if (AboutBox != nullptr) AboutBox->exec();
+    if (AboutBox != nullptr) AboutBox->execOwnedBy(this);
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -152,6 +170,7 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
+    if (runInProgress_) closedDuringRun_ = true;
     emit closed();
 }
 
@@ -160,6 +179,14 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::contextMenuEvent(QContextMenuEvent* event) {
     PopupMenu1->popup(event->globalPos());
     event->accept();
+}
+
+void TForm1::waitOutPause(std::uint32_t milliseconds) {
+    QEventLoop pause;
+    QTimer::singleShot(pauseLength_.value_or(std::chrono::milliseconds(milliseconds)), &pause,
+                       &QEventLoop::quit);
+    connect(this, &TForm1::closed, &pause, &QEventLoop::quit);
+    pause.exec();
 }
 
 SequenceOptions TForm1::runOptions() const {
