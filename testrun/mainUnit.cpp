@@ -9,6 +9,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <algorithm>
@@ -48,12 +50,44 @@ void fitCaption(QCheckBox* checkBox) {
     checkBox->resize(std::max(checkBox->width(), checkBox->sizeHint().width()), checkBox->height());
 }
 
+// The longest lines of a run are the transform tests' labels, wider at the window's font than
+// the list box: the list gets a face of its own, condensed just enough for the longest label to
+// read in full without a scroll bar. Each line keeps its own width, so a line that is wider all
+// the same (a larger system font) brings a horizontal scroll bar rather than being cut.
+void fitLines(QListWidget* listBox, std::span<const TestEntry> tests) {
+    constexpr int kNarrowestStretch = 50;
+    listBox->setUniformItemSizes(false);
+    const int textMargins =
+        2 * (listBox->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, listBox) + 1);
+    // A run's 42 lines take the vertical scroll bar, which takes its width from the lines.
+    const int scrollBar = listBox->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
+                                                        listBox->verticalScrollBar());
+    const int room = listBox->width() - 2 * listBox->frameWidth() - scrollBar - textMargins;
+    QFont font = listBox->font();
+    const auto widest = [&] {
+        const QFontMetrics metrics(font);
+        int width = 0;
+        for (const TestEntry& test : tests)
+            width = std::max(width, metrics.horizontalAdvance(QString::fromUtf8(test.label)));
+        return width;
+    };
+    // A condensed face is matched as a whole and may still be too wide: narrow again until the
+    // labels fit.
+    int stretch = font.stretch() == QFont::AnyStretch ? 100 : font.stretch();
+    for (int width = widest(); width > room && stretch > kNarrowestStretch; width = widest()) {
+        stretch = std::max(kNarrowestStretch, std::min(stretch - 1, stretch * room / width));
+        font.setStretch(stretch);
+    }
+    listBox->setFont(font);
+}
+
 }  // namespace
 
-// The run's lines go into the list box, each painted on the screen before the next kernel
-// starts: processing messages alone leaves the painting to the window's next frame, which would
-// come only after the kernel, so the list is repainted right after. Nothing of this happens
-// while a kernel is being timed.
+// The run's lines go into the list box, each on the screen before the next kernel starts. The
+// list lays its lines out on a timer and paints on the window's next frame, which would both
+// come only after the kernel: the newest line is laid out and scrolled into view as it is
+// added, and the list is painted right after the messages are processed. Nothing of this
+// happens while a kernel is being timed.
 class TForm1::RunList final : public SequenceList {
   public:
     explicit RunList(TForm1& form) : form_(form), listBox_(*form.ListBox1) {}
@@ -102,7 +136,7 @@ TForm1::TForm1(SequencePlatform& platform, std::span<const TestEntry> tests, QWi
         placeControl(new QPushButton(QStringLiteral("Bench"), this), "Button3", {192, 64, 177, 25});
     ListBox1 = placeControl(new QListWidget(this), "ListBox1", {8, 120, 361, 201});
     ListBox1->setItemDelegate(new FixedLineHeightDelegate(ListBox1));
-    ListBox1->setUniformItemSizes(true);
+    fitLines(ListBox1, tests_);
     CheckBox2 =
         placeControl(new QCheckBox(QStringLiteral("Приостанавливаться после каждого теста"), this),
                      "CheckBox2", {128, 32, 241, 17});
