@@ -37,6 +37,7 @@ class TestTAboutBox : public QObject {
     void centredOnScreen_data();
     void centredOnScreen();
     void showsCentred();
+    void ownedByTheWindowThatOpensIt();
 
   private:
     template <class Control>
@@ -200,6 +201,31 @@ void TestTAboutBox::showsCentred() {
     box->show();
     QVERIFY(QTest::qWaitForWindowExposed(box));
     QCOMPARE(box->pos(), ::centredOnScreen(box->screen()->geometry(), box->size()));
+}
+
+// Opened from the main window and then from the comparison window, the box belongs to each in
+// turn (a window manager keeps it with its owner) and opens on the same place both times.
+void TestTAboutBox::ownedByTheWindowThatOpensIt() {
+    QWidget mainWindow;
+    QWidget comparisonWindow;
+    for (QWidget* owner : {&mainWindow, &comparisonWindow, &mainWindow}) {
+        owner->show();
+        QVERIFY(QTest::qWaitForWindowExposed(owner));
+        QPoint openedAt;
+        QWindow* ownerSeen = nullptr;
+        QTimer::singleShot(0, [&] {
+            openedAt = box->pos();
+            ownerSeen = box->windowHandle()->transientParent();
+            box->accept();
+        });
+        box->execOwnedBy(owner);
+        QCOMPARE(box->parentWidget(), owner);
+        QVERIFY(box->isWindow());
+        QCOMPARE(ownerSeen, owner->windowHandle());
+        QCOMPARE(openedAt, ::centredOnScreen(box->screen()->geometry(), box->size()));
+    }
+    delete box;  // before the windows that own it
+    box = nullptr;
 }
 
 QTEST_MAIN(TestTAboutBox)
