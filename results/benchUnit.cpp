@@ -10,6 +10,7 @@
 
 #include "results/comparisonListUnit.h"
 #include "results/sendUnit.h"
+#include "testrun/boutUnit.h"
 #include "testrun/controlsUnit.h"
 #include "testrun/picturesUnit.h"
 
@@ -246,8 +247,13 @@ void TForm2::ToolButton11Click() { selectTest(8); }
 void TForm2::ToolButton12Click() { selectTest(9); }
 void TForm2::ToolButton13Click() { selectTest(10); }
 
+// The dialog opens centred over this window, placed as a rectangle: left to its own placing, a
+// dialog shown before would open one title bar lower each time under a window manager.
 void TForm2::ToolButton14Click() {
-    if (systemInformationDialog_ != nullptr) systemInformationDialog_->exec();
+    if (systemInformationDialog_ == nullptr) return;
+    const QSize size = systemInformationDialog_->size();
+    systemInformationDialog_->setGeometry(QRect(centredOnScreen(geometry(), size), size));
+    systemInformationDialog_->exec();
 }
 
 void TForm2::ToolButton16Click() {

@@ -111,7 +111,10 @@ int TAboutBox::execOwnedBy(QWidget* owner) {
 // Without a mail program the link opens nowhere, and nothing is said about it.
 void TAboutBox::CommentsClick() { QDesktopServices::openUrl(contactMailLink()); }
 
+// The box itself (not its frame) is placed, as a rectangle: a mere move() of a window shown
+// before would be taken for its frame's position, and under a window manager the box would open
+// one title bar lower each time.
 void TAboutBox::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    move(centredOnScreen(screen()->geometry(), size()));
+    setGeometry(QRect(centredOnScreen(screen()->geometry(), size()), size()));
 }

@@ -18,7 +18,8 @@ class QPushButton;
 // the subject.
 QUrl contactMailLink();
 
-// The top-left corner that centres a window of `size` on `screen`.
+// The top-left corner that centres a window of `size` on `screen` (or on any other area, such as
+// the window a dialog opens over).
 QPoint centredOnScreen(const QRect& screen, QSize size);
 
 class TAboutBox final : public QDialog {
