@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 #include <QUrlQuery>
@@ -200,7 +201,7 @@ void TestTAboutBox::centredOnScreen() {
 void TestTAboutBox::showsCentred() {
     box->show();
     QVERIFY(QTest::qWaitForWindowExposed(box));
-    QCOMPARE(box->pos(), ::centredOnScreen(box->screen()->geometry(), box->size()));
+    QCOMPARE(box->geometry().topLeft(), ::centredOnScreen(box->screen()->geometry(), box->size()));
 }
 
 // Opened from the main window and then from the comparison window, the box belongs to each in
@@ -208,13 +209,18 @@ void TestTAboutBox::showsCentred() {
 void TestTAboutBox::ownedByTheWindowThatOpensIt() {
     QWidget mainWindow;
     QWidget comparisonWindow;
+    // The box goes before the windows that own it.
+    const auto release = qScopeGuard([this] {
+        delete box;
+        box = nullptr;
+    });
     for (QWidget* owner : {&mainWindow, &comparisonWindow, &mainWindow}) {
         owner->show();
         QVERIFY(QTest::qWaitForWindowExposed(owner));
         QPoint openedAt;
         QWindow* ownerSeen = nullptr;
         QTimer::singleShot(0, [&] {
-            openedAt = box->pos();
+            openedAt = box->geometry().topLeft();
             ownerSeen = box->windowHandle()->transientParent();
             box->accept();
         });
@@ -224,8 +230,6 @@ void TestTAboutBox::ownedByTheWindowThatOpensIt() {
         QCOMPARE(ownerSeen, owner->windowHandle());
         QCOMPARE(openedAt, ::centredOnScreen(box->screen()->geometry(), box->size()));
     }
-    delete box;  // before the windows that own it
-    box = nullptr;
 }
 
 QTEST_MAIN(TestTAboutBox)
