@@ -8,8 +8,8 @@
 #include "platform/fpuEnvironment.h"
 #include "results/benchUnit.h"
 #include "results/sendUnit.h"
+#include "testrun/applicationUnit.h"
 #include "testrun/boutUnit.h"
-#include "testrun/contactUnit.h"
 #include "testrun/mainUnit.h"
 #include "testrun/reklamaUnit.h"
 #include "testrun/sequenceUnit.h"
@@ -26,8 +26,7 @@ int main(int argc, char** argv) {
     platform::installExceptionGuard();
 
     QApplication application(argc, argv);
-    // The name shown on the task bar (window managers show it after each window's caption).
-    QApplication::setApplicationDisplayName(QLatin1String(kProductTitle));
+    prepareApplication(application);
     // The banner stays open to the end; the program ends when the main window is closed.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -37,12 +36,12 @@ int main(int argc, char** argv) {
     // comparison window loads the stored results (cpus/*.dat) and owns the running machine's.
     Form1 = new TForm1(sequencePlatform, benchmarkTests());
     Form2 = new TForm2;
-    Form3 = new TForm3(Form2->BenchResults());
-    AboutBox = new TAboutBox;
+    Form3 = new TForm3(Form2->BenchResults(), Form2);
+    AboutBox = new TAboutBox(Form1);
     rekForm = new TrekForm;
     Form1->setBenchResults(Form2->BenchResults());
     Form2->setSystemInformationDialog(Form3);
-    Form2->setAboutBoxOpener([] { AboutBox->exec(); });
+    Form2->setAboutBoxOpener([] { AboutBox->execOwnedBy(Form2); });
     QObject::connect(Form1, &TForm1::closed, &application, &QApplication::quit);
 
     Form1->show();
