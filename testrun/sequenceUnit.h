@@ -48,6 +48,12 @@ class SystemSequencePlatform final : public SequencePlatform {
     void restorePriority(const platform::PriorityState& saved) override;
     std::uint64_t readTimeStampCounter() override;
     void resetMultimediaState() override;
+
+    // False once a raise was refused any of the settings it chose.
+    bool raiseGranted() const { return raiseGranted_; }
+
+  private:
+    bool raiseGranted_ = true;
 };
 
 struct SequenceOptions {
@@ -80,6 +86,7 @@ std::vector<std::string> testSummaryLines(const ResultRow& cycles, const ResultR
 
 // One complete run over `tests` (test k fills rows 2k and 2k+1 of `benchResults`), steps 1 to
 // the restoring of the priorities. Every test gets the references to TestBuffer1, TestBuffer2
-// and TestBuffer3, in this order.
+// and TestBuffer3, in this order. The priorities are restored on every way out of the run, an
+// exception included.
 void runTestSequence(const SequenceOptions& options, std::span<const TestEntry> tests,
                      SequenceList& list, SequencePlatform& system, ResultTable& benchResults);
