@@ -12,6 +12,7 @@
 #include "platform/fpuEnvironment.h"
 #include "results/comparisonTextUnit.h"
 #include "results/cpuRecordUnit.h"
+#include "testrun/qualityReportUnit.h"
 #include "testrun/sequenceUnit.h"
 #include "testrun/testTableUnit.h"
 #include "testrun/workAreaUnit.h"
@@ -131,7 +132,12 @@ int main(int argc, char** argv) {
     StandardOutputList list;
     SystemSequencePlatform system;
     ResultTable benchResults{};
+    RunConditions conditions = conditionsBeforeRun(options.sequence.raisePriority);
     runTestSequence(options.sequence, benchmarkTests(), list, system, benchResults);
+    conditions.priorityGranted = system.raiseGranted();
+    std::cout << '\n';
+    for (const std::string& line : qualityReportLines(benchmarkTests(), benchResults, conditions))
+        std::cout << line << '\n';
     printComparison(benchResults);
 
     if (options.saveFile && !saveResults(options, benchResults)) {
