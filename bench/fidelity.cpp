@@ -3,19 +3,26 @@
 // - five rounds of ten calls through the program's own harness with the priority raised as a
 //   run raises it (the five rounds back to back, as a run without pauses keeps it raised),
 // - five rounds of ten calls at normal priority,
-// - the same kernel timed by Google Benchmark, ten single calls, as a peer.
+// - the same kernel timed by Google Benchmark, ten single calls at raised priority, as a peer
+//   (raised, so that other load on the machine weighs on it as on the harness).
 // Printed per kernel and priority, in millions of time-stamp cycles: the best call, median/best,
 // average/best, the spread of the round bests, the calls above 1.5 x best, and best/peer min.
+// With --fifo the raised rounds also take SCHED_FIFO whatever the kernel's real-time throttle,
+// as the program once did, to show what the throttle does to the figures.
 // Run by hand (`make bench`); the whole program takes about two minutes on a 2-vCPU machine.
 
 #include <benchmark/benchmark.h>
+#include <sched.h>
+#include <stdlib.h>
 
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <numeric>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,6 +91,8 @@ class MinimumReporter final : public benchmark::BenchmarkReporter {
 };
 
 double peerShortestSeconds(const TestEntry& test) {
+    const platform::PriorityState saved = platform::savePriority();
+    platform::raisePriority();
     benchmark::ClearRegisteredBenchmarks();
     benchmark::RegisterBenchmark(
         "kernel",
@@ -96,6 +105,7 @@ double peerShortestSeconds(const TestEntry& test) {
         ->UseRealTime();
     MinimumReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    platform::restorePriority(saved);
     if (test.resetsMultimediaState) platform::runGuarded([] { platform::resetMultimediaState(); });
     return reporter.shortest;
 }
@@ -116,10 +126,29 @@ struct Rounds {
     bool failed = false;
 };
 
+// A /proc of our own that says real-time threads run unthrottled, for --fifo.
+class UnthrottledProc {
+  public:
+    UnthrottledProc() {
+        std::string pattern = std::filesystem::temp_directory_path() / "korvex-proc-XXXXXX";
+        root_ = mkdtemp(pattern.data());
+        std::filesystem::create_directories(root_ / "sys/kernel");
+        std::ofstream(root_ / "sys/kernel/sched_rt_runtime_us") << "-1\n";
+    }
+    ~UnthrottledProc() { std::filesystem::remove_all(root_); }
+    std::string root() const { return root_.string(); }
+
+  private:
+    std::filesystem::path root_;
+};
+
+// Where raising reads the real-time throttle: the real /proc, or one that forces SCHED_FIFO.
+std::string raiseProcRoot = "/proc";
+
 Rounds timeRounds(const TestEntry& test, bool raised) {
     Rounds result;
     const platform::PriorityState saved = platform::savePriority();
-    if (raised) platform::raisePriority();
+    if (raised) platform::raisePriority(raiseProcRoot);
     for (int round = 0; round < kRounds && !result.failed; ++round) {
         result.rounds.push_back(harnessRound(test));
         result.failed = result.rounds.back().empty();
@@ -177,9 +206,20 @@ int main(int argc, char** argv) {
     platform::setProgramFpuEnvironment();
     platform::installExceptionGuard();
     BuildKernelWorkArea();
+    std::optional<UnthrottledProc> unthrottled;
+    if (argc > 1 && std::string(argv[1]) == "--fifo") {
+        unthrottled.emplace();
+        raiseProcRoot = unthrottled->root();
+    }
 
     const double rate = timeStampRate();
     printMachine(rate);
+    const platform::PriorityState saved = platform::savePriority();
+    platform::raisePriority(raiseProcRoot);
+    const platform::PriorityState raised = platform::savePriority();
+    platform::restorePriority(saved);
+    std::printf("Raised priority: nice %d, %s\n", raised.niceValue,
+                raised.schedulingPolicy == SCHED_FIFO ? "SCHED_FIFO" : "SCHED_OTHER");
     std::printf(
         "Per kernel: %d rounds of %d calls through the harness at each priority; the peer "
         "is the shortest of %d single calls under Google Benchmark.\n",
