@@ -11,7 +11,8 @@
 // average/best, the spread of the round bests, the calls above 1.5 x best, and best/peer min.
 // With --fifo the raised rounds also take SCHED_FIFO whatever the kernel's real-time throttle,
 // as the program once did, to show what the throttle does to the figures.
-// Run by hand (`make bench`); the whole program takes about two minutes on a 2-vCPU machine.
+// Run by hand (`make bench`); the whole program takes about three minutes on an idle 2-vCPU
+// machine.
 
 #include <benchmark/benchmark.h>
 #include <sched.h>
