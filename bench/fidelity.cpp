@@ -149,6 +149,27 @@ class UnthrottledProc {
 // Where raising reads the real-time throttle: the real /proc, or one that forces SCHED_FIFO.
 std::string raiseProcRoot = "/proc";
 
+// Spins for three seconds at raised priority and reports the stops of 5 ms or more it sees:
+// with SCHED_FIFO under the real-time throttle, about one stop of ~50 ms per second.
+void printRaisedStops() {
+    using Clock = std::chrono::steady_clock;
+    const platform::PriorityState saved = platform::savePriority();
+    platform::raisePriority(raiseProcRoot);
+    int stops = 0;
+    Clock::duration longest{};
+    const Clock::time_point end = Clock::now() + std::chrono::seconds(3);
+    for (Clock::time_point last = Clock::now(), now = last; now < end; last = now) {
+        now = Clock::now();
+        if (now - last >= std::chrono::milliseconds(5)) {
+            ++stops;
+            longest = std::max(longest, now - last);
+        }
+    }
+    platform::restorePriority(saved);
+    std::printf("A busy raised thread over 3 s: %d stops of 5 ms or more, the longest %.1f ms\n",
+                stops, std::chrono::duration<double, std::milli>(longest).count());
+}
+
 struct KernelTimes {
     Rounds raised;
     Rounds normal;
@@ -233,6 +254,7 @@ int main(int argc, char** argv) {
     platform::restorePriority(saved);
     std::printf("Raised priority: nice %d, %s\n", raised.niceValue,
                 raised.schedulingPolicy == SCHED_FIFO ? "SCHED_FIFO" : "SCHED_OTHER");
+    printRaisedStops();
     std::printf(
         "Per kernel: %d rounds of %d calls through the harness at each priority; the peer "
         "is the shortest of %d x %d single calls under Google Benchmark, in turns with the "
