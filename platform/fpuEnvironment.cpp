@@ -18,6 +18,15 @@ void reinitialiseFpu() {
     setProgramFpuEnvironment();
 }
 
+ExtendedPrecisionScope::ExtendedPrecisionScope() : savedControlWord_(readFpuControlWord()) {
+    const std::uint16_t defaultControlWord = 0x037F;
+    asm volatile("fnclex\n\tfldcw %0" : : "m"(defaultControlWord) : "memory");
+}
+
+ExtendedPrecisionScope::~ExtendedPrecisionScope() {
+    asm volatile("fnclex\n\tfldcw %0" : : "m"(savedControlWord_) : "memory");
+}
+
 std::uint32_t readMxcsr() {
     std::uint32_t value = 0;
     asm volatile("stmxcsr %0" : "=m"(value));

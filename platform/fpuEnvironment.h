@@ -6,8 +6,9 @@
 // (all SSE exceptions masked, round to nearest) and is never changed.
 //
 // Beware: under this control word an ordinary `long double` conversion or comparison can trap,
-// so code outside the x87 kernel uses no `long double`. x87 faults are deferred: the SIGFPE
-// arrives at the next waiting x87 instruction, not at the one that overflowed.
+// so code outside the x87 kernel uses `long double` only inside an ExtendedPrecisionScope. x87
+// faults are deferred: the SIGFPE arrives at the next waiting x87 instruction, not at the one that
+// overflowed.
 
 #include <cstdint>
 
@@ -25,6 +26,22 @@ std::uint16_t readFpuControlWord();
 // FNINIT (empties the register stack, clears the flags and any pending fault, which also undoes
 // a missing EMMS), then the program's control word.
 void reinitialiseFpu();
+
+// While alive, the x87 unit runs under its default control word 0x037F (64-bit significand,
+// round to nearest, every exception masked), so that constants can be computed in the extended
+// format (`long double`) without trapping. On destruction it clears whatever flags that work
+// raised, which under the program's word would fault at the next waiting instruction, and loads
+// the control word it found. Only start-up code that fills tables uses it.
+class ExtendedPrecisionScope {
+  public:
+    ExtendedPrecisionScope();
+    ~ExtendedPrecisionScope();
+    ExtendedPrecisionScope(const ExtendedPrecisionScope&) = delete;
+    ExtendedPrecisionScope& operator=(const ExtendedPrecisionScope&) = delete;
+
+  private:
+    std::uint16_t savedControlWord_;
+};
 
 std::uint32_t readMxcsr();
 void writeMxcsr(std::uint32_t value);

@@ -5,8 +5,16 @@
 #include <sys/resource.h>
 
 #include <cerrno>
+#include <charconv>
+#include <fstream>
 
 namespace platform {
+
+namespace {
+
+constexpr int kRaisedNiceValue = -20;
+
+}  // namespace
 
 PriorityState savePriority() {
     PriorityState state;
@@ -19,11 +27,24 @@ PriorityState savePriority() {
     return state;
 }
 
-void raisePriority() {
-    setpriority(PRIO_PROCESS, 0, -20);
-    sched_param parameter{};
-    parameter.sched_priority = sched_get_priority_max(SCHED_FIFO);
-    pthread_setschedparam(pthread_self(), SCHED_FIFO, &parameter);
+bool realTimeUnthrottled(const std::string& procRoot) {
+    std::ifstream file(procRoot + "/sys/kernel/sched_rt_runtime_us");
+    std::string line;
+    if (!std::getline(file, line)) return false;
+    long runtime = 0;
+    const char* const end = line.data() + line.size();
+    const auto [parsed, error] = std::from_chars(line.data(), end, runtime);
+    return error == std::errc() && parsed == end && runtime == -1;
+}
+
+bool raisePriority(const std::string& procRoot) {
+    bool granted = setpriority(PRIO_PROCESS, 0, kRaisedNiceValue) == 0;
+    if (realTimeUnthrottled(procRoot)) {
+        sched_param parameter{};
+        parameter.sched_priority = sched_get_priority_max(SCHED_FIFO);
+        granted = pthread_setschedparam(pthread_self(), SCHED_FIFO, &parameter) == 0 && granted;
+    }
+    return granted;
 }
 
 void restorePriority(const PriorityState& saved) {

@@ -16,6 +16,7 @@
 #include "results/saveFolderUnit.h"
 #include "testrun/consoleOutputUnit.h"
 #include "testrun/contactUnit.h"
+#include "testrun/qualityReportUnit.h"
 #include "testrun/sequenceUnit.h"
 #include "testrun/testTableUnit.h"
 #include "testrun/versionUnit.h"
@@ -85,8 +86,13 @@ int main(int argc, char** argv) {
     StandardOutputList list(lines);
     SystemSequencePlatform system;
     ResultTable benchResults{};
+    RunConditions conditions = conditionsBeforeRun(options.sequence.raisePriority);
     const std::time_t started = std::time(nullptr);
     runTestSequence(options.sequence, benchmarkTests(), list, system, benchResults);
+    conditions.priorityGranted = system.raiseGranted();
+    lines << '\n';
+    for (const std::string& line : qualityReportLines(benchmarkTests(), benchResults, conditions))
+        lines << line << '\n';
     printComparison(benchResults, lines);
 
     const bool describe = options.saveFile || options.jsonFile;

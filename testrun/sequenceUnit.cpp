@@ -60,6 +60,22 @@ bool timeEveryTest(const SequenceOptions& options, std::span<const TestEntry> te
     return true;
 }
 
+// Saves the priorities on entry, raises them when asked, and restores them on every way out.
+class PriorityScope {
+  public:
+    PriorityScope(SequencePlatform& system, bool raise)
+        : system_(system), saved_(system.savePriority()) {
+        if (raise) system_.raisePriority();
+    }
+    ~PriorityScope() { system_.restorePriority(saved_); }
+    PriorityScope(const PriorityScope&) = delete;
+    PriorityScope& operator=(const PriorityScope&) = delete;
+
+  private:
+    SequencePlatform& system_;
+    const platform::PriorityState saved_;
+};
+
 }  // namespace
 
 void SequenceList::waitOutPause(std::uint32_t milliseconds, SequencePlatform& system) {
@@ -72,7 +88,9 @@ void SystemSequencePlatform::sleepMilliseconds(std::uint32_t milliseconds) {
 
 platform::PriorityState SystemSequencePlatform::savePriority() { return platform::savePriority(); }
 
-void SystemSequencePlatform::raisePriority() { platform::raisePriority(); }
+void SystemSequencePlatform::raisePriority() {
+    if (!platform::raisePriority()) raiseGranted_ = false;
+}
 
 void SystemSequencePlatform::restorePriority(const platform::PriorityState& saved) {
     platform::restorePriority(saved);
@@ -104,10 +122,8 @@ std::vector<std::string> testSummaryLines(const ResultRow& cycles, const ResultR
 void runTestSequence(const SequenceOptions& options, std::span<const TestEntry> tests,
                      SequenceList& list, SequencePlatform& system, ResultTable& benchResults) {
     list.clearLines();
-    const platform::PriorityState saved = system.savePriority();
-    if (options.raisePriority) system.raisePriority();
+    const PriorityScope priority(system, options.raisePriority);
 
     if (measureClockRate(list, system) && timeEveryTest(options, tests, list, system, benchResults))
         list.appendLine(kFinishedText);
-    system.restorePriority(saved);
 }

@@ -64,6 +64,12 @@ class SystemSequencePlatform final : public SequencePlatform {
     void restorePriority(const platform::PriorityState& saved) override;
     std::uint64_t readTimeStampCounter() override;
     void resetMultimediaState() override;
+
+    // False once a raise was refused any of the settings it chose.
+    bool raiseGranted() const { return raiseGranted_; }
+
+  private:
+    bool raiseGranted_ = true;
 };
 
 struct SequenceOptions {
@@ -97,6 +103,7 @@ std::vector<std::string> testSummaryLines(const ResultRow& cycles, const ResultR
 // One complete run over `tests` (test k fills rows 2k and 2k+1 of `benchResults`), steps 1 to
 // the restoring of the priorities. Every test gets the references to TestBuffer1, TestBuffer2
 // and TestBuffer3, in this order. A run the list stops ends early (see
-// SequenceList::stopRequested) with the priorities restored all the same.
+// SequenceList::stopRequested). The priorities are restored on every way out of the run, an
+// early stop or an exception included.
 void runTestSequence(const SequenceOptions& options, std::span<const TestEntry> tests,
                      SequenceList& list, SequencePlatform& system, ResultTable& benchResults);

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <numbers>
 
+#include "platform/fpuEnvironment.h"
+
 extern "C" {
 std::uint8_t* KernelWorkArea = nullptr;
 std::uint8_t* KernelWorkAreaBase = nullptr;
@@ -47,9 +49,14 @@ std::uint8_t** const kByteMaskPointers[kByteMaskCount] = {
 
 void storeDouble(std::uint8_t* at, double value) { std::memcpy(at, &value, sizeof value); }
 
+// Element (u, x) of the orthonormal DCT-II basis, computed in the extended format and rounded
+// once to double: in double arithmetic the cosine's argument and result each carry a rounding,
+// which leaves most entries a few units in the last place off, up to 18. Call only inside an
+// ExtendedPrecisionScope.
 double cosineBasis(int u, int x) {
-    if (u == 0) return 1.0 / std::sqrt(8.0);
-    return 0.5 * std::cos((2 * x + 1) * u * std::numbers::pi / 16.0);
+    if (u == 0) return static_cast<double>(1.0L / std::sqrt(8.0L));
+    return static_cast<double>(0.5L *
+                               std::cos((2 * x + 1) * u * std::numbers::pi_v<long double> / 16));
 }
 
 }  // namespace
@@ -88,6 +95,7 @@ extern "C" void BuildKernelWorkArea() {
     SplatTable = base + kSplatTableOffset;
     for (int row = 0; row < 16; ++row) std::memset(SplatTable + 16 * row, row, 16);
 
+    const platform::ExtendedPrecisionScope extendedPrecision;
     for (int u = 0; u < 8; ++u) {
         for (int x = 0; x < 8; ++x) {
             const double value = cosineBasis(u, x);

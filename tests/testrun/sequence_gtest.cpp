@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -137,6 +138,18 @@ TEST(TestSequence, NormalPriorityStillSavesAndRestores) {
     EXPECT_EQ(raises, 0);
     EXPECT_EQ(restores, 1);
     EXPECT_EQ(run.system.current.niceValue, 5);
+}
+
+TEST(TestSequence, AnExceptionInsideTheRunStillRestoresThePriorities) {
+    SequenceRun run;
+    run.system.current = {5, 0, 0};
+    run.system.duringSleep = [](std::uint32_t milliseconds) {
+        if (milliseconds == 1000) throw std::runtime_error("interrupted");
+    };
+    EXPECT_THROW(run.start(true, false), std::runtime_error);
+    EXPECT_EQ(run.system.calls.back(), "restore");
+    EXPECT_EQ(run.system.current.niceValue, 5);
+    EXPECT_EQ(run.system.current.schedulingPolicy, 0);
 }
 
 TEST(TestSequence, MultimediaStateResetAfterTheMmxTestsOnly) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+
+#include "platform/fpuEnvironment.h"
 
 namespace {
 
@@ -76,6 +79,53 @@ TEST(WorkArea, CosineTablesAreTheOrthonormalBasisAndItsTranspose) {
             EXPECT_NEAR(dot, u == x ? 1.0 : 0.0, 1e-12);
         }
     }
+}
+
+// cos(m π / 16) in the extended format by a route of its own, nested square roots
+// (cos(π/16) = √(2 + √(2 + √2)) / 2, ...), beside the table's cosine. Only inside an
+// ExtendedPrecisionScope.
+long double cosineOfSixteenthsOfPi(int m) {
+    m %= 32;
+    if (m > 16) m = 32 - m;
+    if (m > 8) return -cosineOfSixteenthsOfPi(16 - m);
+    const long double root2 = std::sqrt(2.0L);
+    const long double halfRoots[9] = {2,
+                                      std::sqrt(2 + std::sqrt(2 + root2)),
+                                      std::sqrt(2 + root2),
+                                      std::sqrt(2 + std::sqrt(2 - root2)),
+                                      root2,
+                                      std::sqrt(2 - std::sqrt(2 - root2)),
+                                      std::sqrt(2 - root2),
+                                      std::sqrt(2 - std::sqrt(2 + root2)),
+                                      0};
+    return halfRoots[m] / 2;
+}
+
+TEST(WorkArea, CosineTablesHoldEveryEntryRoundedOnceFromTheExtendedFormat) {
+    const platform::ExtendedPrecisionScope extendedPrecision;
+    for (int u = 0; u < 8; ++u) {
+        for (int x = 0; x < 8; ++x) {
+            const double expected =
+                static_cast<double>(0.5L * cosineOfSixteenthsOfPi(u == 0 ? 4 : (2 * x + 1) * u));
+            EXPECT_EQ(doubleAt(CosTable, 8 * u + x), expected) << u << ", " << x;
+            EXPECT_EQ(doubleAt(CosTableT, 8 * x + u), expected) << u << ", " << x;
+        }
+    }
+    EXPECT_EQ(doubleAt(CosTable, 8 * 1 + 0), 0.4903926402016152);
+    EXPECT_EQ(doubleAt(CosTable, 8 * 1 + 7), -0.4903926402016152);
+    EXPECT_EQ(doubleAt(CosTable, 8 * 4 + 1), -0.3535533905932738);
+}
+
+TEST(WorkArea, ExtendedPrecisionScopeGivesBackTheProgramsControlWord) {
+    {
+        const platform::ExtendedPrecisionScope extendedPrecision;
+        volatile long double huge = 1e4000L;
+        huge = huge * huge;  // overflows: masked inside the scope, its flag cleared on leaving
+    }
+    EXPECT_EQ(platform::readFpuControlWord(), 0x1372);
+    volatile long double next = 1.5L;  // a pending overflow would fault here
+    next = next * 2;
+    EXPECT_TRUE(next == 3.0L);
 }
 
 // Kernel tests work on buffers of their own, so the data buffer still holds the start-up fill.

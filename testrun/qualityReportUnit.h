@@ -1,0 +1,43 @@
+#pragma once
+// The console's report on how far a run's figures can be trusted, printed after the run's own
+// lines: per test the spread of its ten runs, and when a spread exceeds 5 % a warning naming
+// the causes the program can detect on this machine.
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "testrun/resultTableUnit.h"
+#include "testrun/sequenceUnit.h"
+
+// Spreads above this are warned about.
+inline constexpr double kSpreadWarningLimit = 0.05;
+// A 1-minute load average from this up at the start counts as other load: the run itself has
+// not started yet, and even half a processor busy elsewhere shares the caches and the memory.
+inline constexpr double kOtherLoadLimit = 0.5;
+
+// What the machine says about the run's conditions.
+struct RunConditions {
+    std::optional<double> loadAtStart;   // 1-minute load average before the run
+    std::vector<std::string> governors;  // distinct frequency governors; empty when none exposed
+    bool hypervisor = false;
+    bool priorityAsked = false;
+    bool priorityGranted = true;  // false when a raise was refused any setting it chose
+};
+
+// Load, governors and hypervisor now, for a run that asks for raised priority or not; read
+// before the run starts, so that the run's own load does not count.
+RunConditions conditionsBeforeRun(bool priorityAsked);
+
+// median/best - 1 of one test's ten cycle values (the median of ten is the mean of the fifth
+// and sixth). Empty when the best is 0: a failed run, or a test too short to measure in
+// millions of cycles.
+std::optional<double> runSpread(const ResultRow& cycles);
+
+// The report's lines (UTF-8): a heading, one line per test with its spread, then, when any
+// spread exceeds kSpreadWarningLimit, the warning with the tests concerned and the causes
+// found in `conditions`.
+std::vector<std::string> qualityReportLines(std::span<const TestEntry> tests,
+                                            const ResultTable& benchResults,
+                                            const RunConditions& conditions);

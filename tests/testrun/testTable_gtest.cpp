@@ -1,0 +1,82 @@
+#include "testrun/testTableUnit.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "hamming/bit32hamUnit.h"
+#include "hamming/bit8hamUnit.h"
+#include "hamming/mmxhamUnit.h"
+#include "hamming/ssehamUnit.h"
+#include "testrun/fakeSequencePlatform.h"
+#include "transform/fpujpgUnit.h"
+#include "transform/ssejpgUnit.h"
+
+namespace {
+
+TEST(TestTable, TheTenTestsInRunOrderWithTheirLabelsAndKernels) {
+    const struct {
+        const char* label;
+        TestKernel kernel;
+    } expected[] = {
+        {"8-битное кодирование Хэмминга:", Ham8Encode},
+        {"8-битное декодирование Хэмминга:", Ham8Decode},
+        {"32-битное кодирование Хэмминга:", Ham32Encode},
+        {"32-битное декодирование Хэмминга:", Ham32Decode},
+        {"кодирование Хэмминга (MMX):", HamMmxEncode},
+        {"декодирование Хэмминга (MMX):", HamMmxDecode},
+        {"кодирование Хэмминга (SSE2):", HamSseEncode},
+        {"декодирование Хэмминга (SSE2):", HamSse2Decode},
+        {"YUV преобразование и преобразование Фурье(почти JPEG) - FPU:", YuvFourierFpu},
+        {"YUV преобразование и преобразование Фурье(почти JPEG) - SSE2:", YuvFourierSse2},
+    };
+    const auto tests = benchmarkTests();
+    ASSERT_EQ(tests.size(), std::size(expected));
+    for (std::size_t test = 0; test < tests.size(); ++test) {
+        EXPECT_STREQ(tests[test].label, expected[test].label) << "test " << test;
+        EXPECT_EQ(tests[test].kernel, expected[test].kernel) << "test " << test;
+    }
+}
+
+// One log for the run's lines, the kernel calls and the platform's calls, in order.
+std::vector<std::string>* runLog = nullptr;
+
+std::int32_t loggingKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t* const*) {
+    runLog->push_back("kernel");
+    return 0;
+}
+
+class LoggingList final : public SequenceList {
+  public:
+    void clearLines() override {}
+    void appendLine(const std::string& line) override { runLog->push_back("line " + line); }
+    void repaintNow() override {}
+    void processPendingMessages() override {}
+};
+
+TEST(TestTable, MultimediaResetFallsAfterTheTenRunsAndBeforeTheResultLinesOfTestsFourAndFive) {
+    FakeSequencePlatform system;
+    runLog = &system.calls;
+    std::vector<TestEntry> tests(benchmarkTests().begin(), benchmarkTests().end());
+    for (TestEntry& test : tests) test.kernel = loggingKernel;
+    LoggingList list;
+    ResultTable results{};
+    runTestSequence({false, false}, tests, list, system, results);
+    runLog = nullptr;
+
+    for (std::size_t test = 0; test < tests.size(); ++test) {
+        std::vector<std::string> expected = {std::string("line ") + tests[test].label};
+        expected.insert(expected.end(), kRunsPerTest, "kernel");
+        if (test == 4 || test == 5) expected.push_back("emms");
+        expected.push_back("line 0 млн. тактов");
+        expected.push_back("line 0 миллисекунд");
+        const auto start = std::find(system.calls.begin(), system.calls.end(), expected.front());
+        ASSERT_LE(expected.size(), static_cast<std::size_t>(system.calls.end() - start));
+        EXPECT_EQ(std::vector<std::string>(start, start + expected.size()), expected)
+            << "test " << test;
+    }
+}
+
+}  // namespace
