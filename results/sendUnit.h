@@ -36,6 +36,7 @@ class TForm3 : public QDialog {
 
   private:
     void buildPanel();
+    void createSaveDialog();
 
     const ResultTable& benchResults_;
 
@@ -50,7 +51,7 @@ class TForm3 : public QDialog {
     QLineEdit* Edit4 = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
-    QFileDialog* sd1 = nullptr;
+    QFileDialog* sd1 = nullptr;  // made when first needed
 };
 
 // The system information dialog, created at start-up right after the comparison window.

@@ -1,6 +1,5 @@
-// korvex2-console: one test run without windows, each line printed the moment it is added, then
-// the comparison with the result files of the folder cpus, and on request a result file of its
-// own.
+// korvex2-console: one test run without windows, each line printed the moment it is added, on
+// request a result file of its own, then the comparison with the result files of the folder cpus.
 
 #include <algorithm>
 #include <deque>
@@ -13,6 +12,7 @@
 #include "results/comparisonTextUnit.h"
 #include "results/cpuRecordUnit.h"
 #include "testrun/sequenceUnit.h"
+#include "testrun/standardOutputUnit.h"
 #include "testrun/testTableUnit.h"
 #include "testrun/workAreaUnit.h"
 
@@ -41,7 +41,10 @@ constexpr const char* kWriteErrorText = "Ошибка записи";
 class StandardOutputList final : public SequenceList {
   public:
     void clearLines() override {}
-    void appendLine(const std::string& line) override { std::cout << line << std::endl; }
+    void appendLine(const std::string& line) override {
+        std::cout << line << std::endl;
+        noteStandardOutputState();
+    }
     void repaintNow() override {}
     void processPendingMessages() override {}
 };
@@ -107,6 +110,7 @@ void printComparison(const ResultTable& benchResults) {
             std::cout << line << '\n';
     }
     std::cout.flush();
+    noteStandardOutputState();
 }
 
 bool saveResults(const ConsoleOptions& options, const ResultTable& benchResults) {
@@ -115,7 +119,7 @@ bool saveResults(const ConsoleOptions& options, const ResultTable& benchResults)
     for (std::size_t field = 0; field < 4; ++field)
         setDescriptionText(*fields[field], options.descriptions[field].value_or(""));
     record.Results = benchResults;
-    return saveRecordFile(*options.saveFile, record);
+    return saveRecordFile(*options.saveFile, record).ok();
 }
 
 }  // namespace
@@ -132,11 +136,13 @@ int main(int argc, char** argv) {
     SystemSequencePlatform system;
     ResultTable benchResults{};
     runTestSequence(options.sequence, benchmarkTests(), list, system, benchResults);
+
+    // The run is saved before anything reads the result folder, so nothing that folder holds
+    // can cost the run.
+    const bool saveFailed = options.saveFile && !saveResults(options, benchResults);
+    if (saveFailed) std::cerr << kWriteErrorText << std::endl;
     printComparison(benchResults);
 
-    if (options.saveFile && !saveResults(options, benchResults)) {
-        std::cerr << kWriteErrorText << std::endl;
-        return 1;
-    }
-    return 0;
+    if (!finishStandardOutput()) return 1;
+    return saveFailed ? 1 : 0;
 }
