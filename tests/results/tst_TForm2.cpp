@@ -49,6 +49,7 @@ class TestTForm2 : public QObject {
     void failedTestWritesRedTextOverTheAverageBar();
     void withoutResultFilesOnlyTheOwnRowFailed();
     void readsCpusRelativeToTheCurrentDirectory();
+    void showingBeforeTheFolderIsReadWaitsWithTheBusyCursor();
     void toolButton14OpensTheDialogAndToolButton16TheAboutBox();
 
   private:
@@ -321,6 +322,19 @@ void TestTForm2::readsCpusRelativeToTheCurrentDirectory() {
     QDir::setCurrent(previous);
     QTRY_VERIFY(window.resultFolderRead());
     QCOMPARE(window.loadedSystems().size(), 4u);
+}
+
+void TestTForm2::showingBeforeTheFolderIsReadWaitsWithTheBusyCursor() {
+    // As "Bench" does right after start-up: rebuild, then show.
+    window_ = std::make_unique<TForm2>(folder_.filePath(QStringLiteral("cpus")).toStdString());
+    window_->RebuildList();
+    window_->show();
+    QVERIFY(!window_->isVisible());
+    QVERIFY(QApplication::overrideCursor() != nullptr);
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    QTRY_VERIFY(window_->isVisible());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QCOMPARE(column(0), QStringList({"Beta", "Ваша система", "Alpha", "Ваша система", "Gamma"}));
 }
 
 void TestTForm2::toolButton14OpensTheDialogAndToolButton16TheAboutBox() {
