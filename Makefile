@@ -1,14 +1,16 @@
 # make run   installs what is missing, builds, starts the program (console runner without a display)
-# make test  installs what is missing, builds, runs every test, then again under ASan + UBSan
+# make test  installs what is missing, builds, runs every test, then again under ASan + UBSan,
+#            then fuzzes the result file reader for 30 s (a small clang build of its own)
 # make build builds only; make bench runs the benchmarks of our own code paths
 # make screenshot  runs the program under a virtual display and saves its windows as PNGs in
 #                  build/screenshots/
 
 BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
+FUZZ_DIR := build-fuzz
 JOBS := $(shell nproc)
 
-.PHONY: deps configure build run test test-sanitized bench screenshot
+.PHONY: deps configure build run test test-sanitized test-fuzz bench screenshot
 
 deps:
 	@bash scripts/install-deps.sh
@@ -29,11 +31,22 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-sanitized
+	@$(MAKE) --no-print-directory test-fuzz
 
 test-sanitized: deps
 	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_SANITIZE=ON >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	@cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)
+
+test-fuzz: deps
+	@if command -v clang++ >/dev/null; then \
+		cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+			-DKORVEX_FUZZ=ON >/dev/null && \
+		cmake --build $(FUZZ_DIR) -j $(JOBS) && \
+		cd $(FUZZ_DIR) && ctest --output-on-failure; \
+	else \
+		echo "clang++ not found: the fuzz test is left out"; \
+	fi
 
 bench: build
 	@for benchmark in $(BUILD_DIR)/bench/*_bench; do [ -x "$$benchmark" ] && "$$benchmark"; done
