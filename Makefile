@@ -1,7 +1,8 @@
 # make run   installs what is missing, builds, starts the program (console runner without a display)
 # make test  installs what is missing, builds, runs every test, then again under ASan + UBSan,
 #            then fuzzes the result file reader for 30 s (a small clang build of its own)
-# make build builds only; make bench runs the benchmarks of our own code paths
+# make build builds only; make bench runs the benchmarks of our own code paths (bench/startup.sh
+#            among them: start-up over large result folders, under a virtual X server)
 # make screenshot  runs the program under a virtual display and saves its windows as PNGs in
 #                  build/screenshots/
 
@@ -50,6 +51,7 @@ test-fuzz: deps
 
 bench: build
 	@for benchmark in $(BUILD_DIR)/bench/*_bench; do [ -x "$$benchmark" ] && "$$benchmark"; done
+	@bash bench/startup.sh $(BUILD_DIR)
 
 screenshot: build
 	@bash scripts/screenshot.sh

@@ -70,9 +70,6 @@ void setDescriptionText(TDescription& description, std::string_view text);
 // A record with empty descriptions and an all-zero table.
 TCpuRecord emptyRecord();
 
-// A record from up to 1316 bytes of a file; the bytes missing at the end are zero.
-TCpuRecord recordFromBytes(std::span<const std::uint8_t> bytes);
-
 // Appends the records of a whole file's contents to `records`, in file order: one per 1316 bytes,
 // and one more, zero-filled, for a trailing fragment. An empty file gives none.
 void appendRecords(std::span<const std::uint8_t> contents, std::deque<TCpuRecord>& records);
