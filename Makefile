@@ -3,6 +3,7 @@
 #            then fuzzes the result file reader for 30 s (a small clang build of its own)
 # make build builds only; make bench runs the benchmarks of our own code paths (bench/startup.sh
 #            among them: start-up over large result folders, under a virtual X server)
+# make package  builds the Debian package build/korvex2_<version>_<arch>.deb (CPack)
 # make screenshot  runs the program under a virtual display and saves its windows as PNGs in
 #                  build/screenshots/
 
@@ -11,7 +12,7 @@ SANITIZE_DIR := build-sanitize
 FUZZ_DIR := build-fuzz
 JOBS := $(shell nproc)
 
-.PHONY: deps configure build run test test-sanitized test-fuzz bench screenshot
+.PHONY: deps configure build run test test-sanitized test-fuzz bench screenshot package
 
 deps:
 	@bash scripts/install-deps.sh
@@ -52,6 +53,9 @@ test-fuzz: deps
 bench: build
 	@for benchmark in $(BUILD_DIR)/bench/*_bench; do [ -x "$$benchmark" ] && "$$benchmark"; done
 	@bash bench/startup.sh $(BUILD_DIR)
+
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
 
 screenshot: build
 	@bash scripts/screenshot.sh

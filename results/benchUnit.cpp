@@ -11,6 +11,7 @@
 
 #include "results/comparisonListUnit.h"
 #include "results/sendUnit.h"
+#include "testrun/boutUnit.h"
 #include "testrun/controlsUnit.h"
 #include "testrun/picturesUnit.h"
 
@@ -59,10 +60,10 @@ QToolBar* makeToolBar(QToolBar* bar, const char* name) {
     return bar;
 }
 
-QToolButton* addButton(QToolBar* bar, const char* name, const QPixmap& image, bool checkable) {
+QToolButton* addButton(QToolBar* bar, const char* name, const QIcon& image, bool checkable) {
     auto* button = new QToolButton(bar);
     button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(QIcon(image));
+    button->setIcon(image);
     button->setAutoRaise(true);
     button->setCheckable(checkable);
     button->setFixedSize(23, 22);
@@ -106,7 +107,7 @@ TForm2::~TForm2() {
 }
 
 void TForm2::buildToolBars() {
-    const QList<QPixmap> imageList1 = toolButtonImages();
+    const QList<QIcon> imageList1 = toolButtonImages(devicePixelRatioF());
     ToolBar2 = makeToolBar(new QToolBar(this), "ToolBar2");
     ToolButton14 = addButton(ToolBar2, "ToolButton14", imageList1.at(12), false);
     ToolButton15 = addSeparator(ToolBar2, "ToolButton15");
@@ -181,6 +182,9 @@ void TForm2::readResultFolderSlice() {
         QApplication::restoreOverrideCursor();
         RebuildList();
         QWidget::setVisible(true);
+        // Whoever asked for the window raised it while it was still hidden.
+        raise();
+        activateWindow();
     } else if (model_->rowCount() > 0) {
         RebuildList();  // rows built before the folder was read lack its records
     }
@@ -284,8 +288,13 @@ void TForm2::ToolButton11Click() { selectTest(8); }
 void TForm2::ToolButton12Click() { selectTest(9); }
 void TForm2::ToolButton13Click() { selectTest(10); }
 
+// The dialog opens centred over this window, placed as a rectangle: left to its own placing, a
+// dialog shown before would open one title bar lower each time under a window manager.
 void TForm2::ToolButton14Click() {
-    if (systemInformationDialog_ != nullptr) systemInformationDialog_->exec();
+    if (systemInformationDialog_ == nullptr) return;
+    const QSize size = systemInformationDialog_->size();
+    systemInformationDialog_->setGeometry(QRect(centredOnScreen(geometry(), size), size));
+    systemInformationDialog_->exec();
 }
 
 void TForm2::ToolButton16Click() {

@@ -8,6 +8,14 @@ namespace {
 constexpr int kMinimumRowHeight = 17;
 const QColor kGridLineColour(0xD0, 0xD0, 0xD0);
 
+// A description holds whatever bytes its file had: the NUL bytes of a zero-filled fragment, a
+// stray tab or line feed would be drawn as boxes or break the line. The C0 control characters
+// are left out of what is drawn; the record itself keeps every byte.
+QString drawableText(QString text) {
+    text.removeIf([](QChar character) { return character.unicode() < 0x20; });
+    return text;
+}
+
 }  // namespace
 
 void ComparisonModel::setRows(ComparisonRows rows, BenchUnit unit) {
@@ -27,7 +35,8 @@ int ComparisonModel::columnCount(const QModelIndex& parent) const {
 
 QVariant ComparisonModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
-    return QString::fromStdString(comparisonCellText(row(index.row()), index.column(), unit_));
+    return drawableText(
+        QString::fromStdString(comparisonCellText(row(index.row()), index.column(), unit_)));
 }
 
 QVariant ComparisonModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -129,6 +129,30 @@ TCpuRecord TForm3::assembleRecord() const {
     return record;
 }
 
+void TForm3::setMachineDescriber(MachineDescriber describer) {
+    describeMachine_ = std::move(describer);
+}
+
+void TForm3::showEvent(QShowEvent* event) {
+    fillEmptyLines();
+    QDialog::showEvent(event);
+}
+
+void TForm3::fillEmptyLines() {
+    QLineEdit* const edits[4] = {Edit1, Edit2, Edit3, Edit4};
+    if (std::none_of(std::begin(edits), std::end(edits),
+                     [](const QLineEdit* edit) { return edit->text().isEmpty(); }))
+        return;
+    const platform::MachineDescription machine = describeMachine_();
+    const std::string* lines[4] = {&machine.processor, &machine.bus, &machine.memory,
+                                   &machine.operatingSystem};
+    for (std::size_t line = 0; line < 4; ++line) {
+        if (!edits[line]->text().isEmpty()) continue;
+        edits[line]->setText(QString::fromStdString(*lines[line]));
+        edits[line]->setCursorPosition(0);  // a long line shows its beginning
+    }
+}
+
 void TForm3::Button1Click() {
     if (sd1 == nullptr) createSaveDialog();
     if (sd1->exec() == QDialog::Accepted && !sd1->selectedFiles().isEmpty()) {

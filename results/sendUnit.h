@@ -3,10 +3,13 @@
 // running machine's result table as a result file of one record.
 //
 // Created once at start-up and only hidden when closed, so the four texts and the last file
-// name chosen stay between openings.
+// name chosen stay between openings. Each time it opens, a line left empty is filled with what
+// the machine says about itself; lines with text are left as they are.
 
 #include <QDialog>
+#include <functional>
 
+#include "platform/machineDescription.h"
 #include "results/cpuRecordUnit.h"
 
 class QFileDialog;
@@ -27,6 +30,14 @@ class TForm3 : public QDialog {
     // of the whole result table.
     TCpuRecord assembleRecord() const;
 
+    // Where the empty lines are filled from when the dialog opens; the running machine unless
+    // replaced (tests put in a fixed description).
+    using MachineDescriber = std::function<platform::MachineDescription()>;
+    void setMachineDescriber(MachineDescriber describer);
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private slots:
     // Asks for a file name (cancelling writes nothing), writes the file, reports a failure with
     // the message box "Ошибка записи", and closes the dialog in every case.
@@ -37,8 +48,10 @@ class TForm3 : public QDialog {
   private:
     void buildPanel();
     void createSaveDialog();
+    void fillEmptyLines();
 
     const ResultTable& benchResults_;
+    MachineDescriber describeMachine_ = [] { return platform::describeMachine(); };
 
     QFrame* Panel1 = nullptr;
     QLabel* Label1 = nullptr;

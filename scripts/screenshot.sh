@@ -1,26 +1,31 @@
 #!/usr/bin/env bash
 # Takes screenshots of the real program's windows under a virtual X server and writes them to
-# build/screenshots/: the main window collapsed, expanded after a finished test run, with its
-# pop-up menu open, the comparison window the run ends with, the about box and the banner.
+# build/screenshots/: the main window collapsed, during a run, expanded after it (every line in
+# full, test 9's label too), with its pop-up menu open, the comparison window the run ends with,
+# the save dialog (in Russian), the about box and the banner; then, on a screen scaled 2×
+# (QT_SCALE_FACTOR=2), the comparison window and the about box.
 #
 # There is no window manager, so the windows have no title bars and sit exactly where the
 # program puts them. The program is driven like a person would drive it, with xdotool: the run
-# is started with both options unticked (normal priority, no pauses) and counts as finished once
-# the program has used no processor time for a few seconds.
+# is started at normal priority with pauses, pictured during its first pause, the pause box is
+# unticked (it counts from the next pause on), and the run counts as finished once the program
+# has used no processor time for longer than a pause.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 program=build/korvex2
 out=build/screenshots
 screen_size=1024x768
+scaled_screen_size=2048x1536
 
-if [[ ${1:-} != --inside-display ]]; then
+if [[ -z ${1:-} ]]; then
     [[ -x $program ]] || { echo "screenshot: $program is missing; run 'make build'" >&2; exit 1; }
-    exec xvfb-run -a -s "-screen 0 ${screen_size}x24" "$0" --inside-display
+    mkdir -p "$out"
+    rm -f "$out"/*.png
+    xvfb-run -a -s "-screen 0 ${screen_size}x24" "$0" --inside-display
+    exec xvfb-run -a -s "-screen 0 ${scaled_screen_size}x24" env QT_SCALE_FACTOR=2 "$0" --scaled
 fi
-
-mkdir -p "$out"
-rm -f "$out"/*.png
+phase=$1
 
 "$program" &
 pid=$!
@@ -88,32 +93,71 @@ wait_until_idle() {
 }
 
 main=$(find_window 'Тестирование') || fail "the main window did not appear"
-banner=$(find_window '^Korvex 2$') || fail "the banner did not appear"
 sleep 1
-
 window_geometry "$main"
 mx=$X my=$Y mw=$WIDTH
+
+if [[ $phase == --scaled ]]; then
+    # Every length on the screen is doubled. "Bench" shows the comparison window.
+    click_at $((mx + 2 * 280)) $((my + 2 * 76))
+    comparison=$(find_window '^Bench') || fail "the comparison window did not appear"
+    sleep 1
+    window_geometry "$comparison"
+    capture comparison-scale2 "$X" "$Y" "$WIDTH" "$HEIGHT"
+    xdotool windowunmap --sync "$comparison"
+    # The pop-up menu's "О программе" opens the about box.
+    click_at $((mx + 2 * 300)) $((my + 2 * 40)) 3
+    click_at $((mx + 2 * 330)) $((my + 2 * 52))
+    about=$(find_window '^About') || fail "the about box did not appear"
+    sleep 1
+    window_geometry "$about"
+    capture about-scale2 "$X" "$Y" "$WIDTH" "$HEIGHT"
+    echo "scaled screenshots in $out"
+    exit 0
+fi
+
+banner=$(find_window '^Korvex 2$') || fail "the banner did not appear"
 capture main-collapsed "$mx" "$my" "$mw" "$HEIGHT"
 
 window_geometry "$banner"
 capture banner "$X" "$Y" "$WIDTH" "$HEIGHT"
 
-# "Расширить", then untick "Повышенный приоритет" and "Приостанавливаться после каждого теста".
+# "Расширить", then untick "Повышенный приоритет".
 click_at $((mx + 100)) $((my + 76))
 click_at $((mx + 134)) $((my + 16))
-click_at $((mx + 134)) $((my + 40))
 
-# "Начать тест": the clock measurement alone sleeps one second, so three quiet seconds mean the
-# run is over.
+# "Начать тест": the clock measurement takes a second, the first test a few, then the first
+# pause of five seconds keeps the lines still for the picture.
 click_at $((mx + 56)) $((my + 28))
-sleep 3
-wait_until_idle 3
+sleep 6
+window_geometry "$main"
+capture main-during-run "$mx" "$my" "$mw" "$HEIGHT"
 
-# The end of the run shows the comparison of this machine's results; hiding it is as far as a
-# person without a window manager can close it.
+# Untick "Приостанавливаться после каждого теста": no pause after the one under way. Seven
+# quiet seconds outlast that pause, so they mean the run is over.
+click_at $((mx + 134)) $((my + 40))
+wait_until_idle 7
+
+# The end of the run shows the comparison of this machine's results, on top.
 comparison=$(find_window '^Bench') || fail "the comparison window did not appear after the run"
 window_geometry "$comparison"
+cx=$X cy=$Y
 capture comparison-after-run "$X" "$Y" "$WIDTH" "$HEIGHT"
+
+# Its first tool button opens the system information dialog, whose "Ок" asks for a file name.
+click_at $((cx + 13)) $((cy + 14))
+information=$(find_window '^Заполнение информации$') || fail "the information dialog did not appear"
+window_geometry "$information"
+click_at $((X + 221)) $((Y + 140))
+save=$(find_window '^Сохранение информации$') || fail "the save dialog did not appear"
+sleep 0.5
+window_geometry "$save"
+capture save-dialog "$X" "$Y" "$WIDTH" "$HEIGHT"
+# Cancelling it closes the information dialog as well.
+xdotool key Escape
+sleep 0.5
+
+# Hiding the comparison is as far as a person without a window manager can close it.
 xdotool windowunmap --sync "$comparison"
 sleep 0.5
 

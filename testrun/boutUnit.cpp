@@ -62,7 +62,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     Panel2 = placeControl(new BevelPanel(Bevel::Lowered, Bevel::None, Panel1), "Panel2", {8, 8});
     Panel2->resize(158, 198);
     Image1 = placeControl(new QLabel(Panel2), "Image1", {2, 2});
-    Image1->setPixmap(aboutPicture());
+    Image1->setPixmap(aboutPicture(devicePixelRatioF()));
     Image1->resize(kAboutPictureSize);
 
     ProductName =
@@ -103,10 +103,18 @@ TAboutBox::TAboutBox(QWidget* parent)
     setModal(true);
 }
 
+int TAboutBox::execOwnedBy(QWidget* owner) {
+    if (parentWidget() != owner) setParent(owner, windowFlags());
+    return exec();
+}
+
 // Without a mail program the link opens nowhere, and nothing is said about it.
 void TAboutBox::CommentsClick() { QDesktopServices::openUrl(contactMailLink()); }
 
+// The box itself (not its frame) is placed, as a rectangle: a mere move() of a window shown
+// before would be taken for its frame's position, and under a window manager the box would open
+// one title bar lower each time.
 void TAboutBox::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    move(centredOnScreen(screen()->geometry(), size()));
+    setGeometry(QRect(centredOnScreen(screen()->geometry(), size()), size()));
 }

@@ -18,7 +18,8 @@ class QPushButton;
 // the subject.
 QUrl contactMailLink();
 
-// The top-left corner that centres a window of `size` on `screen`.
+// The top-left corner that centres a window of `size` on `screen` (or on any other area, such as
+// the window a dialog opens over).
 QPoint centredOnScreen(const QRect& screen, QSize size);
 
 class TAboutBox final : public QDialog {
@@ -27,6 +28,11 @@ class TAboutBox final : public QDialog {
     static constexpr QSize kClientSize{367, 260};
 
     explicit TAboutBox(QWidget* parent = nullptr);
+
+    // Shows the box modally over `owner`, the window that opens it, and waits until it is
+    // closed. Owned by that window, the box stays above it and the window manager keeps the two
+    // together (no separate minimising).
+    int execOwnedBy(QWidget* owner);
 
   private slots:
     void CommentsClick();

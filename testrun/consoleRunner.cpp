@@ -1,148 +1,111 @@
 // korvex2-console: one test run without windows, each line printed the moment it is added, on
-// request a result file of its own, then the comparison with the result files of the folder cpus.
+// request a result file of its own, then the comparison with the result files of the folder cpus,
+// and on request the run as JSON.
 
-#include <algorithm>
+#include <ctime>
 #include <deque>
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
 #include "results/comparisonTextUnit.h"
 #include "results/cpuRecordUnit.h"
+#include "results/saveFolderUnit.h"
+#include "testrun/consoleOutputUnit.h"
+#include "testrun/contactUnit.h"
 #include "testrun/sequenceUnit.h"
 #include "testrun/standardOutputUnit.h"
 #include "testrun/testTableUnit.h"
+#include "testrun/versionUnit.h"
 #include "testrun/workAreaUnit.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: korvex2-console [--normal-priority] [--no-pause]\n"
-    "                       [--save FILE [--cpu TEXT] [--fsb TEXT] [--memory TEXT] [--os TEXT]]\n"
-    "Runs the Korvex 2 processor benchmark once, prints its result lines, then compares the\n"
-    "results test by test, in millions of cycles, with the result files cpus/*.dat of the\n"
-    "current directory.\n"
-    "\n"
-    "  --normal-priority  do not raise the process and thread priority during the run\n"
-    "  --no-pause         do not pause 5 seconds after each test\n"
-    "  --save FILE        after the run, save the results with the description below as the\n"
-    "                     result file FILE (replaced if it exists)\n"
-    "  --cpu TEXT         processor (with --save; each text is cut to 128 characters)\n"
-    "  --fsb TEXT         front-side-bus frequency\n"
-    "  --memory TEXT      memory size\n"
-    "  --os TEXT          operating system\n"
-    "  --help             show this help\n";
-
 constexpr const char* kResultFolder = "cpus";
-constexpr const char* kWriteErrorText = "Ошибка записи";
 
+// The run's lines go to standard output, or to standard error while standard output carries
+// JSON. The clock line's rate is kept for the JSON.
 class StandardOutputList final : public SequenceList {
   public:
+    explicit StandardOutputList(std::ostream& stream) : stream_(stream) {}
     void clearLines() override {}
     void appendLine(const std::string& line) override {
-        std::cout << line << std::endl;
+        stream_ << line << std::endl;
         noteStandardOutputState();
+        if (const auto rate = clockRateFromLine(line)) clockMHz = rate;
     }
     void repaintNow() override {}
     void processPendingMessages() override {}
+
+    std::optional<std::uint64_t> clockMHz;
+
+  private:
+    std::ostream& stream_;
 };
 
-struct ConsoleOptions {
-    SequenceOptions sequence;
-    std::optional<std::string> saveFile;
-    std::optional<std::string> descriptions[4];  // processor, bus, memory, operating system
-};
-
-constexpr const char* kDescriptionOptions[4] = {"--cpu", "--fsb", "--memory", "--os"};
-
-int usageError(const std::string& message) {
-    std::cerr << "korvex2-console: " << message << "\n" << kUsage;
-    return 2;
-}
-
-// Parses the command line into `options`; a result other than -1 is the exit status.
-int parseOptions(int argc, char** argv, ConsoleOptions& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        const auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= argc) return std::nullopt;
-            return std::string(argv[++i]);
-        };
-        if (argument == "--normal-priority") {
-            options.sequence.raisePriority = false;
-        } else if (argument == "--no-pause") {
-            options.sequence.pauseAfterEachTest = false;
-        } else if (argument == "--help") {
-            std::cout << kUsage;
-            return 0;
-        } else if (argument == "--save") {
-            options.saveFile = value();
-            if (!options.saveFile || options.saveFile->empty())
-                return usageError("--save needs a file name");
-        } else {
-            const auto* known =
-                std::find_if(std::begin(kDescriptionOptions), std::end(kDescriptionOptions),
-                             [&](const char* option) { return argument == option; });
-            if (known == std::end(kDescriptionOptions))
-                return usageError("unknown option '" + argument + "'");
-            auto& description = options.descriptions[known - std::begin(kDescriptionOptions)];
-            description = value();
-            if (!description) return usageError(argument + " needs a text");
-        }
-    }
-    for (std::size_t field = 0; field < 4; ++field)
-        if (options.descriptions[field] && !options.saveFile)
-            return usageError(std::string(kDescriptionOptions[field]) + " needs --save");
-    return -1;
-}
-
-void printComparison(const ResultTable& benchResults) {
+void printComparison(const ResultTable& benchResults, std::ostream& out) {
+    // Which files the comparison cannot use in full, on standard error so scripts reading the
+    // comparison are not disturbed.
+    for (const std::string& note : resultFolderNotes(kResultFolder))
+        std::cerr << "korvex2-console: " << note << '\n';
     std::deque<TCpuRecord> systems;
     loadResultFolder(kResultFolder, systems);
     TCpuRecord ownSystem = makeOwnSystem();
     ownSystem.Results = benchResults;
     for (int test = kFirstSelectableTest; test <= kLastSelectableTest; ++test) {
-        std::cout << '\n';
+        out << '\n';
         for (const std::string& line :
              comparisonTextLines(systems, ownSystem, test, BenchUnit::Cycles))
-            std::cout << line << '\n';
+            out << line << '\n';
     }
-    std::cout.flush();
+    out.flush();
     noteStandardOutputState();
 }
 
-bool saveResults(const ConsoleOptions& options, const ResultTable& benchResults) {
-    TCpuRecord record = emptyRecord();
-    TDescription* fields[4] = {&record.Cpu, &record.Fsb, &record.Memory, &record.Os};
-    for (std::size_t field = 0; field < 4; ++field)
-        setDescriptionText(*fields[field], options.descriptions[field].value_or(""));
-    record.Results = benchResults;
-    return saveRecordFile(*options.saveFile, record).ok();
+std::vector<std::string> testLabels() {
+    std::vector<std::string> labels;
+    for (const TestEntry& entry : benchmarkTests()) labels.emplace_back(entry.label);
+    return labels;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     ConsoleOptions options;
-    if (const int status = parseOptions(argc, argv, options); status >= 0) return status;
+    if (const int status = parseConsoleOptions(argc, argv, options, std::cout, std::cerr);
+        status >= 0)
+        return status;
+    if (!checkOutputFolders(options, std::cerr)) return 1;
+    std::ostream& lines = options.jsonToStandardOutput() ? std::cerr : std::cout;
 
     platform::setProgramFpuEnvironment();
     platform::installExceptionGuard();
     BuildKernelWorkArea();
 
-    StandardOutputList list;
+    StandardOutputList list(lines);
     SystemSequencePlatform system;
     ResultTable benchResults{};
+    const std::time_t started = std::time(nullptr);
     runTestSequence(options.sequence, benchmarkTests(), list, system, benchResults);
 
     // The run is saved before anything reads the result folder, so nothing that folder holds
     // can cost the run.
-    const bool saveFailed = options.saveFile && !saveResults(options, benchResults);
-    if (saveFailed) std::cerr << kWriteErrorText << std::endl;
-    printComparison(benchResults);
+    const bool describe = options.saveFile || options.jsonFile;
+    const auto descriptions = describe ? runDescriptions(options, platform::describeMachine())
+                                       : std::array<std::string, 4>{};
+    bool written = !options.saveFile || saveConsoleResults(*options.saveFile, descriptions,
+                                                           benchResults, lines, std::cerr);
+    printComparison(benchResults, lines);
 
+    if (options.jsonFile) {
+        const RunExport run{
+            kProductTitle, programVersion(), started,     currentRunMachine(descriptions),
+            list.clockMHz, testLabels(),     benchResults};
+        written = writeConsoleJson(*options.jsonFile, runJson(run), lines, std::cerr) && written;
+    }
     if (!finishStandardOutput()) return 1;
-    return saveFailed ? 1 : 0;
+    return written ? 0 : 1;
 }

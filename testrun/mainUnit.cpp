@@ -4,11 +4,15 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <algorithm>
 
 #include "results/benchUnit.h"
@@ -32,22 +36,6 @@ class FixedLineHeightDelegate final : public QStyledItemDelegate {
     }
 };
 
-// The run's lines go into the list box; repainting and message processing happen where the
-// sequence asks for them, never while a kernel is being timed.
-class ListBoxSequenceList final : public SequenceList {
-  public:
-    explicit ListBoxSequenceList(QListWidget& listBox) : listBox_(listBox) {}
-    void clearLines() override { listBox_.clear(); }
-    void appendLine(const std::string& line) override {
-        listBox_.addItem(QString::fromStdString(line));
-    }
-    void repaintNow() override { listBox_.repaint(); }
-    void processPendingMessages() override { QCoreApplication::processEvents(); }
-
-  private:
-    QListWidget& listBox_;
-};
-
 template <class Control>
 Control* placeControl(Control* control, const char* name, const QRect& geometry) {
     control->setObjectName(QLatin1String(name));
@@ -62,7 +50,67 @@ void fitCaption(QCheckBox* checkBox) {
     checkBox->resize(std::max(checkBox->width(), checkBox->sizeHint().width()), checkBox->height());
 }
 
+// The longest lines of a run are the transform tests' labels, wider at the window's font than
+// the list box: the list gets a face of its own, condensed just enough for the longest label to
+// read in full without a scroll bar. Each line keeps its own width, so a line that is wider all
+// the same (a larger system font) brings a horizontal scroll bar rather than being cut.
+void fitLines(QListWidget* listBox, std::span<const TestEntry> tests) {
+    constexpr int kNarrowestStretch = 50;
+    listBox->setUniformItemSizes(false);
+    const int textMargins =
+        2 * (listBox->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, listBox) + 1);
+    // A run's 42 lines take the vertical scroll bar, which takes its width from the lines.
+    const int scrollBar = listBox->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
+                                                        listBox->verticalScrollBar());
+    const int room = listBox->width() - 2 * listBox->frameWidth() - scrollBar - textMargins;
+    QFont font = listBox->font();
+    const auto widest = [&] {
+        const QFontMetrics metrics(font);
+        int width = 0;
+        for (const TestEntry& test : tests)
+            width = std::max(width, metrics.horizontalAdvance(QString::fromUtf8(test.label)));
+        return width;
+    };
+    // A condensed face is matched as a whole and may still be too wide: narrow again until the
+    // labels fit.
+    int stretch = font.stretch() == QFont::AnyStretch ? 100 : font.stretch();
+    for (int width = widest(); width > room && stretch > kNarrowestStretch; width = widest()) {
+        stretch = std::max(kNarrowestStretch, std::min(stretch - 1, stretch * room / width));
+        font.setStretch(stretch);
+    }
+    listBox->setFont(font);
+}
+
 }  // namespace
+
+// The run's lines go into the list box, each on the screen before the next kernel starts. The
+// list lays its lines out on a timer and paints on the window's next frame, which would both
+// come only after the kernel: the newest line is laid out and scrolled into view as it is
+// added, and the list is painted right after the messages are processed. Nothing of this
+// happens while a kernel is being timed.
+class TForm1::RunList final : public SequenceList {
+  public:
+    explicit RunList(TForm1& form) : form_(form), listBox_(*form.ListBox1) {}
+    void clearLines() override { listBox_.clear(); }
+    void appendLine(const std::string& line) override {
+        listBox_.addItem(QString::fromStdString(line));
+        listBox_.scrollToBottom();
+    }
+    void repaintNow() override { listBox_.repaint(); }
+    void processPendingMessages() override {
+        QCoreApplication::processEvents();
+        listBox_.repaint();
+    }
+    bool pauseNow(bool) override { return form_.CheckBox2->isChecked(); }
+    void waitOutPause(std::uint32_t milliseconds, SequencePlatform&) override {
+        form_.waitOutPause(milliseconds);
+    }
+    bool stopRequested() override { return form_.closedDuringRun_; }
+
+  private:
+    TForm1& form_;
+    QListWidget& listBox_;
+};
 
 TForm1::TForm1(SequencePlatform& platform, std::span<const TestEntry> tests, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -88,7 +136,7 @@ TForm1::TForm1(SequencePlatform& platform, std::span<const TestEntry> tests, QWi
         placeControl(new QPushButton(QStringLiteral("Bench"), this), "Button3", {192, 64, 177, 25});
     ListBox1 = placeControl(new QListWidget(this), "ListBox1", {8, 120, 361, 201});
     ListBox1->setItemDelegate(new FixedLineHeightDelegate(ListBox1));
-    ListBox1->setUniformItemSizes(true);
+    fitLines(ListBox1, tests_);
     CheckBox2 =
         placeControl(new QCheckBox(QStringLiteral("Приостанавливаться после каждого теста"), this),
                      "CheckBox2", {128, 32, 241, 17});
@@ -125,9 +173,10 @@ void TForm1::FormShow() {
 void TForm1::Button1Click() {
     if (runInProgress_ || benchResults_ == nullptr) return;
     const QScopedValueRollback running(runInProgress_, true);
-    ListBoxSequenceList list(*ListBox1);
+    closedDuringRun_ = false;
+    RunList list(*this);
     runTestSequence(runOptions(), tests_, list, platform_, *benchResults_);
-    Button3Click();
+    if (!closedDuringRun_) Button3Click();
 }
 
 void TForm1::Button2Click() {
@@ -139,10 +188,13 @@ void TForm1::Button3Click() {
     if (Form2 == nullptr) return;
     Form2->RebuildList();
     Form2->show();
+    // Shown again after the main window was raised, it would stay behind it.
+    Form2->raise();
+    Form2->activateWindow();
 }
 
 void TForm1::N1Click() {
-    if (AboutBox != nullptr) AboutBox->exec();
+    if (AboutBox != nullptr) AboutBox->execOwnedBy(this);
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -152,6 +204,7 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
+    if (runInProgress_) closedDuringRun_ = true;
     emit closed();
 }
 
@@ -160,6 +213,14 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::contextMenuEvent(QContextMenuEvent* event) {
     PopupMenu1->popup(event->globalPos());
     event->accept();
+}
+
+void TForm1::waitOutPause(std::uint32_t milliseconds) {
+    QEventLoop pause;
+    QTimer::singleShot(pauseLength_.value_or(std::chrono::milliseconds(milliseconds)), &pause,
+                       &QEventLoop::quit);
+    connect(this, &TForm1::closed, &pause, &QEventLoop::quit);
+    pause.exec();
 }
 
 SequenceOptions TForm1::runOptions() const {

@@ -4,6 +4,8 @@
 // anywhere opens the pop-up menu with the about box.
 
 #include <QWidget>
+#include <chrono>
+#include <optional>
 #include <span>
 
 #include "testrun/resultTableUnit.h"
@@ -36,8 +38,13 @@ class TForm1 final : public QWidget {
     // run; it must outlive the window.
     void setBenchResults(ResultTable& benchResults);
 
+    // How long the run's pauses last in this window: the run's own 5 s unless a test shortens
+    // them.
+    void setPauseLength(std::chrono::milliseconds length) { pauseLength_ = length; }
+
   signals:
-    // The user closed the main window: the program ends.
+    // The user closed the main window: the program ends. A run in progress ends after the
+    // kernel being timed, without further tests or pauses.
     void closed();
 
   private slots:
@@ -54,7 +61,12 @@ class TForm1 final : public QWidget {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
+    class RunList;
+
     SequenceOptions runOptions() const;
+    // Waits out a pause of the run in an event loop, so the windows stay painted and usable;
+    // ends early when the window is closed.
+    void waitOutPause(std::uint32_t milliseconds);
 
     SequencePlatform& platform_;
     std::span<const TestEntry> tests_;
@@ -62,6 +74,9 @@ class TForm1 final : public QWidget {
     // The run processes window messages between its steps, so a click on "Начать тест" can
     // arrive while it is running; such a click is ignored rather than starting a nested run.
     bool runInProgress_ = false;
+    // Set when the window is closed during a run: the run stops at its next step.
+    bool closedDuringRun_ = false;
+    std::optional<std::chrono::milliseconds> pauseLength_;
 
     QPushButton* Button1;
     QCheckBox* CheckBox1;

@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QString>
 #include <QSvgRenderer>
+#include <QtMath>
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -29,9 +31,14 @@ static void registerPictureResources() {
 
 namespace {
 
-QPixmap renderPicture(const QString& resourcePath, QSize size, const QColor& background) {
+// The drawing at `size` in the window's pixels, rendered with `devicePixelRatio` screen pixels
+// to each of them (a fractional ratio rounds the pixel size up).
+QPixmap renderPicture(const QString& resourcePath, QSize size, const QColor& background,
+                      qreal devicePixelRatio) {
     registerPictureResources();
-    QPixmap pixmap(size);
+    const qreal ratio = std::max<qreal>(1, devicePixelRatio);
+    QPixmap pixmap(QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio)));
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(background);
     QSvgRenderer renderer(resourcePath);
     QPainter painter(&pixmap);
@@ -41,18 +48,25 @@ QPixmap renderPicture(const QString& resourcePath, QSize size, const QColor& bac
 
 }  // namespace
 
-QPixmap aboutPicture() {
-    return renderPicture(QStringLiteral(":/pictures/about.svg"), kAboutPictureSize, Qt::white);
+QPixmap aboutPicture(qreal devicePixelRatio) {
+    return renderPicture(QStringLiteral(":/pictures/about.svg"), kAboutPictureSize, Qt::white,
+                         devicePixelRatio);
 }
 
-QPixmap bannerPicture() {
-    return renderPicture(QStringLiteral(":/pictures/banner.svg"), kBannerPictureSize, Qt::white);
+QPixmap bannerPicture(qreal devicePixelRatio) {
+    return renderPicture(QStringLiteral(":/pictures/banner.svg"), kBannerPictureSize, Qt::white,
+                         devicePixelRatio);
 }
 
-QList<QPixmap> toolButtonImages() {
-    QList<QPixmap> images;
-    for (const char* file : kToolButtonImageFiles)
-        images.append(renderPicture(QStringLiteral(":/pictures/toolbar/") + QLatin1String(file),
-                                    kToolButtonImageSize, Qt::transparent));
+QList<QIcon> toolButtonImages(qreal devicePixelRatio) {
+    QList<QIcon> images;
+    for (const char* file : kToolButtonImageFiles) {
+        const QString path = QStringLiteral(":/pictures/toolbar/") + QLatin1String(file);
+        QIcon image(renderPicture(path, kToolButtonImageSize, Qt::transparent, 1));
+        if (devicePixelRatio > 1)
+            image.addPixmap(
+                renderPicture(path, kToolButtonImageSize, Qt::transparent, devicePixelRatio));
+        images.append(image);
+    }
     return images;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The program's pictures: SVG drawings compiled in as Qt resources (assets/korvex2.qrc) and
-// rendered at the size their control shows them.
+// rendered at the size their control shows them, in the screen's own pixels: on a screen of
+// device-pixel ratio 2 a 152 × 192 picture is drawn as 304 × 384 pixels, not enlarged.
 
+#include <QIcon>
 #include <QList>
 #include <QPixmap>
 #include <QSize>
@@ -11,15 +13,17 @@ inline constexpr QSize kBannerPictureSize{207, 47};
 inline constexpr QSize kToolButtonImageSize{16, 16};
 inline constexpr int kToolButtonImageCount = 14;
 
-// The about box's picture, opaque.
-QPixmap aboutPicture();
+// The about box's picture, opaque, for a screen of `devicePixelRatio` (the window's
+// devicePixelRatioF()); its size in the window's pixels is kAboutPictureSize.
+QPixmap aboutPicture(qreal devicePixelRatio = 1);
 
-// The banner's picture, opaque.
-QPixmap bannerPicture();
+// The banner's picture, opaque, likewise; kBannerPictureSize in the window's pixels.
+QPixmap bannerPicture(qreal devicePixelRatio = 1);
 
-// The comparison window's tool-button images, transparent around the drawing, in image-list
+// The comparison window's tool-button images, 16 × 16, each rendered at 1× and, where
+// `devicePixelRatio` is higher, at that ratio too; transparent around the drawing; in image-list
 // order: 0 cycles (the letters CLK), 1 milliseconds (a clock face), 2 to 9 the Hamming tests in
 // test order (encoding a green C, decoding a red D; the 8- and 32-bit ones with a small 8 or 32
 // beside the letter), 10 and 11 the two transform tests (a yellow smiling face), 12 the system
 // information (a small bar chart), 13 the about box (a question mark in a green circle).
-QList<QPixmap> toolButtonImages();
+QList<QIcon> toolButtonImages(qreal devicePixelRatio = 1);

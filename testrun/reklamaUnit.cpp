@@ -1,5 +1,6 @@
 #include "testrun/reklamaUnit.h"
 
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QScreen>
 #include <QUrl>
@@ -27,13 +28,15 @@ TrekForm::TrekForm(QWidget* parent)
     Panel1->setGeometry(QRect(QPoint(0, 0), kClientSize));
     Image1 = new ClickableLabel(Panel1);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(bannerPicture());
+    Image1->setPixmap(bannerPicture(devicePixelRatioF()));
     Image1->setGeometry(QRect(QPoint(1, 1), kBannerPictureSize));
     Image1->setCursor(Qt::PointingHandCursor);
 
     connect(Image1, &ClickableLabel::clicked, this, &TrekForm::Image1Click);
 
     setFixedSize(kClientSize);
+    // Never seen on a title bar; window lists name the banner after the product.
+    setWindowTitle(QLatin1String(kProductTitle));
 }
 
 void TrekForm::FormShow() { move(bannerPosition(screen()->geometry())); }
@@ -44,4 +47,11 @@ void TrekForm::Image1Click() { QDesktopServices::openUrl(QUrl(QLatin1String(kPro
 void TrekForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     FormShow();
+}
+
+void TrekForm::closeEvent(QCloseEvent* event) {
+    if (event->spontaneous())
+        event->ignore();
+    else
+        QWidget::closeEvent(event);
 }

@@ -24,6 +24,9 @@ class TrekForm final : public QWidget {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // Refuses the window manager's close requests (Alt+F4): the banner stays until the program
+    // ends. The program's own closing of its windows at the end goes through.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     BevelPanel* Panel1;

@@ -14,19 +14,57 @@ constexpr std::uint32_t kSettleMilliseconds = 10;
 constexpr std::uint32_t kClockMeasurementMilliseconds = 1000;
 constexpr std::uint32_t kPauseMilliseconds = 5000;
 
-void measureClockRate(SequenceList& list, SequencePlatform& system) {
+// Processes the window's messages between two steps; false once the run is to end early.
+bool carryOn(SequenceList& list) {
+    list.processPendingMessages();
+    return !list.stopRequested();
+}
+
+// The clock-rate lines; false when the run was stopped on the way.
+bool measureClockRate(SequenceList& list, SequencePlatform& system) {
     list.appendLine(kClockMeasurementText);
     list.repaintNow();
-    list.processPendingMessages();
+    if (!carryOn(list)) return false;
     system.sleepMilliseconds(kSettleMilliseconds);
     const std::uint64_t before = system.readTimeStampCounter();
     system.sleepMilliseconds(kClockMeasurementMilliseconds);
     const std::uint64_t after = system.readTimeStampCounter();
     list.appendLine(kClockRateText + std::to_string(clockRateMHz(before, after)) + "MHz");
-    list.processPendingMessages();
+    return carryOn(list);
+}
+
+// Each test's label, its ten timed runs, its lines and the pause after it; false when the run
+// was stopped before the last test.
+bool timeEveryTest(const SequenceOptions& options, std::span<const TestEntry> tests,
+                   SequenceList& list, SequencePlatform& system, ResultTable& benchResults) {
+    RunFlags flags{};
+    for (std::size_t test = 0; test < tests.size(); ++test) {
+        const TestEntry& entry = tests[test];
+        const int row = static_cast<int>(test);
+        list.appendLine(entry.label);
+        if (!carryOn(list)) return false;
+        TimeKernel(entry.kernel, cycleRow(benchResults, row), millisecondRow(benchResults, row),
+                   &TestBuffer1, &TestBuffer2, &TestBuffer3, flags);
+        if (entry.resetsMultimediaState) system.resetMultimediaState();
+        for (const std::string& line : testSummaryLines(cycleRow(benchResults, row),
+                                                        millisecondRow(benchResults, row), flags))
+            list.appendLine(line);
+        if (!carryOn(list)) return false;
+        const bool isLastTest = row == kTestCount - 1;
+        if (!isLastTest && list.pauseNow(options.pauseAfterEachTest)) {
+            list.appendLine(kPauseText);
+            if (!carryOn(list)) return false;
+            list.waitOutPause(kPauseMilliseconds, system);
+        }
+    }
+    return true;
 }
 
 }  // namespace
+
+void SequenceList::waitOutPause(std::uint32_t milliseconds, SequencePlatform& system) {
+    system.sleepMilliseconds(milliseconds);
+}
 
 void SystemSequencePlatform::sleepMilliseconds(std::uint32_t milliseconds) {
     platform::sleepMilliseconds(milliseconds);
@@ -69,29 +107,7 @@ void runTestSequence(const SequenceOptions& options, std::span<const TestEntry> 
     const platform::PriorityState saved = system.savePriority();
     if (options.raisePriority) system.raisePriority();
 
-    measureClockRate(list, system);
-
-    RunFlags flags{};
-    for (std::size_t test = 0; test < tests.size(); ++test) {
-        const TestEntry& entry = tests[test];
-        const int row = static_cast<int>(test);
-        list.appendLine(entry.label);
-        list.processPendingMessages();
-        TimeKernel(entry.kernel, cycleRow(benchResults, row), millisecondRow(benchResults, row),
-                   &TestBuffer1, &TestBuffer2, &TestBuffer3, flags);
-        if (entry.resetsMultimediaState) system.resetMultimediaState();
-        for (const std::string& line : testSummaryLines(cycleRow(benchResults, row),
-                                                        millisecondRow(benchResults, row), flags))
-            list.appendLine(line);
-        list.processPendingMessages();
-        const bool isLastTest = row == kTestCount - 1;
-        if (!isLastTest && options.pauseAfterEachTest) {
-            list.appendLine(kPauseText);
-            list.processPendingMessages();
-            system.sleepMilliseconds(kPauseMilliseconds);
-        }
-    }
-
-    list.appendLine(kFinishedText);
+    if (measureClockRate(list, system) && timeEveryTest(options, tests, list, system, benchResults))
+        list.appendLine(kFinishedText);
     system.restorePriority(saved);
 }

@@ -16,7 +16,11 @@
 #include "testrun/resultTableUnit.h"
 #include "testrun/testKernel.h"
 
-// Where the run writes its lines: the main window's list box, or standard output.
+class SequencePlatform;
+
+// The side of the run a person watches: where its lines go (the main window's list box, or
+// standard output), how the window is kept alive between steps, and the window's say in pauses
+// and in ending the run early.
 class SequenceList {
   public:
     virtual ~SequenceList() = default;
@@ -24,6 +28,18 @@ class SequenceList {
     virtual void appendLine(const std::string& line) = 0;  // UTF-8
     virtual void repaintNow() = 0;
     virtual void processPendingMessages() = 0;
+
+    // Asked at each pause, after the test's lines: whether to pause now. `option` is the run's
+    // option as it was at the start, which stands unless the list knows better; the main window
+    // answers from its check box, so a box changed during a run counts from the next pause on.
+    virtual bool pauseNow(bool option) { return option; }
+    // Waits out one pause. Standard output has nothing to keep alive and sleeps; the main window
+    // waits in an event loop instead, so it stays painted and responsive.
+    virtual void waitOutPause(std::uint32_t milliseconds, SequencePlatform& system);
+    // True once the run is to end early (its window was closed). Asked after every step that
+    // processes messages, never while a kernel is timed: the run then times no further kernel,
+    // makes no further pause, skips its closing line and restores the priorities.
+    virtual bool stopRequested() { return false; }
 };
 
 // The operating-system and processor services the run uses besides the harness.
@@ -52,7 +68,7 @@ class SystemSequencePlatform final : public SequencePlatform {
 
 struct SequenceOptions {
     bool raisePriority = true;  // "Повышенный приоритет"
-    bool pauseAfterEachTest = true;  // "Приостанавливаться после каждого теста"
+    bool pauseAfterEachTest = true;  // "Приостанавливаться после каждого теста"; see pauseNow
 };
 
 struct TestEntry {
@@ -80,6 +96,7 @@ std::vector<std::string> testSummaryLines(const ResultRow& cycles, const ResultR
 
 // One complete run over `tests` (test k fills rows 2k and 2k+1 of `benchResults`), steps 1 to
 // the restoring of the priorities. Every test gets the references to TestBuffer1, TestBuffer2
-// and TestBuffer3, in this order.
+// and TestBuffer3, in this order. A run the list stops ends early (see
+// SequenceList::stopRequested) with the priorities restored all the same.
 void runTestSequence(const SequenceOptions& options, std::span<const TestEntry> tests,
                      SequenceList& list, SequencePlatform& system, ResultTable& benchResults);

@@ -1,6 +1,6 @@
 // korvex2, the program `test`: Korvex 2's start-up. Creates the windows in their fixed order,
 // each kept until the program ends, and runs the message loop until the main window is closed.
-// The program takes no command line of its own.
+// The program takes no command line of its own besides --version.
 
 #include <QApplication>
 
@@ -8,22 +8,25 @@
 #include "platform/fpuEnvironment.h"
 #include "results/benchUnit.h"
 #include "results/sendUnit.h"
+#include "testrun/applicationUnit.h"
 #include "testrun/boutUnit.h"
-#include "testrun/contactUnit.h"
 #include "testrun/mainUnit.h"
 #include "testrun/reklamaUnit.h"
 #include "testrun/sequenceUnit.h"
 #include "testrun/testTableUnit.h"
+#include "testrun/versionUnit.h"
 
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so it works without a display.
+    if (printVersionIfAsked(argc, argv, "korvex2")) return 0;
+
     // Every window and kernel runs under the program's x87 control word, and the kernels need
     // the exception guard: both come before anything else.
     platform::setProgramFpuEnvironment();
     platform::installExceptionGuard();
 
     QApplication application(argc, argv);
-    // The name shown on the task bar (window managers show it after each window's caption).
-    QApplication::setApplicationDisplayName(QLatin1String(kProductTitle));
+    prepareApplication(application);
     // The banner stays open to the end; the program ends when the main window is closed.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -34,12 +37,12 @@ int main(int argc, char** argv) {
     // (cpus/*.dat) in slices once the message loop runs, so the main window shows at once.
     Form1 = new TForm1(sequencePlatform, benchmarkTests());
     Form2 = new TForm2;
-    Form3 = new TForm3(Form2->BenchResults());
-    AboutBox = new TAboutBox;
+    Form3 = new TForm3(Form2->BenchResults(), Form2);
+    AboutBox = new TAboutBox(Form1);
     rekForm = new TrekForm;
     Form1->setBenchResults(Form2->BenchResults());
     Form2->setSystemInformationDialog(Form3);
-    Form2->setAboutBoxOpener([] { AboutBox->exec(); });
+    Form2->setAboutBoxOpener([] { AboutBox->execOwnedBy(Form2); });
     QObject::connect(Form1, &TForm1::closed, &application, &QApplication::quit);
 
     Form1->show();

@@ -1,6 +1,7 @@
 // Pictures of the comparison window and the system information dialog, for looking at by eye:
 // a few result files of its own in a temporary cpus/ folder, the list in cycles and in
-// milliseconds (with a failed test), the dialog filled in, and the tool bar images enlarged.
+// milliseconds (with a failed test), the dialog filled in by hand and filled from the machine it
+// runs on, and the tool bar images enlarged.
 // Usage: korvex_results_screenshots OUTPUT_FOLDER (run under a display, e.g. xvfb-run).
 
 #include <QApplication>
@@ -87,6 +88,13 @@ int main(int argc, char** argv) {
     dialog.show();
     if (!QTest::qWaitForWindowExposed(&dialog)) return 1;
     ok = save(&dialog, output, "system-information.png") && ok;
+    dialog.hide();
+
+    // Opened with empty lines, the dialog fills them with what this machine says about itself.
+    TForm3 prefilled(comparison.BenchResults());
+    prefilled.show();
+    if (!QTest::qWaitForWindowExposed(&prefilled)) return 1;
+    ok = save(&prefilled, output, "system-information-prefilled.png") && ok;
 
     // The fourteen tool bar images, each at its size and four times enlarged.
     QImage sheet(14 * 72, 72, QImage::Format_ARGB32);

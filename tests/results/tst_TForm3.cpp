@@ -26,6 +26,7 @@ class TestTForm3 : public QObject {
     void cancelButtonWritesNothingAndKeepsTheTexts();
     void writeErrorShowsTheMessageAndClosesTheDialog();
     void saveOverAnExistingFileLeavesExactlyOneRecord();
+    void openingFillsTheEmptyLinesFromTheMachineAndKeepsTypedOnes();
 
   private:
     QLineEdit* edit(int number) {
@@ -53,6 +54,8 @@ void TestTForm3::init() {
     for (int row = 0; row < 20; ++row)
         for (int run = 0; run < 10; ++run) results_[row][run] = 1000u * row + run;
     dialog_ = std::make_unique<TForm3>(results_);
+    // A machine that says nothing about itself, so the texts are only what a test types.
+    dialog_->setMachineDescriber([] { return platform::MachineDescription{}; });
 }
 
 void TestTForm3::cleanup() {
@@ -200,6 +203,29 @@ void TestTForm3::saveOverAnExistingFileLeavesExactlyOneRecord() {
     QCOMPARE(QFileInfo(target).size(), 1316);
     QCOMPARE(QDir(folder_->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
              QStringList({"old.dat"}));
+}
+
+void TestTForm3::openingFillsTheEmptyLinesFromTheMachineAndKeepsTypedOnes() {
+    int asked = 0;
+    dialog_->setMachineDescriber([&] {
+        ++asked;
+        return platform::MachineDescription{"AMD EPYC", "", "24 ГБ", "Debian GNU/Linux 12"};
+    });
+    edit(3)->setText(QStringLiteral("512 МБ"));
+    dialog_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
+    QCOMPARE(edit(1)->text(), QStringLiteral("AMD EPYC"));
+    QCOMPARE(edit(2)->text(), QString());  // unknown stays empty
+    QCOMPARE(edit(3)->text(), QStringLiteral("512 МБ"));
+    QCOMPARE(edit(4)->text(), QStringLiteral("Debian GNU/Linux 12"));
+
+    edit(1)->clear();
+    QTest::keyClicks(edit(1), "Athlon");
+    QTest::mouseClick(button(2), Qt::LeftButton);
+    dialog_->show();
+    QCOMPARE(edit(1)->text(), QStringLiteral("Athlon"));
+    QCOMPARE(asked, 2);  // the bus line was still empty, so the machine was asked again
+    QCOMPARE(edit(2)->text(), QString());
 }
 
 QTEST_MAIN(TestTForm3)

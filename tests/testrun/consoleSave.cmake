@@ -1,8 +1,11 @@
-# The console runner's result files: --save writes one record, before the comparison, that this
-# run and the next list beside their own results; a save that cannot be written says
-# "Ошибка записи" on standard error, exits with 1 and leaves the old file as it was; the
-# description options need --save.
+# The console runner's result files and JSON: a --save whose folder cannot take a file stops
+# before the run with the reason; --save writes one record, right after the run and before the
+# comparison, that this run and the next list beside their own results, and says where it went;
+# --json - leaves standard output pure JSON holding the saved values; a save that cannot be written says "Ошибка записи" with the path and the reason
+# on standard error, exits with 1 and leaves the old file as it was; the description options
+# need --save or --json; files of cpus/ read in part are named on standard error.
 # Runs in WORK, a folder of its own.
+cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/cpus)
 file(WRITE ${WORK}/plain "not a folder")
@@ -18,37 +21,94 @@ if(NOT status EQUAL 2)
     message(FATAL_ERROR "--save without a file: exit ${status}, stderr: '${err}'")
 endif()
 
-execute_process(COMMAND ${RUNNER} --no-pause --normal-priority --save cpus/mine.dat
+# The folder is checked before the run: no line of a run, exit 1, the folder and the reason.
+# An unwritable folder is tried as an unprivileged user, since root may write anywhere.
+file(MAKE_DIRECTORY ${WORK}/locked)
+file(CHMOD ${WORK} ${WORK}/locked DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+           GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+file(CHMOD ${WORK}/locked DIRECTORY_PERMISSIONS OWNER_READ OWNER_EXECUTE GROUP_READ
+           GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
+set(unprivileged "")
+if(uid EQUAL 0)
+    set(unprivileged setpriv --reuid=65534 --regid=65534 --clear-groups)
+endif()
+foreach(case "missing/x.dat;No such file or directory;"
+             "plain/x.dat;Not a directory;"
+             "locked/x.dat;Permission denied;${unprivileged}")
+    list(POP_FRONT case target reason)
+    execute_process(COMMAND ${case} ${RUNNER} --no-pause --save ${target}
+                    WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status OUTPUT_VARIABLE out
+                    ERROR_VARIABLE err)
+    get_filename_component(folder ${target} DIRECTORY)
+    if(NOT status EQUAL 1 OR NOT out STREQUAL ""
+       OR NOT err STREQUAL "korvex2-console: cannot write ${target}: folder ${folder}: ${reason}\n")
+        message(FATAL_ERROR "early check of ${target}: exit ${status}, stdout: '${out}', "
+                            "stderr: '${err}'")
+    endif()
+endforeach()
+
+# Standard output carries the JSON alone; the run's lines and the save's go to standard error.
+execute_process(COMMAND ${RUNNER} --no-pause --normal-priority --save cpus/mine.dat --json -
                         --cpu "Тестовый процессор" --fsb 133 --memory "512 МБ" --os Linux
                 WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status OUTPUT_VARIABLE out
                 ERROR_VARIABLE err)
 file(SIZE ${WORK}/cpus/mine.dat size)
-if(NOT status EQUAL 0 OR NOT size EQUAL 1316 OR NOT out MATCHES "Завершено...")
+if(NOT status EQUAL 0 OR NOT size EQUAL 1316 OR NOT err MATCHES "Завершено..."
+   OR NOT err MATCHES "\nResults saved to ${WORK}/cpus/mine.dat\n")
     message(FATAL_ERROR "save: exit ${status}, size ${size}, stdout: ${out}, stderr: ${err}")
 endif()
 # The save comes before the comparison, so a file saved into cpus/ is compared in the same run,
 # above the running machine's equal row.
-if(NOT out MATCHES "Bench - YUV и Фурье преобразования \\(SSE2\\)\nCPU +FSB +Memory +OS +Value +Bench\nТестовый процессор  133  512 МБ  Linux  [0-9]+ +[#=]+\nВаша система +[0-9]+ +[*+]")
-    message(FATAL_ERROR "the last test's comparison: ${out}")
+if(NOT err MATCHES "Bench - YUV и Фурье преобразования \\(SSE2\\)\nCPU +FSB +Memory +OS +Value +Bench\nТестовый процессор  133  512 МБ  Linux  [0-9]+ +[#=]+\nВаша система +[0-9]+ +[*+]")
+    message(FATAL_ERROR "the last test's comparison: ${err}")
 endif()
-
+string(JSON cpu ERROR_VARIABLE notJson GET "${out}" machine cpu)
+if(notJson OR NOT cpu STREQUAL "Тестовый процессор")
+    message(FATAL_ERROR "standard output is not the run's JSON (${notJson}): ${out}")
+endif()
+# Every value of the JSON is the value the saved record holds (little-endian, from byte 516).
 file(READ ${WORK}/cpus/mine.dat saved HEX)
-execute_process(COMMAND ${RUNNER} --no-pause --normal-priority --save plain/x.dat
+foreach(test RANGE 9)
+    foreach(unit cycles milliseconds)
+        if(unit STREQUAL "milliseconds")
+            math(EXPR row "2 * ${test} + 1")
+        else()
+            math(EXPR row "2 * ${test}")
+        endif()
+        foreach(run RANGE 9)
+            math(EXPR offset "2 * (516 + 40 * ${row} + 4 * ${run})")
+            set(value "")
+            foreach(byte 3 2 1 0)
+                math(EXPR at "${offset} + 2 * ${byte}")
+                string(SUBSTRING ${saved} ${at} 2 pair)
+                string(APPEND value ${pair})
+            endforeach()
+            math(EXPR value "0x${value}")
+            string(JSON written GET "${out}" tests ${test} ${unit} ${run})
+            if(NOT written EQUAL value)
+                message(FATAL_ERROR "test ${test} ${unit} run ${run}: JSON ${written}, file ${value}")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+
+# A save that fails after the run; a partial file in cpus/ is named on standard error.
+execute_process(COMMAND head -c 1 /dev/zero OUTPUT_FILE ${WORK}/cpus/short.dat)
+execute_process(COMMAND ${RUNNER} --no-pause --normal-priority --save cpus
                 WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status OUTPUT_VARIABLE out
                 ERROR_VARIABLE err)
-if(NOT status EQUAL 1 OR NOT err STREQUAL "Ошибка записи\n")
-    message(FATAL_ERROR "failed save: exit ${status}, stderr: '${err}'")
-endif()
-if(NOT out MATCHES "\nТестовый процессор  133  512 МБ  Linux  [0-9]+ +[#=]")
-    message(FATAL_ERROR "the saved file is not in the comparison: ${out}")
-endif()
-
-execute_process(COMMAND ${RUNNER} --no-pause --normal-priority --save cpus
-                WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status ERROR_VARIABLE err
-                OUTPUT_QUIET)
 file(READ ${WORK}/cpus/mine.dat after HEX)
 file(GLOB left ${WORK}/cpus/*)
 list(LENGTH left files)
-if(NOT status EQUAL 1 OR NOT saved STREQUAL after OR NOT files EQUAL 1)
-    message(FATAL_ERROR "save over a folder: exit ${status}, ${files} files in cpus")
+if(NOT status EQUAL 1 OR NOT saved STREQUAL after OR NOT files EQUAL 2
+   OR NOT err MATCHES "(^|\n)Ошибка записи: cpus: [A-Za-z ]+\n")
+    message(FATAL_ERROR "save over a folder: exit ${status}, ${files} files in cpus, "
+                        "stderr: '${err}'")
+endif()
+if(NOT err MATCHES "cpus/short.dat: the last record is partial \\(1 of 1316 bytes")
+    message(FATAL_ERROR "the partial file is not named: '${err}'")
+endif()
+if(NOT out MATCHES "\nТестовый процессор  133  512 МБ  Linux  [0-9]+ +[#=]")
+    message(FATAL_ERROR "the saved file is not in the comparison: ${out}")
 endif()

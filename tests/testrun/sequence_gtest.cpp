@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -25,6 +26,26 @@ class RecordingList final : public SequenceList {
     }
     void repaintNow() override { events.push_back("repaint"); }
     void processPendingMessages() override { events.push_back("messages"); }
+};
+
+// A window's side of the run: answers each pause from a box that flips at every pause, and asks
+// the run to stop once `stopAfter` is the newest line.
+class WindowList final : public SequenceList {
+  public:
+    std::vector<std::string> lines;
+    std::vector<bool> optionsAsked;
+    bool pauseBox = true;
+    std::string stopAfter;
+    void clearLines() override { lines.clear(); }
+    void appendLine(const std::string& line) override { lines.push_back(line); }
+    void repaintNow() override {}
+    void processPendingMessages() override {}
+    bool pauseNow(bool option) override {
+        optionsAsked.push_back(option);
+        pauseBox = !pauseBox;
+        return !pauseBox;
+    }
+    bool stopRequested() override { return !lines.empty() && lines.back() == stopAfter; }
 };
 
 int failingKernelCalls = 0;
@@ -167,6 +188,41 @@ TEST(TestSequence, SecondRunClearsTheListFirst) {
     run.start(false, false);
     run.start(false, false);
     EXPECT_EQ(run.list.lines, expectedLines(false));
+}
+
+TEST(TestSequence, PauseIsDecidedAnewAtEachPause) {
+    WindowList list;
+    FakeSequencePlatform system;
+    ResultTable results{};
+    runTestSequence({false, true}, kFakeTests, list, system, results);
+    EXPECT_EQ(list.optionsAsked, std::vector<bool>(9, true));
+    EXPECT_EQ(std::count(list.lines.begin(), list.lines.end(), "Простой 5 сек."), 5);
+    EXPECT_EQ(system.count("sleep 5000"), 5);  // after tests 0, 2, 4, 6 and 8
+}
+
+TEST(TestSequence, StopEndsTheRunAtItsNextStep) {
+    struct Case {
+        const char* stopAfter;
+        int linesListed;
+        bool clockMeasured;
+        int pausesMade;  // the window's box pauses after tests 0, 2, 4, ...
+    };
+    for (const Case& stop :
+         {Case{"Опеределение частоты процессора...", 1, false, 0},
+          Case{"test 2", 2 + 4 + 3 + 1, true, 1}, Case{"Простой 5 сек.", 2 + 3 + 1, true, 0}}) {
+        WindowList list;
+        list.stopAfter = stop.stopAfter;
+        FakeSequencePlatform system;
+        ResultTable results{};
+        failingKernelCalls = 0;
+        runTestSequence({true, true}, kFakeTests, list, system, results);
+        EXPECT_EQ(list.lines.size(), static_cast<std::size_t>(stop.linesListed)) << stop.stopAfter;
+        EXPECT_EQ(list.lines.back(), stop.stopAfter);
+        EXPECT_EQ(system.count("sleep 1000"), stop.clockMeasured ? 1 : 0);
+        EXPECT_EQ(system.count("sleep 5000"), stop.pausesMade);
+        EXPECT_EQ(system.calls.back(), "restore");
+        EXPECT_EQ(system.current.niceValue, 0);
+    }
 }
 
 TEST(TestSummary, MinimaComeFromAnyRunAndCompareUnsigned) {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 #include <QUrlQuery>
@@ -37,6 +38,7 @@ class TestTAboutBox : public QObject {
     void centredOnScreen_data();
     void centredOnScreen();
     void showsCentred();
+    void ownedByTheWindowThatOpensIt();
 
   private:
     template <class Control>
@@ -199,7 +201,35 @@ void TestTAboutBox::centredOnScreen() {
 void TestTAboutBox::showsCentred() {
     box->show();
     QVERIFY(QTest::qWaitForWindowExposed(box));
-    QCOMPARE(box->pos(), ::centredOnScreen(box->screen()->geometry(), box->size()));
+    QCOMPARE(box->geometry().topLeft(), ::centredOnScreen(box->screen()->geometry(), box->size()));
+}
+
+// Opened from the main window and then from the comparison window, the box belongs to each in
+// turn (a window manager keeps it with its owner) and opens on the same place both times.
+void TestTAboutBox::ownedByTheWindowThatOpensIt() {
+    QWidget mainWindow;
+    QWidget comparisonWindow;
+    // The box goes before the windows that own it.
+    const auto release = qScopeGuard([this] {
+        delete box;
+        box = nullptr;
+    });
+    for (QWidget* owner : {&mainWindow, &comparisonWindow, &mainWindow}) {
+        owner->show();
+        QVERIFY(QTest::qWaitForWindowExposed(owner));
+        QPoint openedAt;
+        QWindow* ownerSeen = nullptr;
+        QTimer::singleShot(0, [&] {
+            openedAt = box->geometry().topLeft();
+            ownerSeen = box->windowHandle()->transientParent();
+            box->accept();
+        });
+        box->execOwnedBy(owner);
+        QCOMPARE(box->parentWidget(), owner);
+        QVERIFY(box->isWindow());
+        QCOMPARE(ownerSeen, owner->windowHandle());
+        QCOMPARE(openedAt, ::centredOnScreen(box->screen()->geometry(), box->size()));
+    }
 }
 
 QTEST_MAIN(TestTAboutBox)

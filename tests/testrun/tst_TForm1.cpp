@@ -1,11 +1,12 @@
 // The main window as a user meets it: its controls, the collapsed and expanded heights, the
 // pop-up menu, the about box and banner it opens, and a whole test run started from
-// "Начать тест" on a fake platform with fake tests (no real sleeps).
+// "Начать тест" on a fake platform with fake tests (no real sleeps, pauses cut short).
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -13,11 +14,13 @@
 #include <QtTest>
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <vector>
 
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
+#include "results/benchUnit.h"
 #include "testrun/boutUnit.h"
 #include "testrun/controlsUnit.h"
 #include "testrun/fakeSequencePlatform.h"
@@ -26,18 +29,29 @@
 
 namespace {
 
+using namespace std::chrono_literals;
+
+int kernelCalls = 0;
+
+std::int32_t countingKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t* const*) {
+    ++kernelCalls;
+    return 0;
+}
+
 const std::array<TestEntry, kTestCount> kFakeTests = {{
-    {"test 0", passingKernel, false},
-    {"test 1", passingKernel, false},
-    {"test 2", passingKernel, false},
-    {"test 3", passingKernel, false},
-    {"test 4", passingKernel, true},
-    {"test 5", passingKernel, true},
-    {"test 6", passingKernel, false},
-    {"test 7", passingKernel, false},
-    {"test 8", passingKernel, false},
-    {"test 9", passingKernel, false},
+    {"test 0", countingKernel, false},
+    {"test 1", countingKernel, false},
+    {"test 2", countingKernel, false},
+    {"test 3", countingKernel, false},
+    {"test 4", countingKernel, true},
+    {"test 5", countingKernel, true},
+    {"test 6", countingKernel, false},
+    {"test 7", countingKernel, false},
+    {"test 8", countingKernel, false},
+    {"test 9", countingKernel, false},
 }};
+
+const QString kPauseLine = QStringLiteral("Простой 5 сек.");
 
 // Sets a program-wide window pointer for one test and clears it afterwards.
 template <class Window>
@@ -83,6 +97,11 @@ class TestTForm1 : public QObject {
     void runFollowsCheckBoxes();
     void secondClickDuringRunIsIgnored();
     void runFillsTheTableHandedIn();
+    void pauseBoxIsReadAtEachPause_data();
+    void pauseBoxIsReadAtEachPause();
+    void windowStaysUsableDuringAPause();
+    void closingDuringRunEndsIt_data();
+    void closingDuringRunEndsIt();
 
   private:
     template <class Control>
@@ -92,6 +111,22 @@ class TestTForm1 : public QObject {
         return found;
     }
     void clickStart() { QTest::mouseClick(control<QPushButton>("Button1"), Qt::LeftButton); }
+    QString lastLine() const {
+        const auto* listBox = control<QListWidget>("ListBox1");
+        return listBox->count() > 0 ? listBox->item(listBox->count() - 1)->text() : QString();
+    }
+    // Calls `action` once, from the window's message processing, as soon as `line` is the
+    // newest line of the list.
+    void atLine(const QString& line, std::function<void()> action) {
+        auto* watch = new QTimer(form);
+        watch->setInterval(0);
+        connect(watch, &QTimer::timeout, form, [this, watch, line, action] {
+            if (lastLine() != line) return;
+            watch->stop();
+            action();
+        });
+        watch->start();
+    }
 
     FakeSequencePlatform* platform = nullptr;
     ResultTable* benchResults = nullptr;
@@ -108,6 +143,8 @@ void TestTForm1::init() {
     benchResults = new ResultTable{};
     form = new TForm1(*platform, kFakeTests);
     form->setBenchResults(*benchResults);
+    form->setPauseLength(1ms);
+    kernelCalls = 0;
 }
 
 void TestTForm1::cleanup() {
@@ -321,9 +358,9 @@ void TestTForm1::runFollowsCheckBoxes() {
     QCOMPARE(platform->count("save"), 1);
     QCOMPARE(platform->count("raise"), expectedRaises);
     QCOMPARE(platform->count("restore"), 1);
-    QCOMPARE(platform->count("sleep 5000"), expectedPauses);
-    QCOMPARE(lines(*control<QListWidget>("ListBox1")).count(QStringLiteral("Простой 5 сек.")),
-             expectedPauses);
+    // The window waits out its pauses in its event loop, never in a blocking sleep.
+    QCOMPARE(platform->count("sleep 5000"), 0);
+    QCOMPARE(lines(*control<QListWidget>("ListBox1")).count(kPauseLine), expectedPauses);
 }
 
 void TestTForm1::secondClickDuringRunIsIgnored() {
@@ -355,6 +392,82 @@ void TestTForm1::runFillsTheTableHandedIn() {
     clickStart();
     for (const ResultRow& row : *benchResults)
         QVERIFY(std::find(row.begin(), row.end(), kUntouched) == row.end());
+}
+
+void TestTForm1::pauseBoxIsReadAtEachPause_data() {
+    QTest::addColumn<bool>("tickedAtStart");
+    QTest::addColumn<QString>("changedAt");
+    QTest::addColumn<int>("expectedPauses");
+    QTest::newRow("unticked at the first pause") << true << kPauseLine << 1;
+    QTest::newRow("ticked when test 3 starts") << false << "test 3" << 6;  // after tests 3 to 8
+}
+
+void TestTForm1::pauseBoxIsReadAtEachPause() {
+    QFETCH(bool, tickedAtStart);
+    QFETCH(QString, changedAt);
+    QFETCH(int, expectedPauses);
+    auto* pauseBox = control<QCheckBox>("CheckBox2");
+    pauseBox->setChecked(tickedAtStart);
+    atLine(changedAt, [pauseBox] { pauseBox->setChecked(!pauseBox->isChecked()); });
+    clickStart();
+    QCOMPARE(lines(*control<QListWidget>("ListBox1")).count(kPauseLine), expectedPauses);
+}
+
+void TestTForm1::windowStaysUsableDuringAPause() {
+    ProgramWindow<TForm2> comparison(Form2);
+    form->setPauseLength(10s);
+    QElapsedTimer clock;
+    atLine(kPauseLine, [&] {
+        // Well inside the 10-second pause.
+        QTimer::singleShot(50, form, [&] {
+            clickStart();
+            QTest::mouseClick(control<QPushButton>("Button2"), Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>("Button3"), Qt::LeftButton);
+            // Closing ends the pause and the run, which is checked below as well.
+            clock.start();
+            form->close();
+        });
+    });
+    clickStart();
+    QVERIFY(clock.isValid());
+    QCOMPARE(platform->count("save"), 1);  // the second "Начать тест" was ignored
+    QCOMPARE(form->height(), TForm1::kExpandedHeight);  // "Расширить" worked
+    QVERIFY(comparison.window.isVisible());             // and "Bench" did
+    QVERIFY2(clock.elapsed() < 5000, "closing did not end the pause");
+}
+
+void TestTForm1::closingDuringRunEndsIt_data() {
+    QTest::addColumn<QString>("closedAt");
+    QTest::addColumn<int>("testsTimed");
+    QTest::newRow("before the clock measurement") << "Опеределение частоты процессора..." << 0;
+    QTest::newRow("before test 4") << "test 4" << 4;
+    QTest::newRow("during the first pause") << kPauseLine << 1;
+}
+
+// The run ends at its next step: the kernel being timed finishes, no further test, pause or
+// line follows, the priorities go back, and no comparison window opens for the closed program.
+void TestTForm1::closingDuringRunEndsIt() {
+    QFETCH(QString, closedAt);
+    QFETCH(int, testsTimed);
+    ProgramWindow<TForm2> comparison(Form2);
+    platform->current = {5, 0, 0};
+    QSignalSpy closed(form, &TForm1::closed);
+    form->show();
+    QStringList linesAtClose;
+    atLine(closedAt, [&] {
+        linesAtClose = lines(*control<QListWidget>("ListBox1"));
+        form->close();
+    });
+    clickStart();
+
+    QCOMPARE(closed.count(), 1);
+    QCOMPARE(kernelCalls, testsTimed * kRunsPerTest);
+    QCOMPARE(lines(*control<QListWidget>("ListBox1")), linesAtClose);
+    QCOMPARE(platform->count("sleep 1000"), testsTimed > 0 ? 1 : 0);
+    QCOMPARE(platform->count("restore"), 1);
+    QCOMPARE(platform->calls.back(), std::string("restore"));
+    QCOMPARE(platform->current.niceValue, 5);
+    QVERIFY(!comparison.window.isVisible());
 }
 
 QTEST_MAIN(TestTForm1)

@@ -1,6 +1,8 @@
 // The banner: borderless, always on top, in the top-right corner of the screen, and a click on
 // its picture opens the project's web page.
 
+#include <QtTest/qtestspontaneevent.h>
+#include <QCloseEvent>
 #include <QScreen>
 #include <QtTest>
 
@@ -26,6 +28,7 @@ class TestTrekForm : public QObject {
     void pictureFillsThePanel();
     void placedInTopRightCornerWhenShown();
     void clickOpensWebPage();
+    void windowManagerCannotCloseIt();
 
   private:
     TrekForm* banner = nullptr;
@@ -93,6 +96,19 @@ void TestTrekForm::clickOpensWebPage() {
     UrlRecorder browser(page.scheme());
     QTest::mouseClick(banner->findChild<QLabel*>(QStringLiteral("Image1")), Qt::LeftButton);
     QCOMPARE(browser.opened, QList<QUrl>({page}));
+}
+
+// Alt+F4 or a window list's "close" arrive as a close request from the window system: refused.
+// The program's own closing of its windows at its end goes through.
+void TestTrekForm::windowManagerCannotCloseIt() {
+    banner->show();
+    QCloseEvent request;
+    QSpontaneKeyEvent::setSpontaneous(&request);
+    static_cast<QObject*>(banner)->event(&request);
+    QVERIFY(!request.isAccepted());
+    QVERIFY(banner->isVisible());
+    QVERIFY(banner->close());
+    QVERIFY(!banner->isVisible());
 }
 
 QTEST_MAIN(TestTrekForm)

@@ -1,8 +1,12 @@
 // The compiled-in pictures: every one is there, at the size its control shows, and not blank
-// (a picture missing from the resources renders as an empty image).
+// (a picture missing from the resources renders as an empty image); on screens of a higher
+// device-pixel ratio drawn in the screen's own pixels, not enlarged from the 1× picture.
 
+#include <QIcon>
 #include <QImage>
+#include <QtMath>
 #include <QtTest>
+#include <cstdlib>
 
 #include "testrun/picturesUnit.h"
 
@@ -29,6 +33,8 @@ class TestPictures : public QObject {
     void windowPictures_data();
     void windowPictures();
     void toolButtonImages();
+    void sharpAtHigherRatios_data();
+    void sharpAtHigherRatios();
 };
 
 void TestPictures::windowPictures_data() {
@@ -49,13 +55,65 @@ void TestPictures::windowPictures() {
 }
 
 void TestPictures::toolButtonImages() {
-    const QList<QPixmap> images = ::toolButtonImages();
+    const QList<QIcon> images = ::toolButtonImages();
     QCOMPARE(images.size(), kToolButtonImageCount);
     for (int index = 0; index < images.size(); ++index) {
-        QCOMPARE(images[index].size(), kToolButtonImageSize);
-        QVERIFY2(drawnPixels(images[index], Qt::transparent) > 10,
+        const QPixmap image = images[index].pixmap(kToolButtonImageSize, 1);
+        QCOMPARE(image.size(), kToolButtonImageSize);
+        QVERIFY2(drawnPixels(image, Qt::transparent) > 10,
                  qPrintable(QStringLiteral("image %1 is blank").arg(index)));
     }
+}
+
+void TestPictures::sharpAtHigherRatios_data() {
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<qreal>("ratio");
+    for (const qreal ratio : {1.5, 2.0}) {
+        const QByteArray scale = QByteArray::number(ratio);
+        QTest::newRow("about box at " + scale) << "about" << ratio;
+        QTest::newRow("banner at " + scale) << "banner" << ratio;
+        QTest::newRow("tool button image at " + scale) << "tool button" << ratio;
+    }
+}
+
+// At ratio r a picture has r times the pixels in each direction and shows at its usual size in
+// the window's pixels; its pixels are its own: the 1× picture enlarged would blur its edges.
+// The 1× tool-button image stays as it was beside the sharper one.
+void TestPictures::sharpAtHigherRatios() {
+    QFETCH(QString, picture);
+    QFETCH(qreal, ratio);
+    QPixmap sharp;
+    QPixmap plain;
+    QSize size;
+    if (picture == QLatin1String("about")) {
+        sharp = aboutPicture(ratio), plain = aboutPicture(), size = kAboutPictureSize;
+    } else if (picture == QLatin1String("banner")) {
+        sharp = bannerPicture(ratio), plain = bannerPicture(), size = kBannerPictureSize;
+    } else {
+        const QIcon image = ::toolButtonImages(ratio).at(13);
+        sharp = image.pixmap(kToolButtonImageSize, ratio);
+        plain = image.pixmap(kToolButtonImageSize, 1);
+        QCOMPARE(plain.toImage(),
+                 ::toolButtonImages().at(13).pixmap(kToolButtonImageSize, 1).toImage());
+        size = kToolButtonImageSize;
+    }
+    QCOMPARE(sharp.devicePixelRatio(), ratio);
+    QCOMPARE(sharp.size(), QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio)));
+    QCOMPARE(plain.size(), size);
+
+    const QImage enlarged =
+        plain.toImage().scaled(sharp.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage own = sharp.toImage().convertToFormat(enlarged.format());
+    int differing = 0;
+    for (int y = 0; y < own.height(); ++y)
+        for (int x = 0; x < own.width(); ++x) {
+            const QColor a = own.pixelColor(x, y);
+            const QColor b = enlarged.pixelColor(x, y);
+            differing += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                             std::abs(a.blue() - b.blue()) + std::abs(a.alpha() - b.alpha()) >
+                         48;
+        }
+    QVERIFY2(differing > own.width() * own.height() / 100, qPrintable(QString::number(differing)));
 }
 
 QTEST_MAIN(TestPictures)

@@ -1,0 +1,103 @@
+#include "results/runJsonUnit.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+#include <numeric>
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+template <typename T>
+Json orNull(const std::optional<T>& value) {
+    return value ? Json(*value) : Json(nullptr);
+}
+
+// Median and average of the values of the runs that did not fail (none when all failed).
+void summariseRow(const ResultRow& row, const std::vector<int>& failedRuns,
+                  std::optional<std::uint32_t>& best, std::optional<double>& median,
+                  std::optional<double>& average) {
+    std::vector<std::uint32_t> kept;
+    for (int run = 0; run < kRunsPerTest; ++run)
+        if (std::find(failedRuns.begin(), failedRuns.end(), run) == failedRuns.end())
+            kept.push_back(row[static_cast<std::size_t>(run)]);
+    if (kept.empty()) return;
+    std::sort(kept.begin(), kept.end());
+    best = kept.front();
+    const std::size_t middle = kept.size() / 2;
+    median = kept.size() % 2 == 1 ? double(kept[middle])
+                                  : (double(kept[middle - 1]) + double(kept[middle])) / 2;
+    const std::uint64_t sum = std::accumulate(kept.begin(), kept.end(), std::uint64_t{0});
+    average = double(sum) / double(kept.size());
+}
+
+Json pair(const Json& cycles, const Json& milliseconds) {
+    return Json{{"cycles", cycles}, {"milliseconds", milliseconds}};
+}
+
+}  // namespace
+
+RowSummary summariseTest(const ResultRow& cycles, const ResultRow& milliseconds) {
+    RowSummary summary;
+    for (int run = 0; run < kRunsPerTest; ++run) {
+        const auto column = static_cast<std::size_t>(run);
+        if (cycles[column] == 0 && milliseconds[column] == 0) summary.failedRuns.push_back(run);
+    }
+    summariseRow(cycles, summary.failedRuns, summary.bestCycles, summary.medianCycles,
+                 summary.averageCycles);
+    summariseRow(milliseconds, summary.failedRuns, summary.bestMilliseconds,
+                 summary.medianMilliseconds, summary.averageMilliseconds);
+    return summary;
+}
+
+std::string isoUtcTime(std::time_t time) {
+    char text[32] = {};
+    const std::tm* parts = std::gmtime(&time);
+    if (parts == nullptr || std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", parts) == 0)
+        return {};
+    return text;
+}
+
+std::string runJson(const RunExport& run) {
+    const RunMachine& machine = run.machine;
+    Json tests = Json::array();
+    for (int test = 0; test < kTestCount; ++test) {
+        const ResultRow& cycles = run.results[static_cast<std::size_t>(2 * test)];
+        const ResultRow& milliseconds = run.results[static_cast<std::size_t>(2 * test + 1)];
+        const RowSummary summary = summariseTest(cycles, milliseconds);
+        const auto label = static_cast<std::size_t>(test) < run.testLabels.size()
+                               ? run.testLabels[static_cast<std::size_t>(test)]
+                               : std::string();
+        tests.push_back({
+            {"index", test},
+            {"label", label},
+            {"cycles", cycles},
+            {"milliseconds", milliseconds},
+            {"failed_runs", summary.failedRuns},
+            {"best", pair(orNull(summary.bestCycles), orNull(summary.bestMilliseconds))},
+            {"median", pair(orNull(summary.medianCycles), orNull(summary.medianMilliseconds))},
+            {"average", pair(orNull(summary.averageCycles), orNull(summary.averageMilliseconds))},
+        });
+    }
+    const Json document = {
+        {"program", run.program},
+        {"version", run.version},
+        {"date", isoUtcTime(run.started)},
+        {"machine",
+         {
+             {"cpu", machine.cpu},
+             {"fsb", machine.fsb},
+             {"memory", machine.memory},
+             {"os", machine.os},
+             {"logical_processors", machine.logicalProcessors},
+             {"kernel_release", machine.kernelRelease},
+             {"frequency_governors", machine.frequencyGovernors},
+             {"hypervisor", machine.hypervisor},
+         }},
+        {"clock_mhz", orNull(run.clockMHz)},
+        {"tests", tests},
+    };
+    // Texts that are not valid UTF-8 (a description typed in another encoding) are written
+    // with U+FFFD in place of the bad bytes rather than failing the export.
+    return document.dump(2, ' ', false, Json::error_handler_t::replace);
+}

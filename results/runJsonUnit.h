@@ -1,0 +1,48 @@
+#pragma once
+// One finished run as JSON, for scripts: the program, when the run started, the machine, the
+// clock line's rate and per test the twenty values of the result table with their summary.
+// The field names are listed, with an example, in README.md ("JSON export").
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "testrun/resultTableUnit.h"
+
+struct RunMachine {
+    std::string cpu, fsb, memory, os;  // the four descriptions a result file carries
+    int logicalProcessors = 1;
+    std::string kernelRelease;
+    std::vector<std::string> frequencyGovernors;  // empty when the machine exposes none
+    bool hypervisor = false;
+};
+
+struct RunExport {
+    std::string program;
+    std::string version;
+    std::time_t started = 0;  // written as UTC, ISO 8601
+    RunMachine machine;
+    std::optional<std::uint64_t> clockMHz;  // the clock line's figure; null when there was none
+    std::vector<std::string> testLabels;    // test k's label as the run lists it
+    ResultTable results{};
+};
+
+// What one test's two rows say. A run is failed when both its values are 0 (the table's only
+// failure mark); best, median and average are taken over the other runs and are empty when
+// every run failed. The median of an even count is the mean of the middle two.
+struct RowSummary {
+    std::vector<int> failedRuns;  // run indexes 0 to 9
+    std::optional<std::uint32_t> bestCycles, bestMilliseconds;
+    std::optional<double> medianCycles, medianMilliseconds;
+    std::optional<double> averageCycles, averageMilliseconds;
+};
+
+RowSummary summariseTest(const ResultRow& cycles, const ResultRow& milliseconds);
+
+// "2026-12-07T10:15:02Z".
+std::string isoUtcTime(std::time_t time);
+
+// The whole document, indented by two spaces, UTF-8, without a final newline.
+std::string runJson(const RunExport& run);

@@ -1,0 +1,25 @@
+#pragma once
+// What the console says about the files it writes and reads: whether a target's folder can take
+// a new file (checked before a run, so a minute's run is not wasted on a save that cannot
+// succeed), the write error with its reason, and which result files of a folder the comparison
+// cannot use in full.
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+// Whether a file can be created in the folder of `target` (its parent; the current folder for a
+// bare name): an empty code when it can, else the system's reason (the folder is missing, is
+// not a folder, or refuses a new file). Tries by creating and removing a hidden file there,
+// which also catches read-only file systems and folders the permission bits do not describe.
+std::error_code checkTargetFolder(const std::filesystem::path& target);
+
+// "Ошибка записи: <path>: <the system's reason>"; just "Ошибка записи" without a reason.
+std::string writeErrorText(const std::filesystem::path& path, std::error_code reason);
+
+// One line per result file (*.dat) of `folder` that the comparison skips or reads with a
+// partial last record, in directory-listing order: "cpus/a.dat: skipped (not a regular file)",
+// "cpus/b.dat: the last record is partial (1 of 1316 bytes; the rest reads as 0)".
+// Nothing for a missing folder or files read in full.
+std::vector<std::string> resultFolderNotes(const std::filesystem::path& folder);

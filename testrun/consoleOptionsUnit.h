@@ -1,0 +1,27 @@
+#pragma once
+// The console runner's command line.
+
+#include <array>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "testrun/sequenceUnit.h"
+
+struct ConsoleOptions {
+    SequenceOptions sequence;
+    std::optional<std::string> saveFile;
+    std::optional<std::string> jsonFile;  // "-" for standard output
+    // Processor, bus, memory, operating system; a line not given is the machine's own.
+    std::array<std::optional<std::string>, 4> descriptions;
+
+    bool jsonToStandardOutput() const { return jsonFile && *jsonFile == "-"; }
+};
+
+extern const char* const kConsoleUsage;
+
+// Reads the command line into `options`. Returns -1 to go on with a run, otherwise the exit
+// status: 0 after --help (the usage on `out`) or --version (the version line on `out`), 2 after
+// a mistake (the reason and the usage on `err`).
+int parseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::ostream& out,
+                        std::ostream& err);

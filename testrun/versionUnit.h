@@ -1,0 +1,15 @@
+#pragma once
+// The version of both programs and of their package, set once in the build (CMakeLists.txt).
+
+#include <string>
+#include <string_view>
+
+// "1.0b", the version the about box shows.
+const char* programVersion();
+
+// The answer to --version: "korvex2-console (Korvex 2) 1.0b".
+std::string versionLine(std::string_view programName);
+
+// When the command line is exactly `programName --version`, prints the version line on
+// standard output and returns true; otherwise does nothing and returns false.
+bool printVersionIfAsked(int argc, char** argv, std::string_view programName);

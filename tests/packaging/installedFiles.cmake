@@ -1,0 +1,25 @@
+# Installs the build into PREFIX and checks that the programs, the desktop entry, the icon, the
+# metainfo and the manual page are where desktops and man look for them, and that the installed
+# programs answer --version.
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
+                RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "install: exit ${status}: ${err}")
+endif()
+foreach(file bin/korvex2 bin/korvex2-console share/applications/korvex2.desktop
+             share/icons/hicolor/scalable/apps/korvex2.svg
+             share/metainfo/org.example.korvex2.metainfo.xml
+             share/man/man1/korvex2-console.1.gz)
+    if(NOT EXISTS ${PREFIX}/${file})
+        message(FATAL_ERROR "not installed: ${file}")
+    endif()
+endforeach()
+# The program with windows answers without a display too.
+foreach(program korvex2 korvex2-console)
+    execute_process(COMMAND env -u DISPLAY -u WAYLAND_DISPLAY ${PREFIX}/bin/${program} --version
+                    RESULT_VARIABLE status OUTPUT_VARIABLE out)
+    if(NOT status EQUAL 0 OR NOT out MATCHES "^${program} \\(Korvex 2\\) ")
+        message(FATAL_ERROR "installed ${program} --version: exit ${status}, '${out}'")
+    endif()
+endforeach()

@@ -1,0 +1,96 @@
+#include "results/runJsonUnit.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+RunExport sampleRun() {
+    RunExport run;
+    run.program = "Korvex 2";
+    run.version = "1.0b";
+    run.started = 1796638502;  // 2026-12-07T10:15:02Z
+    run.machine = {
+        "AMD EPYC",      "",  "24 ГБ", "Debian GNU/Linux 12 (bookworm)", 2, "6.1.0-13-amd64",
+        {"performance"}, true};
+    run.clockMHz = 2245;
+    for (int test = 0; test < kTestCount; ++test) {
+        run.testLabels.push_back("test " + std::to_string(test));
+        for (int column = 0; column < kRunsPerTest; ++column) {
+            const auto offset = static_cast<std::uint32_t>(column);
+            run.results[2 * test][column] = 1000u * static_cast<std::uint32_t>(test) + 10 - offset;
+            run.results[2 * test + 1][column] = 4000000000u + offset;  // above the signed range
+        }
+    }
+    run.results[2][3] = run.results[3][3] = 0;  // test 1: run 3 failed
+    for (int column = 0; column < kRunsPerTest; ++column)
+        run.results[18][column] = run.results[19][column] = 0;  // test 9 failed every run
+    return run;
+}
+
+TEST(RunJson, EveryValueOfTheTableIsWrittenWhereItBelongs) {
+    const RunExport run = sampleRun();
+    const auto json = nlohmann::json::parse(runJson(run));
+    ASSERT_EQ(json["tests"].size(), 10u);
+    for (int test = 0; test < kTestCount; ++test) {
+        const auto& entry = json["tests"][static_cast<std::size_t>(test)];
+        EXPECT_EQ(entry["index"], test);
+        EXPECT_EQ(entry["label"], run.testLabels[static_cast<std::size_t>(test)]);
+        EXPECT_EQ(
+            entry["cycles"].get<std::vector<std::uint32_t>>(),
+            std::vector<std::uint32_t>(run.results[2 * test].begin(), run.results[2 * test].end()));
+        EXPECT_EQ(entry["milliseconds"].get<std::vector<std::uint32_t>>(),
+                  std::vector<std::uint32_t>(run.results[2 * test + 1].begin(),
+                                             run.results[2 * test + 1].end()));
+    }
+}
+
+TEST(RunJson, ProgramDateMachineAndClockAreWritten) {
+    const auto json = nlohmann::json::parse(runJson(sampleRun()));
+    EXPECT_EQ(json["program"], "Korvex 2");
+    EXPECT_EQ(json["version"], "1.0b");
+    EXPECT_EQ(json["date"], "2026-12-07T10:15:02Z");
+    EXPECT_EQ(json["clock_mhz"], 2245);
+    const auto& machine = json["machine"];
+    EXPECT_EQ(machine["cpu"], "AMD EPYC");
+    EXPECT_EQ(machine["fsb"], "");
+    EXPECT_EQ(machine["memory"], "24 ГБ");
+    EXPECT_EQ(machine["os"], "Debian GNU/Linux 12 (bookworm)");
+    EXPECT_EQ(machine["logical_processors"], 2);
+    EXPECT_EQ(machine["kernel_release"], "6.1.0-13-amd64");
+    EXPECT_EQ(machine["frequency_governors"], nlohmann::json::array({"performance"}));
+    EXPECT_EQ(machine["hypervisor"], true);
+}
+
+TEST(RunJson, SummaryLeavesFailedRunsOut) {
+    const auto json = nlohmann::json::parse(runJson(sampleRun()));
+    const auto& whole = json["tests"][0];  // cycles 10..1, milliseconds 4e9 + 0..9
+    EXPECT_EQ(whole["failed_runs"], nlohmann::json::array());
+    EXPECT_EQ(whole["best"]["cycles"], 1);
+    EXPECT_EQ(whole["median"]["cycles"], 5.5);
+    EXPECT_EQ(whole["average"]["cycles"], 5.5);
+    EXPECT_EQ(whole["best"]["milliseconds"], 4000000000u);
+    EXPECT_EQ(whole["average"]["milliseconds"], 4000000004.5);
+
+    const auto& oneFailed = json["tests"][1];  // cycles 1010..1001 without 1007
+    EXPECT_EQ(oneFailed["failed_runs"], nlohmann::json::array({3}));
+    EXPECT_EQ(oneFailed["best"]["cycles"], 1001);
+    EXPECT_EQ(oneFailed["median"]["cycles"], 1005);
+
+    const auto& allFailed = json["tests"][9];
+    EXPECT_EQ(allFailed["failed_runs"].size(), 10u);
+    EXPECT_TRUE(allFailed["best"]["cycles"].is_null());
+    EXPECT_TRUE(allFailed["average"]["milliseconds"].is_null());
+}
+
+TEST(RunJson, ADescriptionThatIsNotUtf8StillGivesValidJson) {
+    RunExport run = sampleRun();
+    run.machine.cpu = "bad \xff byte";
+    run.clockMHz.reset();
+    const auto json = nlohmann::json::parse(runJson(run));
+    EXPECT_EQ(json["machine"]["cpu"], "bad \xEF\xBF\xBD byte");
+    EXPECT_TRUE(json["clock_mhz"].is_null());
+}
+
+}  // namespace

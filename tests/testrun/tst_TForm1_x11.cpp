@@ -1,0 +1,223 @@
+// The main window during a run as a person at a real X server sees it (Qt's xcb platform under
+// Xvfb, no window manager): every line on the screen before the next kernel starts and during
+// the pauses, the comparison window on top and active afterwards, and each window's caption
+// exactly its own. The pictures come from a connection of their own to the server, so they show
+// what the program has sent, not what Qt still holds.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <functional>
+
+#include "platform/exceptionGuard.h"
+#include "platform/fpuEnvironment.h"
+#include "results/benchUnit.h"
+#include "results/sendUnit.h"
+#include "testrun/applicationUnit.h"
+#include "testrun/boutUnit.h"
+#include "testrun/fakeSequencePlatform.h"
+#include "testrun/mainUnit.h"
+#include "testrun/testTableUnit.h"
+#include "x11Screen.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Ten runs of a quarter second in all: long enough for a line left unpainted to stay so on the
+// screen while the kernel runs.
+constexpr auto kKernelRun = 25ms;
+constexpr auto kPause = 400ms;
+const QString kPauseLine = QStringLiteral("Простой 5 сек.");
+
+std::function<void()> atTestStart;
+int kernelCalls = 0;
+
+std::int32_t slowKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t* const*) {
+    if (kernelCalls++ % kRunsPerTest == 0 && atTestStart) atTestStart();
+    const auto end = std::chrono::steady_clock::now() + kKernelRun;
+    while (std::chrono::steady_clock::now() < end) {
+    }
+    return 0;
+}
+
+// The program's own tests, labels and all, with slow fake kernels.
+std::array<TestEntry, kTestCount> slowTests() {
+    std::array<TestEntry, kTestCount> tests{};
+    std::transform(benchmarkTests().begin(), benchmarkTests().end(), tests.begin(),
+                   [](const TestEntry& test) {
+                       return TestEntry{test.label, slowKernel, test.resetsMultimediaState};
+                   });
+    return tests;
+}
+
+}  // namespace
+
+class TestTForm1OnX11 : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void linesArePaintedAsTheRunGoes();
+    void comparisonWindowIsOnTopAndActiveAfterTheRun();
+    void captionsAreExactlyTheWindowsOwn();
+
+  private:
+    // Compares the list box's lines on the screen with the lines as the list paints them, and
+    // records a failure unless they match and the newest line is in view and drawn.
+    void checkListOnScreen(const QString& moment);
+    QListWidget* listBox() const { return Form1->findChild<QListWidget*>("ListBox1"); }
+
+    X11Screen screen;
+    FakeSequencePlatform platform;
+    std::array<TestEntry, kTestCount> tests = slowTests();
+    QTemporaryDir noResultFiles;
+    QStringList failures;
+    int screenChecks = 0;
+};
+
+void TestTForm1OnX11::initTestCase() {
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    QVERIFY2(screen.isOpen(), "no X server");
+    platform::setProgramFpuEnvironment();
+    platform::installExceptionGuard();
+    prepareApplication(*qApp);
+
+    // The windows as the program's start-up makes them.
+    Form1 = new TForm1(platform, tests);
+    Form2 = new TForm2(noResultFiles.path().toStdString());
+    Form3 = new TForm3(Form2->BenchResults(), Form2);
+    AboutBox = new TAboutBox(Form1);
+    Form1->setBenchResults(Form2->BenchResults());
+    Form2->setSystemInformationDialog(Form3);
+    Form1->setPauseLength(kPause);
+    Form1->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form1));
+}
+
+void TestTForm1OnX11::cleanupTestCase() {
+    atTestStart = nullptr;
+    delete AboutBox;
+    delete Form3;
+    delete Form2;
+    delete Form1;
+}
+
+void TestTForm1OnX11::checkListOnScreen(const QString& moment) {
+    ++screenChecks;
+    QListWidget* list = listBox();
+    QWidget* viewport = list->viewport();
+    const QRect area(viewport->mapToGlobal(QPoint(0, 0)), viewport->size());
+    const QImage onScreen = screen.grab(area);
+    const QImage painted = viewport->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QListWidgetItem* newest = list->item(list->count() - 1);
+    const QRect newestLine = list->visualItemRect(newest);
+    QString fault;
+    if (onScreen.isNull())
+        fault = QStringLiteral("no picture of the screen");
+    else if (!viewport->rect().contains(newestLine))
+        fault = QStringLiteral("the newest line is out of view");
+    else if (onScreen != painted)
+        fault = QStringLiteral("the screen does not show the list's lines");
+    else {
+        int ink = 0;
+        for (int y = newestLine.top(); y <= newestLine.bottom(); ++y)
+            for (int x = newestLine.left(); x <= newestLine.right(); ++x)
+                ink += qGray(onScreen.pixel(x, y)) < 128;
+        if (ink < 20) fault = QStringLiteral("the newest line is blank");
+    }
+    if (!fault.isEmpty())
+        failures.append(moment + QStringLiteral(" (\"") + newest->text() + QStringLiteral("\"): ") +
+                        fault);
+}
+
+void TestTForm1OnX11::linesArePaintedAsTheRunGoes() {
+    QTest::mouseClick(Form1->findChild<QPushButton*>("Button2"), Qt::LeftButton);  // "Расширить"
+    QVERIFY(Form1->findChild<QCheckBox*>("CheckBox2")->isChecked());
+    atTestStart = [this] { checkListOnScreen(QStringLiteral("as a kernel starts")); };
+
+    // In a pause the window waits in its event loop: a line seen on two ticks in a row is seen
+    // from within the pause, not from the moment it was added.
+    int pausesChecked = 0;
+    int linesAtLastTick = -1;
+    int linesAtLastPause = -1;
+    QTimer pauseWatch;
+    pauseWatch.setInterval(kPause / 4);
+    connect(&pauseWatch, &QTimer::timeout, this, [&] {
+        const int lines = listBox()->count();
+        if (lines == linesAtLastTick && lines != linesAtLastPause &&
+            listBox()->item(lines - 1)->text() == kPauseLine) {
+            checkListOnScreen(QStringLiteral("during a pause"));
+            ++pausesChecked;
+            linesAtLastPause = lines;
+        }
+        linesAtLastTick = lines;
+    });
+    pauseWatch.start();
+    QTest::mouseClick(Form1->findChild<QPushButton*>("Button1"), Qt::LeftButton);
+    pauseWatch.stop();
+    atTestStart = nullptr;
+
+    QCOMPARE(kernelCalls, kTestCount * kRunsPerTest);
+    QCOMPARE(listBox()->count(), 42);
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
+    QCOMPARE(screenChecks, kTestCount + pausesChecked);
+    QCOMPARE(pausesChecked, kTestCount - 1);
+    // Every line reads in full at the designed size: none is wider than the list.
+    QCOMPARE(listBox()->horizontalScrollBar()->maximum(), 0);
+}
+
+void TestTForm1OnX11::comparisonWindowIsOnTopAndActiveAfterTheRun() {
+    Form1->findChild<QCheckBox*>("CheckBox2")->setChecked(false);
+    // The comparison is open from the last run, and the main window was brought forward since.
+    QVERIFY(QTest::qWaitForWindowExposed(Form2));
+    Form1->raise();
+    Form1->activateWindow();
+    const auto stackedAbove = [this](QWidget* upper, QWidget* lower) {
+        const std::vector<std::uint32_t> order = screen.stackingOrder();
+        const auto place = [&](QWidget* window) {
+            return std::find(order.begin(), order.end(),
+                             static_cast<std::uint32_t>(window->winId()));
+        };
+        return place(upper) != order.end() && place(lower) != order.end() &&
+               place(upper) > place(lower);
+    };
+    QTRY_VERIFY(stackedAbove(Form1, Form2));
+    QTRY_COMPARE(QApplication::activeWindow(), Form1);
+
+    QTest::mouseClick(Form1->findChild<QPushButton*>("Button1"), Qt::LeftButton);
+    QTRY_VERIFY(stackedAbove(Form2, Form1));
+    QTRY_COMPARE(QApplication::activeWindow(), Form2);
+
+    // "Bench" likewise.
+    Form1->raise();
+    Form1->activateWindow();
+    QTRY_VERIFY(stackedAbove(Form1, Form2));
+    QTest::mouseClick(Form1->findChild<QPushButton*>("Button3"), Qt::LeftButton);
+    QTRY_VERIFY(stackedAbove(Form2, Form1));
+    QTRY_COMPARE(QApplication::activeWindow(), Form2);
+}
+
+void TestTForm1OnX11::captionsAreExactlyTheWindowsOwn() {
+    const std::pair<QWidget*, QString> windows[] = {
+        {Form1, QStringLiteral("Тестирование")},
+        {Form2,
+         QStringLiteral("Bench - кодирование Хэмминга с использованием 8-разрядных регистров")},
+        {Form3, QStringLiteral("Заполнение информации")},
+        {AboutBox, QStringLiteral("About")},
+    };
+    for (const auto& [window, caption] : windows)
+        QTRY_COMPARE(screen.windowName(static_cast<std::uint32_t>(window->winId())), caption);
+}
+
+QTEST_MAIN(TestTForm1OnX11)
+#include "tst_TForm1_x11.moc"
