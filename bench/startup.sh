@@ -22,8 +22,10 @@ if [[ -z "${KORVEX_STARTUP_BENCH_DISPLAY:-}" ]]; then
         touch "$folders/ready"
     fi
     # A display number of its own: xvfb-run -a can hand two servers started at once the same one.
+    # -noreset: the server would otherwise reset each time the program ends, and refuse the next
+    # start's connection while it does.
     exec env KORVEX_STARTUP_BENCH_DISPLAY=1 xvfb-run -n $((300 + RANDOM % 600)) \
-        -s "-screen 0 1280x1024x24" bash "$0" "$build"
+        -s "-screen 0 1280x1024x24 -noreset" bash "$0" "$build"
 fi
 
 seconds_since() { awk -v a="$1" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.3f", b - a }'; }
