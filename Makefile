@@ -1,15 +1,18 @@
 # make run   installs what is missing, builds, starts the program (console runner without a display)
-# make test  installs what is missing, builds, runs every test, then again under ASan + UBSan
-# make build builds only; make bench runs the benchmarks of our own code paths
+# make test  installs what is missing, builds, runs every test, then again under ASan + UBSan,
+#            then fuzzes the result file reader for 30 s (a small clang build of its own)
+# make build builds only; make bench runs the benchmarks of our own code paths (bench/startup.sh
+#            among them: start-up over large result folders, under a virtual X server)
 # make package  builds the Debian package build/korvex2_<version>_<arch>.deb (CPack)
 # make screenshot  runs the program under a virtual display and saves its windows as PNGs in
 #                  build/screenshots/
 
 BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
+FUZZ_DIR := build-fuzz
 JOBS := $(shell nproc)
 
-.PHONY: deps configure build run test test-sanitized bench screenshot package
+.PHONY: deps configure build run test test-sanitized test-fuzz bench screenshot package
 
 deps:
 	@bash scripts/install-deps.sh
@@ -30,14 +33,26 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-sanitized
+	@$(MAKE) --no-print-directory test-fuzz
 
 test-sanitized: deps
 	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_SANITIZE=ON >/dev/null
 	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
 	@cd $(SANITIZE_DIR) && ctest --output-on-failure -j $(JOBS)
 
+test-fuzz: deps
+	@if command -v clang++ >/dev/null; then \
+		cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+			-DKORVEX_FUZZ=ON >/dev/null && \
+		cmake --build $(FUZZ_DIR) -j $(JOBS) && \
+		cd $(FUZZ_DIR) && ctest --output-on-failure; \
+	else \
+		echo "clang++ not found: the fuzz test is left out"; \
+	fi
+
 bench: build
 	@for benchmark in $(BUILD_DIR)/bench/*_bench; do [ -x "$$benchmark" ] && "$$benchmark"; done
+	@bash bench/startup.sh $(BUILD_DIR)
 
 package: build
 	@cd $(BUILD_DIR) && cpack -G DEB

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QTreeView>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -76,10 +77,12 @@ void BuildComparisonRows(benchmark::State& state) {
     }
 }
 
-// FormCreate (load), RebuildList and the first painting of the list, as after a test run.
+// FormCreate, the reading of the folder in slices between events, RebuildList and the first
+// painting of the list, as after a test run.
 void ComparisonWindowLoadRebuildPaint(benchmark::State& state) {
     for (auto _ : state) {
         TForm2 window(folder().path());
+        while (!window.resultFolderRead()) QCoreApplication::processEvents();
         window.RebuildList();
         QTreeView* list = window.findChild<QTreeView*>(QStringLiteral("ListView1"));
         list->resize(731, 380);

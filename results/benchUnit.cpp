@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QPainter>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -21,6 +22,8 @@ constexpr int kClientHeight = 439;
 constexpr int kToolBarHeight = 29;
 constexpr int kSeparatorWidth = 8;
 constexpr int kBarHeight = 14;
+// The longest the result folder's reading keeps the window system's events waiting.
+constexpr std::chrono::milliseconds kReadingSlice{10};
 
 const QColor kOwnAverageColour(128, 255, 232);
 const QColor kOtherAverageColour(232, 255, 128);
@@ -99,6 +102,10 @@ TForm2::TForm2(const std::filesystem::path& resultFolder, QWidget* parent) : QWi
     FormCreate(resultFolder);
 }
 
+TForm2::~TForm2() {
+    if (showWhenRead_) QApplication::restoreOverrideCursor();
+}
+
 void TForm2::buildToolBars() {
     const QList<QIcon> imageList1 = toolButtonImages(devicePixelRatioF());
     ToolBar2 = makeToolBar(new QToolBar(this), "ToolBar2");
@@ -158,8 +165,42 @@ void TForm2::buildList() {
 void TForm2::FormCreate(const std::filesystem::path& resultFolder) {
     Systems.clear();
     SelectedTest = 1;
-    loadResultFolder(resultFolder, Systems);
+    folderReader_ = std::make_unique<ResultFolderReader>(resultFolder, reading_);
+    readingTimer_ = new QTimer(this);
+    connect(readingTimer_, &QTimer::timeout, this, &TForm2::readResultFolderSlice);
+    readingTimer_->start(0);
     OwnSystem = makeOwnSystem();
+}
+
+void TForm2::readResultFolderSlice() {
+    if (!folderReader_->readSlice(std::chrono::steady_clock::now() + kReadingSlice)) return;
+    readingTimer_->stop();
+    folderReader_.reset();
+    Systems = std::move(reading_);
+    if (showWhenRead_) {
+        showWhenRead_ = false;
+        QApplication::restoreOverrideCursor();
+        RebuildList();
+        QWidget::setVisible(true);
+        // Whoever asked for the window raised it while it was still hidden.
+        raise();
+        activateWindow();
+    } else if (model_->rowCount() > 0) {
+        RebuildList();  // rows built before the folder was read lack its records
+    }
+}
+
+void TForm2::setVisible(bool visible) {
+    if (visible && !resultFolderRead()) {
+        if (!showWhenRead_) QApplication::setOverrideCursor(Qt::BusyCursor);
+        showWhenRead_ = true;
+        return;
+    }
+    if (!visible && showWhenRead_) {
+        showWhenRead_ = false;
+        QApplication::restoreOverrideCursor();
+    }
+    QWidget::setVisible(visible);
 }
 
 std::uint32_t TForm2::barScale() const { return model_->barScale(); }

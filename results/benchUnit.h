@@ -6,6 +6,12 @@
 // The window owns the running machine's record OwnSystem, whose Results is BenchResults: the
 // table the test run fills and the system information dialog saves. It is created at start-up
 // and lives until the program ends; closing it only hides it.
+//
+// The result folder is read in slices of a few milliseconds between the window system's events,
+// on the user-interface thread like everything else, so that no window waits for a folder of a
+// hundred thousand files and the reading never runs while a kernel is being timed. Showing the
+// window before the folder is read shows it as soon as the folder is read, with the busy cursor
+// meanwhile.
 
 #include <QWidget>
 #include <array>
@@ -13,6 +19,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #include "results/cpubenchUnit.h"
 
@@ -20,6 +27,7 @@ class QFrame;
 class QModelIndex;
 class QPainter;
 class QStyleOptionViewItem;
+class QTimer;
 class QToolBar;
 class QToolButton;
 class ComparisonListView;
@@ -30,8 +38,10 @@ class TForm2 : public QWidget {
     Q_OBJECT
 
   public:
-    // Loads every result file of `resultFolder` (relative to the current directory) once.
+    // Starts reading every result file of `resultFolder` (relative to the current directory
+    // now) once.
     explicit TForm2(const std::filesystem::path& resultFolder = "cpus", QWidget* parent = nullptr);
+    ~TForm2() override;
 
     // The running machine's result table, all zero at start.
     ResultTable& BenchResults() { return OwnSystem.Results; }
@@ -43,7 +53,9 @@ class TForm2 : public QWidget {
         openAboutBox_ = std::move(openAboutBox);
     }
 
+    // The records of the result folder; empty until it has been read.
     const std::deque<TCpuRecord>& loadedSystems() const { return Systems; }
+    bool resultFolderRead() const { return folderReader_ == nullptr; }
     std::uint32_t barScale() const;  // BarScale of the current rows
     int selectedTest() const { return SelectedTest; }
 
@@ -53,6 +65,9 @@ class TForm2 : public QWidget {
                                     const QModelIndex& index) const;
 
     TCpuRecord OwnSystem;
+
+    // Showing waits for the result folder to be read, with the busy cursor meanwhile.
+    void setVisible(bool visible) override;
 
   public slots:
     // Sets the caption for the chosen test and builds the rows anew from the loaded records,
@@ -77,6 +92,7 @@ class TForm2 : public QWidget {
 
   private:
     void FormCreate(const std::filesystem::path& resultFolder);
+    void readResultFolderSlice();
     void buildToolBars();
     void buildList();
     void selectTest(int test);
@@ -84,6 +100,13 @@ class TForm2 : public QWidget {
 
     std::deque<TCpuRecord> Systems;
     int SelectedTest = 1;
+
+    // The records come into a list of their own and join Systems only once the whole folder is
+    // read, so rows built meanwhile never point at records that a failing file takes back.
+    std::deque<TCpuRecord> reading_;
+    std::unique_ptr<ResultFolderReader> folderReader_;  // null once the folder is read
+    QTimer* readingTimer_ = nullptr;
+    bool showWhenRead_ = false;
 
     TForm3* systemInformationDialog_ = nullptr;
     std::function<void()> openAboutBox_;

@@ -1,57 +1,15 @@
 #include "results/cpuRecordUnit.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <string>
-#include <system_error>
-#include <vector>
+#include <new>
 
 #include "platform/codePage.h"
 
 namespace {
 
-// The name of the temporary file a save writes first: the target's name with a suffix, so that
-// a file left by a crash does not end in ".dat" and is never loaded as a result file.
-std::filesystem::path temporaryName(const std::filesystem::path& target, int attempt) {
-    std::filesystem::path name = target;
-    name += ".saving" + std::to_string(attempt);
-    return name;
-}
-
-// Opens a new temporary file beside `target` that did not exist before ("x": exclusive create),
-// so a save never writes into a file it did not create.
-std::FILE* createTemporaryFile(const std::filesystem::path& target,
-                               std::filesystem::path& temporary) {
-    constexpr int kAttempts = 100;
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        temporary = temporaryName(target, attempt);
-        if (std::FILE* file = std::fopen(temporary.c_str(), "wbx")) return file;
-        if (errno != EEXIST) return nullptr;
-    }
-    return nullptr;
-}
-
-// Reads the whole of `path` into `buffer`; false when it cannot be opened or read.
-bool readWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& buffer) {
-    buffer.clear();
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
-    constexpr std::size_t kChunk = 1 << 20;
-    bool ok = true;
-    for (;;) {
-        const std::size_t used = buffer.size();
-        buffer.resize(used + kChunk);
-        const std::size_t got = std::fread(buffer.data() + used, 1, kChunk, file);
-        buffer.resize(used + got);
-        if (got < kChunk) {
-            ok = std::ferror(file) == 0;
-            break;
-        }
-    }
-    std::fclose(file);
-    return ok;
-}
+// Records per chunk: a chunk of 337 kB reads a file in few calls and costs little to hold.
+constexpr std::size_t kChunkRecords = 256;
 
 }  // namespace
 
@@ -82,15 +40,13 @@ TCpuRecord emptyRecord() {
     return record;
 }
 
-TCpuRecord recordFromBytes(std::span<const std::uint8_t> bytes) {
-    TCpuRecord record = emptyRecord();
-    std::memcpy(&record, bytes.data(), std::min(bytes.size(), kRecordSize));
-    return record;
-}
-
 void appendRecords(std::span<const std::uint8_t> contents, std::deque<TCpuRecord>& records) {
-    for (std::size_t position = 0; position < contents.size(); position += kRecordSize)
-        records.push_back(recordFromBytes(contents.subspan(position)));
+    // Each record is copied once, straight into its block: a folder of gigabytes is copied once.
+    for (std::size_t position = 0; position < contents.size(); position += kRecordSize) {
+        TCpuRecord& record = records.emplace_back();  // value-initialised: all zero
+        std::memcpy(&record, contents.data() + position,
+                    std::min(kRecordSize, contents.size() - position));
+    }
 }
 
 bool isResultFileName(std::string_view name) {
@@ -102,40 +58,91 @@ bool isResultFileName(std::string_view name) {
     });
 }
 
-void loadResultFolder(const std::filesystem::path& folder, std::deque<TCpuRecord>& records) {
+ResultFolderReader::ResultFolderReader(const std::filesystem::path& folder,
+                                       std::deque<TCpuRecord>& records)
+    : records_(records) {
     std::error_code error;
-    std::filesystem::directory_iterator entry(folder, error);
-    if (error) return;
-    std::vector<std::uint8_t> buffer;
-    for (; entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-        if (!isResultFileName(entry->path().filename().native())) continue;
-        if (readWholeFile(entry->path(), buffer)) appendRecords(buffer, records);
+    const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+    if (!error) entry_ = std::filesystem::directory_iterator(absolute, error);
+    finished_ = static_cast<bool>(error);
+}
+
+bool ResultFolderReader::readSlice(std::chrono::steady_clock::time_point deadline) {
+    do {
+        // Memory running out abandons the file being read; the records already taken stay.
+        try {
+            if (file_)
+                readChunk();
+            else if (!openNextFile())
+                finished_ = true;
+        } catch (const std::bad_alloc&) {
+            closeFile(true);
+        }
+    } while (!finished_ && std::chrono::steady_clock::now() < deadline);
+    return finished_;
+}
+
+// Opens the next result file of the listing that is a regular file; false at the end of the
+// listing. A matching name that is not a regular file counts as a file read.
+bool ResultFolderReader::openNextFile() {
+    const std::filesystem::directory_iterator end;
+    while (entry_ != end) {
+        const std::filesystem::path path = entry_->path();
+        std::error_code error;
+        entry_.increment(error);
+        if (error) entry_ = end;
+        if (!isResultFileName(path.filename().native())) continue;
+        file_.emplace(path);
+        if (!file_->isOpen()) {
+            file_.reset();
+            return true;
+        }
+        unread_ = file_->size();
+        firstOfFile_ = records_.size();
+        return true;
+    }
+    return false;
+}
+
+// Reads one chunk of the open file into records: one per 1316 bytes, and a zero-filled one
+// for a trailing fragment.
+void ResultFolderReader::readChunk() {
+    if (chunk_.empty()) chunk_.resize(kChunkRecords * kRecordSize);
+    std::size_t filled = 0;
+    while (filled < chunk_.size() && unread_ > 0) {
+        const std::size_t want = std::min<std::uint64_t>(chunk_.size() - filled, unread_);
+        const std::ptrdiff_t got = file_->read({chunk_.data() + filled, want});
+        if (got < 0) return closeFile(false);
+        if (got == 0) {  // the file shrank since it was opened
+            unread_ = 0;
+            break;
+        }
+        filled += static_cast<std::size_t>(got);
+        unread_ -= static_cast<std::uint64_t>(got);
+    }
+    appendRecords({chunk_.data(), filled}, records_);
+    if (unread_ == 0) closeFile(true);
+}
+
+// Closes the open file. A file that could not be read adds nothing: its records go again.
+void ResultFolderReader::closeFile(bool keepRecords) {
+    if (!keepRecords) records_.resize(firstOfFile_);
+    file_.reset();
+}
+
+void loadResultFolder(const std::filesystem::path& folder, std::deque<TCpuRecord>& records) {
+    ResultFolderReader reader(folder, records);
+    while (!reader.readSlice(std::chrono::steady_clock::time_point::max())) {
     }
 }
 
-bool RecordFileWriter::writeBytes(std::FILE* file, std::span<const std::uint8_t> bytes) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-}
-
-bool saveRecordFile(const std::filesystem::path& target, const TCpuRecord& record) {
+SaveResult saveRecordFile(const std::filesystem::path& target, const TCpuRecord& record) {
     RecordFileWriter writer;
     return saveRecordFile(target, record, writer);
 }
 
-bool saveRecordFile(const std::filesystem::path& target, const TCpuRecord& record,
-                    RecordFileWriter& writer) {
-    std::filesystem::path temporary;
-    std::FILE* file = createTemporaryFile(target, temporary);
-    if (file == nullptr) return false;
+SaveResult saveRecordFile(const std::filesystem::path& target, const TCpuRecord& record,
+                          RecordFileWriter& writer) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&record);
-    bool written = writer.writeBytes(file, {bytes, kRecordSize});
-    written = std::fflush(file) == 0 && written;
-    written = std::fclose(file) == 0 && written;
-    std::error_code error;
-    if (written) std::filesystem::rename(temporary, target, error);
-    if (!written || error) {
-        std::filesystem::remove(temporary, error);
-        return false;
-    }
-    return true;
+    return {platform::replaceFileContents(target, {bytes, kRecordSize}, writer)};
 }

@@ -9,15 +9,20 @@
 
 #include <array>
 #include <bit>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <deque>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <vector>
 
+#include "platform/fileReplacement.h"
+#include "platform/regularFile.h"
 #include "testrun/resultTableUnit.h"
 
 inline constexpr std::size_t kDescriptionCapacity = 128;
@@ -65,9 +70,6 @@ void setDescriptionText(TDescription& description, std::string_view text);
 // A record with empty descriptions and an all-zero table.
 TCpuRecord emptyRecord();
 
-// A record from up to 1316 bytes of a file; the bytes missing at the end are zero.
-TCpuRecord recordFromBytes(std::span<const std::uint8_t> bytes);
-
 // Appends the records of a whole file's contents to `records`, in file order: one per 1316 bytes,
 // and one more, zero-filled, for a trailing fragment. An empty file gives none.
 void appendRecords(std::span<const std::uint8_t> contents, std::deque<TCpuRecord>& records);
@@ -75,25 +77,58 @@ void appendRecords(std::span<const std::uint8_t> contents, std::deque<TCpuRecord
 // Whether `name` is a result file's name: it ends in ".dat" in any mix of upper and lower case.
 bool isResultFileName(std::string_view name);
 
-// Loads every result file of `folder` into `records`, the files in the order the directory
-// listing returns them. A missing folder, and a file that cannot be opened or read (a folder
-// named *.dat, a dangling link), add nothing and are skipped without a word. The whole of each
-// file is read into one buffer reused for all of them.
-void loadResultFolder(const std::filesystem::path& folder, std::deque<TCpuRecord>& records);
-
-// How a save puts bytes into the file it has opened. The real one writes them all; tests put in
-// one that fails part-way.
-class RecordFileWriter {
+// Reads the result files of a folder a slice at a time, so that a window stays responsive
+// whatever the folder holds. The files are taken in the order the directory listing returns
+// them; a name matches when it ends in ".dat" in any case. Only regular files are read (symbolic
+// links to them are followed): a FIFO, a device, a socket or a folder named *.dat is skipped
+// without being waited on. A file is read in chunks up to the length it had when opened, so
+// memory holds the records and one chunk, never a copy of a whole file. A file that cannot be
+// opened or read adds nothing; one for which memory runs out keeps the records already taken.
+class ResultFolderReader {
   public:
-    virtual ~RecordFileWriter() = default;
-    // Writes every byte or returns false.
-    virtual bool writeBytes(std::FILE* file, std::span<const std::uint8_t> bytes);
+    // Reads `folder` (made absolute now, so a later change of the current directory does not
+    // matter) into `records`, which must outlive the reader.
+    ResultFolderReader(const std::filesystem::path& folder, std::deque<TCpuRecord>& records);
+    ResultFolderReader(const ResultFolderReader&) = delete;
+    ResultFolderReader& operator=(const ResultFolderReader&) = delete;
+
+    // Reads on until `deadline` has passed (at least one chunk or one file); true once the
+    // whole folder has been read, false while some of it remains.
+    bool readSlice(std::chrono::steady_clock::time_point deadline);
+
+  private:
+    bool openNextFile();
+    void readChunk();
+    void closeFile(bool keepRecords);
+
+    std::deque<TCpuRecord>& records_;
+    std::filesystem::directory_iterator entry_;
+    std::optional<platform::RegularFile> file_;
+    std::uint64_t unread_ = 0;         // bytes of the open file still to read
+    std::size_t firstOfFile_ = 0;      // where the open file's records begin in records_
+    std::vector<std::uint8_t> chunk_;  // one chunk, reused for every file
+    bool finished_ = false;
 };
 
-// Saves `record` as the file `target`, a file of exactly one record, replacing any file of that
-// name. The bytes go to a new temporary file beside the target, which is renamed over the target
-// only when all of them are written and the file is closed; on any failure the temporary file is
-// removed, any old file stays exactly as it was, and the result is false.
-bool saveRecordFile(const std::filesystem::path& target, const TCpuRecord& record);
-bool saveRecordFile(const std::filesystem::path& target, const TCpuRecord& record,
-                    RecordFileWriter& writer);
+// Loads every result file of `folder` into `records` at once, as ResultFolderReader reads them.
+// A missing folder adds nothing.
+void loadResultFolder(const std::filesystem::path& folder, std::deque<TCpuRecord>& records);
+
+// What a save came to. Deliberately not convertible to bool: test ok() or look at the reason.
+struct [[nodiscard]] SaveResult {
+    std::error_code error;  // the system's reason; empty when the file was saved
+    bool ok() const { return !error; }
+};
+
+// How a save puts the bytes into the file and makes them durable; tests put in one that fails.
+using RecordFileWriter = platform::FileContentWriter;
+
+// Saves `record` as the file `target`, a file of exactly one record, replacing any regular file
+// of that name as platform::replaceFileContents does: written beside the target and renamed over
+// it only when complete and on the disk, so on failure any old file stays exactly as it was; a
+// symbolic link is written through, the old file's mode and owner are kept, and a target that
+// is a folder, FIFO or device is refused.
+[[nodiscard]] SaveResult saveRecordFile(const std::filesystem::path& target,
+                                        const TCpuRecord& record);
+[[nodiscard]] SaveResult saveRecordFile(const std::filesystem::path& target,
+                                        const TCpuRecord& record, RecordFileWriter& writer);

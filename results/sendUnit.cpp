@@ -84,6 +84,12 @@ TForm3::TForm3(const ResultTable& benchResults, QWidget* parent)
     setTabOrder(Edit4, Button1);
     setTabOrder(Button1, Button2);
 
+    setWindowTitle(QStringLiteral("Заполнение информации"));
+}
+
+// The save dialog lists its folder as soon as it exists, which in a folder of a hundred thousand
+// result files takes seconds: it is made when "Ок" first needs it, never at start-up.
+void TForm3::createSaveDialog() {
     sd1 = new QFileDialog(this, QStringLiteral("Сохранение информации"));
     sd1->setObjectName(QStringLiteral("sd1"));
     sd1->setOption(QFileDialog::DontUseNativeDialog);
@@ -95,8 +101,6 @@ TForm3::TForm3(const ResultTable& benchResults, QWidget* parent)
     // First proposal: the folder the comparison reads at start-up, when there is one.
     const QDir resultFolder(QDir::current().filePath(QStringLiteral("cpus")));
     sd1->setDirectory(resultFolder.exists() ? resultFolder : QDir::current());
-
-    setWindowTitle(QStringLiteral("Заполнение информации"));
 }
 
 void TForm3::buildPanel() {
@@ -150,9 +154,10 @@ void TForm3::fillEmptyLines() {
 }
 
 void TForm3::Button1Click() {
+    if (sd1 == nullptr) createSaveDialog();
     if (sd1->exec() == QDialog::Accepted && !sd1->selectedFiles().isEmpty()) {
         const QByteArray fileName = QFile::encodeName(sd1->selectedFiles().constFirst());
-        if (!saveRecordFile(std::filesystem::path(fileName.toStdString()), assembleRecord())) {
+        if (!saveRecordFile(std::filesystem::path(fileName.toStdString()), assembleRecord()).ok()) {
             QMessageBox failure(QMessageBox::Critical, QStringLiteral("Ошибка"),
                                 QStringLiteral("Ошибка записи"), QMessageBox::Ok);
             failure.exec();

@@ -47,6 +47,7 @@ class TForm3 : public QDialog {
 
   private:
     void buildPanel();
+    void createSaveDialog();
     void fillEmptyLines();
 
     const ResultTable& benchResults_;
@@ -63,7 +64,7 @@ class TForm3 : public QDialog {
     QLineEdit* Edit4 = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
-    QFileDialog* sd1 = nullptr;
+    QFileDialog* sd1 = nullptr;  // made when first needed
 };
 
 // The system information dialog, created at start-up right after the comparison window.

@@ -89,9 +89,8 @@ bool saveConsoleResults(const std::string& file, const std::array<std::string, 4
     for (std::size_t field = 0; field < 4; ++field)
         setDescriptionText(*fields[field], descriptions[field]);
     record.Results = results;
-    errno = 0;
-    if (!saveRecordFile(file, record)) {
-        err << writeErrorText(file, lastError()) << std::endl;
+    if (const SaveResult saved = saveRecordFile(file, record); !saved.ok()) {
+        err << writeErrorText(file, saved.error) << std::endl;
         return false;
     }
     report << "Results saved to " << absoluteText(file) << std::endl;

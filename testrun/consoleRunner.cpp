@@ -1,6 +1,6 @@
-// korvex2-console: one test run without windows, each line printed the moment it is added, then
-// the comparison with the result files of the folder cpus, and on request a result file of its
-// own and the run as JSON.
+// korvex2-console: one test run without windows, each line printed the moment it is added, on
+// request a result file of its own, then the comparison with the result files of the folder cpus,
+// and on request the run as JSON.
 
 #include <ctime>
 #include <deque>
@@ -18,6 +18,7 @@
 #include "testrun/contactUnit.h"
 #include "testrun/qualityReportUnit.h"
 #include "testrun/sequenceUnit.h"
+#include "testrun/standardOutputUnit.h"
 #include "testrun/testTableUnit.h"
 #include "testrun/versionUnit.h"
 #include "testrun/workAreaUnit.h"
@@ -34,6 +35,7 @@ class StandardOutputList final : public SequenceList {
     void clearLines() override {}
     void appendLine(const std::string& line) override {
         stream_ << line << std::endl;
+        noteStandardOutputState();
         if (const auto rate = clockRateFromLine(line)) clockMHz = rate;
     }
     void repaintNow() override {}
@@ -61,6 +63,7 @@ void printComparison(const ResultTable& benchResults, std::ostream& out) {
             out << line << '\n';
     }
     out.flush();
+    noteStandardOutputState();
 }
 
 std::vector<std::string> testLabels() {
@@ -93,18 +96,22 @@ int main(int argc, char** argv) {
     lines << '\n';
     for (const std::string& line : qualityReportLines(benchmarkTests(), benchResults, conditions))
         lines << line << '\n';
-    printComparison(benchResults, lines);
 
+    // The run is saved before anything reads the result folder, so nothing that folder holds
+    // can cost the run.
     const bool describe = options.saveFile || options.jsonFile;
     const auto descriptions = describe ? runDescriptions(options, platform::describeMachine())
                                        : std::array<std::string, 4>{};
     bool written = !options.saveFile || saveConsoleResults(*options.saveFile, descriptions,
                                                            benchResults, lines, std::cerr);
+    printComparison(benchResults, lines);
+
     if (options.jsonFile) {
         const RunExport run{
             kProductTitle, programVersion(), started,     currentRunMachine(descriptions),
             list.clockMHz, testLabels(),     benchResults};
         written = writeConsoleJson(*options.jsonFile, runJson(run), lines, std::cerr) && written;
     }
+    if (!finishStandardOutput()) return 1;
     return written ? 0 : 1;
 }

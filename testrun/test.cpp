@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
     SystemSequencePlatform sequencePlatform;
 
     // The main window first: its creation builds the kernel work area the runs need. The
-    // comparison window loads the stored results (cpus/*.dat) and owns the running machine's.
+    // comparison window owns the running machine's results and reads the stored ones
+    // (cpus/*.dat) in slices once the message loop runs, so the main window shows at once.
     Form1 = new TForm1(sequencePlatform, benchmarkTests());
     Form2 = new TForm2;
     Form3 = new TForm3(Form2->BenchResults(), Form2);

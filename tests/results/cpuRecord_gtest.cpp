@@ -96,8 +96,8 @@ TEST(ResultFile, FilesJoinedByteForByteGiveEveryRecordInOrder) {
     TemporaryFolder folder;
     const TCpuRecord first = sampleRecord("Athlon XP", 100);
     const TCpuRecord second = sampleRecord("Pentium 4", 5000);
-    ASSERT_TRUE(saveRecordFile(folder / "first.dat", first));
-    ASSERT_TRUE(saveRecordFile(folder / "second.dat", second));
+    ASSERT_TRUE(saveRecordFile(folder / "first.dat", first).ok());
+    ASSERT_TRUE(saveRecordFile(folder / "second.dat", second).ok());
     std::vector<std::uint8_t> joined = readBytes(folder / "first.dat");
     const std::vector<std::uint8_t> tail = readBytes(folder / "second.dat");
     joined.insert(joined.end(), tail.begin(), tail.end());
@@ -152,11 +152,11 @@ TEST(Description, LengthByteAbove128ReadsAs128) {
 
 TEST(ResultFolder, MatchesDatInAnyCaseAndSkipsWhatCannotBeRead) {
     TemporaryFolder folder;
-    ASSERT_TRUE(saveRecordFile(folder / "lower.dat", sampleRecord("lower", 1)));
-    ASSERT_TRUE(saveRecordFile(folder / "UPPER.DAT", sampleRecord("upper", 2)));
-    ASSERT_TRUE(saveRecordFile(folder / "Mixed.Dat", sampleRecord("mixed", 3)));
-    ASSERT_TRUE(saveRecordFile(folder / "other.txt", sampleRecord("other", 4)));
-    ASSERT_TRUE(saveRecordFile(folder / "lower.dat.bak", sampleRecord("backup", 5)));
+    ASSERT_TRUE(saveRecordFile(folder / "lower.dat", sampleRecord("lower", 1)).ok());
+    ASSERT_TRUE(saveRecordFile(folder / "UPPER.DAT", sampleRecord("upper", 2)).ok());
+    ASSERT_TRUE(saveRecordFile(folder / "Mixed.Dat", sampleRecord("mixed", 3)).ok());
+    ASSERT_TRUE(saveRecordFile(folder / "other.txt", sampleRecord("other", 4)).ok());
+    ASSERT_TRUE(saveRecordFile(folder / "lower.dat.bak", sampleRecord("backup", 5)).ok());
     std::filesystem::create_directory(folder / "folder.dat");
     std::filesystem::create_symlink(folder / "nowhere", folder / "dangling.dat");
     writeBytes(folder / "empty.dat", {});
@@ -171,7 +171,8 @@ TEST(ResultFolder, MatchesDatInAnyCaseAndSkipsWhatCannotBeRead) {
 TEST(ResultFolder, FilesComeInDirectoryListingOrder) {
     TemporaryFolder folder;
     for (const char* name : {"c", "a", "e", "b", "d", "f"})
-        ASSERT_TRUE(saveRecordFile(folder / (std::string(name) + ".dat"), sampleRecord(name, 1)));
+        ASSERT_TRUE(
+            saveRecordFile(folder / (std::string(name) + ".dat"), sampleRecord(name, 1)).ok());
     std::vector<std::string> listed;
     DIR* directory = opendir(folder.path().c_str());
     ASSERT_NE(directory, nullptr);
@@ -197,7 +198,7 @@ TEST(SaveRecordFile, WritesExactlyOneRecordReplacingAnOldFile) {
     std::vector<std::uint8_t> old(5000, 0xAB);
     writeBytes(folder / "machine.dat", old);
     const TCpuRecord record = sampleRecord("Ваша машина", 42);
-    ASSERT_TRUE(saveRecordFile(folder / "machine.dat", record));
+    ASSERT_TRUE(saveRecordFile(folder / "machine.dat", record).ok());
     EXPECT_EQ(readBytes(folder / "machine.dat"), bytesOf(record));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
                             std::filesystem::directory_iterator()),
@@ -208,9 +209,9 @@ TEST(SaveRecordFile, WritesExactlyOneRecordReplacingAnOldFile) {
 class FailingWriter final : public RecordFileWriter {
   public:
     explicit FailingWriter(std::size_t limit) : limit_(limit) {}
-    bool writeBytes(std::FILE* file, std::span<const std::uint8_t> bytes) override {
-        RecordFileWriter::writeBytes(file, bytes.first(std::min(limit_, bytes.size())));
-        return false;
+    std::error_code writeAll(int descriptor, std::span<const std::uint8_t> bytes) override {
+        (void)RecordFileWriter::writeAll(descriptor, bytes.first(std::min(limit_, bytes.size())));
+        return std::make_error_code(std::errc::no_space_on_device);
     }
 
   private:
@@ -223,7 +224,8 @@ TEST(SaveRecordFile, FailedSaveLeavesTheOldFileAsItWas) {
     writeBytes(folder / "old.dat", old);
     for (std::size_t limit : {std::size_t{0}, std::size_t{600}, kRecordSize - 1}) {
         FailingWriter writer(limit);
-        EXPECT_FALSE(saveRecordFile(folder / "old.dat", sampleRecord("new", 1), writer)) << limit;
+        EXPECT_FALSE(saveRecordFile(folder / "old.dat", sampleRecord("new", 1), writer).ok())
+            << limit;
         EXPECT_EQ(readBytes(folder / "old.dat"), old) << limit;
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
                                 std::filesystem::directory_iterator()),
@@ -236,9 +238,9 @@ TEST(SaveRecordFile, FailsWhereNoFileCanBeWritten) {
     TemporaryFolder folder;
     writeBytes(folder / "plain-file", std::vector<std::uint8_t>(10, 1));
     std::filesystem::create_directories(folder / "taken.dat" / "inside");
-    EXPECT_FALSE(saveRecordFile(folder / "plain-file" / "x.dat", sampleRecord("a", 1)));
-    EXPECT_FALSE(saveRecordFile(folder / "missing" / "x.dat", sampleRecord("a", 1)));
-    EXPECT_FALSE(saveRecordFile(folder / "taken.dat", sampleRecord("a", 1)));
+    EXPECT_FALSE(saveRecordFile(folder / "plain-file" / "x.dat", sampleRecord("a", 1)).ok());
+    EXPECT_FALSE(saveRecordFile(folder / "missing" / "x.dat", sampleRecord("a", 1)).ok());
+    EXPECT_FALSE(saveRecordFile(folder / "taken.dat", sampleRecord("a", 1)).ok());
     EXPECT_TRUE(std::filesystem::is_directory(folder / "taken.dat" / "inside"));
     EXPECT_EQ(readBytes(folder / "plain-file"), std::vector<std::uint8_t>(10, 1));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),

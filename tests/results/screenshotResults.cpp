@@ -57,15 +57,16 @@ int main(int argc, char** argv) {
     QTemporaryDir work;
     const std::filesystem::path cpus = (work.path() + QStringLiteral("/cpus")).toStdString();
     std::filesystem::create_directories(cpus);
-    saveRecordFile(cpus / "athlon.dat",
-                   machine("AMD Athlon XP 2500+", "333", "512 МБ", "Windows XP", 380, 40, 290));
-    saveRecordFile(cpus / "p4.dat",
-                   machine("Intel Pentium 4 2.4 ГГц", "533", "1 ГБ", "Windows 2000", 450, 90, 190));
     TCpuRecord failed = machine("Intel Celeron 1.7", "400", "256 МБ", "Windows 98", 520, 30, 300);
     failed.Results[0][4] = failed.Results[1][4] = 0;
-    saveRecordFile(cpus / "celeron.DAT", failed);
-    saveRecordFile(cpus / "duron.dat",
-                   machine("AMD Duron 800", "200", "128 МБ", "Linux 2.4", 900, 60, 1100));
+    const std::pair<const char*, TCpuRecord> files[] = {
+        {"athlon.dat", machine("AMD Athlon XP 2500+", "333", "512 МБ", "Windows XP", 380, 40, 290)},
+        {"p4.dat", machine("Intel Pentium 4 2.4 ГГц", "533", "1 ГБ", "Windows 2000", 450, 90, 190)},
+        {"celeron.DAT", failed},
+        {"duron.dat", machine("AMD Duron 800", "200", "128 МБ", "Linux 2.4", 900, 60, 1100)},
+    };
+    for (const auto& [name, record] : files)
+        if (!saveRecordFile(cpus / name, record).ok()) return 1;
     QDir::setCurrent(work.path());
 
     TForm2 comparison;

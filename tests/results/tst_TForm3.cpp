@@ -20,6 +20,7 @@ class TestTForm3 : public QObject {
     void cleanup();
 
     void controlsWhereTheyBelong();
+    void saveDialogIsMadeOnlyWhenFirstNeeded();
     void okSavesTextsAndResultsAndAppendsTheExtension();
     void cancellingTheSaveDialogWritesNothingAndCloses();
     void cancelButtonWritesNothingAndKeepsTheTexts();
@@ -95,6 +96,22 @@ void TestTForm3::controlsWhereTheyBelong() {
     QCOMPARE(button(2)->geometry(), QRect(264, 128, 75, 25));
     QCOMPARE(edit(1)->nextInFocusChain(), edit(2));
     QCOMPARE(edit(4)->nextInFocusChain(), button(1));
+}
+
+void TestTForm3::saveDialogIsMadeOnlyWhenFirstNeeded() {
+    QCOMPARE(dialog_->findChild<QFileDialog*>(), nullptr);
+    QFileDialog* first = nullptr;
+    clickOk([&](QFileDialog* saveDialog) {
+        first = saveDialog;
+        saveDialog->reject();
+    });
+    QVERIFY(first != nullptr);
+    QFileDialog* second = nullptr;
+    clickOk([&](QFileDialog* saveDialog) {
+        second = saveDialog;
+        saveDialog->reject();
+    });
+    QCOMPARE(second, first);
 }
 
 void TestTForm3::okSavesTextsAndResultsAndAppendsTheExtension() {

@@ -1,0 +1,40 @@
+#pragma once
+// Replacing the contents of a file so that a failure never leaves it half written and a success
+// survives a power loss, while the file keeps what its users expect of it: its mode, its owner
+// where the process may set it, its hard links and the symbolic links that lead to it.
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <system_error>
+
+namespace platform {
+
+// How the new bytes go into the open file, and how they are made durable. The real one writes
+// and fsyncs; tests put in one that fails part-way, as a full disk or a failing device would.
+class FileContentWriter {
+  public:
+    virtual ~FileContentWriter() = default;
+    // Writes every byte of `bytes` at the descriptor's current offset, retrying after a signal
+    // and after a short write; the system's reason when that fails.
+    virtual std::error_code writeAll(int descriptor, std::span<const std::uint8_t> bytes);
+    // fsync: the written bytes reach the disk; the system's reason when they do not.
+    virtual std::error_code sync(int descriptor);
+};
+
+// Makes `bytes` the whole contents of the file `target`; the system's reason when it cannot.
+//
+// - A symbolic link is followed to the file it names (created if missing); the link stays.
+// - An existing target that is not a regular file (a folder, a FIFO, a device, a socket) is
+//   refused: EISDIR for a folder, ENOTSUP for the others.
+// - Otherwise the bytes go into a new file with a short hidden name beside the target, created
+//   exclusively (a leftover of any earlier save never blocks a later one), given the old file's
+//   mode and, where the process may, its owner and group; it is fsynced, renamed over the target
+//   and the folder fsynced. On any failure the new file is removed and the old one is untouched.
+// - A file with several hard links, and a file whose folder does not let the process create a
+//   file in it, is overwritten in place instead: its old bytes are kept in memory and written
+//   back if the overwrite fails.
+std::error_code replaceFileContents(const std::filesystem::path& target,
+                                    std::span<const std::uint8_t> bytes, FileContentWriter& writer);
+
+}  // namespace platform

@@ -1,0 +1,38 @@
+#include "platform/regularFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace platform {
+
+RegularFile::RegularFile(const std::filesystem::path& path) {
+    // The name is looked at first, so a device is not even opened; what is opened is checked
+    // again, since the name may have been replaced in between. O_NONBLOCK keeps a FIFO put there
+    // meanwhile from blocking the open.
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return;
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0) return;
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(descriptor);
+        return;
+    }
+    descriptor_ = descriptor;
+    size_ = static_cast<std::uint64_t>(status.st_size);
+}
+
+RegularFile::~RegularFile() {
+    if (descriptor_ >= 0) ::close(descriptor_);
+}
+
+std::ptrdiff_t RegularFile::read(std::span<std::uint8_t> buffer) {
+    for (;;) {
+        const ssize_t got = ::read(descriptor_, buffer.data(), buffer.size());
+        if (got >= 0 || errno != EINTR) return got;
+    }
+}
+
+}  // namespace platform

@@ -1,0 +1,37 @@
+#pragma once
+// Reading a file that may be anything a shared folder holds. Only a regular file is read: a FIFO
+// would block the reader until someone writes into it, a device such as /dev/zero never ends, and
+// opening some devices has effects of its own, so neither is ever opened for reading.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+
+namespace platform {
+
+class RegularFile {
+  public:
+    // Opens `path` for reading, following symbolic links. The file stays closed (isOpen() is
+    // false) when it cannot be opened or is not a regular file once opened. Opening never waits.
+    explicit RegularFile(const std::filesystem::path& path);
+    ~RegularFile();
+    RegularFile(const RegularFile&) = delete;
+    RegularFile& operator=(const RegularFile&) = delete;
+
+    bool isOpen() const { return descriptor_ >= 0; }
+
+    // The file's length in bytes when it was opened; a reader that stops there stays bounded
+    // even while someone keeps appending to the file.
+    std::uint64_t size() const { return size_; }
+
+    // Reads up to buffer.size() bytes at the current position, retrying after a signal: the
+    // number of bytes read, 0 at the end of the file, -1 when the read fails.
+    std::ptrdiff_t read(std::span<std::uint8_t> buffer);
+
+  private:
+    int descriptor_ = -1;
+    std::uint64_t size_ = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,25 @@
+#include "testrun/standardOutputUnit.h"
+
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+int firstFailure = 0;  // errno of the first failed write, 0 while none is known
+
+}  // namespace
+
+void noteStandardOutputState() {
+    if (firstFailure == 0 && !std::cout) firstFailure = errno;
+}
+
+bool finishStandardOutput() {
+    std::cout.flush();
+    noteStandardOutputState();
+    if (std::cout) return true;
+    std::cerr << "korvex2-console: standard output could not be written";
+    if (firstFailure != 0) std::cerr << ": " << std::strerror(firstFailure);
+    std::cerr << std::endl;
+    return false;
+}

@@ -1,0 +1,237 @@
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "results/cpuRecordUnit.h"
+#include "results/temporaryFolder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TCpuRecord machine(const std::string& cpu) {
+    TCpuRecord record = emptyRecord();
+    setDescriptionText(record.Cpu, cpu);
+    record.Results[4][2] = 777;
+    return record;
+}
+
+std::vector<std::uint8_t> bytesOf(const TCpuRecord& record) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(&record);
+    return {bytes, bytes + kRecordSize};
+}
+
+const std::vector<std::uint8_t> kOldBytes(3000, 0x5A);
+
+std::vector<std::string> entries(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+mode_t modeOf(const fs::path& path) {
+    struct stat status {};
+    stat(path.c_str(), &status);
+    return status.st_mode & 07777;
+}
+
+bool isRoot() { return geteuid() == 0; }
+
+// Runs `check` as an unprivileged user (nobody, in a child process) when the test runs as root,
+// since root may write anywhere; the child's answer comes back as its exit status.
+bool runUnprivileged(const std::function<bool()>& check) {
+    if (!isRoot()) return check();
+    const pid_t child = fork();
+    if (child == 0) {
+        constexpr uid_t kNobody = 65534;
+        const bool dropped = setgid(kNobody) == 0 && setuid(kNobody) == 0;
+        _exit(dropped && check() ? 0 : 1);
+    }
+    int status = 0;
+    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Writes the first `limit` bytes it is given, then fails as a full disk would; or fails to sync.
+class FailingWriter final : public RecordFileWriter {
+  public:
+    FailingWriter(std::size_t limit, bool syncFails) : limit_(limit), syncFails_(syncFails) {}
+    std::error_code writeAll(int descriptor, std::span<const std::uint8_t> bytes) override {
+        if (limit_ >= bytes.size()) return RecordFileWriter::writeAll(descriptor, bytes);
+        (void)RecordFileWriter::writeAll(descriptor, bytes.first(limit_));
+        return std::make_error_code(std::errc::no_space_on_device);
+    }
+    std::error_code sync(int descriptor) override {
+        if (syncFails_) return std::make_error_code(std::errc::io_error);
+        return RecordFileWriter::sync(descriptor);
+    }
+
+  private:
+    std::size_t limit_;
+    bool syncFails_;
+};
+
+TEST(SaveRecordFile, ReplacingAFileKeepsItsModeAndANewFileFollowsTheUmask) {
+    TemporaryFolder folder;
+    for (const mode_t mode : {0600, 0640, 0444, 0755}) {
+        writeBytes(folder / "kept.dat", kOldBytes);
+        fs::permissions(folder / "kept.dat", static_cast<fs::perms>(mode));
+        ASSERT_TRUE(saveRecordFile(folder / "kept.dat", machine("x")).ok()) << std::oct << mode;
+        EXPECT_EQ(modeOf(folder / "kept.dat"), mode) << std::oct << mode;
+        EXPECT_EQ(readBytes(folder / "kept.dat"), bytesOf(machine("x")));
+    }
+    const mode_t previous = umask(027);
+    EXPECT_TRUE(saveRecordFile(folder / "new.dat", machine("x")).ok());
+    umask(previous);
+    EXPECT_EQ(modeOf(folder / "new.dat"), 0640u);
+}
+
+TEST(SaveRecordFile, ReplacingAFileKeepsItsOwnerAndGroup) {
+    if (!isRoot()) GTEST_SKIP() << "only root may give a file to another user";
+    TemporaryFolder folder;
+    writeBytes(folder / "theirs.dat", kOldBytes);
+    ASSERT_EQ(chown((folder / "theirs.dat").c_str(), 1234, 2345), 0);
+    ASSERT_TRUE(saveRecordFile(folder / "theirs.dat", machine("x")).ok());
+    struct stat status {};
+    ASSERT_EQ(stat((folder / "theirs.dat").c_str(), &status), 0);
+    EXPECT_EQ(status.st_uid, 1234u);
+    EXPECT_EQ(status.st_gid, 2345u);
+}
+
+TEST(SaveRecordFile, HardLinksStayOneFile) {
+    TemporaryFolder folder;
+    writeBytes(folder / "one.dat", kOldBytes);
+    fs::create_hard_link(folder / "one.dat", folder / "two.dat");
+    ASSERT_TRUE(saveRecordFile(folder / "one.dat", machine("linked")).ok());
+    EXPECT_TRUE(fs::equivalent(folder / "one.dat", folder / "two.dat"));
+    EXPECT_EQ(readBytes(folder / "two.dat"), bytesOf(machine("linked")));
+}
+
+TEST(SaveRecordFile, SymbolicLinksAreWrittenThroughAndKept) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> links;  // link, what it points to
+        std::string saved;                                       // the file the bytes land in
+    };
+    const Case cases[] = {
+        {"relative link", {{"link.dat", "real.dat"}}, "real.dat"},
+        {"absolute link", {{"link.dat", "@/real.dat"}}, "real.dat"},
+        {"chain of two", {{"link.dat", "middle"}, {"middle", "sub/real.dat"}}, "sub/real.dat"},
+        {"dangling link", {{"link.dat", "sub/missing.dat"}}, "sub/missing.dat"},
+    };
+    for (const Case& c : cases) {
+        TemporaryFolder folder;
+        fs::create_directory(folder / "sub");
+        writeBytes(folder / "real.dat", kOldBytes);
+        writeBytes(folder / "sub" / "real.dat", kOldBytes);
+        for (const auto& [link, target] : c.links)
+            fs::create_symlink(
+                target[0] == '@' ? folder.path().string() + target.substr(1) : target,
+                folder / link);
+        ASSERT_TRUE(saveRecordFile(folder / "link.dat", machine(c.name)).ok()) << c.name;
+        EXPECT_TRUE(fs::is_symlink(folder / "link.dat")) << c.name;
+        EXPECT_EQ(readBytes(folder / c.saved), bytesOf(machine(c.name))) << c.name;
+    }
+}
+
+TEST(SaveRecordFile, RefusesWhatIsNotARegularFileWithTheReason) {
+    TemporaryFolder folder;
+    ASSERT_EQ(mkfifo((folder / "fifo.dat").c_str(), 0644), 0);
+    fs::create_symlink("fifo.dat", folder / "to-fifo.dat");
+    fs::create_directory(folder / "folder.dat");
+    struct Case {
+        const char* name;
+        std::errc reason;
+    };
+    for (const Case& c :
+         {Case{"fifo.dat", std::errc::not_supported}, Case{"to-fifo.dat", std::errc::not_supported},
+          Case{"folder.dat", std::errc::is_a_directory},
+          Case{"missing/x.dat", std::errc::no_such_file_or_directory}}) {
+        const SaveResult result = saveRecordFile(folder / c.name, machine("x"));
+        EXPECT_EQ(result.error, std::make_error_code(c.reason)) << c.name;
+    }
+    EXPECT_TRUE(fs::is_fifo(folder / "fifo.dat"));
+    EXPECT_EQ(entries(folder.path()),
+              (std::vector<std::string>{"fifo.dat", "folder.dat", "to-fifo.dat"}));
+}
+
+TEST(SaveRecordFile, RefusesADeviceNode) {
+    if (!isRoot()) GTEST_SKIP() << "only root may make a device node";
+    TemporaryFolder folder;
+    ASSERT_EQ(mknod((folder / "null.dat").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    EXPECT_FALSE(saveRecordFile(folder / "null.dat", machine("x")).ok());
+    EXPECT_TRUE(fs::is_character_file(folder / "null.dat"));
+    EXPECT_EQ(entries(folder.path()), std::vector<std::string>{"null.dat"});
+}
+
+TEST(SaveRecordFile, StaleTemporariesNeverBlockASave) {
+    TemporaryFolder folder;
+    for (int i = 0; i < 100; ++i) {
+        writeBytes(folder / ("x.dat.saving" + std::to_string(i)), kOldBytes);
+        writeBytes(folder / (".korvex-" + std::to_string(10000000 + i)), kOldBytes);
+    }
+    ASSERT_TRUE(saveRecordFile(folder / "x.dat", machine("x")).ok());
+    EXPECT_EQ(readBytes(folder / "x.dat"), bytesOf(machine("x")));
+    EXPECT_EQ(entries(folder.path()).size(), 201u) << "the save leaves no temporary behind";
+}
+
+TEST(SaveRecordFile, NamesOfUpTo255BytesSave) {
+    TemporaryFolder folder;
+    for (const std::size_t length : {250u, 255u}) {
+        const std::string name = std::string(length - 4, 'n') + ".dat";
+        EXPECT_TRUE(saveRecordFile(folder / name, machine("x")).ok()) << length;
+        EXPECT_EQ(readBytes(folder / name), bytesOf(machine("x"))) << length;
+    }
+}
+
+TEST(SaveRecordFile, FailedSyncLeavesTheOldFileAndNoTemporary) {
+    TemporaryFolder folder;
+    writeBytes(folder / "old.dat", kOldBytes);
+    FailingWriter writer(kRecordSize, true);
+    EXPECT_EQ(saveRecordFile(folder / "old.dat", machine("x"), writer).error, std::errc::io_error);
+    EXPECT_EQ(readBytes(folder / "old.dat"), kOldBytes);
+    EXPECT_EQ(entries(folder.path()), std::vector<std::string>{"old.dat"});
+}
+
+// A folder the user may not create files in, holding a file they may write: overwritten in
+// place, with the old bytes written back when that fails part-way.
+TEST(SaveRecordFile, OverwritesInPlaceWhereNoFileMayBeCreated) {
+    struct Case {
+        const char* name;
+        std::size_t limit;
+        bool syncFails;
+        bool saves;
+    };
+    const Case cases[] = {{"writes", kRecordSize, false, true},
+                          {"fails part-way", 600, false, false},
+                          {"fails to sync", kRecordSize, true, false}};
+    for (const Case& c : cases) {
+        TemporaryFolder folder;
+        const fs::path locked = folder / "locked";
+        fs::create_directory(locked);
+        writeBytes(locked / "mine.dat", kOldBytes);
+        if (isRoot()) {
+            ASSERT_EQ(chown((locked / "mine.dat").c_str(), 65534, 65534), 0);
+            fs::permissions(folder.path(), fs::perms(0755));
+        }
+        fs::permissions(locked, fs::perms(0555));
+        const bool asExpected = runUnprivileged([&] {
+            FailingWriter writer(c.limit, c.syncFails);
+            const bool saved = saveRecordFile(locked / "mine.dat", machine("x"), writer).ok();
+            return saved == c.saves &&
+                   readBytes(locked / "mine.dat") == (c.saves ? bytesOf(machine("x")) : kOldBytes);
+        });
+        EXPECT_TRUE(asExpected) << c.name;
+        fs::permissions(locked, fs::perms(0755));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,114 @@
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "results/cpuRecordUnit.h"
+#include "results/temporaryFolder.h"
+
+namespace {
+
+void saveMachine(const std::filesystem::path& file, const std::string& cpu, int records = 1) {
+    TCpuRecord record = emptyRecord();
+    setDescriptionText(record.Cpu, cpu);
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < records; ++i) {
+        record.Results[0][0] = static_cast<std::uint32_t>(i);
+        const auto* raw = reinterpret_cast<const std::uint8_t*>(&record);
+        bytes.insert(bytes.end(), raw, raw + kRecordSize);
+    }
+    writeBytes(file, bytes);
+}
+
+std::vector<std::string> cpuNames(const std::deque<TCpuRecord>& records) {
+    std::vector<std::string> names;
+    for (const TCpuRecord& record : records) names.push_back(descriptionText(record.Cpu));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(ResultFolder, SkipsWhatIsNotARegularFileWithoutWaitingAndFollowsLinksToFiles) {
+    TemporaryFolder folder;
+    saveMachine(folder / "plain.dat", "plain");
+    saveMachine(folder / "elsewhere", "linked");
+    ASSERT_EQ(mkfifo((folder / "fifo.dat").c_str(), 0644), 0);
+    std::filesystem::create_symlink(folder / "fifo.dat", folder / "to-fifo.dat");
+    std::filesystem::create_symlink("/dev/zero", folder / "zero.dat");
+    std::filesystem::create_symlink(folder / "elsewhere", folder / "link.dat");
+    std::filesystem::create_directory(folder / "folder.dat");
+
+    std::deque<TCpuRecord> records;
+    loadResultFolder(folder.path(), records);
+    EXPECT_EQ(cpuNames(records), (std::vector<std::string>{"linked", "plain"}));
+}
+
+TEST(ResultFolder, SparseFileGivesOneRecordPer1316BytesAndAZeroFilledFragment) {
+    TemporaryFolder folder;
+    constexpr std::uintmax_t kLength = 16u << 20;  // 12,748 records and a fragment of 1,236 bytes
+    { std::ofstream create(folder / "sparse.dat"); }
+    std::filesystem::resize_file(folder / "sparse.dat", kLength);
+    std::deque<TCpuRecord> records;
+    loadResultFolder(folder.path(), records);
+    ASSERT_EQ(records.size(), kLength / kRecordSize + 1);
+    const TCpuRecord zero = emptyRecord();
+    EXPECT_EQ(std::memcmp(&records.back(), &zero, kRecordSize), 0);
+}
+
+TEST(ResultFolder, SlicesGiveTheSameRecordsInTheSameOrderAsOneGo) {
+    TemporaryFolder folder;
+    saveMachine(folder / "many.dat", "many", 600);  // more than one chunk
+    for (const char* name : {"c", "a", "b"})
+        saveMachine(folder / (std::string(name) + ".dat"), name);
+    std::vector<std::uint8_t> fragment = readBytes(folder / "a.dat");
+    fragment.resize(700);
+    writeBytes(folder / "fragment.dat", fragment);
+
+    std::deque<TCpuRecord> whole;
+    loadResultFolder(folder.path(), whole);
+    std::deque<TCpuRecord> sliced;
+    ResultFolderReader reader(folder.path(), sliced);
+    int slices = 1;
+    while (!reader.readSlice(std::chrono::steady_clock::time_point::min())) ++slices;
+    EXPECT_GT(slices, 5);
+    ASSERT_EQ(sliced.size(), 604u);
+    ASSERT_EQ(whole.size(), sliced.size());
+    for (std::size_t i = 0; i < whole.size(); ++i)
+        EXPECT_EQ(std::memcmp(&whole[i], &sliced[i], kRecordSize), 0) << "record " << i;
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// Loads `folder` with room for the program as it is and 256 MB more, and ends the process: 0
+// when the records already taken were kept.
+[[noreturn]] void loadWithLittleMemory(const std::filesystem::path& folder) {
+    std::ifstream statm("/proc/self/statm");
+    std::uintmax_t pages = 0;
+    statm >> pages;
+    const rlim_t limit = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (256u << 20);
+    const rlimit bound{limit, limit};
+    setrlimit(RLIMIT_AS, &bound);
+    std::deque<TCpuRecord> records;
+    loadResultFolder(folder, records);
+    std::_Exit(records.empty() ? 1 : 0);
+}
+
+// Memory that runs out while a file is read abandons that file, never the program.
+TEST(ResultFolder, MemoryRunningOutSkipsTheFileWithoutACrash) {
+    if (kSanitized) GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit";
+    TemporaryFolder folder;
+    { std::ofstream create(folder / "huge.dat"); }
+    std::filesystem::resize_file(folder / "huge.dat", std::uintmax_t{1} << 30);
+    EXPECT_EXIT(loadWithLittleMemory(folder.path()), ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
