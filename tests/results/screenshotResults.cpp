@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
     QDir::setCurrent(work.path());
 
     TForm2 comparison;
+    if (!QTest::qWaitFor([&] { return comparison.resultFolderRead(); })) return 1;
     TForm3 dialog(comparison.BenchResults());
     comparison.BenchResults() = machine("", "", "", "", 400, 120, 160).Results;
     comparison.RebuildList();
