@@ -24,6 +24,17 @@ std::string cutToCharacters(const std::string& text, std::size_t limit) {
     return text;
 }
 
+// A description holds whatever bytes its file had: a NUL of a zero-filled fragment, a line feed
+// that would break the table, or an escape sequence that a terminal would obey. The ASCII
+// control characters are left out of the text printed; the record keeps every byte.
+std::string printable(std::string text) {
+    std::erase_if(text, [](char byte) {
+        const auto code = static_cast<unsigned char>(byte);
+        return code < 0x20 || code == 0x7F;
+    });
+    return text;
+}
+
 std::string padded(const std::string& text, std::size_t width) {
     return text + std::string(width - std::min(width, characterCount(text)), ' ');
 }
@@ -60,8 +71,9 @@ std::vector<std::string> comparisonTextLines(const std::deque<TCpuRecord>& syste
     for (const ComparisonRow& row : list.rows) {
         auto& texts = cells.emplace_back();
         for (std::size_t column = 0; column < kTextColumns; ++column) {
-            texts[column] = cutToCharacters(comparisonCellText(row, static_cast<int>(column), unit),
-                                            kTextColumnLimit);
+            texts[column] =
+                cutToCharacters(printable(comparisonCellText(row, static_cast<int>(column), unit)),
+                                kTextColumnLimit);
             widths[column] = std::max(widths[column], characterCount(texts[column]));
         }
     }

@@ -49,4 +49,18 @@ TEST(ComparisonText, NeverRunShowsOnlyTheFailureAndLongTextsAreCut) {
     EXPECT_TRUE(comparisonTextLines(systems, own, 11, BenchUnit::Cycles).empty());
 }
 
+TEST(ComparisonText, ControlBytesOfADescriptionAreNotPrinted) {
+    std::deque<TCpuRecord> systems;
+    TCpuRecord hostile = machine("\x1b[2JAl\tpha\x7f", halfAndHalf(100, 100));
+    hostile.Os.Text[5] = 0;  // a NUL inside the stored length, as a zero-filled fragment has
+    hostile.Os.Length = 7;
+    systems.push_back(hostile);
+    TCpuRecord own = makeOwnSystem();
+    own.Results[0] = halfAndHalf(200, 200);
+    const std::vector<std::string> lines =
+        comparisonTextLines(systems, own, 1, BenchUnit::Cycles, 4);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[2], "[2JAlpha      133  512 МБ  Linux  100    ##");
+}
+
 }  // namespace
