@@ -4,11 +4,21 @@
 #include <cstdio>
 #include <random>
 
+#include "platform/regularFile.h"
 #include "results/cpuRecordUnit.h"
 
 namespace {
 
 std::error_code lastError() { return {errno, std::generic_category()}; }
+
+// A file name as it may be printed: anyone who can write into a shared folder chooses its names,
+// and an escape sequence in one would be obeyed by the terminal. Control bytes show as '?'.
+std::string printableName(const std::filesystem::path& path) {
+    std::string name = path.string();
+    for (char& byte : name)
+        if (static_cast<unsigned char>(byte) < 0x20 || byte == 0x7F) byte = '?';
+    return name;
+}
 
 }  // namespace
 
@@ -47,29 +57,29 @@ std::vector<std::string> resultFolderNotes(const std::filesystem::path& folder) 
     for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
         const std::filesystem::path& path = entry->path();
         if (!isResultFileName(path.filename().native())) continue;
+        const std::string name = printableName(path);
         std::error_code statusError;
         const auto status = std::filesystem::status(path, statusError);
         if (statusError) {
-            notes.push_back(path.string() + ": skipped (" + statusError.message() + ")");
+            notes.push_back(name + ": skipped (" + statusError.message() + ")");
             continue;
         }
-        if (!std::filesystem::is_regular_file(status)) {
-            notes.push_back(path.string() + ": skipped (not a regular file)");
-            continue;
-        }
+        // Opened the way the reader opens it, so a file swapped for a FIFO meanwhile is never
+        // waited on.
         errno = 0;
-        std::FILE* file = std::fopen(path.c_str(), "rb");
-        if (file == nullptr) {
-            notes.push_back(path.string() + ": skipped (" + lastError().message() + ")");
+        const platform::RegularFile file(path);
+        if (!std::filesystem::is_regular_file(status) || (!file.isOpen() && errno == 0)) {
+            notes.push_back(name + ": skipped (not a regular file)");
             continue;
         }
-        std::fclose(file);
-        const std::uintmax_t size = std::filesystem::file_size(path, statusError);
-        const std::uintmax_t fragment = statusError ? 0 : size % kRecordSize;
+        if (!file.isOpen()) {
+            notes.push_back(name + ": skipped (" + lastError().message() + ")");
+            continue;
+        }
+        const std::uint64_t fragment = file.size() % kRecordSize;
         if (fragment != 0)
-            notes.push_back(path.string() + ": the last record is partial (" +
-                            std::to_string(fragment) + " of " + std::to_string(kRecordSize) +
-                            " bytes; the rest reads as 0)");
+            notes.push_back(name + ": the last record is partial (" + std::to_string(fragment) +
+                            " of " + std::to_string(kRecordSize) + " bytes; the rest reads as 0)");
     }
     return notes;
 }

@@ -32,6 +32,7 @@ TEST(SaveFolder, NotesNameSkippedAndPartialFilesOnly) {
     writeBytes(folder / "whole.dat", std::vector<std::uint8_t>(2 * 1316));
     writeBytes(folder / "partial.DAT", std::vector<std::uint8_t>(1317));
     writeBytes(folder / "other.txt", std::vector<std::uint8_t>(5));
+    writeBytes(folder / "\x1b[2Jodd.dat", std::vector<std::uint8_t>(1317));
     std::filesystem::create_directory(folder / "folder.dat");
     ASSERT_EQ(mkfifo((folder / "pipe.dat").c_str(), 0600), 0);
     std::filesystem::create_symlink(folder / "gone", folder / "dangling.dat");
@@ -39,6 +40,8 @@ TEST(SaveFolder, NotesNameSkippedAndPartialFilesOnly) {
     std::sort(notes.begin(), notes.end());
     const std::string root = folder.path().string() + "/";
     EXPECT_EQ(notes, (std::vector<std::string>{
+                         root + "?[2Jodd.dat: the last record is partial (1 of 1316 bytes; the "
+                                "rest reads as 0)",
                          root + "dangling.dat: skipped (No such file or directory)",
                          root + "folder.dat: skipped (not a regular file)",
                          root + "partial.DAT: the last record is partial (1 of 1316 bytes; the "
