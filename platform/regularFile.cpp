@@ -13,9 +13,17 @@ RegularFile::RegularFile(const std::filesystem::path& path) {
     // again, since the name may have been replaced in between. O_NONBLOCK keeps a FIFO put there
     // meanwhile from blocking the open.
     struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return;
+    const auto lastError = [] { return std::error_code(errno, std::generic_category()); };
+    if (::stat(path.c_str(), &status) != 0) {
+        openError_ = lastError();
+        return;
+    }
+    if (!S_ISREG(status.st_mode)) return;
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (descriptor < 0) return;
+    if (descriptor < 0) {
+        openError_ = lastError();
+        return;
+    }
     if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(descriptor);
         return;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <system_error>
 
 namespace platform {
 
@@ -21,6 +22,10 @@ class RegularFile {
 
     bool isOpen() const { return descriptor_ >= 0; }
 
+    // Why the file stayed closed: the system's reason when the name could not be looked at or
+    // opened, empty when it was found to be something other than a regular file (or is open).
+    std::error_code openError() const { return openError_; }
+
     // The file's length in bytes when it was opened; a reader that stops there stays bounded
     // even while someone keeps appending to the file.
     std::uint64_t size() const { return size_; }
@@ -32,6 +37,7 @@ class RegularFile {
   private:
     int descriptor_ = -1;
     std::uint64_t size_ = 0;
+    std::error_code openError_;
 };
 
 }  // namespace platform

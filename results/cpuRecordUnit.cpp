@@ -1,6 +1,7 @@
 #include "results/cpuRecordUnit.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <new>
 
@@ -59,8 +60,9 @@ bool isResultFileName(std::string_view name) {
 }
 
 ResultFolderReader::ResultFolderReader(const std::filesystem::path& folder,
-                                       std::deque<TCpuRecord>& records)
-    : records_(records) {
+                                       std::deque<TCpuRecord>& records,
+                                       std::vector<ResultFileNote>* notes)
+    : records_(records), notes_(notes) {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
     if (!error) entry_ = std::filesystem::directory_iterator(absolute, error);
@@ -76,6 +78,7 @@ bool ResultFolderReader::readSlice(std::chrono::steady_clock::time_point deadlin
             else if (!openNextFile())
                 finished_ = true;
         } catch (const std::bad_alloc&) {
+            note(ResultFileNote::Kind::OutOfMemory);
             closeFile(true);
         }
     } while (!finished_ && std::chrono::steady_clock::now() < deadline);
@@ -92,8 +95,12 @@ bool ResultFolderReader::openNextFile() {
         entry_.increment(error);
         if (error) entry_ = end;
         if (!isResultFileName(path.filename().native())) continue;
+        fileName_ = path.filename();
         file_.emplace(path);
         if (!file_->isOpen()) {
+            const std::error_code reason = file_->openError();
+            note(reason ? ResultFileNote::Kind::Unreadable : ResultFileNote::Kind::NotARegularFile,
+                 reason);
             file_.reset();
             return true;
         }
@@ -112,7 +119,10 @@ void ResultFolderReader::readChunk() {
     while (filled < chunk_.size() && unread_ > 0) {
         const std::size_t want = std::min<std::uint64_t>(chunk_.size() - filled, unread_);
         const std::ptrdiff_t got = file_->read({chunk_.data() + filled, want});
-        if (got < 0) return closeFile(false);
+        if (got < 0) {
+            note(ResultFileNote::Kind::Unreadable, {errno, std::generic_category()});
+            return closeFile(false);
+        }
         if (got == 0) {  // the file shrank since it was opened
             unread_ = 0;
             break;
@@ -121,7 +131,11 @@ void ResultFolderReader::readChunk() {
         unread_ -= static_cast<std::uint64_t>(got);
     }
     appendRecords({chunk_.data(), filled}, records_);
-    if (unread_ == 0) closeFile(true);
+    if (unread_ == 0) {
+        if (const std::size_t fragment = file_->size() % kRecordSize; fragment != 0)
+            note(ResultFileNote::Kind::PartialRecord, {}, fragment);
+        closeFile(true);
+    }
 }
 
 // Closes the open file. A file that could not be read adds nothing: its records go again.
@@ -130,8 +144,14 @@ void ResultFolderReader::closeFile(bool keepRecords) {
     file_.reset();
 }
 
-void loadResultFolder(const std::filesystem::path& folder, std::deque<TCpuRecord>& records) {
-    ResultFolderReader reader(folder, records);
+void ResultFolderReader::note(ResultFileNote::Kind kind, std::error_code reason,
+                              std::size_t fragment) {
+    if (notes_ != nullptr) notes_->push_back({fileName_, kind, reason, fragment});
+}
+
+void loadResultFolder(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
+                      std::vector<ResultFileNote>* notes) {
+    ResultFolderReader reader(folder, records, notes);
     while (!reader.readSlice(std::chrono::steady_clock::time_point::max())) {
     }
 }

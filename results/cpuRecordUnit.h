@@ -77,6 +77,20 @@ void appendRecords(std::span<const std::uint8_t> contents, std::deque<TCpuRecord
 // Whether `name` is a result file's name: it ends in ".dat" in any mix of upper and lower case.
 bool isResultFileName(std::string_view name);
 
+// A result file the reader could not use in full, for a caller that tells the user so.
+struct ResultFileNote {
+    enum class Kind {
+        NotARegularFile,  // a FIFO, device, socket or folder: skipped, never opened
+        Unreadable,       // could not be looked at, opened or read: adds no record
+        OutOfMemory,      // abandoned, keeping the records already taken
+        PartialRecord,    // its last record is a fragment, read as zero-filled
+    };
+    std::filesystem::path name;  // the file's name within its folder
+    Kind kind;
+    std::error_code reason;         // Unreadable: the system's reason
+    std::size_t fragmentBytes = 0;  // PartialRecord: the fragment's length
+};
+
 // Reads the result files of a folder a slice at a time, so that a window stays responsive
 // whatever the folder holds. The files are taken in the order the directory listing returns
 // them; a name matches when it ends in ".dat" in any case. Only regular files are read (symbolic
@@ -87,8 +101,10 @@ bool isResultFileName(std::string_view name);
 class ResultFolderReader {
   public:
     // Reads `folder` (made absolute now, so a later change of the current directory does not
-    // matter) into `records`, which must outlive the reader.
-    ResultFolderReader(const std::filesystem::path& folder, std::deque<TCpuRecord>& records);
+    // matter) into `records`, which must outlive the reader, as must `notes` when given: each
+    // file not used in full adds its note there, in listing order.
+    ResultFolderReader(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
+                       std::vector<ResultFileNote>* notes = nullptr);
     ResultFolderReader(const ResultFolderReader&) = delete;
     ResultFolderReader& operator=(const ResultFolderReader&) = delete;
 
@@ -100,8 +116,11 @@ class ResultFolderReader {
     bool openNextFile();
     void readChunk();
     void closeFile(bool keepRecords);
+    void note(ResultFileNote::Kind kind, std::error_code reason = {}, std::size_t fragment = 0);
 
     std::deque<TCpuRecord>& records_;
+    std::vector<ResultFileNote>* notes_;
+    std::filesystem::path fileName_;  // the name of the file being opened or read
     std::filesystem::directory_iterator entry_;
     std::optional<platform::RegularFile> file_;
     std::uint64_t unread_ = 0;         // bytes of the open file still to read
@@ -110,9 +129,10 @@ class ResultFolderReader {
     bool finished_ = false;
 };
 
-// Loads every result file of `folder` into `records` at once, as ResultFolderReader reads them.
-// A missing folder adds nothing.
-void loadResultFolder(const std::filesystem::path& folder, std::deque<TCpuRecord>& records);
+// Loads every result file of `folder` into `records` at once, as ResultFolderReader reads them
+// (with their notes when `notes` is given). A missing folder adds nothing.
+void loadResultFolder(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
+                      std::vector<ResultFileNote>* notes = nullptr);
 
 // What a save came to. Deliberately not convertible to bool: test ok() or look at the reason.
 struct [[nodiscard]] SaveResult {

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <random>
 
-#include "platform/regularFile.h"
 #include "results/cpuRecordUnit.h"
 
 namespace {
@@ -50,36 +49,18 @@ std::string writeErrorText(const std::filesystem::path& path, std::error_code re
     return text;
 }
 
-std::vector<std::string> resultFolderNotes(const std::filesystem::path& folder) {
-    std::vector<std::string> notes;
-    std::error_code error;
-    std::filesystem::directory_iterator entry(folder, error);
-    for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-        const std::filesystem::path& path = entry->path();
-        if (!isResultFileName(path.filename().native())) continue;
-        const std::string name = printableName(path);
-        std::error_code statusError;
-        const auto status = std::filesystem::status(path, statusError);
-        if (statusError) {
-            notes.push_back(name + ": skipped (" + statusError.message() + ")");
-            continue;
-        }
-        // Opened the way the reader opens it, so a file swapped for a FIFO meanwhile is never
-        // waited on.
-        errno = 0;
-        const platform::RegularFile file(path);
-        if (!std::filesystem::is_regular_file(status) || (!file.isOpen() && errno == 0)) {
-            notes.push_back(name + ": skipped (not a regular file)");
-            continue;
-        }
-        if (!file.isOpen()) {
-            notes.push_back(name + ": skipped (" + lastError().message() + ")");
-            continue;
-        }
-        const std::uint64_t fragment = file.size() % kRecordSize;
-        if (fragment != 0)
-            notes.push_back(name + ": the last record is partial (" + std::to_string(fragment) +
-                            " of " + std::to_string(kRecordSize) + " bytes; the rest reads as 0)");
+std::string resultFileNoteText(const std::filesystem::path& folder, const ResultFileNote& note) {
+    const std::string name = printableName(folder / note.name);
+    switch (note.kind) {
+        case ResultFileNote::Kind::NotARegularFile:
+            return name + ": skipped (not a regular file)";
+        case ResultFileNote::Kind::Unreadable:
+            return name + ": skipped (" + note.reason.message() + ")";
+        case ResultFileNote::Kind::OutOfMemory:
+            return name + ": skipped after its first records (out of memory)";
+        case ResultFileNote::Kind::PartialRecord:
+            break;
     }
-    return notes;
+    return name + ": the last record is partial (" + std::to_string(note.fragmentBytes) + " of " +
+           std::to_string(kRecordSize) + " bytes; the rest reads as 0)";
 }

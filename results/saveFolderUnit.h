@@ -2,12 +2,13 @@
 // What the console says about the files it writes and reads: whether a target's folder can take
 // a new file (checked before a run, so a minute's run is not wasted on a save that cannot
 // succeed), the write error with its reason, and which result files of a folder the comparison
-// cannot use in full.
+// could not use in full.
 
 #include <filesystem>
 #include <string>
 #include <system_error>
-#include <vector>
+
+#include "results/cpuRecordUnit.h"
 
 // Whether a file can be created in the folder of `target` (its parent; the current folder for a
 // bare name): an empty code when it can, else the system's reason (the folder is missing, is
@@ -18,8 +19,7 @@ std::error_code checkTargetFolder(const std::filesystem::path& target);
 // "Ошибка записи: <path>: <the system's reason>"; just "Ошибка записи" without a reason.
 std::string writeErrorText(const std::filesystem::path& path, std::error_code reason);
 
-// One line per result file (*.dat) of `folder` that the comparison skips or reads with a
-// partial last record, in directory-listing order: "cpus/a.dat: skipped (not a regular file)",
+// The line that tells the user about one file the reader did not use in full, its name shown
+// within `folder` with control bytes as '?': "cpus/a.dat: skipped (not a regular file)",
 // "cpus/b.dat: the last record is partial (1 of 1316 bytes; the rest reads as 0)".
-// Nothing for a missing folder or files read in full.
-std::vector<std::string> resultFolderNotes(const std::filesystem::path& folder);
+std::string resultFileNoteText(const std::filesystem::path& folder, const ResultFileNote& note);

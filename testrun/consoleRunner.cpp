@@ -48,12 +48,13 @@ class StandardOutputList final : public SequenceList {
 };
 
 void printComparison(const ResultTable& benchResults, std::ostream& out) {
-    // Which files the comparison cannot use in full, on standard error so scripts reading the
-    // comparison are not disturbed.
-    for (const std::string& note : resultFolderNotes(kResultFolder))
-        std::cerr << "korvex2-console: " << note << '\n';
     std::deque<TCpuRecord> systems;
-    loadResultFolder(kResultFolder, systems);
+    std::vector<ResultFileNote> notes;
+    loadResultFolder(kResultFolder, systems, &notes);
+    // Which files the comparison could not use in full, on standard error so scripts reading
+    // the comparison are not disturbed.
+    for (const ResultFileNote& note : notes)
+        std::cerr << "korvex2-console: " << resultFileNoteText(kResultFolder, note) << '\n';
     TCpuRecord ownSystem = makeOwnSystem();
     ownSystem.Results = benchResults;
     for (int test = kFirstSelectableTest; test <= kLastSelectableTest; ++test) {

@@ -7,6 +7,16 @@
 
 namespace {
 
+// What the console prints about `folder` once it has read it.
+std::vector<std::string> noteTexts(const std::filesystem::path& folder) {
+    std::deque<TCpuRecord> records;
+    std::vector<ResultFileNote> notes;
+    loadResultFolder(folder, records, &notes);
+    std::vector<std::string> texts;
+    for (const ResultFileNote& note : notes) texts.push_back(resultFileNoteText(folder, note));
+    return texts;
+}
+
 TEST(SaveFolder, TargetFolderMustExistBeAFolderAndTakeAFile) {
     TemporaryFolder folder;
     writeBytes(folder / "plain", std::vector<std::uint8_t>{1});
@@ -36,7 +46,7 @@ TEST(SaveFolder, NotesNameSkippedAndPartialFilesOnly) {
     std::filesystem::create_directory(folder / "folder.dat");
     ASSERT_EQ(mkfifo((folder / "pipe.dat").c_str(), 0600), 0);
     std::filesystem::create_symlink(folder / "gone", folder / "dangling.dat");
-    std::vector<std::string> notes = resultFolderNotes(folder.path());
+    std::vector<std::string> notes = noteTexts(folder.path());
     std::sort(notes.begin(), notes.end());
     const std::string root = folder.path().string() + "/";
     EXPECT_EQ(notes, (std::vector<std::string>{
@@ -48,7 +58,7 @@ TEST(SaveFolder, NotesNameSkippedAndPartialFilesOnly) {
                                 "rest reads as 0)",
                          root + "pipe.dat: skipped (not a regular file)",
                      }));
-    EXPECT_TRUE(resultFolderNotes(folder / "missing").empty());
+    EXPECT_TRUE(noteTexts(folder / "missing").empty());
 }
 
 }  // namespace
