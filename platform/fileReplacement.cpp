@@ -207,4 +207,15 @@ std::error_code replaceFileContents(const std::filesystem::path& target,
     return {};
 }
 
+std::error_code probeFileCreation(const std::filesystem::path& folder) {
+    Descriptor opened(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!opened.valid()) return lastError();
+    std::string name;
+    Descriptor probe(createTemporary(opened.get(), 0600, name));
+    if (!probe.valid()) return lastError();
+    const std::error_code closed = probe.close();
+    ::unlinkat(opened.get(), name.c_str(), 0);
+    return closed;
+}
+
 }  // namespace platform

@@ -37,4 +37,9 @@ class FileContentWriter {
 std::error_code replaceFileContents(const std::filesystem::path& target,
                                     std::span<const std::uint8_t> bytes, FileContentWriter& writer);
 
+// Whether the process can create a file in `folder`: creates one exclusively under a temporary
+// name, as a save would, and removes it again. Empty when it can, else the system's reason (a
+// read-only file system, permissions, a folder that the mode bits do not describe).
+std::error_code probeFileCreation(const std::filesystem::path& folder);
+
 }  // namespace platform

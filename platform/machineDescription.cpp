@@ -5,9 +5,10 @@
 
 #include <charconv>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <system_error>
+
+#include "platform/regularFile.h"
 
 namespace platform {
 
@@ -19,15 +20,16 @@ constexpr std::size_t kLargestFileRead = 4u << 20;
 // The text of a regular file (a FIFO or device in its place is never opened, so never waited
 // on), or nothing.
 std::optional<std::string> readSmallFile(const std::filesystem::path& path) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
+    RegularFile file(path);
+    if (!file.isOpen()) return std::nullopt;
     std::string text;
-    char chunk[8192];
-    while (text.size() < kLargestFileRead && file.read(chunk, sizeof chunk).gcount() > 0)
-        text.append(chunk, static_cast<std::size_t>(file.gcount()));
-    if (file.bad()) return std::nullopt;
+    std::uint8_t chunk[8192];
+    while (text.size() < kLargestFileRead) {
+        const std::ptrdiff_t got = file.read(chunk);
+        if (got < 0) return std::nullopt;
+        if (got == 0) break;
+        text.append(reinterpret_cast<const char*>(chunk), static_cast<std::size_t>(got));
+    }
     return text;
 }
 

@@ -1,14 +1,9 @@
 #include "results/saveFolderUnit.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <random>
-
+#include "platform/fileReplacement.h"
 #include "results/cpuRecordUnit.h"
 
 namespace {
-
-std::error_code lastError() { return {errno, std::generic_category()}; }
 
 // A file name as it may be printed: anyone who can write into a shared folder chooses its names,
 // and an escape sequence in one would be obeyed by the terminal. Control bytes show as '?'.
@@ -29,18 +24,7 @@ std::error_code checkTargetFolder(const std::filesystem::path& target) {
     if (error) return error;
     if (!std::filesystem::is_directory(status))
         return std::make_error_code(std::errc::not_a_directory);
-    std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::filesystem::path probe = folder / (".korvex2-probe-" + std::to_string(random()));
-        errno = 0;
-        if (std::FILE* file = std::fopen(probe.c_str(), "wbx")) {
-            std::fclose(file);
-            std::filesystem::remove(probe, error);
-            return {};
-        }
-        if (errno != EEXIST) return lastError();
-    }
-    return std::make_error_code(std::errc::file_exists);
+    return platform::probeFileCreation(folder);
 }
 
 std::string writeErrorText(const std::filesystem::path& path, std::error_code reason) {
