@@ -23,7 +23,7 @@
 
 #include "platform/fileReplacement.h"
 #include "platform/regularFile.h"
-#include "testrun/resultTableUnit.h"
+#include "results/resultTableUnit.h"
 
 inline constexpr std::size_t kDescriptionCapacity = 128;
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "testrun/resultTableUnit.h"
+#include "results/resultTableUnit.h"
 
 struct RunMachine {
     std::string cpu, fsb, memory, os;  // the four descriptions a result file carries

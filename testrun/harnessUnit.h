@@ -6,7 +6,7 @@
 
 #include "platform/processorCounters.h"
 #include "platform/systemClock.h"
-#include "testrun/resultTableUnit.h"
+#include "results/resultTableUnit.h"
 #include "testrun/testKernel.h"
 
 // Millions of cycles in the 64-bit difference c1 - c0, as L / 1 000 000 + 4294 H modulo 2^32

@@ -8,7 +8,7 @@
 #include <optional>
 #include <span>
 
-#include "testrun/resultTableUnit.h"
+#include "results/resultTableUnit.h"
 #include "testrun/sequenceUnit.h"
 
 class BevelPanel;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "testrun/resultTableUnit.h"
+#include "results/resultTableUnit.h"
 #include "testrun/sequenceUnit.h"
 
 // Spreads above this are warned about.

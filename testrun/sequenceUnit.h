@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/priority.h"
-#include "testrun/resultTableUnit.h"
+#include "results/resultTableUnit.h"
 #include "testrun/testKernel.h"
 
 class SequencePlatform;
