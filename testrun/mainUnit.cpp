@@ -54,7 +54,7 @@ void fitCaption(QCheckBox* checkBox) {
 // the list box: the list gets a face of its own, condensed just enough for the longest label to
 // read in full without a scroll bar. Each line keeps its own width, so a line that is wider all
 // the same (a larger system font) brings a horizontal scroll bar rather than being cut.
-void fitLines(QListWidget* listBox, std::span<const TestEntry> tests) {
+void fitLines(QListWidget* listBox, TestTable tests) {
     constexpr int kNarrowestStretch = 50;
     listBox->setUniformItemSizes(false);
     const int textMargins =
@@ -112,7 +112,7 @@ class TForm1::RunList final : public SequenceList {
     QListWidget& listBox_;
 };
 
-TForm1::TForm1(SequencePlatform& platform, std::span<const TestEntry> tests, QWidget* parent)
+TForm1::TForm1(SequencePlatform& platform, TestTable tests, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),

@@ -31,7 +31,7 @@ class TForm1 final : public QWidget {
 
     // `platform` and `tests` are what "Начать тест" runs: the system's services and the
     // benchmark tests in the program, fakes in tests. Both must outlive the window.
-    TForm1(SequencePlatform& platform, std::span<const TestEntry> tests, QWidget* parent = nullptr);
+    TForm1(SequencePlatform& platform, TestTable tests, QWidget* parent = nullptr);
 
     // The result table every run fills: the running machine's results, which the comparison
     // window reads. Set once at start-up, after the windows are created and before the first
@@ -69,7 +69,7 @@ class TForm1 final : public QWidget {
     void waitOutPause(std::uint32_t milliseconds);
 
     SequencePlatform& platform_;
-    std::span<const TestEntry> tests_;
+    TestTable tests_;
     ResultTable* benchResults_ = nullptr;
     // The run processes window messages between its steps, so a click on "Начать тест" can
     // arrive while it is running; such a click is ignored rather than starting a nested run.

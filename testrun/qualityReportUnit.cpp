@@ -60,8 +60,7 @@ std::optional<double> runSpread(const ResultRow& cycles) {
     return median / sorted.front() - 1;
 }
 
-std::vector<std::string> qualityReportLines(std::span<const TestEntry> tests,
-                                            const ResultTable& benchResults,
+std::vector<std::string> qualityReportLines(TestTable tests, const ResultTable& benchResults,
                                             const RunConditions& conditions) {
     std::vector<std::string> lines = {"Разброс десяти прогонов (медиана / лучший − 1):"};
     std::string unsteadyTests;

@@ -38,6 +38,5 @@ std::optional<double> runSpread(const ResultRow& cycles);
 // The report's lines (UTF-8): a heading, one line per test with its spread, then, when any
 // spread exceeds kSpreadWarningLimit, the warning with the tests concerned and the causes
 // found in `conditions`.
-std::vector<std::string> qualityReportLines(std::span<const TestEntry> tests,
-                                            const ResultTable& benchResults,
+std::vector<std::string> qualityReportLines(TestTable tests, const ResultTable& benchResults,
                                             const RunConditions& conditions);

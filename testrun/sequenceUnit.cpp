@@ -35,8 +35,8 @@ bool measureClockRate(SequenceList& list, SequencePlatform& system) {
 
 // Each test's label, its ten timed runs, its lines and the pause after it; false when the run
 // was stopped before the last test.
-bool timeEveryTest(const SequenceOptions& options, std::span<const TestEntry> tests,
-                   SequenceList& list, SequencePlatform& system, ResultTable& benchResults) {
+bool timeEveryTest(const SequenceOptions& options, TestTable tests, SequenceList& list,
+                   SequencePlatform& system, ResultTable& benchResults) {
     RunFlags flags{};
     for (std::size_t test = 0; test < tests.size(); ++test) {
         const TestEntry& entry = tests[test];
@@ -50,7 +50,7 @@ bool timeEveryTest(const SequenceOptions& options, std::span<const TestEntry> te
                                                         millisecondRow(benchResults, row), flags))
             list.appendLine(line);
         if (!carryOn(list)) return false;
-        const bool isLastTest = row == kTestCount - 1;
+        const bool isLastTest = test + 1 == tests.size();
         if (!isLastTest && list.pauseNow(options.pauseAfterEachTest)) {
             list.appendLine(kPauseText);
             if (!carryOn(list)) return false;
@@ -119,8 +119,8 @@ std::vector<std::string> testSummaryLines(const ResultRow& cycles, const ResultR
             std::to_string(bestMilliseconds) + kMillisecondsText};
 }
 
-void runTestSequence(const SequenceOptions& options, std::span<const TestEntry> tests,
-                     SequenceList& list, SequencePlatform& system, ResultTable& benchResults) {
+void runTestSequence(const SequenceOptions& options, TestTable tests, SequenceList& list,
+                     SequencePlatform& system, ResultTable& benchResults) {
     list.clearLines();
     const PriorityScope priority(system, options.raisePriority);
 

@@ -83,6 +83,9 @@ struct TestEntry {
     bool resetsMultimediaState;  // the MMX tests: EMMS + CPUID after their ten runs
 };
 
+// The tests of one run: always all of them, test k filling row pair k of the result table.
+using TestTable = std::span<const TestEntry, kTestCount>;
+
 // The run's fixed texts.
 inline constexpr const char* kClockMeasurementText = "Опеределение частоты процессора...";
 inline constexpr const char* kClockRateText = "Тактовая частота: ";
@@ -105,5 +108,5 @@ std::vector<std::string> testSummaryLines(const ResultRow& cycles, const ResultR
 // and TestBuffer3, in this order. A run the list stops ends early (see
 // SequenceList::stopRequested). The priorities are restored on every way out of the run, an
 // early stop or an exception included.
-void runTestSequence(const SequenceOptions& options, std::span<const TestEntry> tests,
-                     SequenceList& list, SequencePlatform& system, ResultTable& benchResults);
+void runTestSequence(const SequenceOptions& options, TestTable tests, SequenceList& list,
+                     SequencePlatform& system, ResultTable& benchResults);

@@ -29,4 +29,4 @@ static_assert(kTests.size() == kTestCount, "every run times all ten tests");
 
 }  // namespace
 
-std::span<const TestEntry> benchmarkTests() { return kTests; }
+TestTable benchmarkTests() { return kTests; }

@@ -6,4 +6,4 @@
 
 #include "testrun/sequenceUnit.h"
 
-std::span<const TestEntry> benchmarkTests();
+TestTable benchmarkTests();

@@ -6,6 +6,7 @@
 #include <array>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "testrun/fakeSequencePlatform.h"
@@ -264,3 +265,10 @@ TEST(ClockRate, WholeMillionsOfTheSixtyFourBitDifference) {
 }
 
 }  // namespace
+
+// A table of any other length cannot reach a run: it would pause after its last test or write
+// rows past the result table.
+static_assert(std::is_convertible_v<std::array<TestEntry, kTestCount>&, TestTable>);
+static_assert(!std::is_constructible_v<TestTable, std::array<TestEntry, kTestCount - 8>&>);
+static_assert(!std::is_constructible_v<TestTable, std::array<TestEntry, kTestCount + 1>&>);
+static_assert(!std::is_convertible_v<std::vector<TestEntry>&, TestTable>);

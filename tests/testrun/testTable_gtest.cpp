@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -59,7 +60,8 @@ class LoggingList final : public SequenceList {
 TEST(TestTable, MultimediaResetFallsAfterTheTenRunsAndBeforeTheResultLinesOfTestsFourAndFive) {
     FakeSequencePlatform system;
     runLog = &system.calls;
-    std::vector<TestEntry> tests(benchmarkTests().begin(), benchmarkTests().end());
+    std::array<TestEntry, kTestCount> tests{};
+    std::copy(benchmarkTests().begin(), benchmarkTests().end(), tests.begin());
     for (TestEntry& test : tests) test.kernel = loggingKernel;
     LoggingList list;
     ResultTable results{};
