@@ -27,6 +27,7 @@
 #include <numeric>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/exceptionGuard.h"
@@ -62,6 +63,11 @@ class RecordingClock {
     int count_ = 0;
 };
 
+// The run's guarded EMMS + CPUID after the MMX tests.
+void resetMultimediaStateAfter(const TestEntry& test) {
+    if (test.resetsMultimediaState) SystemSequencePlatform().resetMultimediaState();
+}
+
 // One round of ten calls through the harness; the cycles of each call, or none when a call
 // failed.
 std::vector<double> harnessRound(const TestEntry& test) {
@@ -70,7 +76,7 @@ std::vector<double> harnessRound(const TestEntry& test) {
     RunFlags flags{};
     timeKernelWith(clock, test.kernel, cycles, milliseconds, &TestBuffer1, &TestBuffer2,
                    &TestBuffer3, flags);
-    if (test.resetsMultimediaState) platform::runGuarded([] { platform::resetMultimediaState(); });
+    resetMultimediaStateAfter(test);
     std::vector<double> calls;
     for (int run = 0; run < kRunsPerTest; ++run) {
         if (flags[run] != 0) return {};
@@ -106,7 +112,7 @@ double peerShortestSeconds(const TestEntry& test) {
         ->UseRealTime();
     MinimumReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    if (test.resetsMultimediaState) platform::runGuarded([] { platform::resetMultimediaState(); });
+    resetMultimediaStateAfter(test);
     return reporter.shortest;
 }
 
@@ -149,12 +155,20 @@ class UnthrottledProc {
 // Where raising reads the real-time throttle: the real /proc, or one that forces SCHED_FIFO.
 std::string raiseProcRoot = "/proc";
 
+// Raises the priority as a run does; says once when a setting was refused, since the "raised"
+// figures then stand for less.
+void raisePriority() {
+    static bool refusalShown = false;
+    if (!platform::raisePriority(raiseProcRoot) && !std::exchange(refusalShown, true))
+        std::fprintf(stderr, "fidelity_bench: the raised priority was refused in part\n");
+}
+
 // Spins for three seconds at raised priority and reports the stops of 5 ms or more it sees:
 // with SCHED_FIFO under the real-time throttle, about one stop of ~50 ms per second.
 void printRaisedStops() {
     using Clock = std::chrono::steady_clock;
     const platform::PriorityState saved = platform::savePriority();
-    platform::raisePriority(raiseProcRoot);
+    raisePriority();
     int stops = 0;
     Clock::duration longest{};
     const Clock::time_point end = Clock::now() + std::chrono::seconds(3);
@@ -180,7 +194,7 @@ KernelTimes timeKernel(const TestEntry& test) {
     KernelTimes times;
     for (int round = 0; round < kRounds; ++round) {
         const platform::PriorityState saved = platform::savePriority();
-        platform::raisePriority(raiseProcRoot);
+        raisePriority();
         times.raised.add(harnessRound(test));
         const double peer = peerShortestSeconds(test);
         platform::restorePriority(saved);
@@ -249,7 +263,7 @@ int main(int argc, char** argv) {
     const double rate = timeStampRate();
     printMachine(rate);
     const platform::PriorityState saved = platform::savePriority();
-    platform::raisePriority(raiseProcRoot);
+    raisePriority();
     const platform::PriorityState raised = platform::savePriority();
     platform::restorePriority(saved);
     std::printf("Raised priority: nice %d, %s\n", raised.niceValue,

@@ -23,10 +23,10 @@ using GuardedBody = void (*)(void* context);
 // stack, the flags, a pending fault and a missing EMMS) and MXCSR gets back the value it had
 // when the guard was entered. Whatever the body wrote before the fault stays written; its own
 // locals are gone, so it must not own resources that need releasing.
-int runGuarded(GuardedBody body, void* context);
+[[nodiscard]] int runGuarded(GuardedBody body, void* context);
 
 template <class Body>
-int runGuarded(Body&& body) {
+[[nodiscard]] int runGuarded(Body&& body) {
     using BodyType = std::remove_reference_t<Body>;
     return runGuarded([](void* context) { (*static_cast<BodyType*>(context))(); },
                       const_cast<std::remove_const_t<BodyType>*>(&body));

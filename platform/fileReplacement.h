@@ -17,9 +17,10 @@ class FileContentWriter {
     virtual ~FileContentWriter() = default;
     // Writes every byte of `bytes` at the descriptor's current offset, retrying after a signal
     // and after a short write; the system's reason when that fails.
-    virtual std::error_code writeAll(int descriptor, std::span<const std::uint8_t> bytes);
+    [[nodiscard]] virtual std::error_code writeAll(int descriptor,
+                                                   std::span<const std::uint8_t> bytes);
     // fsync: the written bytes reach the disk; the system's reason when they do not.
-    virtual std::error_code sync(int descriptor);
+    [[nodiscard]] virtual std::error_code sync(int descriptor);
 };
 
 // Makes `bytes` the whole contents of the file `target`; the system's reason when it cannot.
@@ -34,12 +35,13 @@ class FileContentWriter {
 // - A file with several hard links, and a file whose folder does not let the process create a
 //   file in it, is overwritten in place instead: its old bytes are kept in memory and written
 //   back if the overwrite fails.
-std::error_code replaceFileContents(const std::filesystem::path& target,
-                                    std::span<const std::uint8_t> bytes, FileContentWriter& writer);
+[[nodiscard]] std::error_code replaceFileContents(const std::filesystem::path& target,
+                                                  std::span<const std::uint8_t> bytes,
+                                                  FileContentWriter& writer);
 
 // Whether the process can create a file in `folder`: creates one exclusively under a temporary
 // name, as a save would, and removes it again. Empty when it can, else the system's reason (a
 // read-only file system, permissions, a folder that the mode bits do not describe).
-std::error_code probeFileCreation(const std::filesystem::path& folder);
+[[nodiscard]] std::error_code probeFileCreation(const std::filesystem::path& folder);
 
 }  // namespace platform

@@ -30,7 +30,7 @@ bool realTimeUnthrottled(const std::string& procRoot = "/proc");
 // Raises the process priority (nice -20) and then, where real-time threads run unthrottled,
 // the thread priority (SCHED_FIFO, highest). Returns whether every setting it chose was
 // granted; a refused setting stays as it was.
-bool raisePriority(const std::string& procRoot = "/proc");
+[[nodiscard]] bool raisePriority(const std::string& procRoot = "/proc");
 
 // Puts back the thread's policy and priority first, then its nice value, exactly as saved.
 void restorePriority(const PriorityState& saved);

@@ -110,7 +110,7 @@ class ResultFolderReader {
 
     // Reads on until `deadline` has passed (at least one chunk or one file); true once the
     // whole folder has been read, false while some of it remains.
-    bool readSlice(std::chrono::steady_clock::time_point deadline);
+    [[nodiscard]] bool readSlice(std::chrono::steady_clock::time_point deadline);
 
   private:
     bool openNextFile();

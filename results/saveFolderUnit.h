@@ -14,7 +14,7 @@
 // bare name): an empty code when it can, else the system's reason (the folder is missing, is
 // not a folder, or refuses a new file). Tries by creating and removing a hidden file there,
 // which also catches read-only file systems and folders the permission bits do not describe.
-std::error_code checkTargetFolder(const std::filesystem::path& target);
+[[nodiscard]] std::error_code checkTargetFolder(const std::filesystem::path& target);
 
 // "Ошибка записи: <path>: <the system's reason>"; just "Ошибка записи" without a reason.
 std::string writeErrorText(const std::filesystem::path& path, std::error_code reason);

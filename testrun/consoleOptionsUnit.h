@@ -23,5 +23,5 @@ extern const char* const kConsoleUsage;
 // Reads the command line into `options`. Returns -1 to go on with a run, otherwise the exit
 // status: 0 after --help (the usage on `out`) or --version (the version line on `out`), 2 after
 // a mistake (the reason and the usage on `err`).
-int parseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::ostream& out,
-                        std::ostream& err);
+[[nodiscard]] int parseConsoleOptions(int argc, char** argv, ConsoleOptions& options,
+                                      std::ostream& out, std::ostream& err);

@@ -20,7 +20,7 @@ std::optional<std::uint64_t> clockRateFromLine(std::string_view line);
 // Before the run: whether the folders of --save's file and --json's file (not standard output)
 // can take a new file. When one cannot, says so with the system's reason on `err` and returns
 // false.
-bool checkOutputFolders(const ConsoleOptions& options, std::ostream& err);
+[[nodiscard]] bool checkOutputFolders(const ConsoleOptions& options, std::ostream& err);
 
 // Processor, bus, memory and operating system: each as given on the command line, otherwise the
 // machine's own.
@@ -32,10 +32,12 @@ RunMachine currentRunMachine(const std::array<std::string, 4>& descriptions);
 
 // Saves `results` with `descriptions` as the result file `file`. Says where it went on
 // `report`, or "Ошибка записи" with the path and the reason on `err`; the result says which.
-bool saveConsoleResults(const std::string& file, const std::array<std::string, 4>& descriptions,
-                        const ResultTable& results, std::ostream& report, std::ostream& err);
+[[nodiscard]] bool saveConsoleResults(const std::string& file,
+                                      const std::array<std::string, 4>& descriptions,
+                                      const ResultTable& results, std::ostream& report,
+                                      std::ostream& err);
 
 // Writes `json` and a newline to `file` ("-": standard output). For a file, says where it went
 // on `report`; a failure is reported like a failed save.
-bool writeConsoleJson(const std::string& file, const std::string& json, std::ostream& report,
-                      std::ostream& err);
+[[nodiscard]] bool writeConsoleJson(const std::string& file, const std::string& json,
+                                    std::ostream& report, std::ostream& err);

@@ -8,4 +8,4 @@ void noteStandardOutputState();
 
 // Flushes standard output. True when everything written to it got there; otherwise says so on
 // standard error, with the reason when one was recorded, and answers false.
-bool finishStandardOutput();
+[[nodiscard]] bool finishStandardOutput();
