@@ -38,11 +38,11 @@ std::uint8_t acceptedNibble(std::uint32_t laneSyndrome, std::uint8_t byte) {
 
 void encodeRepetitions(std::uint8_t* nibbles, std::uint8_t* codes, const std::uint8_t* data) {
     for (int repetition = 0; repetition < HAM32_ENCODE_REPETITIONS; ++repetition) {
-        for (int i = 0; i < 512; ++i) {
+        for (int i = 0; i < HAM32_DATA_STEPS; ++i) {
             storeWord(nibbles, 2 * i, loadWord(data, i) & 0x0F0F0F0Fu);
             storeWord(nibbles, 2 * i + 1, (loadWord(data, i) & 0xF0F0F0F0u) >> 4);
         }
-        for (int k = 0; k < 1024; ++k) {
+        for (int k = 0; k < HAM32_CODE_STEPS; ++k) {
             std::uint32_t code = SpreadFlag32(loadWord(nibbles, k) & 0x08080808u) & 0x0D0D0D0Du;
             code ^= SpreadFlag32(loadWord(nibbles, k) & 0x04040404u) & 0x0B0B0B0Bu;
             code ^= SpreadFlag32(loadWord(nibbles, k) & 0x02020202u) & 0x07070707u;
@@ -55,7 +55,7 @@ void encodeRepetitions(std::uint8_t* nibbles, std::uint8_t* codes, const std::ui
 
 void decodeRepetitions(std::uint8_t* nibbles, const std::uint8_t* codes, std::uint8_t* data) {
     for (int repetition = 0; repetition < HAM32_DECODE_REPETITIONS; ++repetition) {
-        for (int k = 0; k < 1024; ++k) {
+        for (int k = 0; k < HAM32_CODE_STEPS; ++k) {
             std::uint32_t syndrome = SpreadFlag32(loadWord(codes, k) & 0x80808080u) & 0x0D0D0D0Du;
             syndrome ^= SpreadFlag32(loadWord(codes, k) & 0x40404040u) & 0x0B0B0B0Bu;
             syndrome ^= SpreadFlag32(loadWord(codes, k) & 0x20202020u) & 0x07070707u;
@@ -70,23 +70,17 @@ void decodeRepetitions(std::uint8_t* nibbles, const std::uint8_t* codes, std::ui
             nibbles[4 * k + 2] = acceptedNibble(syndrome & 0x00FF0000u, codes[4 * k + 2]);
             nibbles[4 * k + 3] = acceptedNibble(syndrome & 0xFF000000u, codes[4 * k + 3]);
         }
-        for (int i = 0; i < 512; ++i)
+        for (int i = 0; i < HAM32_DATA_STEPS; ++i)
             storeWord(data, i, (loadWord(nibbles, 2 * i + 1) << 4) | loadWord(nibbles, 2 * i));
     }
 }
 
 }  // namespace
 
-extern "C" std::int32_t Ham32Encode(std::uint8_t* const* nibbleBuffer,
-                                    std::uint8_t* const* codeBuffer,
-                                    std::uint8_t* const* dataBuffer) {
-    return platform::runGuarded(
-        [&] { encodeRepetitions(*nibbleBuffer, *codeBuffer, *dataBuffer); });
+extern "C" std::int32_t Ham32Encode(KernelBuffer nibbles, KernelBuffer codes, KernelBuffer data) {
+    return platform::runGuarded([&] { encodeRepetitions(*nibbles, *codes, *data); });
 }
 
-extern "C" std::int32_t Ham32Decode(std::uint8_t* const* nibbleBuffer,
-                                    std::uint8_t* const* codeBuffer,
-                                    std::uint8_t* const* dataBuffer) {
-    return platform::runGuarded(
-        [&] { decodeRepetitions(*nibbleBuffer, *codeBuffer, *dataBuffer); });
+extern "C" std::int32_t Ham32Decode(KernelBuffer nibbles, KernelBuffer codes, KernelBuffer data) {
+    return platform::runGuarded([&] { decodeRepetitions(*nibbles, *codes, *data); });
 }

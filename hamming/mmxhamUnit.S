@@ -131,8 +131,9 @@ AcceptNibbles:
     .size AcceptNibbles,.-AcceptNibbles
 
 /*
- * HamMmxEncodeRepetitions(nibbles = rdi, codes = rsi, data = rdx): 50000 repetitions, each
- * 256 unpack steps of 8 data bytes and 512 encode steps of 8 nibbles; EMMS after the last.
+ * HamMmxEncodeRepetitions(nibbles = rdi, codes = rsi, data = rdx): HAM_MMX_ENCODE_REPETITIONS
+ * repetitions, each HAM_MMX_DATA_STEPS unpack steps of 8 data bytes and HAM_MMX_CODE_STEPS
+ * encode steps of 8 nibbles; EMMS after the last.
  * Every loop counts its steps down in ecx; the repetition counter and the buffer pointers
  * (r12 nibbles, r13 codes, r14 data) are saved on the stack around the inner loops, so each
  * repetition starts at the start of the buffers. Preserves rbx, rbp, r12-r15; clobbers rax,
@@ -153,7 +154,7 @@ HamMmxEncodeRepetitions:
     push rcx
     push r12
     push r14
-    mov ecx, 256
+    mov ecx, HAM_MMX_DATA_STEPS
 .LHamMmxEncodeRepetitions_unpack:
     movq mm0, [r14]                     // the same 8 data bytes, loaded twice
     movq mm1, [r14]
@@ -172,7 +173,7 @@ HamMmxEncodeRepetitions:
     pop r12
     push r12
     push r13
-    mov ecx, 512
+    mov ecx, HAM_MMX_CODE_STEPS
 .LHamMmxEncodeRepetitions_encode:
     movq mm0, [r12]
     movq mm1, mm0
@@ -197,9 +198,9 @@ HamMmxEncodeRepetitions:
 
 /*
  * HamMmxDecodeRepetitions(nibbles = rdi, codes = rsi, data = rdx, syndromeScratch = rcx, 8
- * bytes): 15000 repetitions, each 512 check steps of 8 code bytes (SyndromeTerms, the
- * syndromes stored in the scratch, AcceptNibbles) and 256 pack steps of 8 data bytes; EMMS
- * after the last. Steps are counted down in ecx; the repetition counter, the buffer pointers
+ * bytes): HAM_MMX_DECODE_REPETITIONS repetitions, each HAM_MMX_CODE_STEPS check steps of 8 code
+ * bytes (SyndromeTerms, the syndromes stored in the scratch, AcceptNibbles) and
+ * HAM_MMX_DATA_STEPS pack steps of 8 data bytes; EMMS after the last. Steps are counted down in ecx; the repetition counter, the buffer pointers
  * (r12 nibbles, r13 codes, r14 data) and the scratch address (r15) are saved on the stack
  * around the inner loops. Preserves rbx, rbp, r12-r15; clobbers rax, rcx, mm0-mm2 and the x87
  * tag word until the final EMMS.
@@ -222,7 +223,7 @@ HamMmxDecodeRepetitions:
     push r12
     push r13
     push r15
-    mov ecx, 512
+    mov ecx, HAM_MMX_CODE_STEPS
 .LHamMmxDecodeRepetitions_check:
     movq mm0, [r13]
     call SyndromeTerms
@@ -237,7 +238,7 @@ HamMmxDecodeRepetitions:
     pop r12
     push r12
     push r14
-    mov ecx, 256
+    mov ecx, HAM_MMX_DATA_STEPS
 .LHamMmxDecodeRepetitions_pack:
     movq mm0, [r12]                     // low nibbles
     movq mm1, [r12 + 8]                 // high nibbles

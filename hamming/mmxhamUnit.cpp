@@ -6,19 +6,13 @@
 #include "hamming/syndromeScratchUnit.h"
 #include "platform/exceptionGuard.h"
 
-extern "C" std::int32_t HamMmxEncode(std::uint8_t* const* nibbleBuffer,
-                                     std::uint8_t* const* codeBuffer,
-                                     std::uint8_t* const* dataBuffer) {
-    return platform::runGuarded(
-        [&] { HamMmxEncodeRepetitions(*nibbleBuffer, *codeBuffer, *dataBuffer); });
+extern "C" std::int32_t HamMmxEncode(KernelBuffer nibbles, KernelBuffer codes, KernelBuffer data) {
+    return platform::runGuarded([&] { HamMmxEncodeRepetitions(*nibbles, *codes, *data); });
 }
 
-extern "C" std::int32_t HamMmxDecode(std::uint8_t* const* nibbleBuffer,
-                                     std::uint8_t* const* codeBuffer,
-                                     std::uint8_t* const* dataBuffer) {
+extern "C" std::int32_t HamMmxDecode(KernelBuffer nibbles, KernelBuffer codes, KernelBuffer data) {
     const SyndromeScratchBlock scratchBlock;
     if (scratchBlock.scratch() == nullptr) return 1;
-    return platform::runGuarded([&] {
-        HamMmxDecodeRepetitions(*nibbleBuffer, *codeBuffer, *dataBuffer, scratchBlock.scratch());
-    });
+    return platform::runGuarded(
+        [&] { HamMmxDecodeRepetitions(*nibbles, *codes, *data, scratchBlock.scratch()); });
 }

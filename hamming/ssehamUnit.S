@@ -143,8 +143,9 @@ AcceptNibbles:
     .size AcceptNibbles,.-AcceptNibbles
 
 /*
- * HamSseEncodeRepetitions(nibbles = rdi, codes = rsi, data = rdx, all 16-byte aligned): 50000
- * repetitions, each 128 unpack steps of 16 data bytes and 256 encode steps of 16 nibbles.
+ * HamSseEncodeRepetitions(nibbles = rdi, codes = rsi, data = rdx, all 16-byte aligned):
+ * HAM_SSE_ENCODE_REPETITIONS repetitions, each HAM_SSE_DATA_STEPS unpack steps of 16 data bytes
+ * and HAM_SSE_CODE_STEPS encode steps of 16 nibbles.
  * Every loop counts its steps down in ecx; the repetition counter and the buffer pointers
  * (r12 nibbles, r13 codes, r14 data) are saved on the stack around the inner loops, so each
  * repetition starts at the start of the buffers. Preserves rbx, rbp, r12-r15; clobbers rax,
@@ -165,7 +166,7 @@ HamSseEncodeRepetitions:
     push rcx
     push r12
     push r14
-    mov ecx, 128
+    mov ecx, HAM_SSE_DATA_STEPS
 .LHamSseEncodeRepetitions_unpack:
     movdqa xmm0, [r14]                  // the 16 data bytes, loaded once
     movdqa xmm1, xmm0
@@ -184,7 +185,7 @@ HamSseEncodeRepetitions:
     pop r12
     push r12
     push r13
-    mov ecx, 256
+    mov ecx, HAM_SSE_CODE_STEPS
 .LHamSseEncodeRepetitions_encode:
     movdqa xmm0, [r12]
     movdqa xmm1, xmm0
@@ -208,9 +209,9 @@ HamSseEncodeRepetitions:
 
 /*
  * HamSse2DecodeRepetitions(nibbles = rdi, codes = rsi, data = rdx, syndromeScratch = rcx, 16
- * bytes; all 16-byte aligned): 15000 repetitions, each 256 check steps of 16 code bytes
- * (SyndromeTerms, the syndromes stored in the scratch, AcceptNibbles) and 128 pack steps of 16
- * data bytes. Steps are counted down in ecx; the repetition counter, the buffer pointers (r12
+ * bytes; all 16-byte aligned): HAM_SSE_DECODE_REPETITIONS repetitions, each HAM_SSE_CODE_STEPS
+ * check steps of 16 code bytes (SyndromeTerms, the syndromes stored in the scratch,
+ * AcceptNibbles) and HAM_SSE_DATA_STEPS pack steps of 16 data bytes. Steps are counted down in ecx; the repetition counter, the buffer pointers (r12
  * nibbles, r13 codes, r14 data) and the scratch address (r15) are saved on the stack around
  * the inner loops. Preserves rbx, rbp, r12-r15; clobbers rax, rcx, xmm0-xmm2.
  */
@@ -232,7 +233,7 @@ HamSse2DecodeRepetitions:
     push r12
     push r13
     push r15
-    mov ecx, 256
+    mov ecx, HAM_SSE_CODE_STEPS
 .LHamSse2DecodeRepetitions_check:
     movdqa xmm0, [r13]
     call SyndromeTerms
@@ -247,7 +248,7 @@ HamSse2DecodeRepetitions:
     pop r12
     push r12
     push r14
-    mov ecx, 128
+    mov ecx, HAM_SSE_DATA_STEPS
 .LHamSse2DecodeRepetitions_pack:
     movdqa xmm0, [r12]                  // low nibbles
     movdqa xmm1, [r12 + 16]             // high nibbles

@@ -6,19 +6,13 @@
 #include "hamming/syndromeScratchUnit.h"
 #include "platform/exceptionGuard.h"
 
-extern "C" std::int32_t HamSseEncode(std::uint8_t* const* nibbleBuffer,
-                                     std::uint8_t* const* codeBuffer,
-                                     std::uint8_t* const* dataBuffer) {
-    return platform::runGuarded(
-        [&] { HamSseEncodeRepetitions(*nibbleBuffer, *codeBuffer, *dataBuffer); });
+extern "C" std::int32_t HamSseEncode(KernelBuffer nibbles, KernelBuffer codes, KernelBuffer data) {
+    return platform::runGuarded([&] { HamSseEncodeRepetitions(*nibbles, *codes, *data); });
 }
 
-extern "C" std::int32_t HamSse2Decode(std::uint8_t* const* nibbleBuffer,
-                                      std::uint8_t* const* codeBuffer,
-                                      std::uint8_t* const* dataBuffer) {
+extern "C" std::int32_t HamSse2Decode(KernelBuffer nibbles, KernelBuffer codes, KernelBuffer data) {
     const SyndromeScratchBlock scratchBlock;
     if (scratchBlock.scratch() == nullptr) return 1;
-    return platform::runGuarded([&] {
-        HamSse2DecodeRepetitions(*nibbleBuffer, *codeBuffer, *dataBuffer, scratchBlock.scratch());
-    });
+    return platform::runGuarded(
+        [&] { HamSse2DecodeRepetitions(*nibbles, *codes, *data, scratchBlock.scratch()); });
 }

@@ -16,11 +16,18 @@ namespace platform {
 
 inline constexpr std::uint16_t kProgramFpuControlWord = 0x1332;
 
+// Bit 6 of the x87 control word is reserved: FNSTCW always reads it as 1.
+inline constexpr std::uint16_t kFpuControlWordReadAsOne = 1u << 6;
+
+// The program's control word as FNSTCW reads it back.
+inline constexpr std::uint16_t kProgramFpuControlWordAsRead =
+    kProgramFpuControlWord | kFpuControlWordReadAsOne;
+
 // Loads the program's control word into the x87 unit; MXCSR is left alone.
 void setProgramFpuEnvironment();
 
-// The x87 control word as FNSTCW reads it. Bit 6 always reads as 1, so the program's word reads
-// back as 0x1372.
+// The x87 control word as FNSTCW reads it (with kFpuControlWordReadAsOne set, so the program's
+// word reads back as kProgramFpuControlWordAsRead).
 std::uint16_t readFpuControlWord();
 
 // FNINIT (empties the register stack, clears the flags and any pending fault, which also undoes

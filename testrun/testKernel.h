@@ -5,10 +5,17 @@
 // TestBuffer3, in this order), not the buffer itself; a kernel reads the three buffer addresses
 // when it starts. Result 0 when the kernel did its full, fixed work, 1 when a processor
 // exception cut it short. No exception ever leaves a kernel.
+//
+// The kernels' headers declare each kernel with TestKernelFunction, so every kernel has exactly
+// this form; their definitions spell it out with KernelBuffer.
 
 #include <cstdint>
 
+// One kernel argument: the address of a buffer's pointer variable.
+using KernelBuffer = std::uint8_t* const*;
+
 extern "C" {
-using TestKernel = std::int32_t (*)(std::uint8_t* const* buffer1, std::uint8_t* const* buffer2,
-                                    std::uint8_t* const* buffer3);
+using TestKernelFunction = std::int32_t(KernelBuffer buffer1, KernelBuffer buffer2,
+                                        KernelBuffer buffer3);
+using TestKernel = TestKernelFunction*;
 }

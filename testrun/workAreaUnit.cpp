@@ -68,32 +68,35 @@ extern "C" void BuildKernelWorkArea() {
     KernelWorkAreaBase = reinterpret_cast<std::uint8_t*>(
         workAreaBaseFor(reinterpret_cast<std::uintptr_t>(KernelWorkArea)));
     std::uint8_t* const base = KernelWorkAreaBase;
-    TestBuffer1 = base + kTestBuffer1Offset;
-    TestBuffer2 = base + kTestBuffer2Offset;
-    TestBuffer3 = base + kTestBuffer3Offset;
+    TestBuffer1 = base + workAreaOffset(WorkAreaTable::TestBuffer1);
+    TestBuffer2 = base + workAreaOffset(WorkAreaTable::TestBuffer2);
+    TestBuffer3 = base + workAreaOffset(WorkAreaTable::TestBuffer3);
 
     WorkAreaRandom random;
     for (std::size_t i = 0; i < kTestBufferSize; ++i) TestBuffer3[i] = random.nextByte();
 
-    CosTable = base + kCosTableOffset;
-    CosTableT = base + kCosTableTOffset;
+    CosTable = base + workAreaOffset(WorkAreaTable::CosTable);
+    CosTableT = base + workAreaOffset(WorkAreaTable::CosTableT);
     for (int slot = 0; slot < kYuvCoefficientCount; ++slot) {
-        std::uint8_t* const at = base + kYuvCoefficientsOffset + 16 * slot;
+        std::uint8_t* const at =
+            base + workAreaOffset(WorkAreaTable::YuvCoefficients) + operandsSize(slot);
         *kYuvSlotPointers[slot] = at;
         storeDouble(at, kYuvCoefficientValues[slot]);
         storeDouble(at + 8, kYuvCoefficientValues[slot]);
     }
-    YuvZeroSlot = base + kYuvZeroSlotOffset;
+    YuvZeroSlot = base + workAreaOffset(WorkAreaTable::YuvZeroSlot);
     storeDouble(YuvZeroSlot, 0.0);
     storeDouble(YuvZeroSlot + 8, 0.0);
 
     for (int mask = 0; mask < kByteMaskCount; ++mask) {
-        std::uint8_t* const at = base + kByteMasksOffset + 16 * mask;
+        std::uint8_t* const at =
+            base + workAreaOffset(WorkAreaTable::ByteMasks) + operandsSize(mask);
         *kByteMaskPointers[mask] = at;
-        std::memset(at, kByteMaskValues[mask], 16);
+        std::memset(at, kByteMaskValues[mask], kOperandSize);
     }
-    SplatTable = base + kSplatTableOffset;
-    for (int row = 0; row < 16; ++row) std::memset(SplatTable + 16 * row, row, 16);
+    SplatTable = base + workAreaOffset(WorkAreaTable::SplatTable);
+    for (int row = 0; row < kSplatRowCount; ++row)
+        std::memset(SplatTable + operandsSize(row), row, kOperandSize);
 
     const platform::ExtendedPrecisionScope extendedPrecision;
     for (int u = 0; u < 8; ++u) {

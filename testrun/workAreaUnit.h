@@ -9,29 +9,72 @@
 #include <cstddef>
 #include <cstdint>
 
-inline constexpr std::size_t kWorkAreaSize = 64000;
-inline constexpr std::size_t kTestBufferSize = 4096;
+#include "transform/yuvCoefficients.h"
 
-// Offsets from the base.
-inline constexpr std::size_t kTestBuffer1Offset = 0x0000;
-inline constexpr std::size_t kTestBuffer2Offset = 0x1000;
-inline constexpr std::size_t kTestBuffer3Offset = 0x2000;
-inline constexpr std::size_t kCosTableOffset = 0x3000;
-inline constexpr std::size_t kCosTableTOffset = 0x3200;
-inline constexpr std::size_t kYuvCoefficientsOffset = 0x4200;
-inline constexpr std::size_t kYuvZeroSlotOffset = 0x4280;
-inline constexpr std::size_t kByteMasksOffset = 0x4400;
-inline constexpr std::size_t kSplatTableOffset = 0x44A0;
-inline constexpr std::size_t kSplatTableSize = 256;
+inline constexpr std::size_t kWorkAreaSize = 64000;
+
+inline constexpr std::size_t kTestBufferSize = 4096;
+inline constexpr std::size_t kCosTableSize = 8 * 8 * sizeof(double);
+// One 16-byte operand: a coefficient slot, the zero slot, a byte mask, a row of the splat table.
+inline constexpr std::size_t kOperandSize = 16;
+
+// The bytes of `count` 16-byte operands in a row.
+constexpr std::size_t operandsSize(int count) { return count * kOperandSize; }
 
 inline constexpr int kYuvCoefficientCount = 8;
+// Slot 5 serves as both YUV_CB_BLUE and YUV_CR_RED.
 inline constexpr double kYuvCoefficientValues[kYuvCoefficientCount] = {
-    0.299, 0.587, 0.114, -0.1687, -0.3313, 0.5, -0.4187, -0.0813};
+    YUV_Y_RED,    YUV_Y_GREEN, YUV_Y_BLUE,   YUV_CB_RED,
+    YUV_CB_GREEN, YUV_CB_BLUE, YUV_CR_GREEN, YUV_CR_BLUE};
 
-// The ten byte masks in address order; mask m lies at kByteMasksOffset + 16 m.
+// The ten byte masks in address order; mask m lies at the ByteMasks table + 16 m.
 inline constexpr int kByteMaskCount = 10;
 inline constexpr std::uint8_t kByteMaskValues[kByteMaskCount] = {0x0F, 0xF0, 0x08, 0x04, 0x02,
                                                                  0x01, 0x10, 0x20, 0x40, 0x80};
+
+inline constexpr int kSplatRowCount = 16;
+
+// The tables in address order.
+enum class WorkAreaTable {
+    TestBuffer1,
+    TestBuffer2,
+    TestBuffer3,
+    CosTable,
+    CosTableT,
+    YuvCoefficients,
+    YuvZeroSlot,
+    ByteMasks,
+    SplatTable,
+};
+
+// A table's place in the layout: the bytes left unused between the end of the table before it
+// and its start, and its size.
+struct WorkAreaSpan {
+    std::size_t unusedBefore;
+    std::size_t size;
+};
+
+// In the order of WorkAreaTable. Each table follows the one before it, except that the layout
+// leaves 3584 bytes unused after CosTableT and 368 after the zero slot.
+inline constexpr WorkAreaSpan kWorkAreaSpans[] = {
+    {0, kTestBufferSize},
+    {0, kTestBufferSize},
+    {0, kTestBufferSize},
+    {0, kCosTableSize},
+    {0, kCosTableSize},
+    {3584, operandsSize(kYuvCoefficientCount)},
+    {0, kOperandSize},
+    {368, operandsSize(kByteMaskCount)},
+    {0, operandsSize(kSplatRowCount)},
+};
+
+// A table's offset from the base: the sizes and unused bytes of everything before it.
+constexpr std::size_t workAreaOffset(WorkAreaTable table) {
+    std::size_t offset = 0;
+    for (int t = 0; t < static_cast<int>(table); ++t)
+        offset += kWorkAreaSpans[t].unusedBefore + kWorkAreaSpans[t].size;
+    return offset + kWorkAreaSpans[static_cast<int>(table)].unusedBefore;
+}
 
 // The base address for a block that starts at `start`: the next multiple of 16 above it.
 constexpr std::uintptr_t workAreaBaseFor(std::uintptr_t start) {
@@ -65,8 +108,8 @@ extern std::uint8_t* TestBuffer3;
 extern std::uint8_t* CosTable;
 extern std::uint8_t* CosTableT;
 
-// Colour-conversion coefficients, each slot one coefficient twice: 0.299, 0.587, 0.114,
-// -0.1687, -0.3313, 0.5, -0.4187, -0.0813; then the zero slot (two doubles 0.0).
+// Colour-conversion coefficients, each slot one value of kYuvCoefficientValues twice; then the
+// zero slot (two doubles 0.0).
 extern std::uint8_t* YuvCoefficient0;
 extern std::uint8_t* YuvCoefficient1;
 extern std::uint8_t* YuvCoefficient2;

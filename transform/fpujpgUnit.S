@@ -12,40 +12,43 @@
 // to the next waiting instruction, hence the FWAIT before the return.
 
 #include "transform/fpujpgUnit.h"
+#include "transform/yuvCoefficients.h"
 
     .intel_syntax noprefix
 
-// The colour coefficients, rounded once from their decimal values to the 64-bit significand
-// of the extended format. Stored as doubles they would carry a second rounding into every
-// product; as 10-byte constants they are the closest values the unit can multiply by.
+// The colour coefficients of transform/yuvCoefficients.h, rounded once from their decimal values
+// to the 64-bit significand of the extended format. Stored as doubles they would carry a second
+// rounding into every product; as 10-byte constants they are the closest values the unit can
+// multiply by. The x87 stack comments below name them by their labels: "yRed R" is red times
+// the yRed constant.
     .section .rodata
     .balign 16
 .LYuvFourierFpuRepetitions_yRed:
-    .tfloat 0.299
+    .tfloat YUV_Y_RED
     .balign 16
 .LYuvFourierFpuRepetitions_yGreen:
-    .tfloat 0.587
+    .tfloat YUV_Y_GREEN
     .balign 16
 .LYuvFourierFpuRepetitions_yBlue:
-    .tfloat 0.114
+    .tfloat YUV_Y_BLUE
     .balign 16
 .LYuvFourierFpuRepetitions_cbRed:
-    .tfloat -0.1687
+    .tfloat YUV_CB_RED
     .balign 16
 .LYuvFourierFpuRepetitions_cbGreen:
-    .tfloat -0.3313
+    .tfloat YUV_CB_GREEN
     .balign 16
 .LYuvFourierFpuRepetitions_cbBlue:
-    .tfloat 0.5
+    .tfloat YUV_CB_BLUE
     .balign 16
 .LYuvFourierFpuRepetitions_crRed:
-    .tfloat 0.5
+    .tfloat YUV_CR_RED
     .balign 16
 .LYuvFourierFpuRepetitions_crGreen:
-    .tfloat -0.4187
+    .tfloat YUV_CR_GREEN
     .balign 16
 .LYuvFourierFpuRepetitions_crBlue:
-    .tfloat -0.0813
+    .tfloat YUV_CR_BLUE
 
     .text
 
@@ -82,18 +85,18 @@ YuvFourierFpuRepetitions:
     fld qword ptr [rax + 8]                                 // G, R
     fld qword ptr [rax + 16]                                // B, G, R
 
-    // Y = (0.299 R + 0.587 G) + 0.114 B
+    // Y = (YUV_Y_RED R + YUV_Y_GREEN G) + YUV_Y_BLUE B
     fld tbyte ptr [rip + .LYuvFourierFpuRepetitions_yRed]
-    fmul st, st(3)                                          // 0.299 R, B, G, R
+    fmul st, st(3)                                          // yRed R, B, G, R
     fld tbyte ptr [rip + .LYuvFourierFpuRepetitions_yGreen]
-    fmul st, st(3)                                          // 0.587 G, 0.299 R, B, G, R
+    fmul st, st(3)                                          // yGreen G, yRed R, B, G, R
     faddp st(1), st                                         // sum, B, G, R
     fld tbyte ptr [rip + .LYuvFourierFpuRepetitions_yBlue]
-    fmul st, st(2)                                          // 0.114 B, sum, B, G, R
+    fmul st, st(2)                                          // yBlue B, sum, B, G, R
     faddp st(1), st                                         // Y, B, G, R
     fstp qword ptr [rcx]                                    // B, G, R
 
-    // Cb = (-0.1687 R + (-0.3313) G) + 0.5 B
+    // Cb = (YUV_CB_RED R + YUV_CB_GREEN G) + YUV_CB_BLUE B
     fld tbyte ptr [rip + .LYuvFourierFpuRepetitions_cbRed]
     fmul st, st(3)
     fld tbyte ptr [rip + .LYuvFourierFpuRepetitions_cbGreen]
@@ -104,16 +107,16 @@ YuvFourierFpuRepetitions:
     faddp st(1), st
     fstp qword ptr [rcx + 512]                              // B, G, R
 
-    // Cr = (0.5 R + (-0.4187) G) + (-0.0813) B: the last use of each component multiplies it
-    // in place, so the stack is empty after the store.
+    // Cr = (YUV_CR_RED R + YUV_CR_GREEN G) + YUV_CR_BLUE B: the last use of each component
+    // multiplies it in place, so the stack is empty after the store.
     fld tbyte ptr [rip + .LYuvFourierFpuRepetitions_crRed]
-    fmulp st(3), st                                         // B, G, 0.5 R
+    fmulp st(3), st                                         // B, G, crRed R
     fld tbyte ptr [rip + .LYuvFourierFpuRepetitions_crGreen]
-    fmulp st(2), st                                         // B, -0.4187 G, 0.5 R
+    fmulp st(2), st                                         // B, crGreen G, crRed R
     fld tbyte ptr [rip + .LYuvFourierFpuRepetitions_crBlue]
-    fmulp st(1), st                                         // -0.0813 B, -0.4187 G, 0.5 R
-    fxch st(2)                                              // 0.5 R, -0.4187 G, -0.0813 B
-    faddp st(1), st                                         // sum, -0.0813 B
+    fmulp st(1), st                                         // crBlue B, crGreen G, crRed R
+    fxch st(2)                                              // crRed R, crGreen G, crBlue B
+    faddp st(1), st                                         // sum, crBlue B
     faddp st(1), st                                         // Cr
     fstp qword ptr [rcx + 1024]                             // empty
 

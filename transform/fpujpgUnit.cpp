@@ -4,9 +4,8 @@
 
 // The guard's fault path runs FNINIT and reloads the program's control word, so a call cut
 // short by an x87 fault leaves an empty, clean unit for the next call.
-extern "C" std::int32_t YuvFourierFpu(std::uint8_t* const* planeBuffer,
-                                      std::uint8_t* const* intermediateBuffer,
-                                      std::uint8_t* const* pixelBuffer) {
+extern "C" std::int32_t YuvFourierFpu(KernelBuffer planeBuffer, KernelBuffer intermediateBuffer,
+                                      KernelBuffer pixelBuffer) {
     return platform::runGuarded(
         [&] { YuvFourierFpuRepetitions(*planeBuffer, *intermediateBuffer, *pixelBuffer); });
 }

@@ -12,15 +12,15 @@
 #ifndef __ASSEMBLER__
 #include <cstdint>
 
+#include "testrun/testKernel.h"
+
 extern "C" {
 // The whole workload YUV_FOURIER_FPU_REPETITIONS times under the processor-exception guard.
 // Every product and sum is formed in the x87 extended format and rounded to double only when
 // stored. Result 0, or 1 when a processor exception (an overflowing store, an invalid
 // operation such as +inf - inf or a signalling NaN operand, a bad address) cut it short; the
 // x87 unit is then reinitialised with the program's control word.
-std::int32_t YuvFourierFpu(std::uint8_t* const* planeBuffer,
-                           std::uint8_t* const* intermediateBuffer,
-                           std::uint8_t* const* pixelBuffer);
+[[nodiscard]] TestKernelFunction YuvFourierFpu;
 
 // The unguarded body (assembly): the repetitions on the given areas, ending with FWAIT so that
 // a fault of the last store is raised before it returns. Requires an empty x87 stack and

@@ -15,15 +15,15 @@
 #ifndef __ASSEMBLER__
 #include <cstdint>
 
+#include "testrun/testKernel.h"
+
 extern "C" {
 // The whole workload YUV_FOURIER_SSE2_REPETITIONS times under the processor-exception guard,
 // each repetition 32 ConvertPixelPair, 2 ClearArea, 192 RowPassStep and 192 ColumnPassStep
 // calls. MXCSR is left as it is (its masked exceptions give infinities and NaNs, never a
 // fault). Result 0, or 1 when a processor exception (a misaligned operand, an instruction the
 // processor lacks, a bad address) cut it short.
-std::int32_t YuvFourierSse2(std::uint8_t* const* planeBuffer,
-                            std::uint8_t* const* intermediateBuffer,
-                            std::uint8_t* const* pixelBuffer);
+[[nodiscard]] TestKernelFunction YuvFourierSse2;
 
 // The unguarded body (assembly) on the given areas. Preserves the callee-saved registers and
 // MXCSR; uses no x87 instruction. Only for callers that hold a guard.

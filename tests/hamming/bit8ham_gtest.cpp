@@ -22,12 +22,12 @@ TEST(Ham8Kernels, EncodeThenDecodeMatchTheCodeAndRestoreTheDataBlock) {
     EXPECT_EQ(buffers.codes, reference::codeBufferFor(buffers.nibbles));
 
     std::fill(buffers.nibbles.begin(), buffers.nibbles.end(), 0xAA);
-    std::fill(buffers.data.begin(), buffers.data.begin() + 2048, 0x55);
+    std::fill(buffers.data.begin(), buffers.data.begin() + HAM_DATA_BYTES, 0x55);
     const Buffer codes = buffers.codes;
     ASSERT_EQ(buffers.run(Ham8Decode), 0);
     EXPECT_EQ(buffers.codes, codes) << "a decode never writes the code buffer";
     EXPECT_EQ(buffers.nibbles, reference::nibbleBufferFor(original, 1));
-    EXPECT_EQ(buffers.data, original) << "bytes 0-2047 restored, 2048-4095 untouched";
+    EXPECT_EQ(buffers.data, original) << "data bytes restored, the rest of the buffer untouched";
 }
 
 TEST(Ham8Kernels, ZerosEncodeToZerosAndDecodeBackToZeros) {
@@ -37,7 +37,7 @@ TEST(Ham8Kernels, ZerosEncodeToZerosAndDecodeBackToZeros) {
     EXPECT_EQ(buffers.codes, Buffer{});
     buffers.data.fill(0x33);
     ASSERT_EQ(buffers.run(Ham8Decode), 0);
-    EXPECT_TRUE(std::all_of(buffers.data.begin(), buffers.data.begin() + 2048,
+    EXPECT_TRUE(std::all_of(buffers.data.begin(), buffers.data.begin() + HAM_DATA_BYTES,
                             [](std::uint8_t byte) { return byte == 0; }));
 }
 
@@ -53,9 +53,9 @@ TEST(Ham8Kernels, DataByteF1GivesNibbles01And0FAndCodes1EAndFF) {
 
 TEST(Ham8Kernels, EveryNibbleEncodesToItsCodeByte) {
     HammingBuffers buffers;
-    for (int i = 0; i < 2048; ++i) buffers.data[i] = static_cast<std::uint8_t>(i * 37);
+    for (int i = 0; i < HAM_DATA_BYTES; ++i) buffers.data[i] = static_cast<std::uint8_t>(i * 37);
     ASSERT_EQ(buffers.run(Ham8Encode), 0);
-    for (int k = 0; k < 4096; ++k)
+    for (int k = 0; k < HAM_CODE_BYTES; ++k)
         ASSERT_EQ(buffers.codes[k], reference::kCodeBytes[buffers.nibbles[k]]) << "byte " << k;
 }
 
@@ -72,11 +72,11 @@ TEST(Ham8Kernels, DecodeRejectsDamagedBytesAndPassesOtherCodeBytes) {
         {0xFF, 15}, {0x80, 0},
     };
     HammingBuffers buffers;
-    for (int k = 0; k < 4096; ++k) buffers.codes[k] = cases[k % 6].code;
+    for (int k = 0; k < HAM_CODE_BYTES; ++k) buffers.codes[k] = cases[k % 6].code;
     ASSERT_EQ(buffers.run(Ham8Decode), 0);
-    for (int k = 0; k < 4096; ++k)
+    for (int k = 0; k < HAM_CODE_BYTES; ++k)
         ASSERT_EQ(buffers.nibbles[k], cases[k % 6].nibble) << "code " << int(cases[k % 6].code);
-    for (int k = 0; k < 4096; ++k)
+    for (int k = 0; k < HAM_CODE_BYTES; ++k)
         ASSERT_EQ(buffers.nibbles[k], reference::decodedNibble(buffers.codes[k]));
 }
 

@@ -5,6 +5,9 @@
 #include <array>
 #include <cstdint>
 
+#include "hamming/hammingBlock.h"
+#include "testrun/workAreaUnit.h"
+
 namespace reference {
 
 // The sixteen code bytes for the data nibbles 0 to 15.
@@ -15,10 +18,12 @@ inline constexpr std::array<std::uint8_t, 16> kCodeBytes = {
 // sixteen code bytes, 0 otherwise.
 std::uint8_t decodedNibble(std::uint8_t codeByte);
 
-using Buffer = std::array<std::uint8_t, 4096>;
+// One of the work area's test buffers.
+using Buffer = std::array<std::uint8_t, kTestBufferSize>;
+static_assert(HAM_CODE_BYTES <= kTestBufferSize, "a test buffer holds every nibble and code byte");
 
 // The nibble buffer an encode of width `groupSize` (1, 4, 8 or 16 bytes per register) writes
-// for data bytes 0-2047: per group, the G low nibbles, then the G high nibbles.
+// for the HAM_DATA_BYTES data bytes: per group, the G low nibbles, then the G high nibbles.
 Buffer nibbleBufferFor(const Buffer& data, int groupSize);
 
 // The code buffer for a nibble buffer: code byte k encodes nibble byte k.
@@ -27,8 +32,8 @@ Buffer codeBufferFor(const Buffer& nibbles);
 // The nibble buffer a decoder writes for a code buffer: decodedNibble of every code byte.
 Buffer decodedNibblesFor(const Buffer& codes);
 
-// The data buffer a decode of width `groupSize` leaves: bytes 0-2047 packed from the nibble
-// buffer in that width's layout, bytes 2048-4095 those of `before`.
+// The data buffer a decode of width `groupSize` leaves: the first HAM_DATA_BYTES bytes packed
+// from the nibble buffer in that width's layout, the rest those of `before`.
 Buffer packedDataFor(const Buffer& nibbles, int groupSize, const Buffer& before);
 
 // Three 16-byte-aligned buffers with pointer variables of their own, as the kernels take them.

@@ -50,12 +50,12 @@ void expectEncodeThenDecodeMatchTheReference(const Width& width, HammingBuffers&
     EXPECT_EQ(buffers.codes, reference::codeBufferFor(buffers.nibbles));
 
     std::fill(buffers.nibbles.begin(), buffers.nibbles.end(), 0xAA);
-    std::fill(buffers.data.begin(), buffers.data.begin() + 2048, 0x55);
+    std::fill(buffers.data.begin(), buffers.data.begin() + HAM_DATA_BYTES, 0x55);
     const Buffer codes = buffers.codes;
     ASSERT_EQ(buffers.run(width.decode), 0);
     EXPECT_EQ(buffers.codes, codes) << "a decode never writes the code buffer";
     EXPECT_EQ(buffers.nibbles, reference::nibbleBufferFor(original, width.groupSize));
-    EXPECT_EQ(buffers.data, original) << "bytes 0-2047 restored, 2048-4095 untouched";
+    EXPECT_EQ(buffers.data, original) << "data bytes restored, the rest of the buffer untouched";
 }
 
 TEST_P(HammingWidths, StartupDataEncodesAsTheReferenceAndDecodesBack) {
@@ -79,7 +79,8 @@ TEST_P(HammingWidths, CraftedBlocksEncodeAsTheReferenceAndDecodeBack) {
     for (const Block& block : blocks) {
         SCOPED_TRACE(block.name);
         HammingBuffers buffers;
-        for (int i = 0; i < 4096; ++i) buffers.data[i] = block.byteAt(i);
+        for (std::size_t i = 0; i < buffers.data.size(); ++i)
+            buffers.data[i] = block.byteAt(static_cast<int>(i));
         expectEncodeThenDecodeMatchTheReference(GetParam(), buffers);
     }
 }
@@ -117,9 +118,10 @@ TEST_P(HammingWidths, LastCodeBytesHoldTheHighNibblesOfTheLastDataBytes) {
     buffers.fillWithStartupData();
     ASSERT_EQ(buffers.run(GetParam().encode), 0);
     for (int r = 0; r < groupSize; ++r) {
-        const std::uint8_t dataByte = buffers.data[2048 - groupSize + r];
-        EXPECT_EQ(buffers.codes[4096 - groupSize + r], reference::kCodeBytes[dataByte >> 4])
-            << "code byte " << 4096 - groupSize + r;
+        const std::uint8_t dataByte = buffers.data[HAM_DATA_BYTES - groupSize + r];
+        EXPECT_EQ(buffers.codes[HAM_CODE_BYTES - groupSize + r],
+                  reference::kCodeBytes[dataByte >> 4])
+            << "code byte " << HAM_CODE_BYTES - groupSize + r;
     }
 }
 
@@ -132,7 +134,7 @@ TEST_P(HammingWidths, OneDamagedBytePerVectorDecodesToZeroInThatLaneOnly) {
     Buffer expectedNibbles = buffers.nibbles;
     // Vector v loses lane v mod G: one bit, two bits or the top bit flipped in turn.
     const std::uint8_t flips[] = {0x01, 0x03, 0x80};
-    for (int vector = 0; vector < 4096 / groupSize; ++vector) {
+    for (int vector = 0; vector < HAM_CODE_BYTES / groupSize; ++vector) {
         const int k = vector * groupSize + vector % groupSize;
         buffers.codes[k] ^= flips[vector % 3];
         expectedNibbles[k] = 0;
@@ -149,7 +151,7 @@ TEST_P(HammingWidths, AnyCodeBytesDecodeAsTheReferenceSays) {
     const Buffer before = buffers.data;
     // Every third byte arbitrary (mostly damaged), the others valid code bytes.
     WorkAreaRandom random;
-    for (int k = 0; k < 4096; ++k) {
+    for (int k = 0; k < HAM_CODE_BYTES; ++k) {
         const std::uint8_t byte = random.nextByte();
         buffers.codes[k] = k % 3 == 0 ? byte : reference::kCodeBytes[byte & 0x0F];
     }

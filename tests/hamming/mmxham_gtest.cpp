@@ -55,7 +55,7 @@ TEST(HamMmxKernelsFault, X87UnitIsUsableAfterARunCutShort) {
     buffers.nibblePointer = reinterpret_cast<std::uint8_t*>(16);
     for (int call = 0; call < 10; ++call) {
         ASSERT_EQ(buffers.run(HamMmxEncode), 1);
-        EXPECT_EQ(platform::readFpuControlWord(), 0x1372);
+        EXPECT_EQ(platform::readFpuControlWord(), platform::kProgramFpuControlWordAsRead);
         EXPECT_EQ(eightX87LoadsFault(), 0);
     }
 }

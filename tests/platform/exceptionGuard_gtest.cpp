@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr std::uint16_t kProgramControlWordAsRead = 0x1372;
-
 void storeOverflowingProduct() {
     // The largest double squared does not fit a double: with overflow unmasked the store
     // raises the fault, which arrives at the following fwait.
@@ -36,7 +34,7 @@ TEST(ExceptionGuardFault, EachKindOfProcessorExceptionGivesOneEveryTime) {
         EXPECT_EQ(platform::runGuarded([] { *static_cast<volatile int*>(nullptr) = 1; }), 1);
         EXPECT_EQ(platform::runGuarded([] { asm volatile("ud2"); }), 1);
         EXPECT_EQ(platform::runGuarded([] { storeOverflowingProduct(); }), 1);
-        EXPECT_EQ(platform::readFpuControlWord(), kProgramControlWordAsRead);
+        EXPECT_EQ(platform::readFpuControlWord(), platform::kProgramFpuControlWordAsRead);
     }
 }
 
@@ -47,7 +45,7 @@ TEST(ExceptionGuardFault, RecoveryRestoresTheFloatingPointEnvironment) {
                   *static_cast<volatile int*>(nullptr) = 1;
               }),
               1);
-    EXPECT_EQ(platform::readFpuControlWord(), kProgramControlWordAsRead);
+    EXPECT_EQ(platform::readFpuControlWord(), platform::kProgramFpuControlWordAsRead);
     EXPECT_EQ(platform::readMxcsr(), mxcsr);
     // An empty register stack takes eight loads without a stack fault.
     double sum = 0;

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "platform/fpuEnvironment.h"
+#include "transform/yuvCoefficients.h"
 
 namespace {
 
@@ -22,26 +26,62 @@ TEST(WorkAreaBase, NextMultipleOfSixteenAboveTheStart) {
     EXPECT_EQ(workAreaBaseFor(0x1010), 0x1020u);
 }
 
-TEST(WorkArea, EveryTableAtItsOffsetFromTheAlignedBase) {
+// The coefficient slots then the zero slot, and the byte masks, each in address order.
+std::array<const std::uint8_t*, 9> coefficientSlots() {
+    return {YuvCoefficient0, YuvCoefficient1, YuvCoefficient2, YuvCoefficient3, YuvCoefficient4,
+            YuvCoefficient5, YuvCoefficient6, YuvCoefficient7, YuvZeroSlot};
+}
+
+std::array<const std::uint8_t*, 10> byteMasks() {
+    return {ByteMask0F, ByteMaskF0, ByteMask08, ByteMask04, ByteMask02,
+            ByteMask01, ByteMask10, ByteMask20, ByteMask40, ByteMask80};
+}
+
+// Every table the kernels reach, with the bytes they read from it.
+struct PlacedTable {
+    const std::uint8_t* start;
+    std::size_t size;
+};
+
+std::vector<PlacedTable> placedTables() {
+    std::vector<PlacedTable> tables = {
+        {TestBuffer1, kTestBufferSize},      {TestBuffer2, kTestBufferSize},
+        {TestBuffer3, kTestBufferSize},      {CosTable, 8 * 8 * sizeof(double)},
+        {CosTableT, 8 * 8 * sizeof(double)}, {SplatTable, 16 * 16}};
+    for (const std::uint8_t* slot : coefficientSlots()) tables.push_back({slot, 16});
+    for (const std::uint8_t* mask : byteMasks()) tables.push_back({mask, 16});
+    return tables;
+}
+
+TEST(WorkArea, BaseIsAlignedOneToSixteenBytesIntoTheBlock) {
     const std::uint8_t* base = KernelWorkAreaBase;
     ASSERT_NE(base, nullptr);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(base) % 16, 0u);
     EXPECT_GE(base - KernelWorkArea, 1);
     EXPECT_LE(base - KernelWorkArea, 16);
-    EXPECT_EQ(TestBuffer1, base + 0x0000);
-    EXPECT_EQ(TestBuffer2, base + 0x1000);
-    EXPECT_EQ(TestBuffer3, base + 0x2000);
-    EXPECT_EQ(CosTable, base + 0x3000);
-    EXPECT_EQ(CosTableT, base + 0x3200);
-    const std::uint8_t* slots[] = {YuvCoefficient0, YuvCoefficient1, YuvCoefficient2,
-                                   YuvCoefficient3, YuvCoefficient4, YuvCoefficient5,
-                                   YuvCoefficient6, YuvCoefficient7, YuvZeroSlot};
-    for (int slot = 0; slot < 9; ++slot) EXPECT_EQ(slots[slot], base + 0x4200 + 16 * slot);
-    const std::uint8_t* masks[] = {ByteMask0F, ByteMaskF0, ByteMask08, ByteMask04, ByteMask02,
-                                   ByteMask01, ByteMask10, ByteMask20, ByteMask40, ByteMask80};
-    for (int mask = 0; mask < 10; ++mask) EXPECT_EQ(masks[mask], base + 0x4400 + 16 * mask);
-    EXPECT_EQ(SplatTable, base + 0x44A0);
-    EXPECT_LE(0x44A0u + 256u + 16u, kWorkAreaSize);
+}
+
+TEST(WorkArea, EveryTableIsAlignedInsideTheBlockAndApartFromTheOthers) {
+    std::vector<PlacedTable> tables = placedTables();
+    for (const PlacedTable& table : tables) {
+        EXPECT_EQ((table.start - KernelWorkAreaBase) % 16, 0);
+        EXPECT_GE(table.start, KernelWorkAreaBase);
+        EXPECT_LE(table.start + table.size, KernelWorkArea + kWorkAreaSize);
+    }
+    std::sort(tables.begin(), tables.end(),
+              [](const PlacedTable& a, const PlacedTable& b) { return a.start < b.start; });
+    for (std::size_t t = 1; t < tables.size(); ++t)
+        EXPECT_LE(tables[t - 1].start + tables[t - 1].size, tables[t].start) << "table " << t;
+}
+
+// The kernels and the tests below reach slot m as the first slot + 16 m, and likewise mask m.
+TEST(WorkArea, CoefficientSlotsAndByteMasksEachFollowTheOneBefore) {
+    const auto slots = coefficientSlots();
+    for (std::size_t slot = 1; slot < slots.size(); ++slot)
+        EXPECT_EQ(slots[slot], slots[slot - 1] + 16) << "slot " << slot;
+    const auto masks = byteMasks();
+    for (std::size_t mask = 1; mask < masks.size(); ++mask)
+        EXPECT_EQ(masks[mask], masks[mask - 1] + 16) << "mask " << mask;
 }
 
 TEST(WorkArea, SecondBuildKeepsTheFirstArea) {
@@ -51,10 +91,18 @@ TEST(WorkArea, SecondBuildKeepsTheFirstArea) {
 }
 
 TEST(WorkArea, TablesHoldTheirConstants) {
-    const double coefficients[] = {0.299, 0.587, 0.114, -0.1687, -0.3313, 0.5, -0.4187, -0.0813};
-    for (int slot = 0; slot < 8; ++slot) {
-        EXPECT_EQ(doubleAt(YuvCoefficient0 + 16 * slot, 0), coefficients[slot]);
-        EXPECT_EQ(doubleAt(YuvCoefficient0 + 16 * slot, 1), coefficients[slot]);
+    // The slots the SSE2 kernel reads for each plane's red, green and blue weights.
+    const std::uint8_t* const slotsOf[3][3] = {{YuvCoefficient0, YuvCoefficient1, YuvCoefficient2},
+                                               {YuvCoefficient3, YuvCoefficient4, YuvCoefficient5},
+                                               {YuvCoefficient5, YuvCoefficient6, YuvCoefficient7}};
+    const double weights[3][3] = {{YUV_Y_RED, YUV_Y_GREEN, YUV_Y_BLUE},
+                                  {YUV_CB_RED, YUV_CB_GREEN, YUV_CB_BLUE},
+                                  {YUV_CR_RED, YUV_CR_GREEN, YUV_CR_BLUE}};
+    for (int plane = 0; plane < 3; ++plane) {
+        for (int colour = 0; colour < 3; ++colour) {
+            EXPECT_EQ(doubleAt(slotsOf[plane][colour], 0), weights[plane][colour]);
+            EXPECT_EQ(doubleAt(slotsOf[plane][colour], 1), weights[plane][colour]);
+        }
     }
     EXPECT_EQ(doubleAt(YuvZeroSlot, 0), 0.0);
     EXPECT_EQ(doubleAt(YuvZeroSlot, 1), 0.0);
@@ -122,7 +170,7 @@ TEST(WorkArea, ExtendedPrecisionScopeGivesBackTheProgramsControlWord) {
         volatile long double huge = 1e4000L;
         huge = huge * huge;  // overflows: masked inside the scope, its flag cleared on leaving
     }
-    EXPECT_EQ(platform::readFpuControlWord(), 0x1372);
+    EXPECT_EQ(platform::readFpuControlWord(), platform::kProgramFpuControlWordAsRead);
     volatile long double next = 1.5L;  // a pending overflow would fault here
     next = next * 2;
     EXPECT_TRUE(next == 3.0L);

@@ -16,8 +16,6 @@ using reference::Area;
 using reference::Transform;
 using reference::TransformBuffers;
 
-constexpr std::uint16_t kProgramControlWordAsRead = 0x1372;  // FNSTCW reads bit 6 as 1
-
 bool sameBits(const Transform& a, const Transform& b) {
     return std::memcmp(&a, &b, sizeof(Transform)) == 0;
 }
@@ -53,7 +51,7 @@ TEST(YuvFourierFpu, LeavesAnEmptyStackAndTheProgramsControlWord) {
     ASSERT_EQ(buffers.run(YuvFourierFpu), 0);
     const reference::X87State state = reference::readX87State();
     EXPECT_EQ(state.abridgedTags, 0) << "registers left on the stack";
-    EXPECT_EQ(platform::readFpuControlWord(), kProgramControlWordAsRead);
+    EXPECT_EQ(platform::readFpuControlWord(), platform::kProgramFpuControlWordAsRead);
 }
 
 TEST(YuvFourierFpu, BodyKeepsTheCalleeSavedRegisters) {
@@ -81,7 +79,7 @@ TEST(YuvFourierFpuFault, OverflowAndInvalidOperationsGiveOneAndAReinitialisedUni
         for (int call = 0; call < 10; ++call) {
             EXPECT_EQ(buffers.run(YuvFourierFpu), 1);
             const reference::X87State state = reference::readX87State();
-            EXPECT_EQ(platform::readFpuControlWord(), kProgramControlWordAsRead);
+            EXPECT_EQ(platform::readFpuControlWord(), platform::kProgramFpuControlWordAsRead);
             EXPECT_EQ(state.statusWord, 0) << "flags and stack top cleared";
             EXPECT_EQ(state.abridgedTags, 0) << "stack emptied";
         }

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "testrun/testKernel.h"
+#include "transform/yuvCoefficients.h"
 
 namespace reference {
 
@@ -21,8 +22,9 @@ constexpr int pixelAt(int i, int j) { return 3 * (8 * i + j); }
 constexpr int elementAt(int p, int i, int j) { return 64 * p + 8 * i + j; }
 
 // coefficient[p][c]: colour component c (red, green, blue) in plane p (Y, Cb, Cr).
-inline constexpr double kColourCoefficients[3][3] = {
-    {0.299, 0.587, 0.114}, {-0.1687, -0.3313, 0.5}, {0.5, -0.4187, -0.0813}};
+inline constexpr double kColourCoefficients[3][3] = {{YUV_Y_RED, YUV_Y_GREEN, YUV_Y_BLUE},
+                                                     {YUV_CB_RED, YUV_CB_GREEN, YUV_CB_BLUE},
+                                                     {YUV_CR_RED, YUV_CR_GREEN, YUV_CR_BLUE}};
 
 // The orthonormal DCT-II basis, computed here: 1/sqrt(8) for u = 0, else
 // 1/2 cos((2x + 1) u pi / 16).
