@@ -104,10 +104,8 @@ int main(int argc, char** argv) {
     QPainter painter(&sheet);
     int slot = 0;
     for (int number : {1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 16}) {
-        const QPixmap picture =
-            control<QToolButton>(comparison, QStringLiteral("ToolButton%1").arg(number))
-                ->icon()
-                .pixmap(16, 16);
+        auto* button = control<QToolButton>(comparison, QStringLiteral("ToolButton%1").arg(number));
+        const QPixmap picture = button->icon().pixmap(16, 16);
         painter.drawPixmap(slot * 72 + 2, 2, picture);
         painter.drawPixmap(QRect(slot * 72 + 4, 20, 64, 64).adjusted(0, -12, 0, -12), picture);
         ++slot;
