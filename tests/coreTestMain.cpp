@@ -3,14 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/exceptionGuard.h"
-#include "platform/fpuEnvironment.h"
+#include "programEnvironment.h"
 #include "testrun/workAreaUnit.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
-    platform::setProgramFpuEnvironment();
-    platform::installExceptionGuard();
+    enterProgramEnvironment();
     BuildKernelWorkArea();
     return RUN_ALL_TESTS();
 }

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <cstdio>
 
+#include "qtTestSupport.h"
 #include "results/benchUnit.h"
 #include "results/sendUnit.h"
 
@@ -77,14 +78,14 @@ int main(int argc, char** argv) {
     comparison.show();
     if (!QTest::qWaitForWindowExposed(&comparison)) return 1;
     bool ok = save(&comparison, output, "comparison-cycles.png");
-    comparison.findChild<QToolButton*>(QStringLiteral("ToolButton2"))->click();
+    control<QToolButton>(comparison, "ToolButton2")->click();
     ok = save(&comparison, output, "comparison-milliseconds.png") && ok;
-    comparison.findChild<QToolButton*>(QStringLiteral("ToolButton13"))->click();
+    control<QToolButton>(comparison, "ToolButton13")->click();
     ok = save(&comparison, output, "comparison-test10-never-run.png") && ok;
 
     const char* lines[] = {"Intel Core i5-8250U", "100 МГц", "8 ГБ", "Debian 12"};
     for (int number = 1; number <= 4; ++number)
-        dialog.findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(number))
+        control<QLineEdit>(dialog, QStringLiteral("Edit%1").arg(number))
             ->setText(QString::fromUtf8(lines[number - 1]));
     dialog.show();
     if (!QTest::qWaitForWindowExposed(&dialog)) return 1;
@@ -103,8 +104,7 @@ int main(int argc, char** argv) {
     QPainter painter(&sheet);
     int slot = 0;
     for (int number : {1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 16}) {
-        auto* button =
-            comparison.findChild<QToolButton*>(QStringLiteral("ToolButton%1").arg(number));
+        auto* button = control<QToolButton>(comparison, QStringLiteral("ToolButton%1").arg(number));
         const QPixmap picture = button->icon().pixmap(16, 16);
         painter.drawPixmap(slot * 72 + 2, 2, picture);
         painter.drawPixmap(QRect(slot * 72 + 4, 20, 64, 64).adjusted(0, -12, 0, -12), picture);

@@ -4,10 +4,10 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
 
+#include "qtTestSupport.h"
 #include "results/benchUnit.h"
 #include "results/modalDriver.h"
 #include "results/resultFolderMaker.h"
@@ -54,9 +54,9 @@ class TestTForm2 : public QObject {
 
   private:
     TForm2& openWindow(const QString& folder);
-    QTreeView* listView() { return window_->findChild<QTreeView*>(QStringLiteral("ListView1")); }
+    QTreeView* listView() { return control<QTreeView>(*window_, "ListView1"); }
     QToolButton* button(int number) {
-        return window_->findChild<QToolButton*>(QStringLiteral("ToolButton%1").arg(number));
+        return control<QToolButton>(*window_, QStringLiteral("ToolButton%1").arg(number));
     }
     QStringList column(int column);
     QImage shot() { return listView()->viewport()->grab().toImage(); }
@@ -159,9 +159,10 @@ void TestTForm2::expectFailedText(const QImage& image, int x, int y, int width,
 void TestTForm2::startsWithCaptionBenchAndCyclesOfTest1() {
     TForm2& window = openWindow(folder_.filePath(QStringLiteral("cpus")));
     QCOMPARE(window.windowTitle(), QStringLiteral("Bench"));
-    QCOMPARE(window.size(), QSize(735, 439));
-    QCOMPARE(window.findChild<QToolBar*>(QStringLiteral("ToolBar2"))->height(), 29);
-    QCOMPARE(window.findChild<QToolBar*>(QStringLiteral("ToolBar1"))->height(), 29);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QString faults = layoutFaults(window);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults));
     QVERIFY(button(1)->isChecked());
     QVERIFY(!button(2)->isChecked());
     QCOMPARE(button(1)->toolTip(), QStringLiteral("Количество тактов процессора"));
@@ -173,16 +174,18 @@ void TestTForm2::startsWithCaptionBenchAndCyclesOfTest1() {
     }
     QVERIFY(!button(14)->icon().isNull());
     QVERIFY(!button(16)->icon().isNull());
-    QVERIFY(window.findChild<QWidget*>(QStringLiteral("ToolButton3")) != nullptr);
-    QVERIFY(window.findChild<QWidget*>(QStringLiteral("ToolButton15")) != nullptr);
+    control<QWidget>(window, "ToolButton3");
+    control<QWidget>(window, "ToolButton15");
     QCOMPARE(listView()->model()->rowCount(), 0);
 
+    // Every column and its whole title show without scrolling.
     const QStringList titles = {"CPU", "FSB", "Memory", "OS", "Value", "Bench"};
-    const QList<int> widths = {150, 50, 50, 120, 50, 250};
+    const QHeaderView* header = listView()->header();
     for (int c = 0; c < 6; ++c) {
         QCOMPARE(listView()->model()->headerData(c, Qt::Horizontal).toString(), titles[c]);
-        QCOMPARE(listView()->columnWidth(c), widths[c]);
+        QVERIFY(header->fontMetrics().horizontalAdvance(titles[c]) < header->sectionSize(c));
     }
+    QVERIFY(header->length() <= listView()->viewport()->width());
     QCOMPARE(window.loadedSystems().size(), 4u);
 }
 
@@ -264,7 +267,6 @@ void TestTForm2::barsFollowColumnWidthsAndScale() {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.RebuildList();
-    QCOMPARE(benchLeft(), 150 + 50 + 50 + 120 + 50);
 
     // scale 800, width 250: length = 250 × value / 800, truncated
     QImage image = shot();
@@ -275,10 +277,11 @@ void TestTForm2::barsFollowColumnWidthsAndScale() {
     QCOMPARE(image.pixelColor(benchLeft() + 249, rowTop(4) + 7), QColor(0xD0, 0xD0, 0xD0));
 
     // Wider CPU moves the bars right; a wider Bench column makes them longer.
-    listView()->setColumnWidth(0, 200);
+    const int left = benchLeft();
+    listView()->setColumnWidth(0, listView()->columnWidth(0) + 50);
     listView()->setColumnWidth(5, 400);
     image = shot();
-    QCOMPARE(benchLeft(), 200 + 50 + 50 + 120 + 50);
+    QCOMPARE(benchLeft(), left + 50);
     expectBar(image, 1, {{50, kOwnBest}, {150, kOwnAverage}});
     expectBar(image, 2, {{100, kOtherBest}, {200, kOtherAverage}});
 }

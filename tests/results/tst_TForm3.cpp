@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "qtTestSupport.h"
 #include "results/modalDriver.h"
 #include "results/sendUnit.h"
 
@@ -30,10 +31,10 @@ class TestTForm3 : public QObject {
 
   private:
     QLineEdit* edit(int number) {
-        return dialog_->findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(number));
+        return control<QLineEdit>(*dialog_, QStringLiteral("Edit%1").arg(number));
     }
     QPushButton* button(int number) {
-        return dialog_->findChild<QPushButton*>(QStringLiteral("Button%1").arg(number));
+        return control<QPushButton>(*dialog_, QStringLiteral("Button%1").arg(number));
     }
     // Types `path` into the save dialog's file name box, as a person would, and presses its
     // accepting button.
@@ -75,25 +76,29 @@ void TestTForm3::clickOk(std::function<void(QFileDialog*)> onSaveDialog) {
     QTest::mouseClick(button(1), Qt::LeftButton);
 }
 
+// Each label stands on its edit box's line, left of it, the lines one below the other in the
+// panel, and the buttons below the panel, "Ок" first.
 void TestTForm3::controlsWhereTheyBelong() {
     QCOMPARE(dialog_->windowTitle(), QStringLiteral("Заполнение информации"));
-    QCOMPARE(dialog_->size(), QSize(347, 163));
-    QCOMPARE(dialog_->findChild<QWidget*>(QStringLiteral("Panel1"))->geometry(),
-             QRect(0, 0, 347, 121));
+    const QString faults = layoutFaults(*dialog_);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults));
+    const auto* panel = control<QWidget>(*dialog_, "Panel1");
     const QStringList labels = {
         "Процесс:", "Частота системной шины:", "Объем памяти:", "Операционная система:"};
     for (int number = 1; number <= 4; ++number) {
-        auto* label = dialog_->findChild<QLabel*>(QStringLiteral("Label%1").arg(number));
+        const auto* label = control<QLabel>(*dialog_, QStringLiteral("Label%1").arg(number));
         QCOMPARE(label->text(), labels[number - 1]);
-        QCOMPARE(label->pos(), QPoint(16, 16 + 24 * (number - 1)));
-        QVERIFY2(label->geometry().right() < 152, "the label ends before its edit box");
-        QCOMPARE(edit(number)->geometry(), QRect(152, 16 + 24 * (number - 1), 185, 21));
+        QCOMPARE(edit(number)->parentWidget(), panel);
+        QCOMPARE(label->y(), edit(number)->y());
+        QVERIFY(label->geometry().right() < edit(number)->x());
+        if (number > 1) QVERIFY(edit(number)->y() > edit(number - 1)->geometry().bottom());
         QVERIFY(edit(number)->text().isEmpty());
     }
     QCOMPARE(button(1)->text(), QStringLiteral("Ок"));
-    QCOMPARE(button(1)->geometry(), QRect(184, 128, 75, 25));
     QCOMPARE(button(2)->text(), QStringLiteral("Отмена"));
-    QCOMPARE(button(2)->geometry(), QRect(264, 128, 75, 25));
+    QVERIFY(button(1)->y() > panel->geometry().bottom());
+    QCOMPARE(button(2)->y(), button(1)->y());
+    QVERIFY(button(1)->x() < button(2)->x());
     QCOMPARE(edit(1)->nextInFocusChain(), edit(2));
     QCOMPARE(edit(4)->nextInFocusChain(), button(1));
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "testrun/fakeSequencePlatform.h"
+#include "testrun/fakeTestTable.h"
 
 namespace {
 
@@ -29,18 +30,7 @@ TEST(QualityReport, SpreadIsTheMedianOverTheBestOfTheTenRuns) {
     }
 }
 
-const std::array<TestEntry, kTestCount> kTests = {{
-    {"test 1:", passingKernel, false},
-    {"test 2:", passingKernel, false},
-    {"test 3:", passingKernel, false},
-    {"test 4:", passingKernel, false},
-    {"test 5:", passingKernel, false},
-    {"test 6:", passingKernel, false},
-    {"test 7:", passingKernel, false},
-    {"test 8:", passingKernel, false},
-    {"test 9:", passingKernel, false},
-    {"test 10:", passingKernel, false},
-}};
+const FakeTestTable kTests = programTestsTiming(passingKernel);
 
 // Every test steady at 100 million cycles, except `unsteadyTest` (1 to 10, 0 for none), whose
 // median is 6 % above its best.
@@ -62,11 +52,11 @@ TEST(QualityReport, ListsEverySpreadAndWarnsOnlyAboveFivePerCent) {
     const RunConditions calm;
     const auto steady = qualityReportLines(kTests, resultsWithUnsteadyTest(0), calm);
     EXPECT_EQ(steady.size(), 1u + kTestCount);
-    EXPECT_EQ(steady[1], "test 1: 0.0 %");
+    EXPECT_EQ(steady[1], "8-битное кодирование Хэмминга: 0.0 %");
     EXPECT_FALSE(hasLineContaining(steady, "Внимание"));
 
     const auto unsteady = qualityReportLines(kTests, resultsWithUnsteadyTest(9), calm);
-    EXPECT_EQ(unsteady[9], "test 9: 6.0 %");
+    EXPECT_EQ(unsteady[9], "YUV преобразование и преобразование Фурье(почти JPEG) - FPU: 6.0 %");
     EXPECT_TRUE(hasLineContaining(unsteady, "Внимание: разброс больше 5.0 % у тестов 9,"));
     EXPECT_TRUE(hasLineContaining(unsteady, "причин, которые программа умеет распознать, не"));
 }

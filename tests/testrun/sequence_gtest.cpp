@@ -9,7 +9,9 @@
 #include <type_traits>
 #include <vector>
 
+#include "testrun/expectedRunLines.h"
 #include "testrun/fakeSequencePlatform.h"
+#include "testrun/fakeTestTable.h"
 
 namespace {
 
@@ -57,35 +59,11 @@ std::int32_t kernelFailingOnFifthRun(std::uint8_t* const*, std::uint8_t* const*,
     return ++failingKernelCalls == 5 ? 1 : 0;
 }
 
-const std::array<TestEntry, kTestCount> kFakeTests = {{
-    {"test 0", passingKernel, false},
-    {"test 1", passingKernel, false},
-    {"test 2", passingKernel, false},
-    {"test 3", kernelFailingOnFifthRun, false},
-    {"test 4", passingKernel, true},
-    {"test 5", passingKernel, true},
-    {"test 6", passingKernel, false},
-    {"test 7", passingKernel, false},
-    {"test 8", passingKernel, false},
-    {"test 9", passingKernel, false},
-}};
-
-std::vector<std::string> expectedLines(bool withPauses) {
-    std::vector<std::string> lines = {"Опеределение частоты процессора...",
-                                      "Тактовая частота: 2394MHz"};
-    for (int test = 0; test < kTestCount; ++test) {
-        lines.push_back("test " + std::to_string(test));
-        if (test == 3) {
-            lines.push_back("Тест не пройден");
-        } else {
-            lines.push_back("0 млн. тактов");  // the fake kernels take far under a million cycles
-            lines.push_back("0 миллисекунд");
-        }
-        if (withPauses && test < kTestCount - 1) lines.push_back("Простой 5 сек.");
-    }
-    lines.push_back("Завершено...");
-    return lines;
-}
+const FakeTestTable kFakeTests = [] {
+    FakeTestTable tests = numberedTestsTiming(passingKernel);
+    tests[3].kernel = kernelFailingOnFifthRun;
+    return tests;
+}();
 
 struct SequenceRun {
     RecordingList list;
@@ -100,18 +78,15 @@ struct SequenceRun {
 TEST(TestSequence, ListsEveryTestWithPausesAfterAllButTheLast) {
     SequenceRun run;
     run.start(true, true);
-    EXPECT_EQ(run.list.lines, expectedLines(true));
-    EXPECT_EQ(run.list.lines.size(), 2u + 10 * 3 - 1 + 9 + 1);  // test 3 failed: one line less
-    int pauses = 0;
-    for (const std::string& call : run.system.calls) pauses += call == "sleep 5000";
-    EXPECT_EQ(pauses, 9);
+    EXPECT_EQ(run.list.lines, expectedRunLines(kFakeTests, true, 3));
+    EXPECT_EQ(run.system.count("sleep 5000"), 9);
 }
 
 TEST(TestSequence, WithoutPausesNoPauseLineAndNoPause) {
     SequenceRun run;
     run.start(true, false);
-    EXPECT_EQ(run.list.lines, expectedLines(false));
-    for (const std::string& call : run.system.calls) EXPECT_NE(call, "sleep 5000");
+    EXPECT_EQ(run.list.lines, expectedRunLines(kFakeTests, false, 3));
+    EXPECT_EQ(run.system.count("sleep 5000"), 0);
 }
 
 TEST(TestSequence, ClockMeasurementAndPrioritiesInOrder) {
@@ -129,15 +104,9 @@ TEST(TestSequence, NormalPriorityStillSavesAndRestores) {
     SequenceRun run;
     run.system.current = {5, 0, 0};
     run.start(false, false);
-    int saves = 0, raises = 0, restores = 0;
-    for (const std::string& call : run.system.calls) {
-        saves += call == "save";
-        raises += call == "raise";
-        restores += call == "restore";
-    }
-    EXPECT_EQ(saves, 1);
-    EXPECT_EQ(raises, 0);
-    EXPECT_EQ(restores, 1);
+    EXPECT_EQ(run.system.count("save"), 1);
+    EXPECT_EQ(run.system.count("raise"), 0);
+    EXPECT_EQ(run.system.count("restore"), 1);
     EXPECT_EQ(run.system.current.niceValue, 5);
 }
 
@@ -156,9 +125,7 @@ TEST(TestSequence, AnExceptionInsideTheRunStillRestoresThePriorities) {
 TEST(TestSequence, MultimediaStateResetAfterTheMmxTestsOnly) {
     SequenceRun run;
     run.start(false, false);
-    int resets = 0;
-    for (const std::string& call : run.system.calls) resets += call == "emms";
-    EXPECT_EQ(resets, 2);
+    EXPECT_EQ(run.system.count("emms"), 2);
 }
 
 TEST(TestSequence, RepaintsAndProcessesMessagesBetweenStepsOnly) {
@@ -201,7 +168,7 @@ TEST(TestSequence, SecondRunClearsTheListFirst) {
     SequenceRun run;
     run.start(false, false);
     run.start(false, false);
-    EXPECT_EQ(run.list.lines, expectedLines(false));
+    EXPECT_EQ(run.list.lines, expectedRunLines(kFakeTests, false, 3));
 }
 
 TEST(TestSequence, PauseIsDecidedAnewAtEachPause) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "hamming/mmxhamUnit.h"
 #include "hamming/ssehamUnit.h"
 #include "testrun/fakeSequencePlatform.h"
+#include "testrun/fakeTestTable.h"
 #include "transform/fpujpgUnit.h"
 #include "transform/ssejpgUnit.h"
 
@@ -60,9 +60,7 @@ class LoggingList final : public SequenceList {
 TEST(TestTable, MultimediaResetFallsAfterTheTenRunsAndBeforeTheResultLinesOfTestsFourAndFive) {
     FakeSequencePlatform system;
     runLog = &system.calls;
-    std::array<TestEntry, kTestCount> tests{};
-    std::copy(benchmarkTests().begin(), benchmarkTests().end(), tests.begin());
-    for (TestEntry& test : tests) test.kernel = loggingKernel;
+    const FakeTestTable tests = programTestsTiming(loggingKernel);
     LoggingList list;
     ResultTable results{};
     runTestSequence({false, false}, tests, list, system, results);

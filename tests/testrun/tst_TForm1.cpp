@@ -13,17 +13,17 @@
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <functional>
 #include <vector>
 
-#include "platform/exceptionGuard.h"
-#include "platform/fpuEnvironment.h"
+#include "programEnvironment.h"
+#include "qtTestSupport.h"
 #include "results/benchUnit.h"
 #include "testrun/boutUnit.h"
-#include "testrun/controlsUnit.h"
+#include "testrun/expectedRunLines.h"
 #include "testrun/fakeSequencePlatform.h"
+#include "testrun/fakeTestTable.h"
 #include "testrun/mainUnit.h"
 #include "testrun/reklamaUnit.h"
 
@@ -38,18 +38,7 @@ std::int32_t countingKernel(std::uint8_t* const*, std::uint8_t* const*, std::uin
     return 0;
 }
 
-const std::array<TestEntry, kTestCount> kFakeTests = {{
-    {"test 0", countingKernel, false},
-    {"test 1", countingKernel, false},
-    {"test 2", countingKernel, false},
-    {"test 3", countingKernel, false},
-    {"test 4", countingKernel, true},
-    {"test 5", countingKernel, true},
-    {"test 6", countingKernel, false},
-    {"test 7", countingKernel, false},
-    {"test 8", countingKernel, false},
-    {"test 9", countingKernel, false},
-}};
+const FakeTestTable kFakeTests = numberedTestsTiming(countingKernel);
 
 const QString kPauseLine = QStringLiteral("Простой 5 сек.");
 
@@ -71,6 +60,13 @@ QStringList lines(const QListWidget& listBox) {
     return result;
 }
 
+QStringList expectedLines(bool withPauses) {
+    QStringList result;
+    for (const std::string& line : expectedRunLines(kFakeTests, withPauses))
+        result.append(QString::fromStdString(line));
+    return result;
+}
+
 }  // namespace
 
 class TestTForm1 : public QObject {
@@ -81,10 +77,10 @@ class TestTForm1 : public QObject {
     void init();
     void cleanup();
 
-    void controls_data();
-    void controls();
-    void checkBoxesShowTheirWholeCaption();
+    void captions();
     void windowAtStart();
+    void expandedEveryControlShowsWholeAndApart();
+    void collapsedOnlyTheListIsHidden();
     void tabOrder();
     void expandButtonTogglesHeight();
     void rightClickOpensPopupMenu_data();
@@ -104,16 +100,11 @@ class TestTForm1 : public QObject {
     void closingDuringRunEndsIt();
 
   private:
-    template <class Control>
-    Control* control(const char* name) const {
-        Control* found = form->findChild<Control*>(QLatin1String(name));
-        if (found == nullptr) qFatal("no control %s", name);
-        return found;
-    }
-    void clickStart() { QTest::mouseClick(control<QPushButton>("Button1"), Qt::LeftButton); }
+    void clickStart() { QTest::mouseClick(control<QPushButton>(*form, "Button1"), Qt::LeftButton); }
+    QListWidget* listBox() const { return control<QListWidget>(*form, "ListBox1"); }
     QString lastLine() const {
-        const auto* listBox = control<QListWidget>("ListBox1");
-        return listBox->count() > 0 ? listBox->item(listBox->count() - 1)->text() : QString();
+        const QListWidget* list = listBox();
+        return list->count() > 0 ? list->item(list->count() - 1)->text() : QString();
     }
     // Calls `action` once, from the window's message processing, as soon as `line` is the
     // newest line of the list.
@@ -133,10 +124,7 @@ class TestTForm1 : public QObject {
     TForm1* form = nullptr;
 };
 
-void TestTForm1::initTestCase() {
-    platform::setProgramFpuEnvironment();
-    platform::installExceptionGuard();
-}
+void TestTForm1::initTestCase() { enterProgramEnvironment(); }
 
 void TestTForm1::init() {
     platform = new FakeSequencePlatform;
@@ -153,61 +141,19 @@ void TestTForm1::cleanup() {
     delete platform;
 }
 
-void TestTForm1::controls_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("className");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QRect>("geometry");
-
-    QTest::newRow("start button") << "Button1"
-                                  << "QPushButton"
-                                  << "Начать тест" << QRect(8, 8, 97, 41);
-    QTest::newRow("separator") << "Panel1"
-                               << "BevelPanel"
-                               << "" << QRect(8, 56, 361, 2);
-    QTest::newRow("expand button") << "Button2"
-                                   << "QPushButton"
-                                   << "Расширить" << QRect(8, 64, 185, 25);
-    QTest::newRow("comparison button") << "Button3"
-                                       << "QPushButton"
-                                       << "Bench" << QRect(192, 64, 177, 25);
-    QTest::newRow("result list") << "ListBox1"
-                                 << "QListWidget"
-                                 << "" << QRect(8, 120, 361, 201);
-}
-
-void TestTForm1::controls() {
-    QFETCH(QString, name);
-    QFETCH(QString, className);
-    QFETCH(QString, caption);
-    QFETCH(QRect, geometry);
-
-    const QWidget* widget = form->findChild<QWidget*>(name);
-    QVERIFY(widget != nullptr);
-    QCOMPARE(QString::fromLatin1(widget->metaObject()->className()), className);
-    QCOMPARE(widget->geometry(), geometry);
-    if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
-        QCOMPARE(button->text(), caption);
-}
-
-void TestTForm1::checkBoxesShowTheirWholeCaption() {
-    struct Expected {
-        const char* name;
-        QString caption;
-        QRect designed;
+void TestTForm1::captions() {
+    QCOMPARE(control<QPushButton>(*form, "Button1")->text(), QStringLiteral("Начать тест"));
+    QCOMPARE(control<QPushButton>(*form, "Button2")->text(), QStringLiteral("Расширить"));
+    QCOMPARE(control<QPushButton>(*form, "Button3")->text(), QStringLiteral("Bench"));
+    const std::pair<const char*, QString> checkBoxes[] = {
+        {"CheckBox1", QStringLiteral("Повышенный приоритет")},
+        {"CheckBox2", QStringLiteral("Приостанавливаться после каждого теста")},
     };
-    const Expected checkBoxes[] = {
-        {"CheckBox1", QStringLiteral("Повышенный приоритет"), {128, 8, 145, 17}},
-        {"CheckBox2", QStringLiteral("Приостанавливаться после каждого теста"), {128, 32, 241, 17}},
-    };
-    for (const Expected& expected : checkBoxes) {
-        const auto* checkBox = control<QCheckBox>(expected.name);
-        QCOMPARE(checkBox->text(), expected.caption);
+    for (const auto& [name, caption] : checkBoxes) {
+        const auto* checkBox = control<QCheckBox>(*form, name);
+        QCOMPARE(checkBox->text(), caption);
         QVERIFY(checkBox->isChecked());
-        QCOMPARE(checkBox->pos(), expected.designed.topLeft());
-        QCOMPARE(checkBox->height(), expected.designed.height());
-        QVERIFY(checkBox->width() >= expected.designed.width());
-        QVERIFY2(checkBox->width() >= checkBox->sizeHint().width(), expected.name);
+        QVERIFY2(checkBox->width() >= checkBox->sizeHint().width(), name);
     }
 }
 
@@ -215,28 +161,44 @@ void TestTForm1::windowAtStart() {
     QCOMPARE(form->windowTitle(), QStringLiteral("Тестирование"));
     QCOMPARE(form->size(), QSize(TForm1::kClientWidth, TForm1::kCollapsedHeight));
     QCOMPARE(form->minimumSize(), form->maximumSize());
-    QCOMPARE(form->pos(), QPoint(230, 126));
+    // Even expanded, it opens wholly on the smallest screen it was made for.
+    QVERIFY(
+        QRect(0, 0, 800, 600)
+            .contains(QRect(form->pos(), QSize(TForm1::kClientWidth, TForm1::kExpandedHeight))));
     QVERIFY(form->windowFlags() & Qt::WindowMinimizeButtonHint);
     QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
     QCOMPARE(form->font().pixelSize(), 11);
-    QCOMPARE(control<QListWidget>("ListBox1")->count(), 0);
-    // Collapsed, the list box lies below the lower edge.
-    QVERIFY(control<QListWidget>("ListBox1")->y() >= form->height());
+    QCOMPARE(listBox()->count(), 0);
+}
+
+void TestTForm1::expandedEveryControlShowsWholeAndApart() {
+    QTest::mouseClick(control<QPushButton>(*form, "Button2"), Qt::LeftButton);
+    const QString faults = layoutFaults(*form);
+    QVERIFY2(faults.isEmpty(), qPrintable(faults));
+}
+
+void TestTForm1::collapsedOnlyTheListIsHidden() {
+    QStringList cut;
+    for (const QWidget* widget : form->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!widget->isWindow() && widget->geometry().bottom() >= form->height())
+            cut.append(widget->objectName());
+    QCOMPARE(cut, QStringList({"ListBox1"}));
+    QVERIFY(listBox()->y() >= form->height());
 }
 
 void TestTForm1::tabOrder() {
     QStringList order;
-    QWidget* widget = control<QPushButton>("Button1");
+    QWidget* widget = control<QPushButton>(*form, "Button1");
     do {
         if (widget->focusPolicy() & Qt::TabFocus) order.append(widget->objectName());
         widget = widget->nextInFocusChain();
-    } while (widget != control<QPushButton>("Button1"));
+    } while (widget != control<QPushButton>(*form, "Button1"));
     QCOMPARE(order,
              QStringList({"Button1", "CheckBox1", "Button2", "Button3", "ListBox1", "CheckBox2"}));
 }
 
 void TestTForm1::expandButtonTogglesHeight() {
-    auto* expand = control<QPushButton>("Button2");
+    auto* expand = control<QPushButton>(*form, "Button2");
     for (const int expected :
          {TForm1::kExpandedHeight, TForm1::kCollapsedHeight, TForm1::kExpandedHeight}) {
         QTest::mouseClick(expand, Qt::LeftButton);
@@ -245,9 +207,6 @@ void TestTForm1::expandButtonTogglesHeight() {
         QCOMPARE(form->minimumSize(), form->maximumSize());
         QCOMPARE(expand->text(), QStringLiteral("Расширить"));
     }
-    // Expanded, the whole list box shows.
-    const auto* listBox = control<QListWidget>("ListBox1");
-    QVERIFY(listBox->geometry().bottom() < form->height());
 }
 
 void TestTForm1::rightClickOpensPopupMenu_data() {
@@ -260,18 +219,17 @@ void TestTForm1::rightClickOpensPopupMenu_data() {
 
 void TestTForm1::rightClickOpensPopupMenu() {
     QFETCH(QString, target);
-    QTest::mouseClick(control<QPushButton>("Button2"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*form, "Button2"), Qt::LeftButton);
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form));
 
-    QWidget* widget = target.isEmpty() ? form : form->findChild<QWidget*>(target);
-    QVERIFY(widget != nullptr);
+    QWidget* widget = target.isEmpty() ? form : control<QWidget>(*form, target);
     if (auto* listBox = qobject_cast<QListWidget*>(widget)) widget = listBox->viewport();
     const QPoint position(5, 5);
     QContextMenuEvent event(QContextMenuEvent::Mouse, position, widget->mapToGlobal(position));
     QApplication::sendEvent(widget, &event);
 
-    auto* menu = control<QMenu>("PopupMenu1");
+    auto* menu = control<QMenu>(*form, "PopupMenu1");
     QTRY_VERIFY(menu->isVisible());
     QCOMPARE(menu->actions().size(), 1);
     QCOMPARE(menu->actions().first()->objectName(), QStringLiteral("N1"));
@@ -287,7 +245,7 @@ void TestTForm1::aboutEntryShowsAboutBoxModally() {
         wasModal = QApplication::activeModalWidget() == &about.window;
         QTest::keyClick(&about.window, Qt::Key_Return);
     });
-    control<QAction>("N1")->trigger();
+    control<QAction>(*form, "N1")->trigger();
     QVERIFY(wasModal);
     QCOMPARE(about.window.result(), int(QDialog::Accepted));
     QVERIFY(!about.window.isVisible());
@@ -302,33 +260,19 @@ void TestTForm1::showingTheWindowShowsBanner() {
 
 void TestTForm1::runListsEveryLineOfOneRun() {
     clickStart();
-
-    QStringList expected = {QStringLiteral("Опеределение частоты процессора..."),
-                            QStringLiteral("Тактовая частота: 2394MHz")};
-    for (int test = 0; test < kTestCount; ++test) {
-        expected.append(QStringLiteral("test %1").arg(test));
-        // A kernel that returns at once takes far less than a million cycles and a tick.
-        expected.append(QStringLiteral("0 млн. тактов"));
-        expected.append(QStringLiteral("0 миллисекунд"));
-        if (test < kTestCount - 1) expected.append(QStringLiteral("Простой 5 сек."));
-    }
-    expected.append(QStringLiteral("Завершено..."));
-    const auto* listBox = control<QListWidget>("ListBox1");
-    QCOMPARE(lines(*listBox), expected);
-    QCOMPARE(expected.size(), 42);
+    const QListWidget* list = listBox();
+    QCOMPARE(lines(*list), expectedLines(true));
     // Lines are 13 pixels apart.
-    QCOMPARE(listBox->visualItemRect(listBox->item(1)).top() -
-                 listBox->visualItemRect(listBox->item(0)).top(),
+    QCOMPARE(list->visualItemRect(list->item(1)).top() - list->visualItemRect(list->item(0)).top(),
              13);
 }
 
 void TestTForm1::runLinesAppearWhileRunning() {
     QStringList linesDuringClockMeasurement;
     platform->duringSleep = [&](std::uint32_t milliseconds) {
-        if (milliseconds == 1000)
-            linesDuringClockMeasurement = lines(*control<QListWidget>("ListBox1"));
+        if (milliseconds == 1000) linesDuringClockMeasurement = lines(*listBox());
     };
-    control<QListWidget>("ListBox1")->addItem(QStringLiteral("a line of the previous run"));
+    listBox()->addItem(QStringLiteral("a line of the previous run"));
     clickStart();
     QCOMPARE(linesDuringClockMeasurement,
              QStringList({QStringLiteral("Опеределение частоты процессора...")}));
@@ -351,8 +295,8 @@ void TestTForm1::runFollowsCheckBoxes() {
     QFETCH(int, expectedRaises);
     QFETCH(int, expectedPauses);
 
-    control<QCheckBox>("CheckBox1")->setChecked(raisedPriority);
-    control<QCheckBox>("CheckBox2")->setChecked(pauses);
+    control<QCheckBox>(*form, "CheckBox1")->setChecked(raisedPriority);
+    control<QCheckBox>(*form, "CheckBox2")->setChecked(pauses);
     clickStart();
 
     QCOMPARE(platform->count("save"), 1);
@@ -360,11 +304,11 @@ void TestTForm1::runFollowsCheckBoxes() {
     QCOMPARE(platform->count("restore"), 1);
     // The window waits out its pauses in its event loop, never in a blocking sleep.
     QCOMPARE(platform->count("sleep 5000"), 0);
-    QCOMPARE(lines(*control<QListWidget>("ListBox1")).count(kPauseLine), expectedPauses);
+    QCOMPARE(lines(*listBox()).count(kPauseLine), expectedPauses);
 }
 
 void TestTForm1::secondClickDuringRunIsIgnored() {
-    control<QCheckBox>("CheckBox2")->setChecked(false);
+    control<QCheckBox>(*form, "CheckBox2")->setChecked(false);
     bool clickedAgain = false;
     platform->duringSleep = [&](std::uint32_t milliseconds) {
         if (milliseconds != 1000 || clickedAgain) return;
@@ -373,12 +317,9 @@ void TestTForm1::secondClickDuringRunIsIgnored() {
     };
     clickStart();
 
-    const QStringList listed = lines(*control<QListWidget>("ListBox1"));
     QCOMPARE(platform->count("save"), 1);
     QCOMPARE(platform->count("sleep 1000"), 1);
-    QCOMPARE(listed.size(), 2 + kTestCount * 3 + 1);
-    QCOMPARE(listed.count(QStringLiteral("Опеределение частоты процессора...")), 1);
-    QCOMPARE(listed.count(QStringLiteral("Завершено...")), 1);
+    QCOMPARE(lines(*listBox()), expectedLines(false));
 
     // Once the run is over the button starts the next one.
     platform->duringSleep = nullptr;
@@ -406,11 +347,11 @@ void TestTForm1::pauseBoxIsReadAtEachPause() {
     QFETCH(bool, tickedAtStart);
     QFETCH(QString, changedAt);
     QFETCH(int, expectedPauses);
-    auto* pauseBox = control<QCheckBox>("CheckBox2");
+    auto* pauseBox = control<QCheckBox>(*form, "CheckBox2");
     pauseBox->setChecked(tickedAtStart);
     atLine(changedAt, [pauseBox] { pauseBox->setChecked(!pauseBox->isChecked()); });
     clickStart();
-    QCOMPARE(lines(*control<QListWidget>("ListBox1")).count(kPauseLine), expectedPauses);
+    QCOMPARE(lines(*listBox()).count(kPauseLine), expectedPauses);
 }
 
 void TestTForm1::windowStaysUsableDuringAPause() {
@@ -421,8 +362,8 @@ void TestTForm1::windowStaysUsableDuringAPause() {
         // Well inside the 10-second pause.
         QTimer::singleShot(50, form, [&] {
             clickStart();
-            QTest::mouseClick(control<QPushButton>("Button2"), Qt::LeftButton);
-            QTest::mouseClick(control<QPushButton>("Button3"), Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(*form, "Button2"), Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(*form, "Button3"), Qt::LeftButton);
             // Closing ends the pause and the run, which is checked below as well.
             clock.start();
             form->close();
@@ -455,14 +396,14 @@ void TestTForm1::closingDuringRunEndsIt() {
     form->show();
     QStringList linesAtClose;
     atLine(closedAt, [&] {
-        linesAtClose = lines(*control<QListWidget>("ListBox1"));
+        linesAtClose = lines(*listBox());
         form->close();
     });
     clickStart();
 
     QCOMPARE(closed.count(), 1);
     QCOMPARE(kernelCalls, testsTimed * kRunsPerTest);
-    QCOMPARE(lines(*control<QListWidget>("ListBox1")), linesAtClose);
+    QCOMPARE(lines(*listBox()), linesAtClose);
     QCOMPARE(platform->count("sleep 1000"), testsTimed > 0 ? 1 : 0);
     QCOMPARE(platform->count("restore"), 1);
     QCOMPARE(platform->calls.back(), std::string("restore"));

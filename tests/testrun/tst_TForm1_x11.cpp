@@ -13,19 +13,19 @@
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <functional>
 
-#include "platform/exceptionGuard.h"
-#include "platform/fpuEnvironment.h"
+#include "programEnvironment.h"
+#include "qtTestSupport.h"
 #include "results/benchUnit.h"
 #include "results/sendUnit.h"
 #include "testrun/applicationUnit.h"
 #include "testrun/boutUnit.h"
+#include "testrun/expectedRunLines.h"
 #include "testrun/fakeSequencePlatform.h"
+#include "testrun/fakeTestTable.h"
 #include "testrun/mainUnit.h"
-#include "testrun/testTableUnit.h"
 #include "x11Screen.h"
 
 namespace {
@@ -49,16 +49,6 @@ std::int32_t slowKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t
     return 0;
 }
 
-// The program's own tests, labels and all, with slow fake kernels.
-std::array<TestEntry, kTestCount> slowTests() {
-    std::array<TestEntry, kTestCount> tests{};
-    std::transform(benchmarkTests().begin(), benchmarkTests().end(), tests.begin(),
-                   [](const TestEntry& test) {
-                       return TestEntry{test.label, slowKernel, test.resetsMultimediaState};
-                   });
-    return tests;
-}
-
 }  // namespace
 
 class TestTForm1OnX11 : public QObject {
@@ -75,11 +65,12 @@ class TestTForm1OnX11 : public QObject {
     // Compares the list box's lines on the screen with the lines as the list paints them, and
     // records a failure unless they match and the newest line is in view and drawn.
     void checkListOnScreen(const QString& moment);
-    QListWidget* listBox() const { return Form1->findChild<QListWidget*>("ListBox1"); }
+    QListWidget* listBox() const { return control<QListWidget>(*Form1, "ListBox1"); }
 
     X11Screen screen;
     FakeSequencePlatform platform;
-    std::array<TestEntry, kTestCount> tests = slowTests();
+    // The program's own tests, labels and all, with slow fake kernels.
+    FakeTestTable tests = programTestsTiming(slowKernel);
     QTemporaryDir noResultFiles;
     QStringList failures;
     int screenChecks = 0;
@@ -88,8 +79,7 @@ class TestTForm1OnX11 : public QObject {
 void TestTForm1OnX11::initTestCase() {
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
     QVERIFY2(screen.isOpen(), "no X server");
-    platform::setProgramFpuEnvironment();
-    platform::installExceptionGuard();
+    enterProgramEnvironment();
     prepareApplication(*qApp);
 
     // The windows as the program's start-up makes them.
@@ -141,8 +131,8 @@ void TestTForm1OnX11::checkListOnScreen(const QString& moment) {
 }
 
 void TestTForm1OnX11::linesArePaintedAsTheRunGoes() {
-    QTest::mouseClick(Form1->findChild<QPushButton*>("Button2"), Qt::LeftButton);  // "Расширить"
-    QVERIFY(Form1->findChild<QCheckBox*>("CheckBox2")->isChecked());
+    QTest::mouseClick(control<QPushButton>(*Form1, "Button2"), Qt::LeftButton);  // "Расширить"
+    QVERIFY(control<QCheckBox>(*Form1, "CheckBox2")->isChecked());
     atTestStart = [this] { checkListOnScreen(QStringLiteral("as a kernel starts")); };
 
     // In a pause the window waits in its event loop: a line seen on two ticks in a row is seen
@@ -163,12 +153,12 @@ void TestTForm1OnX11::linesArePaintedAsTheRunGoes() {
         linesAtLastTick = lines;
     });
     pauseWatch.start();
-    QTest::mouseClick(Form1->findChild<QPushButton*>("Button1"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*Form1, "Button1"), Qt::LeftButton);
     pauseWatch.stop();
     atTestStart = nullptr;
 
     QCOMPARE(kernelCalls, kTestCount * kRunsPerTest);
-    QCOMPARE(listBox()->count(), 42);
+    QCOMPARE(static_cast<std::size_t>(listBox()->count()), expectedRunLines(tests, true).size());
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(QLatin1Char('\n'))));
     QCOMPARE(screenChecks, kTestCount + pausesChecked);
     QCOMPARE(pausesChecked, kTestCount - 1);
@@ -177,7 +167,7 @@ void TestTForm1OnX11::linesArePaintedAsTheRunGoes() {
 }
 
 void TestTForm1OnX11::comparisonWindowIsOnTopAndActiveAfterTheRun() {
-    Form1->findChild<QCheckBox*>("CheckBox2")->setChecked(false);
+    control<QCheckBox>(*Form1, "CheckBox2")->setChecked(false);
     // The comparison is open from the last run, and the main window was brought forward since.
     QVERIFY(QTest::qWaitForWindowExposed(Form2));
     Form1->raise();
@@ -194,7 +184,7 @@ void TestTForm1OnX11::comparisonWindowIsOnTopAndActiveAfterTheRun() {
     QTRY_VERIFY(stackedAbove(Form1, Form2));
     QTRY_COMPARE(QApplication::activeWindow(), Form1);
 
-    QTest::mouseClick(Form1->findChild<QPushButton*>("Button1"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*Form1, "Button1"), Qt::LeftButton);
     QTRY_VERIFY(stackedAbove(Form2, Form1));
     QTRY_COMPARE(QApplication::activeWindow(), Form2);
 
@@ -202,7 +192,7 @@ void TestTForm1OnX11::comparisonWindowIsOnTopAndActiveAfterTheRun() {
     Form1->raise();
     Form1->activateWindow();
     QTRY_VERIFY(stackedAbove(Form1, Form2));
-    QTest::mouseClick(Form1->findChild<QPushButton*>("Button3"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*Form1, "Button3"), Qt::LeftButton);
     QTRY_VERIFY(stackedAbove(Form2, Form1));
     QTRY_COMPARE(QApplication::activeWindow(), Form2);
 }

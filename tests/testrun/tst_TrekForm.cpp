@@ -6,11 +6,10 @@
 #include <QScreen>
 #include <QtTest>
 
-#include "platform/exceptionGuard.h"
-#include "platform/fpuEnvironment.h"
+#include "programEnvironment.h"
+#include "qtTestSupport.h"
 #include "testrun/contactUnit.h"
 #include "testrun/controlsUnit.h"
-#include "testrun/picturesUnit.h"
 #include "testrun/reklamaUnit.h"
 #include "testrun/urlRecorder.h"
 
@@ -34,10 +33,7 @@ class TestTrekForm : public QObject {
     TrekForm* banner = nullptr;
 };
 
-void TestTrekForm::initTestCase() {
-    platform::setProgramFpuEnvironment();
-    platform::installExceptionGuard();
-}
+void TestTrekForm::initTestCase() { enterProgramEnvironment(); }
 
 void TestTrekForm::init() { banner = new TrekForm; }
 
@@ -59,22 +55,20 @@ void TestTrekForm::bannerPosition() {
 }
 
 void TestTrekForm::window() {
-    QCOMPARE(banner->size(), QSize(209, 49));
     QCOMPARE(banner->minimumSize(), banner->maximumSize());
     QVERIFY(banner->windowFlags() & Qt::FramelessWindowHint);
     QVERIFY(banner->windowFlags() & Qt::WindowStaysOnTopHint);
     QVERIFY(banner->testAttribute(Qt::WA_ShowWithoutActivating));
 }
 
+// The window is its panel, and the panel's one-pixel bevel frames the whole picture.
 void TestTrekForm::pictureFillsThePanel() {
-    const auto* panel = banner->findChild<BevelPanel*>(QStringLiteral("Panel1"));
-    QVERIFY(panel != nullptr);
-    QCOMPARE(panel->geometry(), QRect(0, 0, 209, 49));
-    const auto* image = banner->findChild<QLabel*>(QStringLiteral("Image1"));
-    QVERIFY(image != nullptr);
+    const auto* panel = control<BevelPanel>(*banner, "Panel1");
+    QCOMPARE(panel->geometry(), banner->rect());
+    const auto* image = control<QLabel>(*banner, "Image1");
     QCOMPARE(image->parentWidget(), panel);
-    QCOMPARE(image->geometry(), QRect(1, 1, 207, 47));
-    QCOMPARE(image->pixmap().size(), kBannerPictureSize);
+    QCOMPARE(image->geometry(), panel->rect().marginsRemoved(QMargins(1, 1, 1, 1)));
+    QCOMPARE(image->pixmap().deviceIndependentSize().toSize(), image->size());
     QCOMPARE(image->cursor().shape(), Qt::PointingHandCursor);
 }
 
@@ -94,7 +88,7 @@ void TestTrekForm::placedInTopRightCornerWhenShown() {
 void TestTrekForm::clickOpensWebPage() {
     const QUrl page{QLatin1String(kProjectWebPage)};
     UrlRecorder browser(page.scheme());
-    QTest::mouseClick(banner->findChild<QLabel*>(QStringLiteral("Image1")), Qt::LeftButton);
+    QTest::mouseClick(control<QLabel>(*banner, "Image1"), Qt::LeftButton);
     QCOMPARE(browser.opened, QList<QUrl>({page}));
 }
 
