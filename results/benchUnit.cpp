@@ -17,8 +17,7 @@
 
 namespace {
 
-constexpr int kClientWidth = 735;
-constexpr int kClientHeight = 439;
+constexpr QSize kClientSize{735, 439};
 constexpr int kToolBarHeight = 29;
 constexpr int kSeparatorWidth = 8;
 constexpr int kBarHeight = 14;
@@ -97,7 +96,7 @@ TForm2::TForm2(const std::filesystem::path& resultFolder, QWidget* parent) : QWi
     layout->addWidget(ToolBar1);
     layout->addWidget(Panel1, 1);
 
-    resize(kClientWidth, kClientHeight);
+    resize(kClientSize);
     setWindowTitle(QString::fromUtf8(kComparisonCaption));
     FormCreate(resultFolder);
 }

@@ -14,8 +14,7 @@
 
 namespace {
 
-constexpr int kClientWidth = 347;
-constexpr int kClientHeight = 163;
+constexpr QSize kClientSize{347, 163};
 constexpr int kPanelHeight = 121;
 constexpr int kEditLeft = 152;
 constexpr int kLabelGap = 2;
@@ -71,7 +70,7 @@ TForm3::TForm3(const ResultTable& benchResults, QWidget* parent)
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       benchResults_(benchResults) {
     setFont(standardWindowFont());
-    setFixedSize(kClientWidth, kClientHeight);
+    setFixedSize(kClientSize);
 
     buildPanel();
     Button1 = makeButton(this, "Button1", QStringLiteral("Ок"), 184);
@@ -108,7 +107,7 @@ void TForm3::buildPanel() {
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setFrameShape(QFrame::Panel);
     Panel1->setFrameShadow(QFrame::Raised);
-    Panel1->setGeometry(0, 0, kClientWidth, kPanelHeight);
+    Panel1->setGeometry(0, 0, kClientSize.width(), kPanelHeight);
     Label1 = makeLabel(Panel1, "Label1", QStringLiteral("Процесс:"), 16, 16);
     Label2 = makeLabel(Panel1, "Label2", QStringLiteral("Частота системной шины:"), 16, 40);
     Label3 = makeLabel(Panel1, "Label3", QStringLiteral("Объем памяти:"), 16, 64);
