@@ -15,6 +15,15 @@ program=$build/bench/kernelOnce
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
+# A kernel's repetitions per call, read from its header as the kernel is built with it.
+sourceDir=$(cd "$(dirname "$0")/.." && pwd)
+repetitions() { # HEADER MACRO
+    printf '#include "transform/%s"\n%s\n' "$1" "$2" | cpp -P -D__ASSEMBLER__ -I"$sourceDir" |
+        tail -n 1
+}
+sse2Repetitions=$(repetitions ssejpgUnit.h YUV_FOURIER_SSE2_REPETITIONS)
+fpuRepetitions=$(repetitions fpujpgUnit.h YUV_FOURIER_FPU_REPETITIONS)
+
 profile() {
     valgrind --tool=callgrind --dump-instr=yes --dump-line=no \
         --callgrind-out-file="$work/$1.out" "$program" "$2" >/dev/null 2>"$work/$1.log" ||
@@ -77,9 +86,10 @@ echo "YuvFourierSse2, one call: calls of its steps"
 printf '  %-16s %12s %12s %14s\n' step calls expected "instr./call"
 selfCost=$(executionsIn YuvFourierSse2Repetitions "$work/sse2.out" | awk '{ s += $2 } END { print s }')
 callsFrom YuvFourierSse2Repetitions "$work/sse2.out" >"$work/sse2.calls"
-for entry in ConvertPixelPair:1920000 ClearArea:120000 RowPassStep:11520000 ColumnPassStep:11520000; do
+# Per repetition: 32 pixel pairs, 2 areas cleared, 192 steps in each pass.
+for entry in ConvertPixelPair:32 ClearArea:2 RowPassStep:192 ColumnPassStep:192; do
     step=${entry%%:*}
-    expected=${entry##*:}
+    expected=$((${entry##*:} * sse2Repetitions))
     calls=$(awk -v s="$step" '$1 == s { print $2 }' "$work/sse2.calls")
     own=$(executionsIn "$step" "$work/sse2.out" | awk '{ s += $2 } END { print s + 0 }')
     printf '  %-16s %12s %12s %14s\n' "$step" "${calls:-0}" "$expected" \
@@ -95,10 +105,10 @@ objdump -d --no-show-raw-insn -M intel "$program" |
          on && /^ +[0-9a-f]+:\t/ { a = $1; sub(/:$/, "", a); split($0, f, "\t"); split(f[2], m, " "); print a, m[1] }' \
         >"$work/fpu.mnemonics"
 executionsIn YuvFourierFpuRepetitions "$work/fpu.out" >"$work/fpu.counts"
-# Expected per repetition (20000 per call), and once per call for FWAIT: colour conversion
+# Expected per repetition (YUV_FOURIER_FPU_REPETITIONS per call), and once per call for FWAIT: colour conversion
 # 64 pixels (3 loads, 9 constants, 6 FMUL + 3 FMULP, 6 FADDP, 1 FXCH, 3 FSTP each); each pass
 # 192 zeroings (FLDZ + FSTP) and 1536 terms (FLD, FMUL, FADD, FSTP).
-awk '
+awk -v repetitions="$fpuRepetitions" '
     FNR == NR { mnemonic[$1] = $2; next }
     { if (!($1 in mnemonic)) { print "  address " $1 " not in the listing"; bad = 1 }
       executed[mnemonic[$1]] += $2 }
@@ -107,7 +117,7 @@ awk '
         printf "  %-6s %12s %12s\n", "instr.", "executed", "expected"
         for (i = 1; i in e; i++) {
             split(e[i], kv, ":")
-            printf "  %-6s %12d %12d\n", kv[1], executed[kv[1]], kv[2] * 20000
+            printf "  %-6s %12d %12d\n", kv[1], executed[kv[1]], kv[2] * repetitions
             delete executed[kv[1]]
         }
         printf "  %-6s %12d %12d\n", "fwait", executed["fwait"], 1

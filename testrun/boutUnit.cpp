@@ -10,6 +10,7 @@
 #include "testrun/contactUnit.h"
 #include "testrun/controlsUnit.h"
 #include "testrun/picturesUnit.h"
+#include "testrun/versionUnit.h"
 
 TAboutBox* AboutBox = nullptr;
 
@@ -69,8 +70,9 @@ TAboutBox::TAboutBox(QWidget* parent)
         placeControl(new QLabel(QLatin1String(kProductTitle), Panel1), "ProductName", {184, 16});
     ProductName->setFont(productNameFont());
     ProductName->adjustSize();
-    Version =
-        placeControl(new QLabel(QStringLiteral("Version 1.0b"), Panel1), "Version", {232, 40});
+    Version = placeControl(
+        new QLabel(QStringLiteral("Version ") + QLatin1String(programVersion()), Panel1), "Version",
+        {232, 40});
     Version->adjustSize();
     Copyright =
         placeControl(new QLabel(QStringLiteral("Copyright © the Korvex 2 developers"), Panel1),

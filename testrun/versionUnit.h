@@ -4,10 +4,10 @@
 #include <string>
 #include <string_view>
 
-// "1.0b", the version the about box shows.
+// The version set in the build, which the about box shows too.
 const char* programVersion();
 
-// The answer to --version: "korvex2-console (Korvex 2) 1.0b".
+// The answer to --version: the program name, the product title in brackets, the version.
 std::string versionLine(std::string_view programName);
 
 // When the command line is exactly `programName --version`, prints the version line on
