@@ -154,7 +154,9 @@ std::string prettyNameFromOsRelease(std::string_view osReleaseText) {
 
 std::string processorBrand(const MachineSources& sources) {
     std::array<std::uint32_t, 12> registers{};
-    bool haveLeaves = __get_cpuid_max(0x80000000u, nullptr) >= 0x80000004u;
+    // clang's cpuid.h returns the highest leaf as int, GCC's as unsigned int.
+    bool haveLeaves =
+        static_cast<unsigned int>(__get_cpuid_max(0x80000000u, nullptr)) >= 0x80000004u;
     for (unsigned int leaf = 0; haveLeaves && leaf < 3; ++leaf) {
         std::uint32_t* slot = &registers[4 * leaf];
         haveLeaves = __get_cpuid(0x80000002u + leaf, &slot[0], &slot[1], &slot[2], &slot[3]) != 0;
