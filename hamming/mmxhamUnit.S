@@ -200,10 +200,10 @@ HamMmxEncodeRepetitions:
  * HamMmxDecodeRepetitions(nibbles = rdi, codes = rsi, data = rdx, syndromeScratch = rcx, 8
  * bytes): HAM_MMX_DECODE_REPETITIONS repetitions, each HAM_MMX_CODE_STEPS check steps of 8 code
  * bytes (SyndromeTerms, the syndromes stored in the scratch, AcceptNibbles) and
- * HAM_MMX_DATA_STEPS pack steps of 8 data bytes; EMMS after the last. Steps are counted down in ecx; the repetition counter, the buffer pointers
- * (r12 nibbles, r13 codes, r14 data) and the scratch address (r15) are saved on the stack
- * around the inner loops. Preserves rbx, rbp, r12-r15; clobbers rax, rcx, mm0-mm2 and the x87
- * tag word until the final EMMS.
+ * HAM_MMX_DATA_STEPS pack steps of 8 data bytes; EMMS after the last. Steps are counted down in
+ * ecx; the repetition counter, the buffer pointers (r12 nibbles, r13 codes, r14 data) and the
+ * scratch address (r15) are saved on the stack around the inner loops. Preserves rbx, rbp,
+ * r12-r15; clobbers rax, rcx, mm0-mm2 and the x87 tag word until the final EMMS.
  */
     .p2align 4
     .globl HamMmxDecodeRepetitions

@@ -211,9 +211,10 @@ HamSseEncodeRepetitions:
  * HamSse2DecodeRepetitions(nibbles = rdi, codes = rsi, data = rdx, syndromeScratch = rcx, 16
  * bytes; all 16-byte aligned): HAM_SSE_DECODE_REPETITIONS repetitions, each HAM_SSE_CODE_STEPS
  * check steps of 16 code bytes (SyndromeTerms, the syndromes stored in the scratch,
- * AcceptNibbles) and HAM_SSE_DATA_STEPS pack steps of 16 data bytes. Steps are counted down in ecx; the repetition counter, the buffer pointers (r12
- * nibbles, r13 codes, r14 data) and the scratch address (r15) are saved on the stack around
- * the inner loops. Preserves rbx, rbp, r12-r15; clobbers rax, rcx, xmm0-xmm2.
+ * AcceptNibbles) and HAM_SSE_DATA_STEPS pack steps of 16 data bytes. Steps are counted down
+ * in ecx; the repetition counter, the buffer pointers (r12 nibbles, r13 codes, r14 data) and
+ * the scratch address (r15) are saved on the stack around the inner loops. Preserves rbx, rbp,
+ * r12-r15; clobbers rax, rcx, xmm0-xmm2.
  */
     .p2align 4
     .globl HamSse2DecodeRepetitions
