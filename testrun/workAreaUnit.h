@@ -9,11 +9,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "hamming/hammingBlock.h"
 #include "transform/yuvCoefficients.h"
 
 inline constexpr std::size_t kWorkAreaSize = 64000;
 
 inline constexpr std::size_t kTestBufferSize = 4096;
+// The Hamming kernels fill the nibble and code buffers whole.
+static_assert(HAM_CODE_BYTES == kTestBufferSize);
 inline constexpr std::size_t kCosTableSize = 8 * 8 * sizeof(double);
 // One 16-byte operand: a coefficient slot, the zero slot, a byte mask, a row of the splat table.
 inline constexpr std::size_t kOperandSize = 16;

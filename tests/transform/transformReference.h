@@ -68,8 +68,8 @@ struct X87State {
 X87State readX87State();
 
 // The kernels' three buffers, 16-byte aligned, with pointer variables of their own. Each is
-// 4096 bytes like the work area's buffers, with 64 guard bytes in front; everything but the
-// 1536 bytes a kernel may use holds a signalling-NaN pattern, which the x87 kernel would fault
+// kTestBufferSize bytes like the work area's buffers, with 64 guard bytes in front; everything but
+// the 1536 bytes a kernel may use holds a signalling-NaN pattern, which the x87 kernel would fault
 // on and the packed kernel would turn into NaN results, so reading it shows as well as writing.
 // An offset (a multiple of 8) moves a used region off its aligned start.
 class TransformBuffers {
