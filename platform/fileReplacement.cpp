@@ -174,9 +174,8 @@ std::error_code replaceFileContents(const std::filesystem::path& target,
     if (exists && !S_ISREG(old.st_mode)) return std::make_error_code(std::errc::not_supported);
     if (exists && old.st_nlink > 1) return overwriteInPlace(path, bytes, writer);
 
-    const std::filesystem::path folderPath = path.has_parent_path() ? path.parent_path() : ".";
     const std::string name = path.filename().native();
-    Descriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Descriptor folder(::open(containingFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder.valid()) return lastError();
 
     // A new file gets the mode a plain create gives (0666 less the umask); an existing file's
@@ -205,6 +204,10 @@ std::error_code replaceFileContents(const std::filesystem::path& target,
     // folder (EINVAL); that is no reason to call a completed save failed.
     if (::fsync(folder.get()) != 0 && errno != EINVAL) return lastError();
     return {};
+}
+
+std::filesystem::path containingFolder(const std::filesystem::path& file) {
+    return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
 }
 
 std::error_code probeFileCreation(const std::filesystem::path& folder) {

@@ -39,6 +39,9 @@ class FileContentWriter {
                                                   std::span<const std::uint8_t> bytes,
                                                   FileContentWriter& writer);
 
+// The folder a file named `file` goes into: its parent, or the current folder for a bare name.
+std::filesystem::path containingFolder(const std::filesystem::path& file);
+
 // Whether the process can create a file in `folder`: creates one exclusively under a temporary
 // name, as a save would, and removes it again. Empty when it can, else the system's reason (a
 // read-only file system, permissions, a folder that the mode bits do not describe).

@@ -18,6 +18,9 @@ struct MachineDescription {
     std::string bus;              // "100 МГц"
     std::string memory;           // "16 ГБ"
     std::string operatingSystem;  // "Debian GNU/Linux 12 (bookworm)"
+
+    // The four lines in a result record's order.
+    std::array<std::string, 4> lines() const { return {processor, bus, memory, operatingSystem}; }
 };
 
 // Where the machine's files are read; tests point these at captured copies.

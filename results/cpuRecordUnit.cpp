@@ -41,6 +41,16 @@ TCpuRecord emptyRecord() {
     return record;
 }
 
+TCpuRecord describedRecord(const std::array<std::string, 4>& descriptions,
+                           const ResultTable& results) {
+    TCpuRecord record = emptyRecord();
+    TDescription* const fields[4] = {&record.Cpu, &record.Fsb, &record.Memory, &record.Os};
+    for (std::size_t field = 0; field < descriptions.size(); ++field)
+        setDescriptionText(*fields[field], descriptions[field]);
+    record.Results = results;
+    return record;
+}
+
 void appendRecords(std::span<const std::uint8_t> contents, std::deque<TCpuRecord>& records) {
     // Each record is copied once, straight into its block: a folder of gigabytes is copied once.
     for (std::size_t position = 0; position < contents.size(); position += kRecordSize) {

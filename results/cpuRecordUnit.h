@@ -70,6 +70,11 @@ void setDescriptionText(TDescription& description, std::string_view text);
 // A record with empty descriptions and an all-zero table.
 TCpuRecord emptyRecord();
 
+// A record of `results` described by four UTF-8 lines: processor, bus, memory, operating system,
+// each stored as setDescriptionText does.
+TCpuRecord describedRecord(const std::array<std::string, 4>& descriptions,
+                           const ResultTable& results);
+
 // Appends the records of a whole file's contents to `records`, in file order: one per 1316 bytes,
 // and one more, zero-filled, for a trailing fragment. An empty file gives none.
 void appendRecords(std::span<const std::uint8_t> contents, std::deque<TCpuRecord>& records);

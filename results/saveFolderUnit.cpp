@@ -17,8 +17,7 @@ std::string printableName(const std::filesystem::path& path) {
 }  // namespace
 
 std::error_code checkTargetFolder(const std::filesystem::path& target) {
-    std::filesystem::path folder = target.parent_path();
-    if (folder.empty()) folder = ".";
+    const std::filesystem::path folder = platform::containingFolder(target);
     std::error_code error;
     const auto status = std::filesystem::status(folder, error);
     if (error) return error;

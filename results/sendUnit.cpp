@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -119,13 +120,9 @@ void TForm3::buildPanel() {
 }
 
 TCpuRecord TForm3::assembleRecord() const {
-    TCpuRecord record = emptyRecord();
-    setDescriptionText(record.Cpu, Edit1->text().toStdString());
-    setDescriptionText(record.Fsb, Edit2->text().toStdString());
-    setDescriptionText(record.Memory, Edit3->text().toStdString());
-    setDescriptionText(record.Os, Edit4->text().toStdString());
-    record.Results = benchResults_;
-    return record;
+    return describedRecord({Edit1->text().toStdString(), Edit2->text().toStdString(),
+                            Edit3->text().toStdString(), Edit4->text().toStdString()},
+                           benchResults_);
 }
 
 void TForm3::setMachineDescriber(MachineDescriber describer) {
@@ -142,12 +139,10 @@ void TForm3::fillEmptyLines() {
     if (std::none_of(std::begin(edits), std::end(edits),
                      [](const QLineEdit* edit) { return edit->text().isEmpty(); }))
         return;
-    const platform::MachineDescription machine = describeMachine_();
-    const std::string* lines[4] = {&machine.processor, &machine.bus, &machine.memory,
-                                   &machine.operatingSystem};
-    for (std::size_t line = 0; line < 4; ++line) {
+    const std::array<std::string, 4> lines = describeMachine_().lines();
+    for (std::size_t line = 0; line < lines.size(); ++line) {
         if (!edits[line]->text().isEmpty()) continue;
-        edits[line]->setText(QString::fromStdString(*lines[line]));
+        edits[line]->setText(QString::fromStdString(lines[line]));
         edits[line]->setCursorPosition(0);  // a long line shows its beginning
     }
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/fileReplacement.h"
 #include "platform/runConditions.h"
 #include "results/cpuRecordUnit.h"
 #include "results/saveFolderUnit.h"
@@ -49,10 +50,9 @@ bool checkOutputFolders(const ConsoleOptions& options, std::ostream& err) {
     for (const auto& file : files) {
         if (!file) continue;
         if (const std::error_code error = checkTargetFolder(*file)) {
-            std::filesystem::path folder = std::filesystem::path(*file).parent_path();
-            if (folder.empty()) folder = ".";
-            err << "korvex2-console: cannot write " << *file << ": folder " << folder.string()
-                << ": " << error.message() << std::endl;
+            err << "korvex2-console: cannot write " << *file << ": folder "
+                << platform::containingFolder(*file).string() << ": " << error.message()
+                << std::endl;
             return false;
         }
     }
@@ -61,15 +61,14 @@ bool checkOutputFolders(const ConsoleOptions& options, std::ostream& err) {
 
 std::array<std::string, 4> runDescriptions(const ConsoleOptions& options,
                                            const platform::MachineDescription& machine) {
-    const std::string* own[4] = {&machine.processor, &machine.bus, &machine.memory,
-                                 &machine.operatingSystem};
-    std::array<std::string, 4> descriptions;
-    for (std::size_t field = 0; field < 4; ++field)
-        descriptions[field] = options.descriptions[field].value_or(*own[field]);
+    std::array<std::string, 4> descriptions = machine.lines();
+    for (std::size_t field = 0; field < descriptions.size(); ++field)
+        if (options.descriptions[field]) descriptions[field] = *options.descriptions[field];
     return descriptions;
 }
 
-RunMachine currentRunMachine(const std::array<std::string, 4>& descriptions) {
+RunMachine currentRunMachine(const std::array<std::string, 4>& descriptions,
+                             const RunConditions& conditions) {
     RunMachine machine;
     machine.cpu = descriptions[0];
     machine.fsb = descriptions[1];
@@ -77,19 +76,15 @@ RunMachine currentRunMachine(const std::array<std::string, 4>& descriptions) {
     machine.os = descriptions[3];
     machine.logicalProcessors = platform::logicalProcessors();
     machine.kernelRelease = platform::kernelRelease();
-    machine.frequencyGovernors = platform::frequencyGovernors();
-    machine.hypervisor = platform::hypervisorPresent();
+    machine.frequencyGovernors = conditions.governors;
+    machine.hypervisor = conditions.hypervisor;
     return machine;
 }
 
 bool saveConsoleResults(const std::string& file, const std::array<std::string, 4>& descriptions,
                         const ResultTable& results, std::ostream& report, std::ostream& err) {
-    TCpuRecord record = emptyRecord();
-    TDescription* fields[4] = {&record.Cpu, &record.Fsb, &record.Memory, &record.Os};
-    for (std::size_t field = 0; field < 4; ++field)
-        setDescriptionText(*fields[field], descriptions[field]);
-    record.Results = results;
-    if (const SaveResult saved = saveRecordFile(file, record); !saved.ok()) {
+    if (const SaveResult saved = saveRecordFile(file, describedRecord(descriptions, results));
+        !saved.ok()) {
         err << writeErrorText(file, saved.error) << std::endl;
         return false;
     }

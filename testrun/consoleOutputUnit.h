@@ -13,6 +13,7 @@
 #include "platform/machineDescription.h"
 #include "results/runJsonUnit.h"
 #include "testrun/consoleOptionsUnit.h"
+#include "testrun/qualityReportUnit.h"
 
 // The rate of the run's clock line "Тактовая частота: 2245MHz"; nothing for any other line.
 std::optional<std::uint64_t> clockRateFromLine(std::string_view line);
@@ -27,8 +28,10 @@ std::optional<std::uint64_t> clockRateFromLine(std::string_view line);
 std::array<std::string, 4> runDescriptions(const ConsoleOptions& options,
                                            const platform::MachineDescription& machine);
 
-// The machine part of the JSON: the four lines and what the machine reports about itself.
-RunMachine currentRunMachine(const std::array<std::string, 4>& descriptions);
+// The machine part of the JSON: the four lines, what the machine reports about itself, and the
+// governors and hypervisor as read for the quality report before the run.
+RunMachine currentRunMachine(const std::array<std::string, 4>& descriptions,
+                             const RunConditions& conditions);
 
 // Saves `results` with `descriptions` as the result file `file`. Says where it went on
 // `report`, or "Ошибка записи" with the path and the reason on `err`; the result says which.

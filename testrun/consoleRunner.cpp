@@ -108,9 +108,10 @@ int main(int argc, char** argv) {
     printComparison(benchResults, lines);
 
     if (options.jsonFile) {
-        const RunExport run{
-            kProductTitle, programVersion(), started,     currentRunMachine(descriptions),
-            list.clockMHz, testLabels(),     benchResults};
+        const RunExport run{kProductTitle, programVersion(),
+                            started,       currentRunMachine(descriptions, conditions),
+                            list.clockMHz, testLabels(),
+                            benchResults};
         written = writeConsoleJson(*options.jsonFile, runJson(run), lines, std::cerr) && written;
     }
     if (!finishStandardOutput()) return 1;

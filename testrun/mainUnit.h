@@ -6,7 +6,6 @@
 #include <QWidget>
 #include <chrono>
 #include <optional>
-#include <span>
 
 #include "results/resultTableUnit.h"
 #include "testrun/sequenceUnit.h"
