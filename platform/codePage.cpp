@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 
@@ -68,7 +69,47 @@ class Converter {
     iconv_t descriptor_;
 };
 
+// The length of the valid UTF-8 character at the start of `text` and its code point; 0 when the
+// bytes there are not one (a stray continuation byte, a cut or overlong sequence, a surrogate).
+std::size_t utf8Character(std::string_view text, char32_t& code) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead < 0x80   ? 1
+                               : lead < 0xC2 ? 0
+                               : lead < 0xE0 ? 2
+                               : lead < 0xF0 ? 3
+                               : lead < 0xF5 ? 4
+                                             : 0;
+    if (length == 0 || text.size() < length) return 0;
+    code = length == 1 ? lead : lead & (0x7Fu >> length);
+    for (std::size_t at = 1; at < length; ++at) {
+        if (!isUtf8Continuation(text[at])) return 0;
+        code = (code << 6) | (static_cast<unsigned char>(text[at]) & 0x3F);
+    }
+    constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000)) return 0;
+    return length;
+}
+
 }  // namespace
+
+std::string printableText(std::string_view text, std::string_view replacement) {
+    std::string shown;
+    shown.reserve(text.size());
+    while (!text.empty()) {
+        char32_t code = 0;
+        const std::size_t length = utf8Character(text, code);
+        if (length == 0 || code < 0x20 || (code >= 0x7F && code <= 0x9F))
+            shown += replacement;
+        else
+            shown += text.substr(0, length);
+        text.remove_prefix(std::max<std::size_t>(length, 1));
+    }
+    return shown;
+}
+
+bool fitsWindows1251(std::string_view utf8) {
+    return windows1251ToUtf8(utf8ToWindows1251(utf8)) == utf8;
+}
 
 std::string utf8ToWindows1251(std::string_view utf8) {
     thread_local Converter converter("CP1251", "UTF-8");

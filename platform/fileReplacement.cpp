@@ -1,22 +1,29 @@
 #include "platform/fileReplacement.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
+#include <ctime>
+#include <new>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "platform/linkResolution.h"
 
 namespace platform {
 
 namespace {
 
-// As many links as the kernel follows in one path lookup (MAXSYMLINKS).
-constexpr int kMaximumLinks = 40;
 constexpr int kNameAttempts = 100;
+constexpr char kTemporaryPrefix[] = ".korvex-";
+constexpr std::size_t kTemporaryLetters = 8;
+// A temporary this old is a leftover of a save that was killed, not one in progress.
+constexpr time_t kStaleTemporaryAge = 24 * 60 * 60;
 
 std::error_code lastError() { return {errno, std::generic_category()}; }
 
@@ -42,29 +49,13 @@ class Descriptor {
     int descriptor_;
 };
 
-// Follows symbolic links from `path` to the name of the file they lead to, which need not exist
-// yet (writing through a dangling link creates the file it names).
-std::error_code followLinks(std::filesystem::path& path) {
-    for (int hop = 0; hop < kMaximumLinks; ++hop) {
-        struct stat status {};
-        if (::lstat(path.c_str(), &status) != 0)
-            return errno == ENOENT ? std::error_code() : lastError();
-        if (!S_ISLNK(status.st_mode)) return {};
-        std::error_code error;
-        const std::filesystem::path next = std::filesystem::read_symlink(path, error);
-        if (error) return error;
-        path = next.is_absolute() ? next : path.parent_path() / next;
-    }
-    return std::make_error_code(std::errc::too_many_symbolic_link_levels);
-}
-
 // A name that is short whatever the target's length (so a 255-byte name still saves), hidden,
 // and never ends in ".dat", so a leftover is never read as a result file.
 std::string temporaryName(std::mt19937& random) {
     constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::uniform_int_distribution<int> letter(0, sizeof kLetters - 2);
-    std::string name = ".korvex-";
-    for (int i = 0; i < 8; ++i) name += kLetters[letter(random)];
+    std::string name = kTemporaryPrefix;
+    for (std::size_t i = 0; i < kTemporaryLetters; ++i) name += kLetters[letter(random)];
     return name;
 }
 
@@ -106,8 +97,9 @@ std::error_code writeAllAt(int descriptor, std::span<const std::uint8_t> bytes) 
 }
 
 // Overwrites the regular file `path` in place, which keeps its inode: its hard links, mode and
-// owner. The bytes the new contents cover are read first and written back if the overwrite
-// fails; a longer old file loses its tail only once the new bytes are on the disk.
+// owner. The old bytes are read first and written back if the overwrite fails. A longer old file
+// is cut to the new length before the new bytes go in, so a kill part-way never leaves a file
+// longer than both: the new bytes followed by the old tail would read as records of neither.
 std::error_code overwriteInPlace(const std::filesystem::path& path,
                                  std::span<const std::uint8_t> bytes, FileContentWriter& writer) {
     Descriptor file(::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
@@ -116,25 +108,51 @@ std::error_code overwriteInPlace(const std::filesystem::path& path,
     if (::fstat(file.get(), &status) != 0) return lastError();
     if (!S_ISREG(status.st_mode)) return std::make_error_code(std::errc::not_supported);
     const auto oldSize = static_cast<std::uint64_t>(status.st_size);
-    std::vector<std::uint8_t> oldBytes(std::min<std::uint64_t>(oldSize, bytes.size()));
+    std::vector<std::uint8_t> oldBytes;
+    try {
+        oldBytes.resize(oldSize);
+    } catch (const std::bad_alloc&) {
+        return std::make_error_code(std::errc::not_enough_memory);
+    }
     if (const std::error_code error = readAllAt(file.get(), oldBytes)) return error;
 
-    std::error_code error = writer.writeAll(file.get(), bytes);
+    std::error_code error;
+    if (oldSize > bytes.size() && ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0)
+        error = lastError();
+    if (!error) error = writer.writeAll(file.get(), bytes);
     if (!error) error = writer.sync(file.get());
-    if (!error && oldSize > bytes.size()) {
-        if (::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0)
-            error = lastError();
-        else
-            error = writer.sync(file.get());
-    }
     if (error) {
         // Best effort: the first failure is the one reported.
-        (void)writeAllAt(file.get(), oldBytes);
         (void)::ftruncate(file.get(), static_cast<off_t>(oldSize));
+        (void)writeAllAt(file.get(), oldBytes);
         (void)::fsync(file.get());
         return error;
     }
     return file.close();
+}
+
+// Removes the process's own temporaries in `folder` that a killed save left a day or more ago:
+// a regular file of this user named as createTemporary names them. Best effort.
+void removeStaleTemporaries(int folder) {
+    const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing < 0) return;
+    DIR* entries = ::fdopendir(listing);
+    if (entries == nullptr) {
+        ::close(listing);
+        return;
+    }
+    const time_t now = ::time(nullptr);
+    const std::string_view prefix = kTemporaryPrefix;
+    while (const dirent* entry = ::readdir(entries)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() != prefix.size() + kTemporaryLetters || !name.starts_with(prefix)) continue;
+        struct stat status {};
+        if (::fstatat(folder, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(status.st_mode) && status.st_uid == ::geteuid() &&
+            now - status.st_mtime >= kStaleTemporaryAge)
+            ::unlinkat(folder, entry->d_name, 0);
+    }
+    ::closedir(entries);
 }
 
 // Gives the new file the old one's owner and group where the process may (a user may still set
@@ -165,7 +183,7 @@ std::error_code replaceFileContents(const std::filesystem::path& target,
                                     std::span<const std::uint8_t> bytes,
                                     FileContentWriter& writer) {
     std::filesystem::path path = target;
-    if (const std::error_code error = followLinks(path)) return error;
+    if (const std::error_code error = resolveLinks(path)) return error;
 
     struct stat old {};
     const bool exists = ::lstat(path.c_str(), &old) == 0;
@@ -203,7 +221,31 @@ std::error_code replaceFileContents(const std::filesystem::path& target,
     // The rename itself reaches the disk with the folder. Some file systems cannot sync a
     // folder (EINVAL); that is no reason to call a completed save failed.
     if (::fsync(folder.get()) != 0 && errno != EINVAL) return lastError();
+    removeStaleTemporaries(folder.get());
     return {};
+}
+
+ReplacementCheck checkReplacement(const std::filesystem::path& target) {
+    ReplacementCheck check{target, {}, false};
+    if ((check.error = resolveLinks(check.file))) {
+        check.folderFault = check.error == std::errc::no_such_file_or_directory ||
+                            check.error == std::errc::not_a_directory;
+        return check;
+    }
+    struct stat status {};
+    const bool exists = ::lstat(check.file.c_str(), &status) == 0;
+    if (exists && S_ISDIR(status.st_mode))
+        check.error = std::make_error_code(std::errc::is_a_directory);
+    else if (exists && !S_ISREG(status.st_mode))
+        check.error = std::make_error_code(std::errc::not_supported);
+    if (check.error) return check;
+    check.error = probeFileCreation(containingFolder(check.file));
+    const bool refused = check.error == std::errc::permission_denied ||
+                         check.error == std::errc::operation_not_permitted;
+    if (exists && refused && ::faccessat(AT_FDCWD, check.file.c_str(), W_OK, AT_EACCESS) == 0)
+        check.error.clear();
+    check.folderFault = static_cast<bool>(check.error);
+    return check;
 }
 
 std::filesystem::path containingFolder(const std::filesystem::path& file) {

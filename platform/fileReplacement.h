@@ -25,19 +25,36 @@ class FileContentWriter {
 
 // Makes `bytes` the whole contents of the file `target`; the system's reason when it cannot.
 //
-// - A symbolic link is followed to the file it names (created if missing); the link stays.
+// - A symbolic link is followed to the file it names (created if missing); the link stays. A link
+//   the kernel's protected_symlinks rule would not follow (see linkResolution.h) is refused with
+//   EACCES, whatever the system's setting, and nothing is written.
 // - An existing target that is not a regular file (a folder, a FIFO, a device, a socket) is
 //   refused: EISDIR for a folder, ENOTSUP for the others.
 // - Otherwise the bytes go into a new file with a short hidden name beside the target, created
 //   exclusively (a leftover of any earlier save never blocks a later one), given the old file's
 //   mode and, where the process may, its owner and group; it is fsynced, renamed over the target
 //   and the folder fsynced. On any failure the new file is removed and the old one is untouched.
+//   After a success the process's own temporaries that killed saves left in that folder a day or
+//   more ago are removed.
 // - A file with several hard links, and a file whose folder does not let the process create a
 //   file in it, is overwritten in place instead: its old bytes are kept in memory and written
-//   back if the overwrite fails.
+//   back if the overwrite fails; a longer old file is cut to the new length first.
 [[nodiscard]] std::error_code replaceFileContents(const std::filesystem::path& target,
                                                   std::span<const std::uint8_t> bytes,
                                                   FileContentWriter& writer);
+
+// Whether replaceFileContents could write `target`, asked before the bytes exist (a console run
+// checks its output files before it spends a minute running).
+struct ReplacementCheck {
+    std::filesystem::path file;  // the file that would be written: absolute, no link in it
+    std::error_code error;       // empty when the save can go ahead
+    bool folderFault = false;    // the error is about file's folder: missing, or takes no file
+};
+
+// Resolves the links as the save does (a refused link, a missing folder on the way: the error),
+// refuses an existing target that is not a regular file as the save does, and checks that the
+// file's folder takes a new file, or, where it does not, that the existing file may be written.
+[[nodiscard]] ReplacementCheck checkReplacement(const std::filesystem::path& target);
 
 // The folder a file named `file` goes into: its parent, or the current folder for a bare name.
 std::filesystem::path containingFolder(const std::filesystem::path& file);

@@ -6,20 +6,26 @@
 
 #include <cerrno>
 
+#include "platform/linkResolution.h"
+
 namespace platform {
 
 RegularFile::RegularFile(const std::filesystem::path& path) {
     // The name is looked at first, so a device is not even opened; what is opened is checked
     // again, since the name may have been replaced in between. O_NONBLOCK keeps a FIFO put there
     // meanwhile from blocking the open.
+    // The links are resolved first, so that what is opened has none left to follow.
+    std::filesystem::path file = path;
+    if ((openError_ = resolveLinks(file))) return;
     struct stat status {};
     const auto lastError = [] { return std::error_code(errno, std::generic_category()); };
-    if (::stat(path.c_str(), &status) != 0) {
+    if (::lstat(file.c_str(), &status) != 0) {
         openError_ = lastError();
         return;
     }
     if (!S_ISREG(status.st_mode)) return;
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int descriptor =
+        ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0) {
         openError_ = lastError();
         return;
@@ -41,6 +47,18 @@ std::ptrdiff_t RegularFile::read(std::span<std::uint8_t> buffer) {
         const ssize_t got = ::read(descriptor_, buffer.data(), buffer.size());
         if (got >= 0 || errno != EINTR) return got;
     }
+}
+
+std::uint64_t RegularFile::dataFrom(std::uint64_t offset) {
+    const off_t data = ::lseek(descriptor_, static_cast<off_t>(offset), SEEK_DATA);
+    const int error = errno;
+    (void)::lseek(descriptor_, static_cast<off_t>(offset), SEEK_SET);  // SEEK_DATA moved it
+    if (data >= 0) return static_cast<std::uint64_t>(data);
+    return error == ENXIO ? size_ : offset;  // ENXIO: a hole up to the end
+}
+
+bool RegularFile::seek(std::uint64_t offset) {
+    return ::lseek(descriptor_, static_cast<off_t>(offset), SEEK_SET) >= 0;
 }
 
 }  // namespace platform

@@ -13,8 +13,10 @@ namespace platform {
 
 class RegularFile {
   public:
-    // Opens `path` for reading, following symbolic links. The file stays closed (isOpen() is
-    // false) when it cannot be opened or is not a regular file once opened. Opening never waits.
+    // Opens `path` for reading, following symbolic links where the kernel's protected_symlinks
+    // rule would (see linkResolution.h; a link it refuses gives EACCES). The file stays closed
+    // (isOpen() is false) when it cannot be opened or is not a regular file once opened.
+    // Opening never waits.
     explicit RegularFile(const std::filesystem::path& path);
     ~RegularFile();
     RegularFile(const RegularFile&) = delete;
@@ -33,6 +35,14 @@ class RegularFile {
     // Reads up to buffer.size() bytes at the current position, retrying after a signal: the
     // number of bytes read, 0 at the end of the file, -1 when the read fails.
     std::ptrdiff_t read(std::span<std::uint8_t> buffer);
+
+    // Where stored data begins at or after `offset`: `offset` itself unless the file system
+    // reports a hole there (the unwritten part of a sparse file), the length when only a hole
+    // follows. Does not move the read position.
+    std::uint64_t dataFrom(std::uint64_t offset);
+
+    // Moves the read position to `offset`; false when that fails.
+    bool seek(std::uint64_t offset);
 
   private:
     int descriptor_ = -1;

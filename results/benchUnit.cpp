@@ -211,8 +211,12 @@ BenchUnit TForm2::chosenUnit() const {
 void TForm2::RebuildList() {
     if (const char* caption = comparisonCaption(SelectedTest))
         setWindowTitle(QString::fromUtf8(caption));
-    model_->setRows(buildComparisonRows(Systems, OwnSystem, SelectedTest, chosenUnit()),
-                    chosenUnit());
+    std::uint64_t leftOut = 0;
+    model_->setRows(
+        withinMemory(
+            Systems, leftOut,
+            [this] { return buildComparisonRows(Systems, OwnSystem, SelectedTest, chosenUnit()); }),
+        chosenUnit());
 }
 
 bool TForm2::ListView1CustomDrawSubItem(QPainter* painter, const QStyleOptionViewItem& option,

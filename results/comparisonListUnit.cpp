@@ -9,10 +9,13 @@ constexpr int kMinimumRowHeight = 17;
 const QColor kGridLineColour(0xD0, 0xD0, 0xD0);
 
 // A description holds whatever bytes its file had: the NUL bytes of a zero-filled fragment, a
-// stray tab or line feed would be drawn as boxes or break the line. The C0 control characters
-// are left out of what is drawn; the record itself keeps every byte.
+// stray tab or line feed would be drawn as boxes or break the line. The control characters (C0,
+// DEL, C1) are left out of what is drawn; the record itself keeps every byte.
 QString drawableText(QString text) {
-    text.removeIf([](QChar character) { return character.unicode() < 0x20; });
+    text.removeIf([](QChar character) {
+        return character.unicode() < 0x20 ||
+               (character.unicode() >= 0x7F && character.unicode() <= 0x9F);
+    });
     return text;
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/codePage.h"
+
 namespace {
 
 constexpr std::size_t kTextColumns = kBenchColumn;  // the Bench column is the bar
@@ -26,14 +28,8 @@ std::string cutToCharacters(const std::string& text, std::size_t limit) {
 
 // A description holds whatever bytes its file had: a NUL of a zero-filled fragment, a line feed
 // that would break the table, or an escape sequence that a terminal would obey. The ASCII
-// control characters are left out of the text printed; the record keeps every byte.
-std::string printable(std::string text) {
-    std::erase_if(text, [](char byte) {
-        const auto code = static_cast<unsigned char>(byte);
-        return code < 0x20 || code == 0x7F;
-    });
-    return text;
-}
+// control characters (C0, DEL, C1) are left out of the text printed; the record keeps every byte.
+std::string printable(const std::string& text) { return platform::printableText(text, ""); }
 
 std::string padded(const std::string& text, std::size_t width) {
     return text + std::string(width - std::min(width, characterCount(text)), ' ');

@@ -71,8 +71,8 @@ bool isResultFileName(std::string_view name) {
 
 ResultFolderReader::ResultFolderReader(const std::filesystem::path& folder,
                                        std::deque<TCpuRecord>& records,
-                                       std::vector<ResultFileNote>* notes)
-    : records_(records), notes_(notes) {
+                                       std::vector<ResultFileNote>* notes, std::size_t recordBudget)
+    : records_(records), notes_(notes), budget_(recordBudget) {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
     if (!error) entry_ = std::filesystem::directory_iterator(absolute, error);
@@ -115,6 +115,7 @@ bool ResultFolderReader::openNextFile() {
             return true;
         }
         unread_ = file_->size();
+        inHole_ = 0;
         firstOfFile_ = records_.size();
         return true;
     }
@@ -122,12 +123,16 @@ bool ResultFolderReader::openNextFile() {
 }
 
 // Reads one chunk of the open file into records: one per 1316 bytes, and a zero-filled one
-// for a trailing fragment.
+// for a trailing fragment; none beyond the budget.
 void ResultFolderReader::readChunk() {
     if (chunk_.empty()) chunk_.resize(kChunkRecords * kRecordSize);
+    if (unread_ > 0) skipHole();
+    if (unread_ > 0 && records_.size() >= budget_) return leaveOutTheRest();
+    const std::size_t room = records_.size() < budget_ ? budget_ - records_.size() : 0;
+    const std::size_t limit = std::min(chunk_.size(), room * kRecordSize);
     std::size_t filled = 0;
-    while (filled < chunk_.size() && unread_ > 0) {
-        const std::size_t want = std::min<std::uint64_t>(chunk_.size() - filled, unread_);
+    while (filled < limit && unread_ > 0) {
+        const std::size_t want = std::min<std::uint64_t>(limit - filled, unread_);
         const std::ptrdiff_t got = file_->read({chunk_.data() + filled, want});
         if (got < 0) {
             note(ResultFileNote::Kind::Unreadable, {errno, std::generic_category()});
@@ -142,10 +147,40 @@ void ResultFolderReader::readChunk() {
     }
     appendRecords({chunk_.data(), filled}, records_);
     if (unread_ == 0) {
+        if (inHole_ > 0) note(ResultFileNote::Kind::InAHole, {}, 0, inHole_);
         if (const std::size_t fragment = file_->size() % kRecordSize; fragment != 0)
             note(ResultFileNote::Kind::PartialRecord, {}, fragment);
         closeFile(true);
     }
+}
+
+// Skips the whole records at the read position that lie in a hole of the file.
+void ResultFolderReader::skipHole() {
+    const std::uint64_t position = file_->size() - unread_;
+    const std::uint64_t data = std::clamp(file_->dataFrom(position), position, file_->size());
+    const std::uint64_t records = (data - position) / kRecordSize;
+    if (records == 0 || !file_->seek(position + records * kRecordSize)) return;
+    unread_ -= records * kRecordSize;
+    inHole_ += records;
+}
+
+// The budget is spent: counts the records of the open file still unread and of every later
+// result file, notes them at the open file and ends the reading.
+void ResultFolderReader::leaveOutTheRest() {
+    const auto recordsOf = [](std::uint64_t bytes) {
+        return (bytes + kRecordSize - 1) / kRecordSize;
+    };
+    std::uint64_t leftOut = recordsOf(unread_);
+    closeFile(true);
+    const std::filesystem::directory_iterator end;
+    for (std::error_code error; entry_ != end; entry_.increment(error)) {
+        if (error) break;
+        if (!isResultFileName(entry_->path().filename().native())) continue;
+        if (const platform::RegularFile later(entry_->path()); later.isOpen())
+            leftOut += recordsOf(later.size());
+    }
+    note(ResultFileNote::Kind::OverBudget, {}, 0, leftOut);
+    finished_ = true;
 }
 
 // Closes the open file. A file that could not be read adds nothing: its records go again.
@@ -155,8 +190,8 @@ void ResultFolderReader::closeFile(bool keepRecords) {
 }
 
 void ResultFolderReader::note(ResultFileNote::Kind kind, std::error_code reason,
-                              std::size_t fragment) {
-    if (notes_ != nullptr) notes_->push_back({fileName_, kind, reason, fragment});
+                              std::size_t fragment, std::uint64_t records) {
+    if (notes_ != nullptr) notes_->push_back({fileName_, kind, reason, fragment, records});
 }
 
 void loadResultFolder(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,

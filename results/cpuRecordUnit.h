@@ -82,6 +82,10 @@ void appendRecords(std::span<const std::uint8_t> contents, std::deque<TCpuRecord
 // Whether `name` is a result file's name: it ends in ".dat" in any mix of upper and lower case.
 bool isResultFileName(std::string_view name);
 
+// The most records a result folder loads: 1,048,576 records, 1.38 GB. Beyond it a folder's
+// records are left out, so memory stays bounded whatever its files claim.
+inline constexpr std::size_t kRecordBudget = std::size_t{1} << 20;
+
 // A result file the reader could not use in full, for a caller that tells the user so.
 struct ResultFileNote {
     enum class Kind {
@@ -89,11 +93,14 @@ struct ResultFileNote {
         Unreadable,       // could not be looked at, opened or read: adds no record
         OutOfMemory,      // abandoned, keeping the records already taken
         PartialRecord,    // its last record is a fragment, read as zero-filled
+        InAHole,          // `records` whole records lie in a hole (never written): not loaded
+        OverBudget,       // the budget is spent: `records` of this and later files left out
     };
     std::filesystem::path name;  // the file's name within its folder
     Kind kind;
     std::error_code reason;         // Unreadable: the system's reason
     std::size_t fragmentBytes = 0;  // PartialRecord: the fragment's length
+    std::uint64_t records = 0;      // InAHole, OverBudget: how many records were not loaded
 };
 
 // Reads the result files of a folder a slice at a time, so that a window stays responsive
@@ -103,13 +110,16 @@ struct ResultFileNote {
 // without being waited on. A file is read in chunks up to the length it had when opened, so
 // memory holds the records and one chunk, never a copy of a whole file. A file that cannot be
 // opened or read adds nothing; one for which memory runs out keeps the records already taken.
+// The whole records in a hole of a sparse file hold nothing written and are not loaded. At
+// most `recordBudget` records are loaded; the rest are counted in an OverBudget note.
 class ResultFolderReader {
   public:
     // Reads `folder` (made absolute now, so a later change of the current directory does not
     // matter) into `records`, which must outlive the reader, as must `notes` when given: each
     // file not used in full adds its note there, in listing order.
     ResultFolderReader(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
-                       std::vector<ResultFileNote>* notes = nullptr);
+                       std::vector<ResultFileNote>* notes = nullptr,
+                       std::size_t recordBudget = kRecordBudget);
     ResultFolderReader(const ResultFolderReader&) = delete;
     ResultFolderReader& operator=(const ResultFolderReader&) = delete;
 
@@ -120,15 +130,20 @@ class ResultFolderReader {
   private:
     bool openNextFile();
     void readChunk();
+    void skipHole();
+    void leaveOutTheRest();
     void closeFile(bool keepRecords);
-    void note(ResultFileNote::Kind kind, std::error_code reason = {}, std::size_t fragment = 0);
+    void note(ResultFileNote::Kind kind, std::error_code reason = {}, std::size_t fragment = 0,
+              std::uint64_t records = 0);
 
     std::deque<TCpuRecord>& records_;
     std::vector<ResultFileNote>* notes_;
+    std::size_t budget_;
     std::filesystem::path fileName_;  // the name of the file being opened or read
     std::filesystem::directory_iterator entry_;
     std::optional<platform::RegularFile> file_;
     std::uint64_t unread_ = 0;         // bytes of the open file still to read
+    std::uint64_t inHole_ = 0;         // records of the open file skipped in holes
     std::size_t firstOfFile_ = 0;      // where the open file's records begin in records_
     std::vector<std::uint8_t> chunk_;  // one chunk, reused for every file
     bool finished_ = false;

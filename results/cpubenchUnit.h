@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -98,6 +99,25 @@ ComparisonRows buildComparisonRows(const std::deque<TCpuRecord>&&, const TCpuRec
                                    BenchUnit) = delete;
 ComparisonRows buildComparisonRows(const std::deque<TCpuRecord>&, const TCpuRecord&&, int,
                                    BenchUnit) = delete;
+
+// Runs `build` (which builds rows or text over `systems`); where memory runs out meanwhile, leaves
+// out the later half of the records and tries again, adding how many went to `leftOut`, so a
+// folder that filled the memory still shows what fits. Rethrows only with no record left.
+template <typename Build>
+auto withinMemory(std::deque<TCpuRecord>& systems, std::uint64_t& leftOut, Build build)
+    -> decltype(build()) {
+    for (;;) {
+        try {
+            return build();
+        } catch (const std::bad_alloc&) {
+            if (systems.empty()) throw;
+            const std::size_t kept = systems.size() / 2;
+            leftOut += systems.size() - kept;
+            systems.resize(kept);
+            systems.shrink_to_fit();
+        }
+    }
+}
 
 // The text of one cell, UTF-8: the descriptions, V in unsigned decimal, and nothing for Bench.
 std::string comparisonCellText(const ComparisonRow& row, int column, BenchUnit unit);

@@ -1,34 +1,38 @@
 #include "results/saveFolderUnit.h"
 
+#include "platform/codePage.h"
 #include "platform/fileReplacement.h"
 #include "results/cpuRecordUnit.h"
 
 namespace {
 
 // A file name as it may be printed: anyone who can write into a shared folder chooses its names,
-// and an escape sequence in one would be obeyed by the terminal. Control bytes show as '?'.
+// and an escape sequence in one would be obeyed by the terminal. Control characters show as '?'.
 std::string printableName(const std::filesystem::path& path) {
-    std::string name = path.string();
-    for (char& byte : name)
-        if (static_cast<unsigned char>(byte) < 0x20 || byte == 0x7F) byte = '?';
-    return name;
+    return platform::printableText(path.native(), "?");
 }
 
 }  // namespace
 
-std::error_code checkTargetFolder(const std::filesystem::path& target) {
-    const std::filesystem::path folder = platform::containingFolder(target);
-    std::error_code error;
-    const auto status = std::filesystem::status(folder, error);
-    if (error) return error;
-    if (!std::filesystem::is_directory(status))
-        return std::make_error_code(std::errc::not_a_directory);
-    return platform::probeFileCreation(folder);
+std::string targetProblemText(const std::filesystem::path& target,
+                              const platform::ReplacementCheck& check) {
+    std::string text = "cannot write " + printableName(target) + ": ";
+    if (check.folderFault) {
+        // The folder as given, unless a link led elsewhere.
+        std::error_code error;
+        const bool direct =
+            std::filesystem::absolute(target, error).lexically_normal() == check.file;
+        text += "folder " +
+                printableName(platform::containingFolder(direct ? target : check.file)) + ": ";
+    } else if (check.error == std::errc::permission_denied) {
+        text += "a link or folder on the way refuses it: ";
+    }
+    return text + check.error.message();
 }
 
 std::string writeErrorText(const std::filesystem::path& path, std::error_code reason) {
     std::string text = "Ошибка записи";
-    if (reason) text += ": " + path.string() + ": " + reason.message();
+    if (reason) text += ": " + printableName(path) + ": " + reason.message();
     return text;
 }
 
@@ -41,6 +45,13 @@ std::string resultFileNoteText(const std::filesystem::path& folder, const Result
             return name + ": skipped (" + note.reason.message() + ")";
         case ResultFileNote::Kind::OutOfMemory:
             return name + ": skipped after its first records (out of memory)";
+        case ResultFileNote::Kind::InAHole:
+            return name + ": " + std::to_string(note.records) +
+                   " records in a hole (never written) not loaded";
+        case ResultFileNote::Kind::OverBudget:
+            return name + ": " + std::to_string(note.records) +
+                   " records of this and later files left out (at most " +
+                   std::to_string(kRecordBudget) + " records are loaded)";
         case ResultFileNote::Kind::PartialRecord:
             break;
     }

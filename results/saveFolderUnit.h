@@ -8,13 +8,14 @@
 #include <string>
 #include <system_error>
 
+#include "platform/fileReplacement.h"
 #include "results/cpuRecordUnit.h"
 
-// Whether a file can be created in the folder of `target` (its parent; the current folder for a
-// bare name): an empty code when it can, else the system's reason (the folder is missing, is
-// not a folder, or refuses a new file). Tries by creating and removing a hidden file there,
-// which also catches read-only file systems and folders the permission bits do not describe.
-[[nodiscard]] std::error_code checkTargetFolder(const std::filesystem::path& target);
+// Why `target` cannot be written, as platform::checkReplacement found before a run, with control
+// characters of the name as '?': "cannot write cpus/a.dat: folder cpus: No such file or
+// directory", "cannot write out.json: Operation not supported" (a FIFO, a device).
+std::string targetProblemText(const std::filesystem::path& target,
+                              const platform::ReplacementCheck& check);
 
 // "Ошибка записи: <path>: <the system's reason>"; just "Ошибка записи" without a reason.
 std::string writeErrorText(const std::filesystem::path& path, std::error_code reason);

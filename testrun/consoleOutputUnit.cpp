@@ -1,11 +1,13 @@
 #include "testrun/consoleOutputUnit.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
 
-#include "platform/fileReplacement.h"
+#include "platform/codePage.h"
 #include "platform/runConditions.h"
 #include "results/cpuRecordUnit.h"
 #include "results/saveFolderUnit.h"
@@ -18,17 +20,31 @@ std::string absoluteText(const std::string& file) {
     return error ? file : path.lexically_normal().string();
 }
 
-std::error_code lastError() {
+// Writes all of `text` to standard output and flushes it; the reason when that fails.
+std::error_code writeStandardOutput(std::string_view text) {
+    std::fflush(nullptr);
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0)
+        return {};
     return errno != 0 ? std::error_code(errno, std::generic_category())
                       : std::make_error_code(std::errc::io_error);
 }
 
-// Writes all of `text` to `stream` and flushes it; the reason when that fails.
-std::error_code writeAll(std::FILE* stream, std::string_view text) {
-    errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), stream) != text.size() || std::fflush(stream) != 0)
-        return lastError();
-    return {};
+std::string resultFileContents(const FinishedRun& finished) {
+    const TCpuRecord record = describedRecord(finished.descriptions, finished.run.results);
+    return {reinterpret_cast<const char*>(&record), kRecordSize};
+}
+
+std::string jsonContents(const FinishedRun& finished) { return runJson(finished.run) + "\n"; }
+
+// Whether two checked outputs are one file: the same name once links are resolved, or two hard
+// links of one file.
+bool sameFile(const platform::ReplacementCheck& a, const platform::ReplacementCheck& b) {
+    if (a.file == b.file) return true;
+    struct stat first {
+    }, second{};
+    return ::stat(a.file.c_str(), &first) == 0 && ::stat(b.file.c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 }  // namespace
@@ -42,21 +58,6 @@ std::optional<std::uint64_t> clockRateFromLine(std::string_view line) {
     if (error != std::errc() || digits.empty() || end != digits.data() + digits.size())
         return std::nullopt;
     return rate;
-}
-
-bool checkOutputFolders(const ConsoleOptions& options, std::ostream& err) {
-    std::optional<std::string> files[] = {options.saveFile, options.jsonFile};
-    if (options.jsonToStandardOutput()) files[1].reset();
-    for (const auto& file : files) {
-        if (!file) continue;
-        if (const std::error_code error = checkTargetFolder(*file)) {
-            err << "korvex2-console: cannot write " << *file << ": folder "
-                << platform::containingFolder(*file).string() << ": " << error.message()
-                << std::endl;
-            return false;
-        }
-    }
-    return true;
 }
 
 std::array<std::string, 4> runDescriptions(const ConsoleOptions& options,
@@ -81,36 +82,62 @@ RunMachine currentRunMachine(const std::array<std::string, 4>& descriptions,
     return machine;
 }
 
-bool saveConsoleResults(const std::string& file, const std::array<std::string, 4>& descriptions,
-                        const ResultTable& results, std::ostream& report, std::ostream& err) {
-    if (const SaveResult saved = saveRecordFile(file, describedRecord(descriptions, results));
-        !saved.ok()) {
-        err << writeErrorText(file, saved.error) << std::endl;
-        return false;
+std::vector<ConsoleOutput> requestedOutputs(const ConsoleOptions& options) {
+    std::vector<ConsoleOutput> outputs;
+    if (options.saveFile)
+        outputs.push_back({"--save", *options.saveFile, "Results saved to", resultFileContents});
+    if (options.jsonFile)
+        outputs.push_back({"--json", *options.jsonFile, "JSON written to", jsonContents});
+    return outputs;
+}
+
+bool checkOutputs(const std::vector<ConsoleOutput>& outputs, std::ostream& err) {
+    std::vector<platform::ReplacementCheck> checks;
+    for (const ConsoleOutput& output : outputs) {
+        platform::ReplacementCheck check{output.file, {}, false};
+        if (output.file != "-") check = platform::checkReplacement(output.file);
+        if (check.error) {
+            err << "korvex2-console: " << targetProblemText(output.file, check) << std::endl;
+            return false;
+        }
+        for (std::size_t earlier = 0; earlier < checks.size(); ++earlier) {
+            if ((output.file == "-") != (outputs[earlier].file == "-")) continue;
+            if (!sameFile(check, checks[earlier])) continue;
+            err << "korvex2-console: " << outputs[earlier].option << " and " << output.option
+                << " name the same file: " << platform::printableText(output.file, "?")
+                << std::endl;
+            return false;
+        }
+        checks.push_back(check);
     }
-    report << "Results saved to " << absoluteText(file) << std::endl;
     return true;
 }
 
-bool writeConsoleJson(const std::string& file, const std::string& json, std::ostream& report,
-                      std::ostream& err) {
-    const std::string text = json + "\n";
-    if (file == "-") {
-        std::fflush(nullptr);
-        if (const std::error_code error = writeAll(stdout, text)) {
+void reportCodePageLoss(const std::array<std::string, 4>& descriptions, std::ostream& err) {
+    constexpr const char* kLines[] = {"processor", "bus", "memory", "operating system"};
+    for (std::size_t field = 0; field < descriptions.size(); ++field)
+        if (!platform::fitsWindows1251(descriptions[field]))
+            err << "korvex2-console: the " << kLines[field]
+                << " line has characters Windows-1251 lacks; the result file holds '?' for them"
+                << std::endl;
+}
+
+bool writeOutput(const ConsoleOutput& output, const FinishedRun& finished, std::ostream& report,
+                 std::ostream& err, platform::FileContentWriter& writer) {
+    const std::string bytes = output.contents(finished);
+    if (output.file == "-") {
+        if (const std::error_code error = writeStandardOutput(bytes)) {
             err << writeErrorText("standard output", error) << std::endl;
             return false;
         }
         return true;
     }
-    errno = 0;
-    std::FILE* stream = std::fopen(file.c_str(), "wb");
-    std::error_code error = stream == nullptr ? lastError() : writeAll(stream, text);
-    if (stream != nullptr && std::fclose(stream) != 0 && !error) error = lastError();
-    if (error) {
-        err << writeErrorText(file, error) << std::endl;
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    if (const std::error_code error =
+            platform::replaceFileContents(output.file, {data, bytes.size()}, writer)) {
+        err << writeErrorText(output.file, error) << std::endl;
         return false;
     }
-    report << "JSON written to " << absoluteText(file) << std::endl;
+    report << output.doneText << " " << absoluteText(output.file) << std::endl;
     return true;
 }

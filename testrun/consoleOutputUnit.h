@@ -1,7 +1,7 @@
 #pragma once
-// What the console runner writes besides the run's lines: the early check of the files it will
-// write, the result file of --save and the JSON of --json, each with a line saying where it
-// went or why it could not be written.
+// What the console runner writes besides the run's lines: the files of --save and --json, checked
+// together before the run and each written through the save's one safe path right after it, with
+// a line saying where it went or why it could not be written.
 
 #include <array>
 #include <cstdint>
@@ -9,7 +9,9 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/fileReplacement.h"
 #include "platform/machineDescription.h"
 #include "results/runJsonUnit.h"
 #include "testrun/consoleOptionsUnit.h"
@@ -17,11 +19,6 @@
 
 // The rate of the run's clock line "Тактовая частота: 2245MHz"; nothing for any other line.
 std::optional<std::uint64_t> clockRateFromLine(std::string_view line);
-
-// Before the run: whether the folders of --save's file and --json's file (not standard output)
-// can take a new file. When one cannot, says so with the system's reason on `err` and returns
-// false.
-[[nodiscard]] bool checkOutputFolders(const ConsoleOptions& options, std::ostream& err);
 
 // Processor, bus, memory and operating system: each as given on the command line, otherwise the
 // machine's own.
@@ -33,14 +30,35 @@ std::array<std::string, 4> runDescriptions(const ConsoleOptions& options,
 RunMachine currentRunMachine(const std::array<std::string, 4>& descriptions,
                              const RunConditions& conditions);
 
-// Saves `results` with `descriptions` as the result file `file`. Says where it went on
-// `report`, or "Ошибка записи" with the path and the reason on `err`; the result says which.
-[[nodiscard]] bool saveConsoleResults(const std::string& file,
-                                      const std::array<std::string, 4>& descriptions,
-                                      const ResultTable& results, std::ostream& report,
-                                      std::ostream& err);
+// A finished run, from which every output file is made.
+struct FinishedRun {
+    std::array<std::string, 4> descriptions;  // UTF-8, as runDescriptions gives them
+    RunExport run;                            // the table and the rest of the JSON
+};
 
-// Writes `json` and a newline to `file` ("-": standard output). For a file, says where it went
-// on `report`; a failure is reported like a failed save.
-[[nodiscard]] bool writeConsoleJson(const std::string& file, const std::string& json,
-                                    std::ostream& report, std::ostream& err);
+// One file the console writes after the run.
+struct ConsoleOutput {
+    const char* option;    // "--save"
+    std::string file;      // as given; "-" is standard output
+    const char* doneText;  // "Results saved to": followed by the file's absolute name
+    std::string (*contents)(const FinishedRun& finished);
+};
+
+// The outputs the command line asks for, in the order they are written.
+std::vector<ConsoleOutput> requestedOutputs(const ConsoleOptions& options);
+
+// Before the run: every output file can be written (platform::checkReplacement: links as the
+// save follows them, a regular file or none, a folder that takes it) and no two outputs name the
+// same file (two "-" included). When not, says why on `err` and returns false.
+[[nodiscard]] bool checkOutputs(const std::vector<ConsoleOutput>& outputs, std::ostream& err);
+
+// One line on `err` per description that Windows-1251 cannot hold in full (its result file
+// stores '?' for the characters it lacks).
+void reportCodePageLoss(const std::array<std::string, 4>& descriptions, std::ostream& err);
+
+// Writes `output` for `finished`: a file through platform::replaceFileContents with `writer`,
+// "-" to standard output. For a file says where it went on `report`; a failure says "Ошибка
+// записи" with the path and the system's reason on `err`, and the result says which.
+[[nodiscard]] bool writeOutput(const ConsoleOutput& output, const FinishedRun& finished,
+                               std::ostream& report, std::ostream& err,
+                               platform::FileContentWriter& writer);

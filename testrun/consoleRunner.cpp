@@ -1,6 +1,6 @@
 // korvex2-console: one test run without windows, each line printed the moment it is added, on
-// request a result file of its own, then the comparison with the result files of the folder cpus,
-// and on request the run as JSON.
+// request a result file of its own and the run as JSON, then the comparison with the result
+// files of the folder cpus.
 
 #include <ctime>
 #include <deque>
@@ -57,12 +57,17 @@ void printComparison(const ResultTable& benchResults, std::ostream& out) {
         std::cerr << "korvex2-console: " << resultFileNoteText(kResultFolder, note) << '\n';
     TCpuRecord ownSystem = makeOwnSystem();
     ownSystem.Results = benchResults;
+    std::uint64_t leftOut = 0;
     for (int test = kFirstSelectableTest; test <= kLastSelectableTest; ++test) {
+        const std::vector<std::string> lines = withinMemory(systems, leftOut, [&] {
+            return comparisonTextLines(systems, ownSystem, test, BenchUnit::Cycles);
+        });
         out << '\n';
-        for (const std::string& line :
-             comparisonTextLines(systems, ownSystem, test, BenchUnit::Cycles))
-            out << line << '\n';
+        for (const std::string& line : lines) out << line << '\n';
     }
+    if (leftOut > 0)
+        std::cerr << "korvex2-console: " << leftOut
+                  << " records left out of the comparison (out of memory)\n";
     out.flush();
     noteStandardOutputState();
 }
@@ -80,7 +85,8 @@ int main(int argc, char** argv) {
     if (const int status = parseConsoleOptions(argc, argv, options, std::cout, std::cerr);
         status >= 0)
         return status;
-    if (!checkOutputFolders(options, std::cerr)) return 1;
+    const std::vector<ConsoleOutput> outputs = requestedOutputs(options);
+    if (!checkOutputs(outputs, std::cerr)) return 1;
     std::ostream& lines = options.jsonToStandardOutput() ? std::cerr : std::cout;
 
     platform::setProgramFpuEnvironment();
@@ -98,22 +104,22 @@ int main(int argc, char** argv) {
     for (const std::string& line : qualityReportLines(benchmarkTests(), benchResults, conditions))
         lines << line << '\n';
 
-    // The run is saved before anything reads the result folder, so nothing that folder holds
-    // can cost the run.
-    const bool describe = options.saveFile || options.jsonFile;
-    const auto descriptions = describe ? runDescriptions(options, platform::describeMachine())
-                                       : std::array<std::string, 4>{};
-    bool written = !options.saveFile || saveConsoleResults(*options.saveFile, descriptions,
-                                                           benchResults, lines, std::cerr);
+    // The outputs are written before anything reads the result folder, so nothing that folder
+    // holds can cost the run.
+    FinishedRun finished;
+    if (!outputs.empty())
+        finished.descriptions = runDescriptions(options, platform::describeMachine());
+    if (options.saveFile) reportCodePageLoss(finished.descriptions, std::cerr);
+    finished.run = {kProductTitle, programVersion(),
+                    started,       currentRunMachine(finished.descriptions, conditions),
+                    list.clockMHz, testLabels(),
+                    benchResults};
+    platform::FileContentWriter writer;
+    bool written = true;
+    for (const ConsoleOutput& output : outputs)
+        written = writeOutput(output, finished, lines, std::cerr, writer) && written;
     printComparison(benchResults, lines);
 
-    if (options.jsonFile) {
-        const RunExport run{kProductTitle, programVersion(),
-                            started,       currentRunMachine(descriptions, conditions),
-                            list.clockMHz, testLabels(),
-                            benchResults};
-        written = writeConsoleJson(*options.jsonFile, runJson(run), lines, std::cerr) && written;
-    }
     if (!finishStandardOutput()) return 1;
     return written ? 0 : 1;
 }

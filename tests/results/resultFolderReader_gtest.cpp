@@ -48,16 +48,47 @@ TEST(ResultFolder, SkipsWhatIsNotARegularFileWithoutWaitingAndFollowsLinksToFile
     EXPECT_EQ(cpuNames(records), (std::vector<std::string>{"linked", "plain"}));
 }
 
-TEST(ResultFolder, SparseFileGivesOneRecordPer1316BytesAndAZeroFilledFragment) {
+// A hole of a sparse file holds nothing written: its whole records are counted, not loaded; the
+// records written after it and a fragment at the end are read.
+TEST(ResultFolder, RecordsInAHoleAreNotLoaded) {
     TemporaryFolder folder;
-    constexpr std::uintmax_t kLength = 16u << 20;  // 12,748 records and a fragment of 1,236 bytes
-    { std::ofstream create(folder / "sparse.dat"); }
-    std::filesystem::resize_file(folder / "sparse.dat", kLength);
+    constexpr std::size_t kRecordsBefore = 12800;  // 16.8 MB of hole before the record
+    saveMachine(folder / "tail", "after the hole");
+    std::vector<std::uint8_t> written = readBytes(folder / "tail");
+    written.resize(kRecordSize + 10);
+    {
+        std::ofstream sparse(folder / "sparse.dat", std::ios::binary);
+        sparse.seekp(static_cast<std::streamoff>(kRecordsBefore * kRecordSize));
+        sparse.write(reinterpret_cast<const char*>(written.data()),
+                     static_cast<std::streamsize>(written.size()));
+    }
     std::deque<TCpuRecord> records;
-    loadResultFolder(folder.path(), records);
-    ASSERT_EQ(records.size(), kLength / kRecordSize + 1);
-    const TCpuRecord zero = emptyRecord();
-    EXPECT_EQ(std::memcmp(&records.back(), &zero, kRecordSize), 0);
+    std::vector<ResultFileNote> notes;
+    loadResultFolder(folder.path(), records, &notes);
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0].kind, ResultFileNote::Kind::InAHole);
+    EXPECT_GT(notes[0].records, kRecordsBefore - 10);  // the hole ends on a block boundary
+    EXPECT_EQ(notes[0].records + records.size(), kRecordsBefore + 2);
+    EXPECT_EQ(notes[1].kind, ResultFileNote::Kind::PartialRecord);
+    ASSERT_GE(records.size(), 2u);
+    EXPECT_EQ(std::memcmp(&records[records.size() - 2], written.data(), kRecordSize), 0);
+}
+
+// Beyond the budget nothing is loaded; the note counts the records of this and later files.
+TEST(ResultFolder, RecordsBeyondTheBudgetAreCountedNotLoaded) {
+    TemporaryFolder folder;
+    saveMachine(folder / "a.dat", "a", 5);
+    saveMachine(folder / "b.dat", "b", 5);
+    saveMachine(folder / "c.dat", "c", 5);
+    std::deque<TCpuRecord> records;
+    std::vector<ResultFileNote> notes;
+    ResultFolderReader reader(folder.path(), records, &notes, 7);
+    while (!reader.readSlice(std::chrono::steady_clock::time_point::max())) {
+    }
+    EXPECT_EQ(records.size(), 7u);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].kind, ResultFileNote::Kind::OverBudget);
+    EXPECT_EQ(notes[0].records, 8u);
 }
 
 TEST(ResultFolder, SlicesGiveTheSameRecordsInTheSameOrderAsOneGo) {
@@ -88,13 +119,13 @@ constexpr bool kSanitized = true;
 constexpr bool kSanitized = false;
 #endif
 
-// Loads `folder` with room for the program as it is and 256 MB more, and ends the process: 0
+// Loads `folder` with room for the program as it is and 64 MB more, and ends the process: 0
 // when the records already taken were kept.
 [[noreturn]] void loadWithLittleMemory(const std::filesystem::path& folder) {
     std::ifstream statm("/proc/self/statm");
     std::uintmax_t pages = 0;
     statm >> pages;
-    const rlim_t limit = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (256u << 20);
+    const rlim_t limit = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (64u << 20);
     const rlimit bound{limit, limit};
     setrlimit(RLIMIT_AS, &bound);
     std::deque<TCpuRecord> records;
@@ -106,8 +137,7 @@ constexpr bool kSanitized = false;
 TEST(ResultFolder, MemoryRunningOutSkipsTheFileWithoutACrash) {
     if (kSanitized) GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit";
     TemporaryFolder folder;
-    { std::ofstream create(folder / "huge.dat"); }
-    std::filesystem::resize_file(folder / "huge.dat", std::uintmax_t{1} << 30);
+    writeBytes(folder / "huge.dat", std::vector<std::uint8_t>(128u << 20, 1));
     EXPECT_EXIT(loadWithLittleMemory(folder.path()), ::testing::ExitedWithCode(0), "");
 }
 

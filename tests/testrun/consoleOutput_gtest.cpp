@@ -57,47 +57,111 @@ TEST(ConsoleOutput, LinesNotGivenComeFromTheMachine) {
               (std::array<std::string, 4>{"Athlon", "100 МГц", "24 ГБ", ""}));
 }
 
+// A writer that puts the first `limit` bytes into the file, then fails as a full disk would.
+class FailingWriter final : public platform::FileContentWriter {
+  public:
+    explicit FailingWriter(std::size_t limit) : limit_(limit) {}
+    std::error_code writeAll(int descriptor, std::span<const std::uint8_t> bytes) override {
+        if (limit_ >= bytes.size()) return FileContentWriter::writeAll(descriptor, bytes);
+        (void)FileContentWriter::writeAll(descriptor, bytes.first(limit_));
+        return std::make_error_code(std::errc::no_space_on_device);
+    }
+
+  private:
+    std::size_t limit_;
+};
+
+std::string textOf(const std::filesystem::path& file) {
+    const std::vector<std::uint8_t> bytes = readBytes(file);
+    return {bytes.begin(), bytes.end()};
+}
+
+std::vector<ConsoleOutput> outputsOf(const std::string& save, const std::string& json) {
+    ConsoleOptions options;
+    options.saveFile = save;
+    options.jsonFile = json;
+    return requestedOutputs(options);
+}
+
 TEST(ConsoleOutput, EarlyCheckNamesTheFolderAndTheReason) {
     TemporaryFolder folder;
-    ConsoleOptions options;
     std::ostringstream err;
-    options.jsonFile = "-";
-    options.saveFile = (folder / "x.dat").string();
-    EXPECT_TRUE(checkOutputFolders(options, err));
-    options.saveFile = (folder / "missing/x.dat").string();
-    EXPECT_FALSE(checkOutputFolders(options, err));
-    EXPECT_EQ(err.str(), "korvex2-console: cannot write " + *options.saveFile + ": folder " +
+    EXPECT_TRUE(checkOutputs(outputsOf((folder / "x.dat").string(), "-"), err));
+    const std::string missing = (folder / "missing/x.dat").string();
+    EXPECT_FALSE(checkOutputs(outputsOf(missing, "-"), err));
+    EXPECT_EQ(err.str(), "korvex2-console: cannot write " + missing + ": folder " +
                              (folder / "missing").string() + ": No such file or directory\n");
 }
 
-TEST(ConsoleOutput, SaveSaysWhereItWentOrWhyNot) {
+// The same file under two names, through a link or a hard link too, is refused before the run.
+TEST(ConsoleOutput, TwoOutputsNamingOneFileAreRefused) {
     TemporaryFolder folder;
-    const ResultTable results{};
-    const std::array<std::string, 4> lines{"a", "b", "c", "d"};
+    writeBytes(folder / "r.dat", std::vector<std::uint8_t>(4, 1));
+    std::filesystem::create_symlink("r.dat", folder / "link.dat");
+    std::filesystem::create_hard_link(folder / "r.dat", folder / "hard.dat");
+    const std::string file = (folder / "r.dat").string();
+    for (const std::string& json :
+         {file, (folder / "link.dat").string(), (folder / "hard.dat").string(),
+          (folder / "." / "r.dat").string()}) {
+        std::ostringstream err;
+        EXPECT_FALSE(checkOutputs(outputsOf(file, json), err)) << json;
+        EXPECT_EQ(err.str(),
+                  "korvex2-console: --save and --json name the same file: " + json + "\n");
+    }
+    std::ostringstream err;
+    EXPECT_TRUE(checkOutputs(outputsOf(file, (folder / "run.json").string()), err));
+}
+
+TEST(ConsoleOutput, OutputsSayWhereTheyWentOrWhyNot) {
+    TemporaryFolder folder;
+    const std::vector<ConsoleOutput> outputs =
+        outputsOf((folder / "me.dat").string(), (folder / "run.json").string());
+    FinishedRun finished;
+    finished.run.program = "Korvex 2";
+    platform::FileContentWriter writer;
     std::ostringstream report, err;
-    EXPECT_TRUE(saveConsoleResults((folder / "me.dat").string(), lines, results, report, err));
-    EXPECT_EQ(report.str(), "Results saved to " + (folder / "me.dat").string() + "\n");
+    EXPECT_TRUE(writeOutput(outputs[0], finished, report, err, writer));
+    EXPECT_TRUE(writeOutput(outputs[1], finished, report, err, writer));
+    EXPECT_EQ(report.str(), "Results saved to " + (folder / "me.dat").string() +
+                                "\nJSON written to " + (folder / "run.json").string() + "\n");
     EXPECT_EQ(readBytes(folder / "me.dat").size(), 1316u);
+    EXPECT_EQ(textOf(folder / "run.json"), runJson(finished.run) + "\n");
 
     std::filesystem::create_directory(folder / "taken.dat");
     report.str("");
-    EXPECT_FALSE(saveConsoleResults((folder / "taken.dat").string(), lines, results, report, err));
+    ConsoleOutput taken = outputs[0];
+    taken.file = (folder / "taken.dat").string();
+    EXPECT_FALSE(writeOutput(taken, finished, report, err, writer));
     EXPECT_EQ(report.str(), "");
-    EXPECT_EQ(err.str(),
-              "Ошибка записи: " + (folder / "taken.dat").string() + ": Is a directory\n");
+    EXPECT_EQ(err.str(), "Ошибка записи: " + taken.file + ": Is a directory\n");
 }
 
-TEST(ConsoleOutput, JsonOnAFullDiskIsAWriteError) {
-    std::ostringstream report, err;
-    EXPECT_FALSE(writeConsoleJson("/dev/full", "{}", report, err));
-    EXPECT_EQ(err.str(), "Ошибка записи: /dev/full: No space left on device\n");
-    EXPECT_EQ(report.str(), "");
-
+// The JSON goes through the save's path: a write that fails part-way leaves the old report.
+TEST(ConsoleOutput, FailedJsonWriteLeavesTheOldReport) {
     TemporaryFolder folder;
-    EXPECT_TRUE(writeConsoleJson((folder / "run.json").string(), "{}", report, err));
-    const std::vector<std::uint8_t> written = readBytes(folder / "run.json");
-    EXPECT_EQ(std::string(written.begin(), written.end()), "{}\n");
-    EXPECT_EQ(report.str(), "JSON written to " + (folder / "run.json").string() + "\n");
+    const std::vector<std::uint8_t> old = {'{', '}', '\n'};
+    writeBytes(folder / "run.json", old);
+    const ConsoleOutput json =
+        outputsOf((folder / "me.dat").string(), (folder / "run.json").string())[1];
+    FinishedRun finished;
+    FailingWriter writer(100);
+    std::ostringstream report, err;
+    EXPECT_FALSE(writeOutput(json, finished, report, err, writer));
+    EXPECT_EQ(err.str(), "Ошибка записи: " + json.file + ": No space left on device\n");
+    EXPECT_EQ(readBytes(folder / "run.json"), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST(ConsoleOutput, DescriptionsWindows1251LacksAreReported) {
+    std::ostringstream err;
+    reportCodePageLoss({"Процессор", "中文", "", "Linux 🐧"}, err);
+    EXPECT_EQ(err.str(),
+              "korvex2-console: the bus line has characters Windows-1251 lacks; the result file "
+              "holds '?' for them\n"
+              "korvex2-console: the operating system line has characters Windows-1251 lacks; the "
+              "result file holds '?' for them\n");
 }
 
 }  // namespace
