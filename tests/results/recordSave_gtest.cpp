@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <deque>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -170,6 +173,88 @@ TEST(SaveRecordFile, RefusesADeviceNode) {
     EXPECT_FALSE(saveRecordFile(folder / "null.dat", machine("x")).ok());
     EXPECT_TRUE(fs::is_character_file(folder / "null.dat"));
     EXPECT_EQ(entries(folder.path()), std::vector<std::string>{"null.dat"});
+}
+
+// Creates the symbolic link `link` -> `target` as nobody, as another user of a shared folder would.
+bool plantLinkAsNobody(const fs::path& target, const fs::path& link) {
+    return runUnprivileged([&] { return symlink(target.c_str(), link.c_str()) == 0; });
+}
+
+// A link another user planted in a sticky folder that everyone may write is not followed, by the
+// save, by the check before a run or by the reader, as the kernel's protected_symlinks refuses
+// it; the file it names stays as it was. A link of the user's own there is followed.
+TEST(SaveRecordFile, LinkPlantedInASharedFolderIsNotFollowed) {
+    if (!isRoot()) GTEST_SKIP() << "planting a link as another user needs root";
+    TemporaryFolder folder;
+    fs::permissions(folder.path(), fs::perms(0755));
+    const fs::path shared = folder / "shared";
+    const fs::path victim = folder / "protected" / "victim.dat";
+    fs::create_directory(shared);
+    fs::permissions(shared, fs::perms(01777));
+    fs::create_directory(victim.parent_path());
+    fs::permissions(victim.parent_path(), fs::perms(0700));
+    writeBytes(victim, kOldBytes);
+    fs::permissions(victim, fs::perms(0600));
+    ASSERT_TRUE(plantLinkAsNobody(victim, shared / "res.dat"));
+
+    std::ifstream setting("/proc/sys/fs/protected_symlinks");
+    int kernelRule = 0;
+    setting >> kernelRule;
+    if (kernelRule == 1) {
+        std::ifstream throughTheLink(shared / "res.dat");
+        EXPECT_FALSE(throughTheLink.is_open()) << "the kernel follows the planted link";
+    }
+    EXPECT_EQ(saveRecordFile(shared / "res.dat", machine("x")).error, std::errc::permission_denied);
+    EXPECT_EQ(platform::checkReplacement(shared / "res.dat").error, std::errc::permission_denied);
+    std::deque<TCpuRecord> records;
+    loadResultFolder(shared, records);
+    EXPECT_TRUE(records.empty());
+    EXPECT_EQ(readBytes(victim), kOldBytes);
+    EXPECT_EQ(entries(shared), std::vector<std::string>{"res.dat"});
+    EXPECT_EQ(entries(victim.parent_path()), std::vector<std::string>{"victim.dat"});
+
+    fs::create_symlink(victim, shared / "mine.dat");
+    EXPECT_TRUE(saveRecordFile(shared / "mine.dat", machine("x")).ok());
+    EXPECT_EQ(readBytes(victim), bytesOf(machine("x")));
+}
+
+// A killed save leaves its temporary; the next save into the folder removes the user's own
+// temporaries a day old, never a fresh one (a save in progress) nor a file of another name.
+TEST(SaveRecordFile, SuccessRemovesTemporariesADayOld) {
+    TemporaryFolder folder;
+    for (const char* name : {".korvex-old00000", ".korvex-fresh000", ".korvex-old", "old.dat"})
+        writeBytes(folder / name, kOldBytes);
+    const auto dayAgo = fs::file_time_type::clock::now() - std::chrono::hours(25);
+    for (const char* name : {".korvex-old00000", ".korvex-old", "old.dat"})
+        fs::last_write_time(folder / name, dayAgo);
+    ASSERT_TRUE(saveRecordFile(folder / "x.dat", machine("x")).ok());
+    EXPECT_EQ(entries(folder.path()),
+              (std::vector<std::string>{".korvex-fresh000", ".korvex-old", "old.dat", "x.dat"}));
+}
+
+// Killed between cutting and writing, the in-place overwrite leaves no more records than the
+// new contents: a longer old file is cut first.
+TEST(SaveRecordFile, InPlaceOverwriteCutsALongerFileFirst) {
+    TemporaryFolder folder;
+    writeBytes(folder / "one.dat", kOldBytes);
+    fs::create_hard_link(folder / "one.dat", folder / "two.dat");
+    std::vector<std::uint64_t> sizesSeen;
+    class SizeRecorder final : public RecordFileWriter {
+      public:
+        explicit SizeRecorder(std::vector<std::uint64_t>& sizes) : sizes_(sizes) {}
+        std::error_code writeAll(int descriptor, std::span<const std::uint8_t> bytes) override {
+            struct stat status {};
+            fstat(descriptor, &status);
+            sizes_.push_back(static_cast<std::uint64_t>(status.st_size));
+            return RecordFileWriter::writeAll(descriptor, bytes);
+        }
+
+      private:
+        std::vector<std::uint64_t>& sizes_;
+    } writer(sizesSeen);
+    ASSERT_TRUE(saveRecordFile(folder / "one.dat", machine("x"), writer).ok());
+    EXPECT_EQ(sizesSeen, std::vector<std::uint64_t>{kRecordSize});
+    EXPECT_EQ(readBytes(folder / "two.dat"), bytesOf(machine("x")));
 }
 
 TEST(SaveRecordFile, StaleTemporariesNeverBlockASave) {
