@@ -1,8 +1,10 @@
-// libFuzzer harness over what a shared result folder feeds the program: the record reader, the
-// folder reader and the comparison rows built from what they read. Any input is a result file;
-// besides sanitizer reports it checks what must hold for every file: the folder reader gives the
-// record reader's records, the rows come in ascending order of their value, and no bar is
-// longer than its column.
+// libFuzzer harness over what a shared result folder and a command line feed the program: the
+// record reader, the folder reader, the comparison rows built from what they read, the JSON of a
+// run described by the records' raw bytes, and the filter of what is printed. Any input is a
+// result file; besides sanitizer reports it checks what must hold for every file: the folder
+// reader gives the record reader's records, the rows come in ascending order of their value, no
+// bar is longer than its column, the JSON parses back to the table it was given, and the printed
+// text holds no control character.
 
 #include <stdlib.h>
 
@@ -13,9 +15,13 @@
 #include <filesystem>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
+#include "platform/codePage.h"
 #include "results/comparisonTextUnit.h"
 #include "results/cpuRecordUnit.h"
 #include "results/cpubenchUnit.h"
+#include "results/runJsonUnit.h"
 
 namespace {
 
@@ -60,6 +66,32 @@ void checkRows(const std::deque<TCpuRecord>& records, const TCpuRecord& own, int
     }
 }
 
+// The run's JSON with the record's descriptions as raw bytes (not always UTF-8) for the machine's
+// lines and the test labels: it must parse and hold the record's table.
+void checkJson(const TCpuRecord& record) {
+    RunExport run;
+    run.machine.cpu = descriptionBytes(record.Cpu);
+    run.machine.fsb = descriptionBytes(record.Fsb);
+    run.machine.memory = descriptionBytes(record.Memory);
+    run.machine.os = descriptionBytes(record.Os);
+    run.machine.frequencyGovernors = {run.machine.os};
+    run.testLabels = {run.machine.cpu, descriptionText(record.Fsb)};
+    run.started = static_cast<std::time_t>(record.Results[0][0]) << 16;
+    run.results = record.Results;
+    const nlohmann::json parsed = nlohmann::json::parse(runJson(run));
+    for (int test = 0; test < kTestCount; ++test)
+        if (parsed["tests"][test]["cycles"] != record.Results[static_cast<std::size_t>(2 * test)])
+            abort();
+}
+
+// What is printed of any bytes holds no control character and is valid UTF-8.
+void checkPrintable(std::string_view bytes) {
+    const std::string shown = platform::printableText(bytes, "?");
+    if (platform::printableText(shown, "") != shown) abort();
+    for (const char byte : shown)
+        if (static_cast<unsigned char>(byte) < 0x20 || byte == 0x7F) abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -76,5 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const BenchUnit unit : {BenchUnit::Cycles, BenchUnit::Milliseconds})
             checkRows(records, own, test, unit);
     (void)comparisonTextLines(records, own, kFirstSelectableTest, BenchUnit::Milliseconds);
+    if (!records.empty()) checkJson(records.front());
+    checkPrintable({reinterpret_cast<const char*>(data), size});
     return 0;
 }
