@@ -190,4 +190,18 @@ TEST(Captions, OnePerTestAndNoneOutside) {
     EXPECT_EQ(comparisonCaption(11), nullptr);
 }
 
+// Memory that runs out building the comparison leaves out the later records until it fits.
+TEST(ComparisonRows, MemoryRunningOutLeavesOutTheLaterHalfUntilItFits) {
+    std::deque<TCpuRecord> systems(8, emptyRecord());
+    systems.front().Results[0][0] = 1;
+    std::uint64_t leftOut = 0;
+    const std::size_t built = withinMemory(systems, leftOut, [&] {
+        if (systems.size() > 2) throw std::bad_alloc();
+        return systems.size();
+    });
+    EXPECT_EQ(built, 2u);
+    EXPECT_EQ(leftOut, 6u);
+    EXPECT_EQ(systems.front().Results[0][0], 1u);
+}
+
 }  // namespace
