@@ -31,6 +31,17 @@ std::error_code writeAll(std::FILE* stream, std::string_view text) {
     return {};
 }
 
+// Writes `text` to standard output after whatever the streams hold; a failure is reported like
+// a failed save.
+bool writeStandardOutput(const std::string& text, std::ostream& err) {
+    std::fflush(nullptr);
+    if (const std::error_code error = writeAll(stdout, text)) {
+        err << writeErrorText("standard output", error) << std::endl;
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<std::uint64_t> clockRateFromLine(std::string_view line) {
@@ -45,14 +56,26 @@ std::optional<std::uint64_t> clockRateFromLine(std::string_view line) {
 }
 
 bool checkOutputFolders(const ConsoleOptions& options, std::ostream& err) {
-    std::optional<std::string> files[] = {options.saveFile, options.jsonFile};
+    std::optional<std::string> files[] = {options.saveFile, options.jsonFile, options.csvFile};
     if (options.jsonToStandardOutput()) files[1].reset();
+    if (options.csvToStandardOutput()) files[2].reset();
     for (const auto& file : files) {
         if (!file) continue;
         if (const std::error_code error = checkTargetFolder(*file)) {
             err << "korvex2-console: cannot write " << *file << ": folder "
                 << platform::containingFolder(*file).string() << ": " << error.message()
                 << std::endl;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool checkResultFolders(const ConsoleOptions& options, std::ostream& err) {
+    for (const std::string& folder : options.resultFolders) {
+        if (const std::error_code error = checkResultFolder(folder)) {
+            err << "korvex2-console: cannot read result folder " << folder << ": "
+                << error.message() << std::endl;
             return false;
         }
     }
@@ -95,14 +118,7 @@ bool saveConsoleResults(const std::string& file, const std::array<std::string, 4
 bool writeConsoleJson(const std::string& file, const std::string& json, std::ostream& report,
                       std::ostream& err) {
     const std::string text = json + "\n";
-    if (file == "-") {
-        std::fflush(nullptr);
-        if (const std::error_code error = writeAll(stdout, text)) {
-            err << writeErrorText("standard output", error) << std::endl;
-            return false;
-        }
-        return true;
-    }
+    if (file == "-") return writeStandardOutput(text, err);
     errno = 0;
     std::FILE* stream = std::fopen(file.c_str(), "wb");
     std::error_code error = stream == nullptr ? lastError() : writeAll(stream, text);
@@ -112,5 +128,19 @@ bool writeConsoleJson(const std::string& file, const std::string& json, std::ost
         return false;
     }
     report << "JSON written to " << absoluteText(file) << std::endl;
+    return true;
+}
+
+bool writeConsoleCsv(const std::string& file, const std::string& csv, std::ostream& report,
+                     std::ostream& err) {
+    if (file == "-") return writeStandardOutput(csv, err);
+    platform::FileContentWriter writer;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(csv.data());
+    if (const std::error_code error =
+            platform::replaceFileContents(file, {bytes, csv.size()}, writer)) {
+        err << writeErrorText(file, error) << std::endl;
+        return false;
+    }
+    report << "CSV written to " << absoluteText(file) << std::endl;
     return true;
 }

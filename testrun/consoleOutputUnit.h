@@ -1,7 +1,7 @@
 #pragma once
-// What the console runner writes besides the run's lines: the early check of the files it will
-// write, the result file of --save and the JSON of --json, each with a line saying where it
-// went or why it could not be written.
+// What the console runner writes besides the run's lines: the early check of the folders it will
+// read and of the files it will write, the result file of --save, the JSON of --json and the CSV
+// of --csv, each with a line saying where it went or why it could not be written.
 
 #include <array>
 #include <cstdint>
@@ -18,10 +18,16 @@
 // The rate of the run's clock line "Тактовая частота: 2245MHz"; nothing for any other line.
 std::optional<std::uint64_t> clockRateFromLine(std::string_view line);
 
-// Before the run: whether the folders of --save's file and --json's file (not standard output)
+// Before the run: whether the folders of the files of --save, --json and --csv (not standard
+// output)
 // can take a new file. When one cannot, says so with the system's reason on `err` and returns
 // false.
 [[nodiscard]] bool checkOutputFolders(const ConsoleOptions& options, std::ostream& err);
+
+// Before the run: whether every folder of --cpus is a folder that can be read. When one is not
+// (missing, a file, a FIFO, unreadable), says so with the system's reason on `err` and returns
+// false.
+[[nodiscard]] bool checkResultFolders(const ConsoleOptions& options, std::ostream& err);
 
 // Processor, bus, memory and operating system: each as given on the command line, otherwise the
 // machine's own.
@@ -44,3 +50,9 @@ RunMachine currentRunMachine(const std::array<std::string, 4>& descriptions,
 // on `report`; a failure is reported like a failed save.
 [[nodiscard]] bool writeConsoleJson(const std::string& file, const std::string& json,
                                     std::ostream& report, std::ostream& err);
+
+// Writes `csv` to `file` ("-": standard output) through the result files' safe replacement, so a
+// failure leaves an old file as it was. For a file, says where it went on `report`; a failure is
+// reported like a failed save.
+[[nodiscard]] bool writeConsoleCsv(const std::string& file, const std::string& csv,
+                                   std::ostream& report, std::ostream& err);
