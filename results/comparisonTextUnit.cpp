@@ -37,6 +37,20 @@ std::string printable(std::string text) {
     return text;
 }
 
+// `text` cut at its start to at most `limit` characters, "…" standing for what is left out: the
+// end of a file's path is what tells files apart.
+std::string keepEnd(const std::string& text, std::size_t limit) {
+    const std::size_t characters = characterCount(text);
+    if (characters <= limit) return text;
+    const std::size_t skip = characters - limit + 1;  // one more, for the "…"
+    std::size_t at = 0;
+    for (std::size_t passed = 0; at < text.size(); ++at) {
+        if (isContinuationByte(text[at])) continue;
+        if (passed++ == skip) break;
+    }
+    return "…" + text.substr(at);
+}
+
 std::string padded(const std::string& text, std::size_t width) {
     return text + std::string(width - std::min(width, characterCount(text)), ' ');
 }
@@ -76,7 +90,7 @@ std::vector<std::string> textLines(const std::deque<TCpuRecord>& systems,
     for (const ComparisonRow& row : list.rows) {
         auto& texts = cells.emplace_back();
         if (const auto name = nameOf.find(row.record); name != nameOf.end())
-            texts[0] = cutToCharacters(printable(*name->second), kTextColumnLimit);
+            texts[0] = keepEnd(printable(*name->second), kTextColumnLimit);
         for (std::size_t column = 0; column < kTextColumns; ++column)
             texts[column + 1] =
                 cutToCharacters(printable(comparisonCellText(row, static_cast<int>(column), unit)),

@@ -153,7 +153,8 @@ void ResultFolderReader::readChunk() {
 void ResultFolderReader::closeFile(bool keepRecords) {
     if (!keepRecords) records_.resize(firstOfFile_);
     if (files_ != nullptr && records_.size() > firstOfFile_)
-        files_->push_back({folder_ / fileName_, firstOfFile_, records_.size() - firstOfFile_});
+        files_->push_back({(folder_ / fileName_).lexically_normal(), firstOfFile_,
+                           records_.size() - firstOfFile_});
     file_.reset();
 }
 
