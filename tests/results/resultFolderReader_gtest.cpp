@@ -82,6 +82,24 @@ TEST(ResultFolder, SlicesGiveTheSameRecordsInTheSameOrderAsOneGo) {
         EXPECT_EQ(std::memcmp(&whole[i], &sliced[i], kRecordSize), 0) << "record " << i;
 }
 
+// Which records came from which file, so that a comparison can name each machine's file.
+TEST(ResultFolder, EachFileThatGaveRecordsIsListedWithThem) {
+    TemporaryFolder folder;
+    saveMachine(folder / "two.dat", "two", 2);
+    { std::ofstream create(folder / "empty.dat"); }
+    saveMachine(folder / "one.dat", "one");
+    std::deque<TCpuRecord> records;
+    std::vector<ResultFileRecords> files;
+    loadResultFolder(folder.path() / "." / "", records, nullptr, &files);
+    ASSERT_EQ(files.size(), 2u);
+    for (const ResultFileRecords& file : files) {
+        const std::string name = file.file.filename().string();
+        EXPECT_EQ(file.file, folder / name);
+        EXPECT_EQ(file.count, name == "two.dat" ? 2u : 1u);
+        EXPECT_EQ(descriptionText(records[file.first].Cpu), name.substr(0, 3));
+    }
+}
+
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kSanitized = true;
 #else
