@@ -1,6 +1,8 @@
 #include "results/runCsvUnit.h"
 
 #include <optional>
+#include <string_view>
+#include <type_traits>
 
 #include "results/runJsonUnit.h"
 
