@@ -3,7 +3,7 @@
 #            then fuzzes the result file reader for 30 s (a small clang build of its own)
 # make build builds only; make bench runs the benchmarks of our own code paths (bench/startup.sh
 #            among them: start-up over large result folders, under a virtual X server)
-# make package  builds the Debian package build/korvex2_<version>_<arch>.deb (CPack)
+# make package  builds the Debian package build/korvex2_<version>-1_<arch>.deb (CPack)
 # make screenshot  runs the program under a virtual display and saves its windows as PNGs in
 #                  build/screenshots/
 

@@ -123,7 +123,7 @@ std::error_code overwriteInPlace(const std::filesystem::path& path,
     if (!error) error = writer.sync(file.get());
     if (error) {
         // Best effort: the first failure is the one reported.
-        (void)::ftruncate(file.get(), static_cast<off_t>(oldSize));
+        [[maybe_unused]] const int truncated = ::ftruncate(file.get(), static_cast<off_t>(oldSize));
         (void)writeAllAt(file.get(), oldBytes);
         (void)::fsync(file.get());
         return error;
@@ -159,7 +159,9 @@ void removeStaleTemporaries(int folder) {
 // the group to one of their own), then its mode: a change of owner clears the set-user-ID and
 // set-group-ID bits, which the mode puts back.
 std::error_code takeOverAttributes(int file, const struct stat& old) {
-    if (::fchown(file, old.st_uid, old.st_gid) != 0) (void)::fchown(file, -1, old.st_gid);
+    if (::fchown(file, old.st_uid, old.st_gid) != 0) {
+        [[maybe_unused]] const int groupOnly = ::fchown(file, static_cast<uid_t>(-1), old.st_gid);
+    }
     return ::fchmod(file, old.st_mode & 07777) == 0 ? std::error_code() : lastError();
 }
 

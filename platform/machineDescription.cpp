@@ -197,4 +197,10 @@ std::string kernelRelease() {
     return names.release;
 }
 
+std::string hostName() {
+    utsname names{};
+    if (uname(&names) != 0) return {};
+    return names.nodename;
+}
+
 }  // namespace platform

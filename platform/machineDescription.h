@@ -67,4 +67,7 @@ MachineDescription describeMachine(const MachineSources& sources = {});
 // The running kernel's release (uname -r); empty if it cannot be read.
 std::string kernelRelease();
 
+// The host name (`uname -n`, as `hostname` prints it); empty when it cannot be read.
+std::string hostName();
+
 }  // namespace platform

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
 
 #include "platform/codePage.h"
 
 namespace {
 
 constexpr std::size_t kTextColumns = kBenchColumn;  // the Bench column is the bar
+constexpr const char* kFileColumnTitle = "File";
 
 bool isContinuationByte(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
 
@@ -31,6 +33,20 @@ std::string cutToCharacters(const std::string& text, std::size_t limit) {
 // control characters (C0, DEL, C1) are left out of the text printed; the record keeps every byte.
 std::string printable(const std::string& text) { return platform::printableText(text, ""); }
 
+// `text` cut at its start to at most `limit` characters, "…" standing for what is left out: the
+// end of a file's path is what tells files apart.
+std::string keepEnd(const std::string& text, std::size_t limit) {
+    const std::size_t characters = characterCount(text);
+    if (characters <= limit) return text;
+    const std::size_t skip = characters - limit + 1;  // one more, for the "…"
+    std::size_t at = 0;
+    for (std::size_t passed = 0; at < text.size(); ++at) {
+        if (isContinuationByte(text[at])) continue;
+        if (passed++ == skip) break;
+    }
+    return "…" + text.substr(at);
+}
+
 std::string padded(const std::string& text, std::size_t width) {
     return text + std::string(width - std::min(width, characterCount(text)), ' ');
 }
@@ -48,43 +64,65 @@ std::string bar(const ComparisonRow& row, BenchUnit unit, std::uint32_t barScale
     return text;
 }
 
-}  // namespace
-
-std::vector<std::string> comparisonTextLines(const std::deque<TCpuRecord>& systems,
-                                             const TCpuRecord& ownSystem, int selectedTest,
-                                             BenchUnit unit, int barWidth) {
+// The lines of `list`; with `names`, a first column of each stored record's name.
+std::vector<std::string> textLines(const std::deque<TCpuRecord>& systems,
+                                   std::span<const std::string> names, const ComparisonRows& list,
+                                   int selectedTest, BenchUnit unit, int barWidth) {
     std::vector<std::string> lines;
     const char* caption = comparisonCaption(selectedTest);
     if (caption == nullptr) return lines;
     lines.emplace_back(caption);
-    const ComparisonRows list = buildComparisonRows(systems, ownSystem, selectedTest, unit);
 
-    std::vector<std::array<std::string, kTextColumns>> cells;
+    std::unordered_map<const TCpuRecord*, const std::string*> nameOf;
+    for (std::size_t index = 0; index < systems.size() && index < names.size(); ++index)
+        nameOf.emplace(&systems[index], &names[index]);
+    const bool named = !names.empty();
+    std::vector<std::array<std::string, kTextColumns + 1>> cells;
     cells.reserve(list.rows.size());
-    std::array<std::size_t, kTextColumns> widths{};
+    std::array<std::size_t, kTextColumns + 1> widths{};
+    widths[0] = characterCount(kFileColumnTitle);
     for (std::size_t column = 0; column < kTextColumns; ++column)
-        widths[column] = characterCount(kComparisonColumns[column].title);
+        widths[column + 1] = characterCount(kComparisonColumns[column].title);
     for (const ComparisonRow& row : list.rows) {
         auto& texts = cells.emplace_back();
-        for (std::size_t column = 0; column < kTextColumns; ++column) {
-            texts[column] =
+        if (const auto name = nameOf.find(row.record); name != nameOf.end())
+            texts[0] = keepEnd(printable(*name->second), kTextColumnLimit);
+        for (std::size_t column = 0; column < kTextColumns; ++column)
+            texts[column + 1] =
                 cutToCharacters(printable(comparisonCellText(row, static_cast<int>(column), unit)),
                                 kTextColumnLimit);
+        for (std::size_t column = 0; column < texts.size(); ++column)
             widths[column] = std::max(widths[column], characterCount(texts[column]));
-        }
     }
 
-    std::string heading;
+    const std::size_t firstColumn = named ? 0 : 1;
+    std::string heading = named ? padded(kFileColumnTitle, widths[0]) + "  " : std::string();
     for (std::size_t column = 0; column < kTextColumns; ++column)
-        heading += padded(kComparisonColumns[column].title, widths[column]) + "  ";
+        heading += padded(kComparisonColumns[column].title, widths[column + 1]) + "  ";
     lines.push_back(heading + kComparisonColumns[kBenchColumn].title);
     for (std::size_t index = 0; index < list.rows.size(); ++index) {
         std::string line;
-        for (std::size_t column = 0; column < kTextColumns; ++column)
+        for (std::size_t column = firstColumn; column < cells[index].size(); ++column)
             line += padded(cells[index][column], widths[column]) + "  ";
         line += bar(list.rows[index], unit, list.BarScale, barWidth);
         const std::size_t end = line.find_last_not_of(' ');
         lines.push_back(line.substr(0, end == std::string::npos ? 0 : end + 1));
     }
     return lines;
+}
+
+}  // namespace
+
+std::vector<std::string> comparisonTextLines(const std::deque<TCpuRecord>& systems,
+                                             const TCpuRecord& ownSystem, int selectedTest,
+                                             BenchUnit unit, int barWidth) {
+    return textLines(systems, {}, buildComparisonRows(systems, ownSystem, selectedTest, unit),
+                     selectedTest, unit, barWidth);
+}
+
+std::vector<std::string> storedComparisonTextLines(const std::deque<TCpuRecord>& systems,
+                                                   std::span<const std::string> names,
+                                                   int selectedTest, BenchUnit unit, int barWidth) {
+    return textLines(systems, names, buildComparisonRows(systems, nullptr, selectedTest, unit),
+                     selectedTest, unit, barWidth);
 }

@@ -7,6 +7,7 @@
 // "Тест не пройден" after the average bar when the best run is 0.
 
 #include <deque>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -20,3 +21,11 @@ inline constexpr int kTextColumnLimit = 32;  // longer descriptions are cut to t
 std::vector<std::string> comparisonTextLines(const std::deque<TCpuRecord>& systems,
                                              const TCpuRecord& ownSystem, int selectedTest,
                                              BenchUnit unit, int barWidth = kTextBarWidth);
+
+// The comparison of stored results alone: no row for the running machine. When `names` is not
+// empty it holds a name for each of `systems` (where the record came from), shown in a first
+// column "File" so that machines with equal descriptions can be told apart.
+std::vector<std::string> storedComparisonTextLines(const std::deque<TCpuRecord>& systems,
+                                                   std::span<const std::string> names,
+                                                   int selectedTest, BenchUnit unit,
+                                                   int barWidth = kTextBarWidth);

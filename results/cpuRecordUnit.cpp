@@ -71,8 +71,10 @@ bool isResultFileName(std::string_view name) {
 
 ResultFolderReader::ResultFolderReader(const std::filesystem::path& folder,
                                        std::deque<TCpuRecord>& records,
-                                       std::vector<ResultFileNote>* notes, std::size_t recordBudget)
-    : records_(records), notes_(notes), budget_(recordBudget) {
+                                       std::vector<ResultFileNote>* notes,
+                                       std::vector<ResultFileRecords>* files,
+                                       std::size_t recordBudget)
+    : records_(records), notes_(notes), files_(files), folder_(folder), budget_(recordBudget) {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
     if (!error) entry_ = std::filesystem::directory_iterator(absolute, error);
@@ -186,6 +188,9 @@ void ResultFolderReader::leaveOutTheRest() {
 // Closes the open file. A file that could not be read adds nothing: its records go again.
 void ResultFolderReader::closeFile(bool keepRecords) {
     if (!keepRecords) records_.resize(firstOfFile_);
+    if (files_ != nullptr && records_.size() > firstOfFile_)
+        files_->push_back({(folder_ / fileName_).lexically_normal(), firstOfFile_,
+                           records_.size() - firstOfFile_});
     file_.reset();
 }
 
@@ -195,8 +200,8 @@ void ResultFolderReader::note(ResultFileNote::Kind kind, std::error_code reason,
 }
 
 void loadResultFolder(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
-                      std::vector<ResultFileNote>* notes) {
-    ResultFolderReader reader(folder, records, notes);
+                      std::vector<ResultFileNote>* notes, std::vector<ResultFileRecords>* files) {
+    ResultFolderReader reader(folder, records, notes, files);
     while (!reader.readSlice(std::chrono::steady_clock::time_point::max())) {
     }
 }

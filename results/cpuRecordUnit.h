@@ -103,6 +103,14 @@ struct ResultFileNote {
     std::uint64_t records = 0;      // InAHole, OverBudget: how many records were not loaded
 };
 
+// The records one result file added: the file as `folder / name` with the folder as given, and
+// where its records lie among the records read.
+struct ResultFileRecords {
+    std::filesystem::path file;
+    std::size_t first = 0;
+    std::size_t count = 0;
+};
+
 // Reads the result files of a folder a slice at a time, so that a window stays responsive
 // whatever the folder holds. The files are taken in the order the directory listing returns
 // them; a name matches when it ends in ".dat" in any case. Only regular files are read (symbolic
@@ -116,9 +124,11 @@ class ResultFolderReader {
   public:
     // Reads `folder` (made absolute now, so a later change of the current directory does not
     // matter) into `records`, which must outlive the reader, as must `notes` when given: each
-    // file not used in full adds its note there, in listing order.
+    // file not used in full adds its note there, in listing order; so must `files` when given:
+    // each file that added records adds its entry there.
     ResultFolderReader(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
                        std::vector<ResultFileNote>* notes = nullptr,
+                       std::vector<ResultFileRecords>* files = nullptr,
                        std::size_t recordBudget = kRecordBudget);
     ResultFolderReader(const ResultFolderReader&) = delete;
     ResultFolderReader& operator=(const ResultFolderReader&) = delete;
@@ -138,6 +148,8 @@ class ResultFolderReader {
 
     std::deque<TCpuRecord>& records_;
     std::vector<ResultFileNote>* notes_;
+    std::vector<ResultFileRecords>* files_;
+    std::filesystem::path folder_;  // as given, for the names in files_
     std::size_t budget_;
     std::filesystem::path fileName_;  // the name of the file being opened or read
     std::filesystem::directory_iterator entry_;
@@ -150,9 +162,10 @@ class ResultFolderReader {
 };
 
 // Loads every result file of `folder` into `records` at once, as ResultFolderReader reads them
-// (with their notes when `notes` is given). A missing folder adds nothing.
+// (with their notes and files when `notes` and `files` are given). A missing folder adds nothing.
 void loadResultFolder(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
-                      std::vector<ResultFileNote>* notes = nullptr);
+                      std::vector<ResultFileNote>* notes = nullptr,
+                      std::vector<ResultFileRecords>* files = nullptr);
 
 // What a save came to. Deliberately not convertible to bool: test ok() or look at the reason.
 struct [[nodiscard]] SaveResult {

@@ -69,6 +69,11 @@ bool hasOwnSystemCaption(const TCpuRecord& record) {
 
 ComparisonRows buildComparisonRows(const std::deque<TCpuRecord>& systems,
                                    const TCpuRecord& ownSystem, int selectedTest, BenchUnit unit) {
+    return buildComparisonRows(systems, &ownSystem, selectedTest, unit);
+}
+
+ComparisonRows buildComparisonRows(const std::deque<TCpuRecord>& systems,
+                                   const TCpuRecord* ownSystem, int selectedTest, BenchUnit unit) {
     ComparisonRows list;
     if (!isSelectableTest(selectedTest)) return list;
     list.rows.reserve(systems.size() + 1);
@@ -79,7 +84,7 @@ ComparisonRows buildComparisonRows(const std::deque<TCpuRecord>& systems,
                              hasOwnSystemCaption(record)});
     };
     for (const TCpuRecord& record : systems) addRow(record, false);
-    addRow(ownSystem, true);
+    if (ownSystem != nullptr) addRow(*ownSystem, true);
 
     std::stable_sort(list.rows.begin(), list.rows.end(),
                      [unit](const ComparisonRow& a, const ComparisonRow& b) {

@@ -93,6 +93,9 @@ struct ComparisonRows {
 // rows. The rows point into `systems` and at `ownSystem`, which must outlive them.
 ComparisonRows buildComparisonRows(const std::deque<TCpuRecord>& systems,
                                    const TCpuRecord& ownSystem, int selectedTest, BenchUnit unit);
+// The same with no running machine when `ownSystem` is null: a comparison of stored results only.
+ComparisonRows buildComparisonRows(const std::deque<TCpuRecord>& systems,
+                                   const TCpuRecord* ownSystem, int selectedTest, BenchUnit unit);
 
 // The rows keep pointers: a temporary record would leave them dangling.
 ComparisonRows buildComparisonRows(const std::deque<TCpuRecord>&&, const TCpuRecord&, int,

@@ -35,6 +35,34 @@ Json pair(const Json& cycles, const Json& milliseconds) {
     return Json{{"cycles", cycles}, {"milliseconds", milliseconds}};
 }
 
+Json testsJson(const ResultTable& results, const std::vector<std::string>& labels) {
+    Json tests = Json::array();
+    for (int test = 0; test < kTestCount; ++test) {
+        const ResultRow& cycles = results[static_cast<std::size_t>(2 * test)];
+        const ResultRow& milliseconds = results[static_cast<std::size_t>(2 * test + 1)];
+        const RowSummary summary = summariseTest(cycles, milliseconds);
+        const auto index = static_cast<std::size_t>(test);
+        tests.push_back({
+            {"index", test},
+            {"id", kTestIds[index]},
+            {"label", index < labels.size() ? labels[index] : std::string()},
+            {"cycles", cycles},
+            {"milliseconds", milliseconds},
+            {"failed_runs", summary.failedRuns},
+            {"best", pair(orNull(summary.bestCycles), orNull(summary.bestMilliseconds))},
+            {"median", pair(orNull(summary.medianCycles), orNull(summary.medianMilliseconds))},
+            {"average", pair(orNull(summary.averageCycles), orNull(summary.averageMilliseconds))},
+        });
+    }
+    return tests;
+}
+
+// Texts that are not valid UTF-8 (a description typed in another encoding) are written with
+// U+FFFD in place of the bad bytes rather than failing the export.
+std::string text(const Json& document) {
+    return document.dump(2, ' ', false, Json::error_handler_t::replace);
+}
+
 }  // namespace
 
 RowSummary summariseTest(const ResultRow& cycles, const ResultRow& milliseconds) {
@@ -60,28 +88,11 @@ std::string isoUtcTime(std::time_t time) {
 
 std::string runJson(const RunExport& run) {
     const RunMachine& machine = run.machine;
-    Json tests = Json::array();
-    for (int test = 0; test < kTestCount; ++test) {
-        const ResultRow& cycles = run.results[static_cast<std::size_t>(2 * test)];
-        const ResultRow& milliseconds = run.results[static_cast<std::size_t>(2 * test + 1)];
-        const RowSummary summary = summariseTest(cycles, milliseconds);
-        const auto label = static_cast<std::size_t>(test) < run.testLabels.size()
-                               ? run.testLabels[static_cast<std::size_t>(test)]
-                               : std::string();
-        tests.push_back({
-            {"index", test},
-            {"label", label},
-            {"cycles", cycles},
-            {"milliseconds", milliseconds},
-            {"failed_runs", summary.failedRuns},
-            {"best", pair(orNull(summary.bestCycles), orNull(summary.bestMilliseconds))},
-            {"median", pair(orNull(summary.medianCycles), orNull(summary.medianMilliseconds))},
-            {"average", pair(orNull(summary.averageCycles), orNull(summary.averageMilliseconds))},
-        });
-    }
     const Json document = {
+        {"schema", kJsonSchema},
         {"program", run.program},
         {"version", run.version},
+        {"host", run.host},
         {"date", isoUtcTime(run.started)},
         {"machine",
          {
@@ -95,9 +106,43 @@ std::string runJson(const RunExport& run) {
              {"hypervisor", machine.hypervisor},
          }},
         {"clock_mhz", orNull(run.clockMHz)},
-        {"tests", tests},
+        {"tests", testsJson(run.results, run.testLabels)},
     };
-    // Texts that are not valid UTF-8 (a description typed in another encoding) are written
-    // with U+FFFD in place of the bad bytes rather than failing the export.
-    return document.dump(2, ' ', false, Json::error_handler_t::replace);
+    return text(document);
+}
+
+std::vector<StoredMachine> storedMachines(const std::deque<TCpuRecord>& records,
+                                          const std::vector<ResultFileRecords>& files) {
+    std::vector<StoredMachine> machines;
+    for (const ResultFileRecords& file : files) {
+        for (std::size_t record = 0; record < file.count && file.first + record < records.size();
+             ++record) {
+            const std::string path = file.file.string();
+            machines.push_back({path, record,
+                                file.count == 1 ? path : path + "#" + std::to_string(record + 1),
+                                &records[file.first + record]});
+        }
+    }
+    return machines;
+}
+
+std::string comparisonJson(const ComparisonExport& comparison) {
+    Json machines = Json::array();
+    for (const StoredMachine& machine : comparison.machines) {
+        const TCpuRecord& record = *machine.data;
+        machines.push_back({
+            {"file", machine.file},
+            {"record", machine.record},
+            {"cpu", descriptionText(record.Cpu)},
+            {"fsb", descriptionText(record.Fsb)},
+            {"memory", descriptionText(record.Memory)},
+            {"os", descriptionText(record.Os)},
+            {"tests", testsJson(record.Results, comparison.testLabels)},
+        });
+    }
+    const Json document = {
+        {"schema", kJsonSchema},   {"program", comparison.program}, {"version", comparison.version},
+        {"host", comparison.host}, {"machines", machines},
+    };
+    return text(document);
 }

@@ -1,7 +1,9 @@
 #pragma once
-// One finished run as JSON, for scripts: the program, when the run started, the machine, the
-// clock line's rate and per test the twenty values of the result table with their summary.
-// The field names are listed, with an example, in README.md ("JSON export").
+// A finished run, or a comparison of stored results, as JSON for scripts. A run: the program,
+// the host, when the run started, the machine, the clock line's rate and per test the twenty
+// values of the result table with their summary. A comparison: per stored machine its file,
+// its four descriptions and its tests the same way. Both carry the schema version. The field
+// names are listed, with an example, in README.md ("JSON export").
 
 #include <cstdint>
 #include <ctime>
@@ -9,7 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "results/cpuRecordUnit.h"
 #include "results/resultTableUnit.h"
+
+// The version of the documents' layout: raised whenever a field changes meaning or goes away
+// (new fields may appear without a change).
+inline constexpr int kJsonSchema = 1;
 
 struct RunMachine {
     std::string cpu, fsb, memory, os;  // the four descriptions a result file carries
@@ -22,6 +29,7 @@ struct RunMachine {
 struct RunExport {
     std::string program;
     std::string version;
+    std::string host;         // the host name of the machine that ran
     std::time_t started = 0;  // written as UTC, ISO 8601
     RunMachine machine;
     std::optional<std::uint64_t> clockMHz;  // the clock line's figure; null when there was none
@@ -46,3 +54,26 @@ std::string isoUtcTime(std::time_t time);
 
 // The whole document, indented by two spaces, UTF-8, without a final newline.
 std::string runJson(const RunExport& run);
+
+// One stored machine: a record of a result file.
+struct StoredMachine {
+    std::string file;        // the result file, within its folder as the folder was named
+    std::size_t record = 0;  // the record's place in its file, from 0
+    std::string name;        // the file, with "#n" (n from 1) when the file holds several records
+    const TCpuRecord* data = nullptr;
+};
+
+// The stored machines of `records` as `files` (from loadResultFolder) lists them, in order.
+std::vector<StoredMachine> storedMachines(const std::deque<TCpuRecord>& records,
+                                          const std::vector<ResultFileRecords>& files);
+
+struct ComparisonExport {
+    std::string program;
+    std::string version;
+    std::string host;                     // the host name of the machine that compared
+    std::vector<std::string> testLabels;  // as in RunExport
+    std::vector<StoredMachine> machines;
+};
+
+// The comparison as one document, written like runJson.
+std::string comparisonJson(const ComparisonExport& comparison);

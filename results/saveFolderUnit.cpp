@@ -30,6 +30,16 @@ std::string targetProblemText(const std::filesystem::path& target,
     return text + check.error.message();
 }
 
+std::error_code checkResultFolder(const std::filesystem::path& folder) {
+    std::error_code error;
+    const auto status = std::filesystem::status(folder, error);
+    if (error) return error;
+    if (!std::filesystem::is_directory(status))
+        return std::make_error_code(std::errc::not_a_directory);
+    std::filesystem::directory_iterator listing(folder, error);
+    return error;
+}
+
 std::string writeErrorText(const std::filesystem::path& path, std::error_code reason) {
     std::string text = "Ошибка записи";
     if (reason) text += ": " + printableName(path) + ": " + reason.message();

@@ -17,6 +17,11 @@
 std::string targetProblemText(const std::filesystem::path& target,
                               const platform::ReplacementCheck& check);
 
+// Whether `folder` is a folder whose listing can be read: an empty code when it is, else the
+// system's reason (missing, not a folder, no permission). A FIFO or device is never opened for
+// reading, so the check cannot hang on one.
+[[nodiscard]] std::error_code checkResultFolder(const std::filesystem::path& folder);
+
 // "Ошибка записи: <path>: <the system's reason>"; just "Ошибка записи" without a reason.
 std::string writeErrorText(const std::filesystem::path& path, std::error_code reason);
 

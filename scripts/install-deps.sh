@@ -10,6 +10,7 @@ packages=(
     xvfb xauth fonts-dejavu-core fonts-dejavu-extra imagemagick x11-apps x11-utils xdotool
     binutils valgrind clang libclang-rt-14-dev
     nlohmann-json3-dev desktop-file-utils appstream dpkg-dev file gzip util-linux
+    lintian ansible-core jq
 )
 
 missing=()

@@ -5,8 +5,10 @@
 #include "testrun/versionUnit.h"
 
 const char* const kConsoleUsage =
-    "Usage: korvex2-console [--normal-priority] [--no-pause] [--json FILE]\n"
-    "                       [--save FILE] [--cpu TEXT] [--fsb TEXT] [--memory TEXT] [--os TEXT]\n"
+    "Usage: korvex2-console [--normal-priority] [--no-pause] [--save FILE] [--json FILE]\n"
+    "                       [--csv FILE] [--cpus DIR]... [--cpu TEXT] [--fsb TEXT]\n"
+    "                       [--memory TEXT] [--os TEXT]\n"
+    "       korvex2-console --compare [--cpus DIR]... [--json FILE] [--csv FILE]\n"
     "       korvex2-console --version | --help\n"
     "Runs the Korvex 2 processor benchmark once (about 55 s, 10 s with --no-pause), prints its\n"
     "result lines, then compares the results test by test, in millions of cycles, with the\n"
@@ -16,11 +18,15 @@ const char* const kConsoleUsage =
     "  --no-pause         do not pause 5 seconds after each test\n"
     "  --save FILE        after the run, save the results with the machine's description as\n"
     "                     the result file FILE (replaced if it exists; checked before the run\n"
-    "                     starts, as --json's FILE is)\n"
-    "  --json FILE        after the run, write the run as JSON to FILE, as --save writes its\n"
-    "                     file; with '-' the JSON goes to standard output and the result\n"
-    "                     lines to standard error\n"
-    "  --cpu TEXT         processor (for --save and --json; each text is cut to 128\n"
+    "                     starts, as every output file is)\n"
+    "  --json FILE        write the run (with --compare: the compared results) as JSON to\n"
+    "                     FILE, as --save writes its file; with '-' the JSON goes to standard\n"
+    "                     output and the result lines to standard error\n"
+    "  --csv FILE         the same as CSV, one row per machine and test\n"
+    "  --compare          run nothing: only compare the result files\n"
+    "  --cpus DIR         compare the result files *.dat of DIR instead of ./cpus (repeatable;\n"
+    "                     DIR must be an existing folder)\n"
+    "  --cpu TEXT         processor (for --save, --json and --csv; each text is cut to 128\n"
     "                     characters; a line not given is read from the machine)\n"
     "  --fsb TEXT         front-side-bus frequency\n"
     "  --memory TEXT      memory size\n"
@@ -57,8 +63,16 @@ int parseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::ost
         } else if (argument == "--version") {
             out << versionLine("korvex2-console") << "\n";
             return 0;
-        } else if (argument == "--save" || argument == "--json") {
-            auto& file = argument == "--save" ? options.saveFile : options.jsonFile;
+        } else if (argument == "--compare") {
+            options.compareOnly = true;
+        } else if (argument == "--cpus") {
+            const auto folder = value();
+            if (!folder || folder->empty()) return usageError(err, "--cpus needs a folder");
+            options.resultFolders.push_back(*folder);
+        } else if (argument == "--save" || argument == "--json" || argument == "--csv") {
+            auto& file = argument == "--save"   ? options.saveFile
+                         : argument == "--json" ? options.jsonFile
+                                                : options.csvFile;
             file = value();
             if (!file || file->empty()) return usageError(err, argument + " needs a file name");
         } else {
@@ -73,9 +87,17 @@ int parseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::ost
             if (!description) return usageError(err, argument + " needs a text");
         }
     }
-    for (std::size_t field = 0; field < 4; ++field)
-        if (options.descriptions[field] && !options.saveFile && !options.jsonFile)
-            return usageError(err,
-                              std::string(kDescriptionOptions[field]) + " needs --save or --json");
+    const bool describesRun = options.saveFile || options.jsonFile || options.csvFile;
+    for (std::size_t field = 0; field < 4; ++field) {
+        const std::string option = kDescriptionOptions[field];
+        if (options.descriptions[field] && options.compareOnly)
+            return usageError(err, option + " describes a run, and --compare runs nothing");
+        if (options.descriptions[field] && !describesRun)
+            return usageError(err, option + " needs --save, --json or --csv");
+    }
+    if (options.compareOnly && options.saveFile)
+        return usageError(err, "--save saves a run, and --compare runs nothing");
+    if (options.jsonToStandardOutput() && options.csvToStandardOutput())
+        return usageError(err, "--json and --csv cannot both write to standard output");
     return -1;
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "testrun/sequenceUnit.h"
 
@@ -12,10 +13,18 @@ struct ConsoleOptions {
     SequenceOptions sequence;
     std::optional<std::string> saveFile;
     std::optional<std::string> jsonFile;  // "-" for standard output
+    std::optional<std::string> csvFile;   // "-" for standard output
+    bool compareOnly = false;             // --compare: no run, only the stored results
+    // The folders whose result files are compared, in order; none given means "cpus", which
+    // may be missing, while a folder named here must exist.
+    std::vector<std::string> resultFolders;
     // Processor, bus, memory, operating system; a line not given is the machine's own.
     std::array<std::optional<std::string>, 4> descriptions;
 
     bool jsonToStandardOutput() const { return jsonFile && *jsonFile == "-"; }
+    bool csvToStandardOutput() const { return csvFile && *csvFile == "-"; }
+    // Standard output then carries nothing but that document; the lines go to standard error.
+    bool standardOutputTaken() const { return jsonToStandardOutput() || csvToStandardOutput(); }
 };
 
 extern const char* const kConsoleUsage;

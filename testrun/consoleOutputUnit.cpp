@@ -10,6 +10,7 @@
 #include "platform/codePage.h"
 #include "platform/runConditions.h"
 #include "results/cpuRecordUnit.h"
+#include "results/runCsvUnit.h"
 #include "results/saveFolderUnit.h"
 
 namespace {
@@ -29,13 +30,6 @@ std::error_code writeStandardOutput(std::string_view text) {
     return errno != 0 ? std::error_code(errno, std::generic_category())
                       : std::make_error_code(std::errc::io_error);
 }
-
-std::string resultFileContents(const FinishedRun& finished) {
-    const TCpuRecord record = describedRecord(finished.descriptions, finished.run.results);
-    return {reinterpret_cast<const char*>(&record), kRecordSize};
-}
-
-std::string jsonContents(const FinishedRun& finished) { return runJson(finished.run) + "\n"; }
 
 // Whether two checked outputs are one file: the same name once links are resolved, or two hard
 // links of one file.
@@ -85,9 +79,12 @@ RunMachine currentRunMachine(const std::array<std::string, 4>& descriptions,
 std::vector<ConsoleOutput> requestedOutputs(const ConsoleOptions& options) {
     std::vector<ConsoleOutput> outputs;
     if (options.saveFile)
-        outputs.push_back({"--save", *options.saveFile, "Results saved to", resultFileContents});
+        outputs.push_back(
+            {"--save", *options.saveFile, "Results saved to", OutputContent::ResultFile});
     if (options.jsonFile)
-        outputs.push_back({"--json", *options.jsonFile, "JSON written to", jsonContents});
+        outputs.push_back({"--json", *options.jsonFile, "JSON written to", OutputContent::Json});
+    if (options.csvFile)
+        outputs.push_back({"--csv", *options.csvFile, "CSV written to", OutputContent::Csv});
     return outputs;
 }
 
@@ -113,6 +110,34 @@ bool checkOutputs(const std::vector<ConsoleOutput>& outputs, std::ostream& err) 
     return true;
 }
 
+bool checkResultFolders(const ConsoleOptions& options, std::ostream& err) {
+    for (const std::string& folder : options.resultFolders) {
+        if (const std::error_code error = checkResultFolder(folder)) {
+            err << "korvex2-console: cannot read result folder "
+                << platform::printableText(folder, "?") << ": " << error.message() << std::endl;
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string runOutputBytes(OutputContent content, const FinishedRun& finished) {
+    switch (content) {
+        case OutputContent::ResultFile: {
+            const TCpuRecord record = describedRecord(finished.descriptions, finished.run.results);
+            return {reinterpret_cast<const char*>(&record), kRecordSize};
+        }
+        case OutputContent::Json:
+            return runJson(finished.run) + "\n";
+        case OutputContent::Csv: {
+            const CsvMachine machine{finished.run.host, finished.descriptions,
+                                     &finished.run.results};
+            return resultsCsv({&machine, 1});
+        }
+    }
+    return {};
+}
+
 void reportCodePageLoss(const std::array<std::string, 4>& descriptions, std::ostream& err) {
     constexpr const char* kLines[] = {"processor", "bus", "memory", "operating system"};
     for (std::size_t field = 0; field < descriptions.size(); ++field)
@@ -122,9 +147,8 @@ void reportCodePageLoss(const std::array<std::string, 4>& descriptions, std::ost
                 << std::endl;
 }
 
-bool writeOutput(const ConsoleOutput& output, const FinishedRun& finished, std::ostream& report,
+bool writeOutput(const ConsoleOutput& output, std::string_view bytes, std::ostream& report,
                  std::ostream& err, platform::FileContentWriter& writer) {
-    const std::string bytes = output.contents(finished);
     if (output.file == "-") {
         if (const std::error_code error = writeStandardOutput(bytes)) {
             err << writeErrorText("standard output", error) << std::endl;

@@ -1,7 +1,8 @@
 #pragma once
-// What the console runner writes besides the run's lines: the files of --save and --json, checked
-// together before the run and each written through the save's one safe path right after it, with
-// a line saying where it went or why it could not be written.
+// What the console runner writes besides the run's lines: the files of --save, --json and --csv,
+// checked together before the run and each written through the save's one safe path right after
+// it, with a line saying where it went or why it could not be written; and the early check of the
+// result folders it will read.
 
 #include <array>
 #include <cstdint>
@@ -36,12 +37,15 @@ struct FinishedRun {
     RunExport run;                            // the table and the rest of the JSON
 };
 
-// One file the console writes after the run.
+// What an output file holds.
+enum class OutputContent { ResultFile, Json, Csv };
+
+// One file the console writes.
 struct ConsoleOutput {
     const char* option;    // "--save"
     std::string file;      // as given; "-" is standard output
     const char* doneText;  // "Results saved to": followed by the file's absolute name
-    std::string (*contents)(const FinishedRun& finished);
+    OutputContent content;
 };
 
 // The outputs the command line asks for, in the order they are written.
@@ -52,13 +56,21 @@ std::vector<ConsoleOutput> requestedOutputs(const ConsoleOptions& options);
 // same file (two "-" included). When not, says why on `err` and returns false.
 [[nodiscard]] bool checkOutputs(const std::vector<ConsoleOutput>& outputs, std::ostream& err);
 
+// Before the run: whether every folder of --cpus is a folder that can be read. When one is not
+// (missing, a file, a FIFO, unreadable), says so with the system's reason on `err` and returns
+// false.
+[[nodiscard]] bool checkResultFolders(const ConsoleOptions& options, std::ostream& err);
+
+// The bytes of `content` for a finished run.
+std::string runOutputBytes(OutputContent content, const FinishedRun& finished);
+
 // One line on `err` per description that Windows-1251 cannot hold in full (its result file
 // stores '?' for the characters it lacks).
 void reportCodePageLoss(const std::array<std::string, 4>& descriptions, std::ostream& err);
 
-// Writes `output` for `finished`: a file through platform::replaceFileContents with `writer`,
-// "-" to standard output. For a file says where it went on `report`; a failure says "Ошибка
-// записи" with the path and the system's reason on `err`, and the result says which.
-[[nodiscard]] bool writeOutput(const ConsoleOutput& output, const FinishedRun& finished,
+// Writes `bytes` as `output`: a file through platform::replaceFileContents with `writer`, "-" to
+// standard output. For a file says where it went on `report`; a failure says "Ошибка записи"
+// with the path and the system's reason on `err`, and the result says which.
+[[nodiscard]] bool writeOutput(const ConsoleOutput& output, std::string_view bytes,
                                std::ostream& report, std::ostream& err,
                                platform::FileContentWriter& writer);

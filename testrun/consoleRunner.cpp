@@ -1,18 +1,22 @@
 // korvex2-console: one test run without windows, each line printed the moment it is added, on
-// request a result file of its own and the run as JSON, then the comparison with the result
-// files of the folder cpus.
+// request a result file of its own, then the comparison with the result files of the folder cpus
+// (or the folders named), and on request the run as JSON and CSV. With --compare it runs nothing
+// and compares the result files alone.
 
 #include <ctime>
 #include <deque>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/codePage.h"
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
 #include "results/comparisonTextUnit.h"
 #include "results/cpuRecordUnit.h"
+#include "results/runCsvUnit.h"
 #include "results/saveFolderUnit.h"
 #include "testrun/consoleOutputUnit.h"
 #include "testrun/contactUnit.h"
@@ -47,22 +51,38 @@ class StandardOutputList final : public SequenceList {
     std::ostream& stream_;
 };
 
-void printComparison(const ResultTable& benchResults, std::ostream& out) {
-    std::deque<TCpuRecord> systems;
-    std::vector<ResultFileNote> notes;
-    loadResultFolder(kResultFolder, systems, &notes);
-    // Which files the comparison could not use in full, on standard error so scripts reading
-    // the comparison are not disturbed.
-    for (const ResultFileNote& note : notes)
-        std::cerr << "korvex2-console: " << resultFileNoteText(kResultFolder, note) << '\n';
-    TCpuRecord ownSystem = makeOwnSystem();
-    ownSystem.Results = benchResults;
+// The result files of the folders named by --cpus, or of cpus/, with the files they came from.
+// Files the comparison could not use in full are named on standard error, so scripts reading
+// the comparison are not disturbed.
+struct StoredResults {
+    std::deque<TCpuRecord> records;
+    std::vector<ResultFileRecords> files;
+    std::vector<std::string> folders;
+};
+
+StoredResults loadStoredResults(const ConsoleOptions& options) {
+    StoredResults stored;
+    stored.folders = options.resultFolders;
+    if (stored.folders.empty()) stored.folders.emplace_back(kResultFolder);
+    for (const std::string& folder : stored.folders) {
+        std::vector<ResultFileNote> notes;
+        loadResultFolder(folder, stored.records, &notes, &stored.files);
+        for (const ResultFileNote& note : notes)
+            std::cerr << "korvex2-console: " << resultFileNoteText(folder, note) << '\n';
+    }
+    return stored;
+}
+
+// Builds one test's comparison text with `build`; when memory runs out, later records are left
+// out (counted in `leftOut`) until it fits.
+// Each test's text follows a blank line, the first one's only when `blankFirst`.
+void printComparisonTests(std::deque<TCpuRecord>& records, bool blankFirst, std::ostream& out,
+                          const std::function<std::vector<std::string>(int test)>& build) {
     std::uint64_t leftOut = 0;
     for (int test = kFirstSelectableTest; test <= kLastSelectableTest; ++test) {
-        const std::vector<std::string> lines = withinMemory(systems, leftOut, [&] {
-            return comparisonTextLines(systems, ownSystem, test, BenchUnit::Cycles);
-        });
-        out << '\n';
+        const std::vector<std::string> lines =
+            withinMemory(records, leftOut, [&] { return build(test); });
+        if (blankFirst || test != kFirstSelectableTest) out << '\n';
         for (const std::string& line : lines) out << line << '\n';
     }
     if (leftOut > 0)
@@ -72,10 +92,63 @@ void printComparison(const ResultTable& benchResults, std::ostream& out) {
     noteStandardOutputState();
 }
 
+void printComparison(StoredResults& stored, const ResultTable& benchResults, std::ostream& out) {
+    TCpuRecord ownSystem = makeOwnSystem();
+    ownSystem.Results = benchResults;
+    printComparisonTests(stored.records, true, out, [&](int test) {
+        return comparisonTextLines(stored.records, ownSystem, test, BenchUnit::Cycles);
+    });
+}
+
 std::vector<std::string> testLabels() {
     std::vector<std::string> labels;
     for (const TestEntry& entry : benchmarkTests()) labels.emplace_back(entry.label);
     return labels;
+}
+
+// --compare: the stored results side by side, test by test, each row named by its file; then
+// the JSON and CSV of every stored machine. No result file at all is said, and is no failure.
+int compareStoredResults(const ConsoleOptions& options, const std::vector<ConsoleOutput>& outputs,
+                         std::ostream& lines) {
+    StoredResults stored = loadStoredResults(options);
+    if (stored.records.empty()) {
+        std::string folders;
+        for (const std::string& folder : stored.folders)
+            folders += (folders.empty() ? "" : ", ") + folder;
+        lines << "No result files to compare in " << platform::printableText(folders, "?")
+              << std::endl;
+        noteStandardOutputState();
+    } else {
+        std::vector<std::string> names;
+        for (const StoredMachine& machine : storedMachines(stored.records, stored.files))
+            names.push_back(machine.name);
+        printComparisonTests(stored.records, false, lines, [&](int test) {
+            return storedComparisonTextLines(stored.records, names, test, BenchUnit::Cycles);
+        });
+    }
+    const ComparisonExport comparison{kProductTitle, programVersion(), platform::hostName(),
+                                      testLabels(), storedMachines(stored.records, stored.files)};
+    platform::FileContentWriter writer;
+    bool written = true;
+    for (const ConsoleOutput& output : outputs) {
+        std::string bytes;
+        if (output.content == OutputContent::Json) {
+            bytes = comparisonJson(comparison) + "\n";
+        } else {
+            std::vector<CsvMachine> rows;
+            for (const StoredMachine& machine : comparison.machines) {
+                const TCpuRecord& record = *machine.data;
+                rows.push_back({machine.name,
+                                {descriptionText(record.Cpu), descriptionText(record.Fsb),
+                                 descriptionText(record.Memory), descriptionText(record.Os)},
+                                &record.Results});
+            }
+            bytes = resultsCsv(rows);
+        }
+        written = writeOutput(output, bytes, lines, std::cerr, writer) && written;
+    }
+    if (!finishStandardOutput()) return 1;
+    return written ? 0 : 1;
 }
 
 }  // namespace
@@ -86,8 +159,9 @@ int main(int argc, char** argv) {
         status >= 0)
         return status;
     const std::vector<ConsoleOutput> outputs = requestedOutputs(options);
-    if (!checkOutputs(outputs, std::cerr)) return 1;
-    std::ostream& lines = options.jsonToStandardOutput() ? std::cerr : std::cout;
+    if (!checkResultFolders(options, std::cerr) || !checkOutputs(outputs, std::cerr)) return 1;
+    std::ostream& lines = options.standardOutputTaken() ? std::cerr : std::cout;
+    if (options.compareOnly) return compareStoredResults(options, outputs, lines);
 
     platform::setProgramFpuEnvironment();
     platform::installExceptionGuard();
@@ -104,21 +178,28 @@ int main(int argc, char** argv) {
     for (const std::string& line : qualityReportLines(benchmarkTests(), benchResults, conditions))
         lines << line << '\n';
 
-    // The outputs are written before anything reads the result folder, so nothing that folder
-    // holds can cost the run.
+    // The outputs are written before anything reads the result folders, so nothing those
+    // folders hold can cost the run.
     FinishedRun finished;
     if (!outputs.empty())
         finished.descriptions = runDescriptions(options, platform::describeMachine());
     if (options.saveFile) reportCodePageLoss(finished.descriptions, std::cerr);
-    finished.run = {kProductTitle, programVersion(),
-                    started,       currentRunMachine(finished.descriptions, conditions),
-                    list.clockMHz, testLabels(),
+    finished.run = {kProductTitle,
+                    programVersion(),
+                    platform::hostName(),
+                    started,
+                    currentRunMachine(finished.descriptions, conditions),
+                    list.clockMHz,
+                    testLabels(),
                     benchResults};
     platform::FileContentWriter writer;
     bool written = true;
     for (const ConsoleOutput& output : outputs)
-        written = writeOutput(output, finished, lines, std::cerr, writer) && written;
-    printComparison(benchResults, lines);
+        written = writeOutput(output, runOutputBytes(output.content, finished), lines, std::cerr,
+                              writer) &&
+                  written;
+    StoredResults stored = loadStoredResults(options);
+    printComparison(stored, benchResults, lines);
 
     if (!finishStandardOutput()) return 1;
     return written ? 0 : 1;

@@ -1,8 +1,9 @@
 // korvex2, the program `test`: Korvex 2's start-up. Creates the windows in their fixed order,
 // each kept until the program ends, and runs the message loop until the main window is closed.
-// The program takes no command line of its own besides --version.
+// The program's own options are --help and --version; Qt's options go to Qt.
 
 #include <QApplication>
+#include <iostream>
 
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
@@ -11,14 +12,15 @@
 #include "testrun/applicationUnit.h"
 #include "testrun/boutUnit.h"
 #include "testrun/mainUnit.h"
+#include "testrun/programOptionsUnit.h"
 #include "testrun/reklamaUnit.h"
 #include "testrun/sequenceUnit.h"
 #include "testrun/testTableUnit.h"
-#include "testrun/versionUnit.h"
 
 int main(int argc, char** argv) {
-    // Answered before Qt starts, so it works without a display.
-    if (printVersionIfAsked(argc, argv, "korvex2")) return 0;
+    // Answered before Qt starts, so it works without a display and before any window.
+    if (const int status = answerProgramOptions(argc, argv, std::cout, std::cerr); status >= 0)
+        return status;
 
     // Every window and kernel runs under the program's x87 control word, and the kernels need
     // the exception guard: both come before anything else.

@@ -1,17 +1,9 @@
 #include "testrun/versionUnit.h"
 
-#include <iostream>
-
 #include "testrun/contactUnit.h"
 
 const char* programVersion() { return KORVEX_VERSION; }
 
 std::string versionLine(std::string_view programName) {
     return std::string(programName) + " (" + kProductTitle + ") " + programVersion();
-}
-
-bool printVersionIfAsked(int argc, char** argv, std::string_view programName) {
-    if (argc != 2 || std::string_view(argv[1]) != "--version") return false;
-    std::cout << versionLine(programName) << std::endl;
-    return true;
 }

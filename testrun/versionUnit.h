@@ -9,7 +9,3 @@ const char* programVersion();
 
 // The answer to --version: the program name, the product title in brackets, the version.
 std::string versionLine(std::string_view programName);
-
-// When the command line is exactly `programName --version`, prints the version line on
-// standard output and returns true; otherwise does nothing and returns false.
-bool printVersionIfAsked(int argc, char** argv, std::string_view programName);

@@ -1,6 +1,7 @@
 # Installs the build into PREFIX and checks that the programs, the desktop entry, the icon, the
-# metainfo and the manual page are where desktops and man look for them, and that the installed
-# programs answer --version.
+# metainfo, the manual pages, the copyright, the changelog and the fleet playbook are where
+# desktops, man and Debian look for them, and that the installed programs answer --version; the
+# program with windows answers --help and refuses an unknown option before it needs a display.
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
                 RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
@@ -10,7 +11,9 @@ endif()
 foreach(file bin/korvex2 bin/korvex2-console share/applications/korvex2.desktop
              share/icons/hicolor/scalable/apps/korvex2.svg
              share/metainfo/org.example.korvex2.metainfo.xml
-             share/man/man1/korvex2-console.1.gz)
+             share/man/man1/korvex2-console.1.gz share/man/man1/korvex2.1.gz
+             share/doc/korvex2/copyright share/doc/korvex2/changelog.Debian.gz
+             share/korvex2/korvex2-fleet.yml)
     if(NOT EXISTS ${PREFIX}/${file})
         message(FATAL_ERROR "not installed: ${file}")
     endif()
@@ -23,3 +26,13 @@ foreach(program korvex2 korvex2-console)
         message(FATAL_ERROR "installed ${program} --version: exit ${status}, '${out}'")
     endif()
 endforeach()
+execute_process(COMMAND env -u DISPLAY -u WAYLAND_DISPLAY ${PREFIX}/bin/korvex2 --help
+                RESULT_VARIABLE status OUTPUT_VARIABLE out)
+if(NOT status EQUAL 0 OR NOT out MATCHES "^Usage: korvex2 ")
+    message(FATAL_ERROR "installed korvex2 --help: exit ${status}, '${out}'")
+endif()
+execute_process(COMMAND env -u DISPLAY -u WAYLAND_DISPLAY ${PREFIX}/bin/korvex2 --bogus
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status EQUAL 2 OR NOT out STREQUAL "" OR NOT err MATCHES "^korvex2: [^\n]*'--bogus'[^\n]*\n$")
+    message(FATAL_ERROR "installed korvex2 --bogus: exit ${status}, '${out}', '${err}'")
+endif()

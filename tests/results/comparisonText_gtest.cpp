@@ -63,4 +63,20 @@ TEST(ComparisonText, ControlBytesOfADescriptionAreNotPrinted) {
     EXPECT_EQ(lines[2], "[2JAlpha      133  512 МБ  Linux  100    ##");
 }
 
+// Stored results alone: no row for a run, each row named by its file, a long name cut at its
+// start so that its end still tells the files apart.
+TEST(ComparisonText, StoredResultsAreNamedByTheirFiles) {
+    std::deque<TCpuRecord> systems;
+    systems.push_back(machine("Alpha", halfAndHalf(200, 200)));
+    systems.push_back(machine("Alpha", halfAndHalf(100, 100)));
+    const std::vector<std::string> names = {"a.dat", std::string(40, 'x') + "/ёж.dat"};
+    EXPECT_EQ(storedComparisonTextLines(systems, names, 1, BenchUnit::Cycles, 4),
+              (std::vector<std::string>{
+                  "Bench - кодирование Хэмминга с использованием 8-разрядных регистров",
+                  "File                              CPU    FSB  Memory  OS     Value  Bench",
+                  "…" + std::string(24, 'x') + "/ёж.dat  Alpha  133  512 МБ  Linux  100    ##",
+                  "a.dat                             Alpha  133  512 МБ  Linux  200    ####",
+              }));
+}
+
 }  // namespace

@@ -82,7 +82,7 @@ TEST(ResultFolder, RecordsBeyondTheBudgetAreCountedNotLoaded) {
     saveMachine(folder / "c.dat", "c", 5);
     std::deque<TCpuRecord> records;
     std::vector<ResultFileNote> notes;
-    ResultFolderReader reader(folder.path(), records, &notes, 7);
+    ResultFolderReader reader(folder.path(), records, &notes, nullptr, 7);
     while (!reader.readSlice(std::chrono::steady_clock::time_point::max())) {
     }
     EXPECT_EQ(records.size(), 7u);
@@ -111,6 +111,24 @@ TEST(ResultFolder, SlicesGiveTheSameRecordsInTheSameOrderAsOneGo) {
     ASSERT_EQ(whole.size(), sliced.size());
     for (std::size_t i = 0; i < whole.size(); ++i)
         EXPECT_EQ(std::memcmp(&whole[i], &sliced[i], kRecordSize), 0) << "record " << i;
+}
+
+// Which records came from which file, so that a comparison can name each machine's file.
+TEST(ResultFolder, EachFileThatGaveRecordsIsListedWithThem) {
+    TemporaryFolder folder;
+    saveMachine(folder / "two.dat", "two", 2);
+    { std::ofstream create(folder / "empty.dat"); }
+    saveMachine(folder / "one.dat", "one");
+    std::deque<TCpuRecord> records;
+    std::vector<ResultFileRecords> files;
+    loadResultFolder(folder.path() / "." / "", records, nullptr, &files);
+    ASSERT_EQ(files.size(), 2u);
+    for (const ResultFileRecords& file : files) {
+        const std::string name = file.file.filename().string();
+        EXPECT_EQ(file.file, folder / name);
+        EXPECT_EQ(file.count, name == "two.dat" ? 2u : 1u);
+        EXPECT_EQ(descriptionText(records[file.first].Cpu), name.substr(0, 3));
+    }
 }
 
 #if defined(__SANITIZE_ADDRESS__)

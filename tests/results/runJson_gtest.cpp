@@ -10,6 +10,7 @@ RunExport sampleRun() {
     RunExport run;
     run.program = "Korvex 2";
     run.version = "1.0b";
+    run.host = "bench-7";
     run.started = 1796638502;  // 2026-12-07T10:15:02Z
     run.machine = {
         "AMD EPYC",      "",  "24 ГБ", "Debian GNU/Linux 12 (bookworm)", 2, "6.1.0-13-amd64",
@@ -36,6 +37,7 @@ TEST(RunJson, EveryValueOfTheTableIsWrittenWhereItBelongs) {
     for (int test = 0; test < kTestCount; ++test) {
         const auto& entry = json["tests"][static_cast<std::size_t>(test)];
         EXPECT_EQ(entry["index"], test);
+        EXPECT_EQ(entry["id"], kTestIds[static_cast<std::size_t>(test)]);
         EXPECT_EQ(entry["label"], run.testLabels[static_cast<std::size_t>(test)]);
         EXPECT_EQ(
             entry["cycles"].get<std::vector<std::uint32_t>>(),
@@ -50,6 +52,8 @@ TEST(RunJson, ProgramDateMachineAndClockAreWritten) {
     const auto json = nlohmann::json::parse(runJson(sampleRun()));
     EXPECT_EQ(json["program"], "Korvex 2");
     EXPECT_EQ(json["version"], "1.0b");
+    EXPECT_EQ(json["schema"], kJsonSchema);
+    EXPECT_EQ(json["host"], "bench-7");
     EXPECT_EQ(json["date"], "2026-12-07T10:15:02Z");
     EXPECT_EQ(json["clock_mhz"], 2245);
     const auto& machine = json["machine"];
@@ -91,6 +95,32 @@ TEST(RunJson, ADescriptionThatIsNotUtf8StillGivesValidJson) {
     const auto json = nlohmann::json::parse(runJson(run));
     EXPECT_EQ(json["machine"]["cpu"], "bad \xEF\xBF\xBD byte");
     EXPECT_TRUE(json["clock_mhz"].is_null());
+}
+
+// Every stored machine with the file it came from, its place there, its descriptions and its
+// tests as a run's.
+TEST(RunJson, ComparisonListsEveryStoredMachineWithItsFile) {
+    std::deque<TCpuRecord> records(3, emptyRecord());
+    setDescriptionText(records[1].Os, "Linux");
+    records[2].Results[19][9] = 77;
+    const std::vector<ResultFileRecords> files = {{"fleet/a.dat", 0, 1}, {"fleet/b.dat", 1, 2}};
+    const std::vector<StoredMachine> machines = storedMachines(records, files);
+    ASSERT_EQ(machines.size(), 3u);
+    EXPECT_EQ(machines[0].name, "fleet/a.dat");
+    EXPECT_EQ(machines[2].name, "fleet/b.dat#2");
+
+    const auto json = nlohmann::json::parse(
+        comparisonJson({"Korvex 2", "1.0b", "controller", sampleRun().testLabels, machines}));
+    EXPECT_EQ(json["schema"], kJsonSchema);
+    EXPECT_EQ(json["host"], "controller");
+    const auto& stored = json["machines"];
+    ASSERT_EQ(stored.size(), 3u);
+    EXPECT_EQ(stored[1]["file"], "fleet/b.dat");
+    EXPECT_EQ(stored[1]["record"], 0);
+    EXPECT_EQ(stored[1]["os"], "Linux");
+    EXPECT_EQ(stored[2]["record"], 1);
+    EXPECT_EQ(stored[2]["tests"][9]["id"], "yuv-fourier-sse2");
+    EXPECT_EQ(stored[2]["tests"][9]["milliseconds"][9], 77);
 }
 
 }  // namespace

@@ -120,8 +120,10 @@ TEST(ConsoleOutput, OutputsSayWhereTheyWentOrWhyNot) {
     finished.run.program = "Korvex 2";
     platform::FileContentWriter writer;
     std::ostringstream report, err;
-    EXPECT_TRUE(writeOutput(outputs[0], finished, report, err, writer));
-    EXPECT_TRUE(writeOutput(outputs[1], finished, report, err, writer));
+    EXPECT_TRUE(
+        writeOutput(outputs[0], runOutputBytes(outputs[0].content, finished), report, err, writer));
+    EXPECT_TRUE(
+        writeOutput(outputs[1], runOutputBytes(outputs[1].content, finished), report, err, writer));
     EXPECT_EQ(report.str(), "Results saved to " + (folder / "me.dat").string() +
                                 "\nJSON written to " + (folder / "run.json").string() + "\n");
     EXPECT_EQ(readBytes(folder / "me.dat").size(), 1316u);
@@ -131,7 +133,7 @@ TEST(ConsoleOutput, OutputsSayWhereTheyWentOrWhyNot) {
     report.str("");
     ConsoleOutput taken = outputs[0];
     taken.file = (folder / "taken.dat").string();
-    EXPECT_FALSE(writeOutput(taken, finished, report, err, writer));
+    EXPECT_FALSE(writeOutput(taken, runOutputBytes(taken.content, finished), report, err, writer));
     EXPECT_EQ(report.str(), "");
     EXPECT_EQ(err.str(), "Ошибка записи: " + taken.file + ": Is a directory\n");
 }
@@ -146,7 +148,7 @@ TEST(ConsoleOutput, FailedJsonWriteLeavesTheOldReport) {
     FinishedRun finished;
     FailingWriter writer(100);
     std::ostringstream report, err;
-    EXPECT_FALSE(writeOutput(json, finished, report, err, writer));
+    EXPECT_FALSE(writeOutput(json, runOutputBytes(json.content, finished), report, err, writer));
     EXPECT_EQ(err.str(), "Ошибка записи: " + json.file + ": No space left on device\n");
     EXPECT_EQ(readBytes(folder / "run.json"), old);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),

@@ -1,0 +1,61 @@
+#include "results/runCsvUnit.h"
+
+#include <optional>
+#include <string_view>
+#include <type_traits>
+
+#include "results/runJsonUnit.h"
+
+namespace {
+
+constexpr const char* kHeader =
+    "machine,cpu,fsb,memory,os,index,id,best_cycles,best_milliseconds,median_cycles,"
+    "median_milliseconds,average_cycles,average_milliseconds,failed_runs\n";
+
+std::string textField(std::string text) {
+    if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string::npos)
+        text.insert(0, 1, '\'');
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (const char character : text) {
+        if (character == '"') quoted += '"';
+        quoted += character;
+    }
+    return quoted + '"';
+}
+
+template <typename T>
+std::string numberField(const std::optional<T>& value) {
+    if (!value) return {};
+    std::string text = std::to_string(*value);
+    if constexpr (std::is_floating_point_v<T>) {  // halves at most: "5.500000" becomes "5.5"
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.back() == '.') text.pop_back();
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string resultsCsv(std::span<const CsvMachine> machines) {
+    std::string csv = kHeader;
+    for (const CsvMachine& machine : machines) {
+        std::string described = textField(machine.name);
+        for (const std::string& description : machine.descriptions)
+            described += ',' + textField(description);
+        for (int test = 0; test < kTestCount; ++test) {
+            const auto row = static_cast<std::size_t>(2 * test);
+            const RowSummary summary =
+                summariseTest((*machine.results)[row], (*machine.results)[row + 1]);
+            csv += described + ',' + std::to_string(test) + ',' +
+                   kTestIds[static_cast<std::size_t>(test)] + ',' +
+                   numberField(summary.bestCycles) + ',' + numberField(summary.bestMilliseconds) +
+                   ',' + numberField(summary.medianCycles) + ',' +
+                   numberField(summary.medianMilliseconds) + ',' +
+                   numberField(summary.averageCycles) + ',' +
+                   numberField(summary.averageMilliseconds) + ',' +
+                   std::to_string(summary.failedRuns.size()) + "\n";
+        }
+    }
+    return csv;
+}

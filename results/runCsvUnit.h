@@ -1,0 +1,23 @@
+#pragma once
+// Results as CSV for spreadsheets (RFC 4180 quoting, UTF-8, one line feed per row): a header row,
+// then one row per machine and test with the tests' fixed English ids and the summary of their
+// runs.
+
+#include <array>
+#include <span>
+#include <string>
+
+#include "results/resultTableUnit.h"
+
+// One machine's results: its name (the host name of a run, the result file of a stored machine)
+// and its four descriptions, UTF-8.
+struct CsvMachine {
+    std::string name;
+    std::array<std::string, 4> descriptions;
+    const ResultTable* results = nullptr;
+};
+
+// The header row and ten rows per machine, in the order given. A text that a spreadsheet would
+// take for a formula (one starting with '=', '+', '-', '@', a tab or a carriage return) gets a
+// leading apostrophe, since descriptions come from anyone's result files.
+std::string resultsCsv(std::span<const CsvMachine> machines);

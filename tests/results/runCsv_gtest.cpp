@@ -1,0 +1,38 @@
+#include "results/runCsvUnit.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+std::vector<std::string> rowsOf(const std::string& csv) {
+    std::vector<std::string> rows;
+    std::istringstream stream(csv);
+    for (std::string row; std::getline(stream, row);) rows.push_back(row);
+    return rows;
+}
+
+TEST(RunCsv, OneRowPerMachineAndTestWithQuotedTextsAndEmptyFiguresForFailedTests) {
+    ResultTable results{};
+    for (std::size_t run = 0; run < 10; ++run) {
+        results[0][run] = static_cast<std::uint32_t>(100 + run);
+        results[1][run] = static_cast<std::uint32_t>(40 + run);
+    }
+    results[0][9] = results[1][9] = 0;  // test 0: the last run failed
+    const CsvMachine machines[] = {
+        {"web1", {"CPU, \"fast\"", "", "=1+2", "Linux"}, &results},
+        {"web2", {"", "", "", ""}, &results},
+    };
+    const std::vector<std::string> rows = rowsOf(resultsCsv(machines));
+    ASSERT_EQ(rows.size(), 21u);
+    EXPECT_EQ(rows[0],
+              "machine,cpu,fsb,memory,os,index,id,best_cycles,best_milliseconds,median_cycles,"
+              "median_milliseconds,average_cycles,average_milliseconds,failed_runs");
+    EXPECT_EQ(rows[1],
+              "web1,\"CPU, \"\"fast\"\"\",,'=1+2,Linux,0,ham8-encode,100,40,104,44,104,44,1");
+    EXPECT_EQ(rows[10], "web1,\"CPU, \"\"fast\"\"\",,'=1+2,Linux,9,yuv-fourier-sse2,,,,,,,10");
+    EXPECT_EQ(rows[12], "web2,,,,,1,ham8-decode,,,,,,,10");
+}
+
+}  // namespace
