@@ -82,6 +82,7 @@ std::string runJson(const RunExport& run) {
     const Json document = {
         {"program", run.program},
         {"version", run.version},
+        {"kernel_code", run.kernelCode},
         {"date", isoUtcTime(run.started)},
         {"machine",
          {

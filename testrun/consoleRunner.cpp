@@ -16,6 +16,7 @@
 #include "results/saveFolderUnit.h"
 #include "testrun/consoleOutputUnit.h"
 #include "testrun/contactUnit.h"
+#include "testrun/kernelCodeUnit.h"
 #include "testrun/qualityReportUnit.h"
 #include "testrun/sequenceUnit.h"
 #include "testrun/standardOutputUnit.h"
@@ -111,7 +112,7 @@ int main(int argc, char** argv) {
         const RunExport run{kProductTitle, programVersion(),
                             started,       currentRunMachine(descriptions, conditions),
                             list.clockMHz, testLabels(),
-                            benchResults};
+                            benchResults,  kernelCodeFingerprint()};
         written = writeConsoleJson(*options.jsonFile, runJson(run), lines, std::cerr) && written;
     }
     if (!finishStandardOutput()) return 1;

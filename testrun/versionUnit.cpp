@@ -3,11 +3,13 @@
 #include <iostream>
 
 #include "testrun/contactUnit.h"
+#include "testrun/kernelCodeUnit.h"
 
 const char* programVersion() { return KORVEX_VERSION; }
 
 std::string versionLine(std::string_view programName) {
-    return std::string(programName) + " (" + kProductTitle + ") " + programVersion();
+    return std::string(programName) + " (" + kProductTitle + ") " + programVersion() +
+           "\nKernel code " + kernelCodeFingerprint();
 }
 
 bool printVersionIfAsked(int argc, char** argv, std::string_view programName) {

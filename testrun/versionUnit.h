@@ -7,9 +7,11 @@
 // The version set in the build, which the about box shows too.
 const char* programVersion();
 
-// The answer to --version: the program name, the product title in brackets, the version.
+// The answer to --version, two lines without the final newline: the program name, the product
+// title in brackets and the version; then `Kernel code ` and the kernel code's fingerprint
+// (kernelCodeFingerprint), the same in both programs of one build.
 std::string versionLine(std::string_view programName);
 
-// When the command line is exactly `programName --version`, prints the version line on
+// When the command line is exactly `programName --version`, prints the version lines on
 // standard output and returns true; otherwise does nothing and returns false.
 bool printVersionIfAsked(int argc, char** argv, std::string_view programName);

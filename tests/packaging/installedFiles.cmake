@@ -1,6 +1,6 @@
 # Installs the build into PREFIX and checks that the programs, the desktop entry, the icon, the
 # metainfo and the manual page are where desktops and man look for them, and that the installed
-# programs answer --version.
+# programs answer --version, both with the same kernel code.
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
                 RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
@@ -22,4 +22,8 @@ foreach(program korvex2 korvex2-console)
     if(NOT status EQUAL 0 OR NOT out MATCHES "^${program} \\(Korvex 2\\) ")
         message(FATAL_ERROR "installed ${program} --version: exit ${status}, '${out}'")
     endif()
+    string(REGEX MATCH "\nKernel code [0-9a-f]+\n" ${program}-code "${out}")
 endforeach()
+if("${korvex2-code}" STREQUAL "" OR NOT "${korvex2-code}" STREQUAL "${korvex2-console-code}")
+    message(FATAL_ERROR "kernel code: korvex2 '${korvex2-code}', console '${korvex2-console-code}'")
+endif()

@@ -10,6 +10,7 @@ RunExport sampleRun() {
     RunExport run;
     run.program = "Korvex 2";
     run.version = "1.0b";
+    run.kernelCode = "0123456789abcdef";
     run.started = 1796638502;  // 2026-12-07T10:15:02Z
     run.machine = {
         "AMD EPYC",      "",  "24 ГБ", "Debian GNU/Linux 12 (bookworm)", 2, "6.1.0-13-amd64",
@@ -50,6 +51,7 @@ TEST(RunJson, ProgramDateMachineAndClockAreWritten) {
     const auto json = nlohmann::json::parse(runJson(sampleRun()));
     EXPECT_EQ(json["program"], "Korvex 2");
     EXPECT_EQ(json["version"], "1.0b");
+    EXPECT_EQ(json["kernel_code"], "0123456789abcdef");
     EXPECT_EQ(json["date"], "2026-12-07T10:15:02Z");
     EXPECT_EQ(json["clock_mhz"], 2245);
     const auto& machine = json["machine"];
