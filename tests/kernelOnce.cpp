@@ -1,6 +1,6 @@
 // kernelOnce: builds the kernel work area as the program does and calls one kernel once, by
 // name, on TestBuffer1, TestBuffer2 and TestBuffer3. Meant to run under
-// `valgrind --tool=callgrind` (countKernelCalls.sh, transformWork.sh), so that the call counts
+// `valgrind --tool=callgrind` (checkKernelWork.sh, bench/transformWork.sh), so that the call counts
 // of the kernel's inner routines can be checked against its fixed work.
 
 #include <cstdio>
