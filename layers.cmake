@@ -11,19 +11,17 @@
 # Nothing else is on the include path, so a file that includes a header of a layer above its
 # own, or a Qt header below the windows, does not compile.
 
-# korvex_layer(<name> HEADERS <header>... [SOURCES <file>...] [OBJECTS <object library>...]
+# korvex_layer(<name> HEADERS <header>... [SOURCES <file>...]
 #              [PINNED <object library>... FINGERPRINT <function>]
 #              [USES <target>...] [PRIVATE_USES <target>...])
-# HEADERS and SOURCES are paths below the source folder; OBJECTS are object libraries whose
-# objects join the layer and which compile against the layer's own headers and USES.
-#
-# PINNED object libraries join the layer the same way, but as one block of code laid out once
-# (korvex_pinned_block below): a final link can place the block only as a whole, on a page
-# boundary, so every program that links the layer runs the same code at the same offset within
-# its page, every function starting on a 64-byte boundary. FINGERPRINT names the function
-# (declared in one of HEADERS) that returns the block's fingerprint.
+# HEADERS and SOURCES are paths below the source folder. PINNED are object libraries whose
+# objects join the layer, compiled against the layer's own headers and USES, as one block of
+# code laid out once (korvex_pinned_block below): a final link can place the block only as a
+# whole, on a page boundary, so every program that links the layer runs the same code at the
+# same offset within its page, every function starting on a 64-byte boundary. FINGERPRINT
+# names the function (declared in one of HEADERS) that returns the block's fingerprint.
 function(korvex_layer name)
-    cmake_parse_arguments(LAYER "" "FINGERPRINT" "HEADERS;SOURCES;OBJECTS;PINNED;USES;PRIVATE_USES"
+    cmake_parse_arguments(LAYER "" "FINGERPRINT" "HEADERS;SOURCES;PINNED;USES;PRIVATE_USES"
                           ${ARGN})
     set(root ${CMAKE_BINARY_DIR}/layers/${name})
     file(REMOVE_RECURSE ${root})
@@ -33,11 +31,6 @@ function(korvex_layer name)
         file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${header} ${root}/${header} SYMBOLIC)
     endforeach()
     set(objects "")
-    foreach(library IN LISTS LAYER_OBJECTS)
-        target_include_directories(${library} PRIVATE ${root})
-        target_link_libraries(${library} PRIVATE ${LAYER_USES})
-        list(APPEND objects $<TARGET_OBJECTS:${library}>)
-    endforeach()
     foreach(library IN LISTS LAYER_PINNED)
         target_include_directories(${library} PRIVATE ${root})
         target_link_libraries(${library} PRIVATE ${LAYER_USES})
@@ -47,7 +40,7 @@ function(korvex_layer name)
     endforeach()
     if(LAYER_PINNED)
         korvex_pinned_block(${name} "${LAYER_FINGERPRINT}" ${LAYER_PINNED})
-        list(APPEND objects ${${name}_BLOCK_FILES})
+        set(objects ${${name}_BLOCK_FILES})
     endif()
     add_library(${name} STATIC ${LAYER_SOURCES} ${LAYER_HEADERS} ${objects})
     target_include_directories(${name} PUBLIC ${root})
