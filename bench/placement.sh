@@ -13,7 +13,8 @@ build=${1:-build}
 rounds=${2:-3}
 placements=(0 16 32 48 400)
 for bytes in "${placements[@]}"; do
-    [[ -x $build/bench/placement_$bytes ]] || { echo "no $build/bench/placement_$bytes: make build" >&2; exit 2; }
+    program=$build/bench/placement_$bytes
+    [[ -x $program ]] || { echo "no $program: make build" >&2; exit 2; }
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

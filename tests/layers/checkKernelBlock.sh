@@ -44,12 +44,14 @@ for program in "$@"; do
         fi
         address=$((16#$address))
         if [[ $name != *.cold ]] && ((address % 64 != 0)); then
-            fail "$(basename "$program"): $name at $(printf '%#x' "$address"), not on a 64-byte boundary"
+            fail "$(basename "$program"): $name at $(printf '%#x' "$address"),"\
+                "not on a 64-byte boundary"
         fi
         key="$name#$n"
         page=$((address % 4096))
         if [[ -n ${placed[$key]:-} && ${placed[$key]} != "$page" ]]; then
-            fail "$(basename "$program"): $name at offset $page of its page, elsewhere at ${placed[$key]}"
+            fail "$(basename "$program"): $name at offset $page of its page,"\
+                "elsewhere at ${placed[$key]}"
         fi
         placed[$key]=$page
     done <<<"$routines"
