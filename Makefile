@@ -52,6 +52,7 @@ test-fuzz: deps
 
 bench: build
 	@for benchmark in $(BUILD_DIR)/bench/*_bench; do [ -x "$$benchmark" ] && "$$benchmark"; done
+	@bash bench/placement.sh $(BUILD_DIR)
 	@bash bench/startup.sh $(BUILD_DIR)
 
 package: build

@@ -10,7 +10,7 @@
 set -euo pipefail
 
 build=${1:-build}
-program=$build/bench/kernelOnce
+program=$build/tests/kernelOnce
 [[ -x $program ]] || { echo "no $program: run make build first" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -35,7 +35,7 @@
  * per-byte equality compare with the same mask. Uses mm2; clobbers nothing else.
  * Work: one compare with a memory operand. Called once per bit term.
  */
-    .p2align 4
+    .p2align 6
     .type LaneMask,@function
 LaneMask:
     pcmpeqb mm2, [rax]
@@ -49,7 +49,7 @@ LaneMask:
  * code bytes. Uses mm0 (read), mm1, mm2; clobbers rax.
  * Work: four terms, each with a call of LaneMask. Called once per encode step.
  */
-    .p2align 4
+    .p2align 6
     .type ParityTerms,@function
 ParityTerms:
     BIT_TERM ByteMask08, 13
@@ -70,7 +70,7 @@ ParityTerms:
  * accumulator, the others are XORed into it. Uses mm0 (read), mm1, mm2; clobbers rax.
  * Work: eight terms, each with a call of LaneMask. Called once per decode step.
  */
-    .p2align 4
+    .p2align 6
     .type SyndromeTerms,@function
 SyndromeTerms:
     BIT_TERM ByteMask80, 13
@@ -116,7 +116,7 @@ SyndromeTerms:
  * reads and writes. Clobbers al and the flags.
  * Work: eight byte tests, each a branch. Called once per decode step.
  */
-    .p2align 4
+    .p2align 6
     .type AcceptNibbles,@function
 AcceptNibbles:
     ACCEPT_BYTE 0
@@ -139,7 +139,7 @@ AcceptNibbles:
  * repetition starts at the start of the buffers. Preserves rbx, rbp, r12-r15; clobbers rax,
  * rcx, mm0-mm2 and the x87 tag word until the final EMMS.
  */
-    .p2align 4
+    .p2align 6
     .globl HamMmxEncodeRepetitions
     .type HamMmxEncodeRepetitions,@function
 HamMmxEncodeRepetitions:
@@ -205,7 +205,7 @@ HamMmxEncodeRepetitions:
  * scratch address (r15) are saved on the stack around the inner loops. Preserves rbx, rbp,
  * r12-r15; clobbers rax, rcx, mm0-mm2 and the x87 tag word until the final EMMS.
  */
-    .p2align 4
+    .p2align 6
     .globl HamMmxDecodeRepetitions
     .type HamMmxDecodeRepetitions,@function
 HamMmxDecodeRepetitions:

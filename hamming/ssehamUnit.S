@@ -39,7 +39,7 @@
  * per-byte equality compare with the same mask. Uses xmm2; clobbers nothing else.
  * Work: one compare with a memory operand. Called once per bit term.
  */
-    .p2align 4
+    .p2align 6
     .type LaneMask,@function
 LaneMask:
     pcmpeqb xmm2, [rax]
@@ -53,7 +53,7 @@ LaneMask:
  * sixteen code bytes. Uses xmm0 (read), xmm1, xmm2; clobbers rax.
  * Work: four terms, each with a call of LaneMask. Called once per encode step.
  */
-    .p2align 4
+    .p2align 6
     .type ParityTerms,@function
 ParityTerms:
     BIT_TERM ByteMask08, 13
@@ -74,7 +74,7 @@ ParityTerms:
  * accumulator, the others are XORed into it. Uses xmm0 (read), xmm1, xmm2; clobbers rax.
  * Work: eight terms, each with a call of LaneMask. Called once per decode step.
  */
-    .p2align 4
+    .p2align 6
     .type SyndromeTerms,@function
 SyndromeTerms:
     BIT_TERM ByteMask80, 13
@@ -120,7 +120,7 @@ SyndromeTerms:
  * reads and writes. Clobbers al and the flags.
  * Work: sixteen byte tests, each a branch. Called once per decode step.
  */
-    .p2align 4
+    .p2align 6
     .type AcceptNibbles,@function
 AcceptNibbles:
     ACCEPT_BYTE 0
@@ -151,7 +151,7 @@ AcceptNibbles:
  * repetition starts at the start of the buffers. Preserves rbx, rbp, r12-r15; clobbers rax,
  * rcx, xmm0-xmm2.
  */
-    .p2align 4
+    .p2align 6
     .globl HamSseEncodeRepetitions
     .type HamSseEncodeRepetitions,@function
 HamSseEncodeRepetitions:
@@ -216,7 +216,7 @@ HamSseEncodeRepetitions:
  * the scratch address (r15) are saved on the stack around the inner loops. Preserves rbx, rbp,
  * r12-r15; clobbers rax, rcx, xmm0-xmm2.
  */
-    .p2align 4
+    .p2align 6
     .globl HamSse2DecodeRepetitions
     .type HamSse2DecodeRepetitions,@function
 HamSse2DecodeRepetitions:

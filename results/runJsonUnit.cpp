@@ -93,6 +93,7 @@ std::string runJson(const RunExport& run) {
         {"program", run.program},
         {"version", run.version},
         {"host", run.host},
+        {"kernel_code", run.kernelCode},
         {"date", isoUtcTime(run.started)},
         {"machine",
          {

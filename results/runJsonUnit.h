@@ -35,6 +35,7 @@ struct RunExport {
     std::optional<std::uint64_t> clockMHz;  // the clock line's figure; null when there was none
     std::vector<std::string> testLabels;    // test k's label as the run lists it
     ResultTable results{};
+    std::string kernelCode;  // the fingerprint of the kernel code that ran
 };
 
 // What one test's two rows say. A run is failed when both its values are 0 (the table's only

@@ -20,6 +20,7 @@
 #include "results/saveFolderUnit.h"
 #include "testrun/consoleOutputUnit.h"
 #include "testrun/contactUnit.h"
+#include "testrun/kernelCodeUnit.h"
 #include "testrun/qualityReportUnit.h"
 #include "testrun/sequenceUnit.h"
 #include "testrun/standardOutputUnit.h"
@@ -191,7 +192,8 @@ int main(int argc, char** argv) {
                     currentRunMachine(finished.descriptions, conditions),
                     list.clockMHz,
                     testLabels(),
-                    benchResults};
+                    benchResults,
+                    kernelCodeFingerprint()};
     platform::FileContentWriter writer;
     bool written = true;
     for (const ConsoleOutput& output : outputs)

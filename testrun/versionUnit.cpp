@@ -1,9 +1,11 @@
 #include "testrun/versionUnit.h"
 
 #include "testrun/contactUnit.h"
+#include "testrun/kernelCodeUnit.h"
 
 const char* programVersion() { return KORVEX_VERSION; }
 
 std::string versionLine(std::string_view programName) {
-    return std::string(programName) + " (" + kProductTitle + ") " + programVersion();
+    return std::string(programName) + " (" + kProductTitle + ") " + programVersion() +
+           "\nKernel code " + kernelCodeFingerprint();
 }

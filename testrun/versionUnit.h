@@ -7,5 +7,7 @@
 // The version set in the build, which the about box shows too.
 const char* programVersion();
 
-// The answer to --version: the program name, the product title in brackets, the version.
+// The answer to --version, two lines without the final newline: the program name, the product
+// title in brackets and the version; then `Kernel code ` and the kernel code's fingerprint
+// (kernelCodeFingerprint), the same in both programs of one build.
 std::string versionLine(std::string_view programName);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <numbers>
 
 #include "platform/fpuEnvironment.h"
@@ -64,7 +65,7 @@ double cosineBasis(int u, int x) {
 extern "C" void BuildKernelWorkArea() {
     if (KernelWorkArea != nullptr) return;
 
-    KernelWorkArea = new std::uint8_t[kWorkAreaSize]();
+    KernelWorkArea = new (std::align_val_t{kWorkAreaAlignment}) std::uint8_t[kWorkAreaSize]();
     KernelWorkAreaBase = reinterpret_cast<std::uint8_t*>(
         workAreaBaseFor(reinterpret_cast<std::uintptr_t>(KernelWorkArea)));
     std::uint8_t* const base = KernelWorkAreaBase;

@@ -2,7 +2,9 @@
 // The kernels' shared work area: one 64000-byte block, built once at start-up and never freed.
 //
 // Its base is the first address above the block's start that is a multiple of 16 (1 to 16 bytes
-// above it; an already aligned start moves up by 16). Every table lies at a multiple of 16 from
+// above it; an already aligned start moves up by 16). The block starts on a page boundary
+// (kWorkAreaAlignment), so the base is 16 bytes into its page and every table lies at the same
+// place within its page in every run and every program. Every table lies at a multiple of 16 from
 // the base, so the 16-byte operands of the SSE kernels are aligned. Kernels reach each table
 // through a pointer variable of its own; the assembly kernels read these by name.
 
@@ -13,6 +15,7 @@
 #include "transform/yuvCoefficients.h"
 
 inline constexpr std::size_t kWorkAreaSize = 64000;
+inline constexpr std::size_t kWorkAreaAlignment = 4096;
 
 inline constexpr std::size_t kTestBufferSize = 4096;
 // The Hamming kernels fill the nibble and code buffers whole.

@@ -65,6 +65,7 @@
 // - row pass and column pass, each: 192 zeroing stores, then 1536 terms, each a load, a
 //   multiplication and an addition with memory operands and a store (FSTP).
 // That is 3648 FSTP per repetition: 192 + 2 x 192 + 2 x 1536.
+    .p2align 6
     .globl YuvFourierFpuRepetitions
     .type YuvFourierFpuRepetitions,@function
 YuvFourierFpuRepetitions:

@@ -24,6 +24,7 @@
 // Registers: rax, rcx, r8, r9, r11, xmm0-xmm5 clobbered; no callee-saved register used.
 // Work per repetition: ConvertPixelPair m = 0..31, ClearArea on the intermediate area,
 // RowPassStep n = 0..191, ClearArea on the plane area, ColumnPassStep n = 0..191.
+    .p2align 6
     .globl YuvFourierSse2Repetitions
     .type YuvFourierSse2Repetitions,@function
 YuvFourierSse2Repetitions:
@@ -66,6 +67,7 @@ YuvFourierSse2Repetitions:
 // slot pointer variables YuvCoefficient0 to YuvCoefficient7 (16-byte aligned slots).
 // Registers: rax, r8, r9, xmm0-xmm5 clobbered.
 // Work: 6 eight-byte loads, 9 aligned coefficient loads, 9 MULPD, 6 ADDPD, 3 aligned stores.
+    .p2align 6
     .type ConvertPixelPair,@function
 ConvertPixelPair:
     imul eax, ecx, 48
@@ -129,6 +131,7 @@ ConvertPixelPair:
 // aligned slot).
 // Registers: rax, r8, r9, xmm0 clobbered.
 // Work: 96 aligned loads and 96 aligned stores.
+    .p2align 6
     .type ClearArea,@function
 ClearArea:
     mov r9, qword ptr [rip + YuvZeroSlot]
@@ -148,6 +151,7 @@ ClearArea:
 // 16-byte aligned); reads the pointer variable CosTableT (16-byte aligned).
 // Registers: rax, r8, xmm0-xmm5 clobbered.
 // Work: 2 eight-byte loads (the broadcast), 8 aligned loads, 4 MULPD, 4 ADDPD, 4 aligned stores.
+    .p2align 6
     .type RowPassStep,@function
 RowPassStep:
     movlpd xmm0, qword ptr [rdi + 8 * rcx]                  // plane element n, lower lane
@@ -190,6 +194,7 @@ RowPassStep:
 // 16-byte aligned); reads the pointer variable CosTable (no alignment needed).
 // Registers: rax, r8, r9, xmm0-xmm5 clobbered.
 // Work: 2 eight-byte loads (the broadcast), 8 aligned loads, 4 MULPD, 4 ADDPD, 4 aligned stores.
+    .p2align 6
     .type ColumnPassStep,@function
 ColumnPassStep:
     mov eax, ecx

@@ -1,7 +1,8 @@
 # Installs the build into PREFIX and checks that the programs, the desktop entry, the icon, the
 # metainfo, the manual pages, the copyright, the changelog and the fleet playbook are where
-# desktops, man and Debian look for them, and that the installed programs answer --version; the
-# program with windows answers --help and refuses an unknown option before it needs a display.
+# desktops, man and Debian look for them, and that the installed programs answer --version, both
+# with the same kernel code; the program with windows answers --help and refuses an unknown option
+# before it needs a display.
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
                 RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE err)
@@ -25,7 +26,11 @@ foreach(program korvex2 korvex2-console)
     if(NOT status EQUAL 0 OR NOT out MATCHES "^${program} \\(Korvex 2\\) ")
         message(FATAL_ERROR "installed ${program} --version: exit ${status}, '${out}'")
     endif()
+    string(REGEX MATCH "\nKernel code [0-9a-f]+\n" ${program}-code "${out}")
 endforeach()
+if("${korvex2-code}" STREQUAL "" OR NOT "${korvex2-code}" STREQUAL "${korvex2-console-code}")
+    message(FATAL_ERROR "kernel code: korvex2 '${korvex2-code}', console '${korvex2-console-code}'")
+endif()
 execute_process(COMMAND env -u DISPLAY -u WAYLAND_DISPLAY ${PREFIX}/bin/korvex2 --help
                 RESULT_VARIABLE status OUTPUT_VARIABLE out)
 if(NOT status EQUAL 0 OR NOT out MATCHES "^Usage: korvex2 ")

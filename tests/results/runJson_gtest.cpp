@@ -11,6 +11,7 @@ RunExport sampleRun() {
     run.program = "Korvex 2";
     run.version = "1.0b";
     run.host = "bench-7";
+    run.kernelCode = "0123456789abcdef";
     run.started = 1796638502;  // 2026-12-07T10:15:02Z
     run.machine = {
         "AMD EPYC",      "",  "24 ГБ", "Debian GNU/Linux 12 (bookworm)", 2, "6.1.0-13-amd64",
@@ -54,6 +55,7 @@ TEST(RunJson, ProgramDateMachineAndClockAreWritten) {
     EXPECT_EQ(json["version"], "1.0b");
     EXPECT_EQ(json["schema"], kJsonSchema);
     EXPECT_EQ(json["host"], "bench-7");
+    EXPECT_EQ(json["kernel_code"], "0123456789abcdef");
     EXPECT_EQ(json["date"], "2026-12-07T10:15:02Z");
     EXPECT_EQ(json["clock_mhz"], 2245);
     const auto& machine = json["machine"];

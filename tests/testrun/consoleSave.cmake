@@ -67,6 +67,12 @@ string(JSON cpu ERROR_VARIABLE notJson GET "${out}" machine cpu)
 if(notJson OR NOT cpu STREQUAL "Тестовый процессор")
     message(FATAL_ERROR "standard output is not the run's JSON (${notJson}): ${out}")
 endif()
+# The report names the kernel code that ran, as --version does.
+string(JSON kernelCode GET "${out}" kernel_code)
+execute_process(COMMAND ${RUNNER} --version OUTPUT_VARIABLE version)
+if(NOT version MATCHES "\nKernel code ${kernelCode}\n$")
+    message(FATAL_ERROR "kernel code: JSON '${kernelCode}', --version '${version}'")
+endif()
 # Every value of the JSON is the value the saved record holds (little-endian, from byte 516).
 file(READ ${WORK}/cpus/mine.dat saved HEX)
 foreach(test RANGE 9)

@@ -1,47 +1,24 @@
 // kernelOnce: builds the kernel work area as the program does and calls one kernel once, by
 // name, on TestBuffer1, TestBuffer2 and TestBuffer3. Meant to run under
-// `valgrind --tool=callgrind` (countKernelCalls.sh, transformWork.sh), so that the call counts
+// `valgrind --tool=callgrind` (checkKernelWork.sh, bench/transformWork.sh), so that the call counts
 // of the kernel's inner routines can be checked against its fixed work.
 
 #include <cstdio>
 #include <cstring>
 
-#include "hamming/bit32hamUnit.h"
-#include "hamming/bit8hamUnit.h"
-#include "hamming/mmxhamUnit.h"
-#include "hamming/ssehamUnit.h"
+#include "namedKernels.h"
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
-#include "testrun/testKernel.h"
 #include "testrun/workAreaUnit.h"
-#include "transform/fpujpgUnit.h"
-#include "transform/ssejpgUnit.h"
-
-namespace {
-
-struct NamedKernel {
-    const char* name;
-    TestKernel kernel;
-};
-
-constexpr NamedKernel kKernels[] = {
-    {"Ham8Encode", Ham8Encode},       {"Ham8Decode", Ham8Decode},
-    {"Ham32Encode", Ham32Encode},     {"Ham32Decode", Ham32Decode},
-    {"HamMmxEncode", HamMmxEncode},   {"HamMmxDecode", HamMmxDecode},
-    {"HamSseEncode", HamSseEncode},   {"HamSse2Decode", HamSse2Decode},
-    {"YuvFourierFpu", YuvFourierFpu}, {"YuvFourierSse2", YuvFourierSse2},
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "Usage: kernelOnce KERNEL\nKernels:");
-        for (const NamedKernel& entry : kKernels) std::fprintf(stderr, " %s", entry.name);
+        for (const NamedKernel& entry : kNamedKernels) std::fprintf(stderr, " %s", entry.name);
         std::fprintf(stderr, "\n");
         return 2;
     }
-    for (const NamedKernel& entry : kKernels) {
+    for (const NamedKernel& entry : kNamedKernels) {
         if (std::strcmp(entry.name, argv[1]) != 0) continue;
         platform::setProgramFpuEnvironment();
         platform::installExceptionGuard();

@@ -1,0 +1,48 @@
+// One timing program of bench/placement.sh, built several times with a different amount of
+// other code linked before the kernel layer (placementPadding.S). In the order of a run and on
+// the buffers the earlier kernels leave behind, it calls each kernel ten times, each call alone
+// between two serialised time-stamp reads, and prints per kernel a line
+//   NAME OFFSET CYCLES
+// with the kernel's offset within its page (where the link put it) and its best call in
+// time-stamp cycles.
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+
+#include "namedKernels.h"
+#include "platform/exceptionGuard.h"
+#include "platform/fpuEnvironment.h"
+#include "platform/processorCounters.h"
+#include "testrun/workAreaUnit.h"
+
+namespace {
+
+constexpr int kCalls = 10;
+constexpr std::uintptr_t kPageSize = 4096;
+
+}  // namespace
+
+int main() {
+    platform::setProgramFpuEnvironment();
+    platform::installExceptionGuard();
+    BuildKernelWorkArea();
+    for (const NamedKernel& entry : kNamedKernels) {
+        std::uint64_t best = std::numeric_limits<std::uint64_t>::max();
+        for (int call = 0; call < kCalls; ++call) {
+            const std::uint64_t before = platform::serialisedTimeStamp();
+            const std::int32_t result = entry.kernel(&TestBuffer1, &TestBuffer2, &TestBuffer3);
+            const std::uint64_t after = platform::serialisedTimeStamp();
+            if (result != 0) {
+                std::fprintf(stderr, "%s failed\n", entry.name);
+                return 1;
+            }
+            best = std::min(best, after - before);
+        }
+        const auto offset = reinterpret_cast<std::uintptr_t>(entry.kernel) % kPageSize;
+        std::printf("%s %lu %lu\n", entry.name, static_cast<unsigned long>(offset),
+                    static_cast<unsigned long>(best));
+    }
+    return 0;
+}
