@@ -1,0 +1,61 @@
+#include "testrun/windowRecallUnit.h"
+
+#include <xcb/xcb.h>
+
+#include <QApplication>
+#include <QPointer>
+#include <QWidget>
+
+namespace {
+
+void restoreIfMinimised(QWidget& window) {
+    if (window.isMinimized()) window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+}
+
+// Whether a press on the top-level `window` meets the modal dialog `modal` rather than being
+// blocked by it: the dialog itself, or a window of its own (its menus, its own dialogs).
+bool belongsToDialog(const QWidget& window, const QWidget& modal) {
+    for (const QWidget* owner = &window; owner != nullptr;
+         owner = owner->parentWidget() != nullptr ? owner->parentWidget()->window() : nullptr)
+        if (owner == &modal) return true;
+    return false;
+}
+
+// The top-level window of the program that an X pointer press went to, if any.
+QWidget* pressedWindow(const QByteArray& eventType, const void* message) {
+    if (eventType != "xcb_generic_event_t") return nullptr;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    // The top bit marks events another client sent; a press is a press either way.
+    if ((event->response_type & 0x7f) != XCB_BUTTON_PRESS) return nullptr;
+    const auto* press = static_cast<const xcb_button_press_event_t*>(message);
+    QWidget* widget = QWidget::find(press->event);
+    return widget != nullptr ? widget->window() : nullptr;
+}
+
+}  // namespace
+
+void bringWindowBack(QWidget& window) {
+    restoreIfMinimised(window);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+bool ModalDialogRecall::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) return false;
+    const QWidget* pressed = pressedWindow(eventType, message);
+    if (pressed == nullptr || belongsToDialog(*pressed, *modal)) return false;
+    // Brought back once the press has been dealt with, not in the middle of reading it.
+    QMetaObject::invokeMethod(
+        modal,
+        [dialog = QPointer<QWidget>(modal)] {
+            if (dialog == nullptr || !dialog->isVisible()) return;
+            for (QWidget* owner = dialog->parentWidget(); owner != nullptr;
+                 owner = owner->parentWidget())
+                if (owner->isWindow()) restoreIfMinimised(*owner);
+            bringWindowBack(*dialog);
+        },
+        Qt::QueuedConnection);
+    return false;
+}
