@@ -1,6 +1,7 @@
 #include "platform/displayServer.h"
 
 #include <xcb/xcb.h>
+#include <xcb/xinput.h>
 
 namespace platform {
 
@@ -10,6 +11,21 @@ bool xServerReachable() {
     // A failed connection is an object too and is released the same way.
     xcb_disconnect(connection);
     return reachable;
+}
+
+std::uint32_t pressedWindow(void* connection, const void* event) {
+    const auto* generic = static_cast<const xcb_generic_event_t*>(event);
+    // The top bit marks events another client sent; a press is a press either way.
+    const std::uint8_t type = generic->response_type & 0x7f;
+    if (type == XCB_BUTTON_PRESS) return static_cast<const xcb_button_press_event_t*>(event)->event;
+    if (type != XCB_GE_GENERIC) return 0;
+    const auto* extended = static_cast<const xcb_ge_generic_event_t*>(event);
+    if (extended->event_type != XCB_INPUT_BUTTON_PRESS) return 0;
+    // Answered from libxcb's cache once the extension is in use on the connection.
+    const xcb_query_extension_reply_t* input =
+        xcb_get_extension_data(static_cast<xcb_connection_t*>(connection), &xcb_input_id);
+    if (input == nullptr || !input->present || extended->extension != input->major_opcode) return 0;
+    return static_cast<const xcb_input_button_press_event_t*>(event)->event;
 }
 
 }  // namespace platform

@@ -1,11 +1,19 @@
 #pragma once
-// Whether the X Window System is at hand: on a Wayland desktop the X server (XWayland) is what
-// lets a program place its windows itself and keep one on top.
+// The X Window System as the windows meet it: whether an X server is at hand (on a Wayland
+// desktop its X server, XWayland, is what lets a program place its windows itself and keep one
+// on top), and which window a pointer press went to.
+
+#include <cstdint>
 
 namespace platform {
 
 // Whether an X server accepts a connection at $DISPLAY (the connection is closed again at once).
 // False when DISPLAY is unset or names a server that does not answer.
 bool xServerReachable();
+
+// The X window a pointer button press went to, for an event as libxcb delivers it on
+// `connection` (an xcb_connection_t): a core ButtonPress, or an XInput 2 button press, which is
+// what a client that selects XInput 2 events (Qt) receives instead. 0 for any other event.
+std::uint32_t pressedWindow(void* connection, const void* event);
 
 }  // namespace platform

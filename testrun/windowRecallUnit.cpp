@@ -1,10 +1,10 @@
 #include "testrun/windowRecallUnit.h"
 
-#include <xcb/xcb.h>
-
 #include <QApplication>
 #include <QPointer>
 #include <QWidget>
+
+#include "platform/displayServer.h"
 
 namespace {
 
@@ -24,11 +24,10 @@ bool belongsToDialog(const QWidget& window, const QWidget& modal) {
 // The top-level window of the program that an X pointer press went to, if any.
 QWidget* pressedWindow(const QByteArray& eventType, const void* message) {
     if (eventType != "xcb_generic_event_t") return nullptr;
-    const auto* event = static_cast<const xcb_generic_event_t*>(message);
-    // The top bit marks events another client sent; a press is a press either way.
-    if ((event->response_type & 0x7f) != XCB_BUTTON_PRESS) return nullptr;
-    const auto* press = static_cast<const xcb_button_press_event_t*>(message);
-    QWidget* widget = QWidget::find(press->event);
+    const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr) return nullptr;
+    const std::uint32_t window = platform::pressedWindow(x11->connection(), message);
+    QWidget* widget = window != 0 ? QWidget::find(window) : nullptr;
     return widget != nullptr ? widget->window() : nullptr;
 }
 
