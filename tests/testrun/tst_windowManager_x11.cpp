@@ -2,7 +2,7 @@
 // through the X server's input like a person at the mouse and keyboard (xdotool): a dialog
 // minimised by the window manager comes back when another window of the program is clicked, a
 // minimised comparison window comes back on "Bench" and at the end of a run, Enter in the
-// information dialog saves, and the main window offers no maximising.
+// information dialog saves.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -65,7 +65,6 @@ class TestWindowsUnderAWindowManager : public QObject {
   private slots:
     void initTestCase();
     void cleanupTestCase();
-    void mainWindowOffersNoMaximising();
     void minimisedComparisonWindowComesBack_data();
     void minimisedComparisonWindowComesBack();
     void minimisedAboutBoxComesBackOnAClick_data();
@@ -136,19 +135,6 @@ void TestWindowsUnderAWindowManager::cleanupTestCase() {
 void TestWindowsUnderAWindowManager::showComparisonWindow() {
     QVERIFY(clickAt(Form1, control<QPushButton>(*Form1, "Button3")->geometry().center()));
     QTRY_VERIFY(isBackAndActive(Form2));
-}
-
-void TestWindowsUnderAWindowManager::mainWindowOffersNoMaximising() {
-    auto* expand = control<QPushButton>(*Form1, "Button2");
-    for (int click = 0; click < 2; ++click) {  // expanded, then collapsed again
-        QVERIFY(clickAt(Form1, expand->geometry().center()));
-        QTRY_VERIFY(screen_.allowedActions(windowId(Form1))
-                        .contains(QStringLiteral("_NET_WM_ACTION_MINIMIZE")));
-        const QStringList allowed = screen_.allowedActions(windowId(Form1));
-        QVERIFY2(!allowed.contains(QStringLiteral("_NET_WM_ACTION_MAXIMIZE_HORZ")) &&
-                     !allowed.contains(QStringLiteral("_NET_WM_ACTION_MAXIMIZE_VERT")),
-                 qPrintable(allowed.join(", ")));
-    }
 }
 
 void TestWindowsUnderAWindowManager::minimisedComparisonWindowComesBack_data() {

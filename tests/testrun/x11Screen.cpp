@@ -119,16 +119,3 @@ bool X11Screen::isIconic(std::uint32_t window) const {
     const std::vector<std::uint32_t> state = cardinals(window, "WM_STATE");
     return !state.empty() && state.front() == kIconicState;
 }
-
-QStringList X11Screen::allowedActions(std::uint32_t window) const {
-    QStringList names;
-    for (const std::uint32_t atom : cardinals(window, "_NET_WM_ALLOWED_ACTIONS")) {
-        xcb_get_atom_name_reply_t* reply =
-            xcb_get_atom_name_reply(connection_, xcb_get_atom_name(connection_, atom), nullptr);
-        if (reply == nullptr) continue;
-        names.append(QString::fromLatin1(xcb_get_atom_name_name(reply),
-                                         xcb_get_atom_name_name_length(reply)));
-        std::free(reply);
-    }
-    return names;
-}

@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QRect>
 #include <QString>
-#include <QStringList>
 #include <cstdint>
 #include <vector>
 
@@ -36,12 +35,10 @@ class X11Screen {
     // that size.
     QImage windowIcon(std::uint32_t window, int side) const;
 
-    // What a window manager publishes: the active window (_NET_ACTIVE_WINDOW, 0 for none),
-    // whether a window is minimised (WM_STATE iconic), and the actions it allows on a window
-    // (_NET_WM_ALLOWED_ACTIONS, by atom name).
+    // What a window manager publishes: the active window (_NET_ACTIVE_WINDOW, 0 for none) and
+    // whether a window is minimised (WM_STATE iconic).
     std::uint32_t activeWindow() const;
     bool isIconic(std::uint32_t window) const;
-    QStringList allowedActions(std::uint32_t window) const;
 
   private:
     // The 32-bit values of the window's property `name` (of any type), empty when it has none.
