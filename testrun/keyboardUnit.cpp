@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QToolButton>
 
 bool isEnterKey(const QKeyEvent& event) {
     constexpr Qt::KeyboardModifiers kCommandModifiers =
@@ -16,12 +17,17 @@ bool isContextMenuKey(const QKeyEvent& event) {
 }
 
 bool EnterPressesFocusedButton::eventFilter(QObject* watched, QEvent* event) {
+    // Keys reach a button only while it has the focus.
     if (event->type() != QEvent::KeyPress || !isEnterKey(*static_cast<QKeyEvent*>(event)))
         return false;
-    auto* button = qobject_cast<QPushButton*>(watched);
+    auto* pushButton = qobject_cast<QPushButton*>(watched);
+    auto* toolButton = qobject_cast<QToolButton*>(watched);
     // Default buttons and those that become the default when focused answer Enter themselves.
-    if (button == nullptr || button->isDefault() || button->autoDefault() || !button->hasFocus())
+    if (pushButton != nullptr && !pushButton->isDefault() && !pushButton->autoDefault())
+        pushButton->click();
+    else if (toolButton != nullptr)
+        toolButton->click();
+    else
         return false;
-    button->click();
     return true;
 }
