@@ -5,12 +5,13 @@
 
 namespace platform {
 
-bool xServerReachable() {
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    const bool reachable = xcb_connection_has_error(connection) == 0;
-    // A failed connection is an object too and is released the same way.
-    xcb_disconnect(connection);
-    return reachable;
+XServerConnection::XServerConnection()
+    : connection_(xcb_connect(nullptr, nullptr)),
+      open_(xcb_connection_has_error(static_cast<xcb_connection_t*>(connection_)) == 0) {}
+
+// A failed connection is an object too and is released the same way.
+XServerConnection::~XServerConnection() {
+    xcb_disconnect(static_cast<xcb_connection_t*>(connection_));
 }
 
 std::uint32_t pressedWindow(void* connection, const void* event) {

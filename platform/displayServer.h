@@ -7,9 +7,23 @@
 
 namespace platform {
 
-// Whether an X server accepts a connection at $DISPLAY (the connection is closed again at once).
-// False when DISPLAY is unset or names a server that does not answer.
-bool xServerReachable();
+// A connection to the X server at $DISPLAY, closed when the object ends; isOpen() says whether
+// the server accepted it (not when DISPLAY is unset or names a server that does not answer).
+// Beware: an X server whose last client leaves resets and refuses connections for a moment, so
+// a program that asks and then connects for good keeps this connection until it has its own.
+class XServerConnection {
+  public:
+    XServerConnection();
+    ~XServerConnection();
+    XServerConnection(const XServerConnection&) = delete;
+    XServerConnection& operator=(const XServerConnection&) = delete;
+
+    bool isOpen() const { return open_; }
+
+  private:
+    void* connection_;
+    bool open_;
+};
 
 // The X window a pointer button press went to, for an event as libxcb delivers it on
 // `connection` (an xcb_connection_t): a core ButtonPress, or an XInput 2 button press, which is

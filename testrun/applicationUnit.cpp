@@ -4,6 +4,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <cstdio>
+#include <optional>
 
 #include "platform/displayServer.h"
 #include "testrun/keyboardUnit.h"
@@ -14,20 +15,26 @@ namespace {
 
 constexpr const char* kPlatformVariable = "QT_QPA_PLATFORM";
 
-// Set when chooseWindowSystem() made the choice through the environment, which programs the
-// windows start (a browser, a mail program) would otherwise inherit.
-bool platformChosenHere = false;
+// The connection that found the X server when chooseWindowSystem() chose it, held until Qt has
+// connected: left without clients, the server would reset and turn Qt away meanwhile.
+std::optional<platform::XServerConnection> xServerAsked;
 
 }  // namespace
 
 void chooseWindowSystem() {
-    if (!qEnvironmentVariableIsEmpty(kPlatformVariable) || !platform::xServerReachable()) return;
-    qputenv(kPlatformVariable, "xcb");
-    platformChosenHere = true;
+    if (!qEnvironmentVariableIsEmpty(kPlatformVariable)) return;
+    xServerAsked.emplace();
+    if (xServerAsked->isOpen())
+        qputenv(kPlatformVariable, "xcb");
+    else
+        xServerAsked.reset();
 }
 
 void prepareApplication(QApplication& application) {
-    if (platformChosenHere) qunsetenv(kPlatformVariable);
+    // The choice stays the program's own: programs the windows start (a browser, a mail program)
+    // do not inherit it.
+    if (xServerAsked) qunsetenv(kPlatformVariable);
+    xServerAsked.reset();
     if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
         std::fputs(
             "korvex2: on Wayland window places are up to the compositor: the windows may open "
