@@ -14,6 +14,7 @@
 #include "testrun/boutUnit.h"
 #include "testrun/controlsUnit.h"
 #include "testrun/picturesUnit.h"
+#include "testrun/windowRecallUnit.h"
 
 namespace {
 
@@ -59,9 +60,12 @@ QToolBar* makeToolBar(QToolBar* bar, const char* name) {
     return bar;
 }
 
-QToolButton* addButton(QToolBar* bar, const char* name, const QIcon& image, bool checkable) {
+// A picture button named for assistive technology, which cannot read the picture.
+QToolButton* addButton(QToolBar* bar, const char* name, const QIcon& image, bool checkable,
+                       const QString& accessibleName) {
     auto* button = new QToolButton(bar);
     button->setObjectName(QString::fromLatin1(name));
+    button->setAccessibleName(accessibleName);
     button->setIcon(image);
     button->setAutoRaise(true);
     button->setCheckable(checkable);
@@ -108,18 +112,23 @@ TForm2::~TForm2() {
 void TForm2::buildToolBars() {
     const QList<QIcon> imageList1 = toolButtonImages(devicePixelRatioF());
     ToolBar2 = makeToolBar(new QToolBar(this), "ToolBar2");
-    ToolButton14 = addButton(ToolBar2, "ToolButton14", imageList1.at(12), false);
+    ToolButton14 = addButton(ToolBar2, "ToolButton14", imageList1.at(12), false,
+                             QStringLiteral("Заполнение информации"));
     ToolButton15 = addSeparator(ToolBar2, "ToolButton15");
-    ToolButton16 = addButton(ToolBar2, "ToolButton16", imageList1.at(13), false);
+    ToolButton16 = addButton(ToolBar2, "ToolButton16", imageList1.at(13), false,
+                             QStringLiteral("О программе"));
     connect(ToolButton14, &QToolButton::clicked, this, &TForm2::ToolButton14Click);
     connect(ToolButton16, &QToolButton::clicked, this, &TForm2::ToolButton16Click);
 
     ToolBar1 = makeToolBar(new EdgedToolBar(this), "ToolBar1");
-    ToolButton1 = addButton(ToolBar1, "ToolButton1", imageList1.at(0), true);
-    ToolButton1->setToolTip(QStringLiteral("Количество тактов процессора"));
+    // The hints name the unit buttons; assistive technology reads them as descriptions too.
+    const QString cyclesHint = QStringLiteral("Количество тактов процессора");
+    ToolButton1 = addButton(ToolBar1, "ToolButton1", imageList1.at(0), true, cyclesHint);
+    ToolButton1->setToolTip(cyclesHint);
     ToolButton1->setChecked(true);
-    ToolButton2 = addButton(ToolBar1, "ToolButton2", imageList1.at(1), true);
-    ToolButton2->setToolTip(QStringLiteral("Количество миллисекунд"));
+    const QString millisecondsHint = QStringLiteral("Количество миллисекунд");
+    ToolButton2 = addButton(ToolBar1, "ToolButton2", imageList1.at(1), true, millisecondsHint);
+    ToolButton2->setToolTip(millisecondsHint);
     ToolButton3 = addSeparator(ToolBar1, "ToolButton3");
     connect(ToolButton1, &QToolButton::clicked, this, &TForm2::ToolButton1Click);
     connect(ToolButton2, &QToolButton::clicked, this, &TForm2::ToolButton2Click);
@@ -131,9 +140,14 @@ void TForm2::buildToolBars() {
         &TForm2::ToolButton10Click, &TForm2::ToolButton11Click, &TForm2::ToolButton12Click,
         &TForm2::ToolButton13Click,
     };
+    // Each test button is named after its test, as the caption the button chooses names it.
+    const QString captionPrefix = QString::fromUtf8(kComparisonCaption) + QStringLiteral(" - ");
     for (int test = 0; test < kLastSelectableTest; ++test) {
         const QByteArray name = "ToolButton" + QByteArray::number(test + 4);
-        QToolButton* button = addButton(ToolBar1, name.constData(), imageList1.at(test + 2), true);
+        const QString testName =
+            QString::fromUtf8(comparisonCaption(test + 1)).mid(captionPrefix.size());
+        QToolButton* button =
+            addButton(ToolBar1, name.constData(), imageList1.at(test + 2), true, testName);
         connect(button, &QToolButton::clicked, this, kTestHandlers[static_cast<std::size_t>(test)]);
         testButtons_[static_cast<std::size_t>(test)] = button;
     }
@@ -147,6 +161,7 @@ void TForm2::buildList() {
     Panel1->setFrameShadow(QFrame::Sunken);
     ListView1 = new ComparisonListView(Panel1);
     ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setAccessibleName(QStringLiteral("Сравнение систем"));
     model_ = new ComparisonModel(this);
     ListView1->setModel(model_);
     ListView1->setItemDelegate(new CustomDrawDelegate(
@@ -180,10 +195,8 @@ void TForm2::readResultFolderSlice() {
         showWhenRead_ = false;
         QApplication::restoreOverrideCursor();
         RebuildList();
-        QWidget::setVisible(true);
         // Whoever asked for the window raised it while it was still hidden.
-        raise();
-        activateWindow();
+        bringWindowBack(*this);
     } else if (model_->rowCount() > 0) {
         RebuildList();  // rows built before the folder was read lack its records
     }

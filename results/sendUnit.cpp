@@ -1,11 +1,13 @@
 #include "results/sendUnit.h"
 #include "testrun/controlsUnit.h"
+#include "testrun/keyboardUnit.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -117,6 +119,11 @@ void TForm3::buildPanel() {
     Edit2 = makeEdit(Panel1, "Edit2", 40);
     Edit3 = makeEdit(Panel1, "Edit3", 64);
     Edit4 = makeEdit(Panel1, "Edit4", 88);
+    // Each label names its edit box for assistive technology.
+    Label1->setBuddy(Edit1);
+    Label2->setBuddy(Edit2);
+    Label3->setBuddy(Edit3);
+    Label4->setBuddy(Edit4);
 }
 
 TCpuRecord TForm3::assembleRecord() const {
@@ -132,6 +139,18 @@ void TForm3::setMachineDescriber(MachineDescriber describer) {
 void TForm3::showEvent(QShowEvent* event) {
     fillEmptyLines();
     QDialog::showEvent(event);
+}
+
+// "Ок" is the dialog's default button without the default button's frame, so the dialog looks
+// as laid out: Enter presses the focused button, and "Ок" from the edit boxes, which leave Enter
+// to the dialog. Escape cancels as "Отмена" does (QDialog).
+void TForm3::keyPressEvent(QKeyEvent* event) {
+    if (!isEnterKey(*event)) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    auto* focusedButton = qobject_cast<QPushButton*>(focusWidget());
+    (focusedButton != nullptr ? focusedButton : Button1)->click();
 }
 
 void TForm3::fillEmptyLines() {

@@ -37,6 +37,7 @@ class TForm3 : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private slots:
     // Asks for a file name (cancelling writes nothing), writes the file, reports a failure with

@@ -6,8 +6,9 @@ set -euo pipefail
 packages=(
     build-essential cmake clang-format
     qt6-base-dev qt6-qpa-plugins qt6-svg-dev libgl-dev
-    libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev qt6-translations-l10n
-    xvfb xauth fonts-dejavu-core fonts-dejavu-extra imagemagick x11-apps x11-utils xdotool
+    libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev libxcb-xinput-dev qt6-translations-l10n
+    xvfb xauth fonts-dejavu-core fonts-dejavu-extra imagemagick x11-apps x11-utils xdotool openbox
+    qt6-wayland weston
     binutils valgrind clang libclang-rt-14-dev
     nlohmann-json3-dev desktop-file-utils appstream dpkg-dev file gzip util-linux
     lintian ansible-core jq

@@ -3,11 +3,52 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <cstdio>
+#include <optional>
+
+#include "platform/displayServer.h"
+#include "testrun/keyboardUnit.h"
+#include "testrun/picturesUnit.h"
+#include "testrun/windowRecallUnit.h"
+
+namespace {
+
+constexpr const char* kPlatformVariable = "QT_QPA_PLATFORM";
+
+// The connection that found the X server when chooseWindowSystem() chose it, held until Qt has
+// connected: left without clients, the server would reset and turn Qt away meanwhile.
+std::optional<platform::XServerConnection> xServerAsked;
+
+}  // namespace
+
+void chooseWindowSystem() {
+    if (!qEnvironmentVariableIsEmpty(kPlatformVariable)) return;
+    xServerAsked.emplace();
+    if (xServerAsked->isOpen())
+        qputenv(kPlatformVariable, "xcb");
+    else
+        xServerAsked.reset();
+}
 
 void prepareApplication(QApplication& application) {
+    // The choice stays the program's own: programs the windows start (a browser, a mail program)
+    // do not inherit it.
+    if (xServerAsked) qunsetenv(kPlatformVariable);
+    xServerAsked.reset();
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        std::fputs(
+            "korvex2: on Wayland window places are up to the compositor: the windows may open "
+            "elsewhere than designed, the banner away from the top-right corner and not on top\n",
+            stderr);
+
     QGuiApplication::setDesktopFileName(QLatin1String(kDesktopFileName));
+    QApplication::setWindowIcon(programIcon());
     auto* qtTexts = new QTranslator(&application);
     if (qtTexts->load(QStringLiteral("qtbase_ru"),
                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(qtTexts);
+
+    application.installEventFilter(new EnterPressesFocusedButton(&application));
+    static ModalDialogRecall modalDialogRecall;
+    application.installNativeEventFilter(&modalDialogRecall);
 }

@@ -64,6 +64,7 @@ TAboutBox::TAboutBox(QWidget* parent)
     Panel2->resize(158, 198);
     Image1 = placeControl(new QLabel(Panel2), "Image1", {2, 2});
     Image1->setPixmap(aboutPicture(devicePixelRatioF()));
+    Image1->setAccessibleName(QLatin1String(kProductTitle));
     Image1->resize(kAboutPictureSize);
 
     ProductName =

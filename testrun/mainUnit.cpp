@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -18,7 +19,9 @@
 #include "results/benchUnit.h"
 #include "testrun/boutUnit.h"
 #include "testrun/controlsUnit.h"
+#include "testrun/keyboardUnit.h"
 #include "testrun/reklamaUnit.h"
+#include "testrun/windowRecallUnit.h"
 #include "testrun/workAreaUnit.h"
 
 TForm1* Form1 = nullptr;
@@ -135,6 +138,7 @@ TForm1::TForm1(SequencePlatform& platform, TestTable tests, QWidget* parent)
     Button3 =
         placeControl(new QPushButton(QStringLiteral("Bench"), this), "Button3", {192, 64, 177, 25});
     ListBox1 = placeControl(new QListWidget(this), "ListBox1", {8, 120, 361, 201});
+    ListBox1->setAccessibleName(QStringLiteral("Ход теста"));
     ListBox1->setItemDelegate(new FixedLineHeightDelegate(ListBox1));
     fitLines(ListBox1, tests_);
     CheckBox2 =
@@ -184,13 +188,11 @@ void TForm1::Button2Click() {
 }
 
 // The comparison of the running machine with the stored ones, rebuilt from the current results.
+// Shown again after the main window was raised, or minimised since, it would stay out of sight.
 void TForm1::Button3Click() {
     if (Form2 == nullptr) return;
     Form2->RebuildList();
-    Form2->show();
-    // Shown again after the main window was raised, it would stay behind it.
-    Form2->raise();
-    Form2->activateWindow();
+    bringWindowBack(*Form2);
 }
 
 void TForm1::N1Click() {
@@ -213,6 +215,20 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::contextMenuEvent(QContextMenuEvent* event) {
     PopupMenu1->popup(event->globalPos());
     event->accept();
+}
+
+// Shift+F10 opens the pop-up menu as the Menu key does, over the focused control (or the
+// window's middle when that control lies below the collapsed window's edge).
+void TForm1::keyPressEvent(QKeyEvent* event) {
+    if (!isContextMenuKey(*event)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const QWidget* focused = focusWidget() != nullptr ? focusWidget() : this;
+    QPoint place = focused->mapTo(this, focused->rect().center());
+    if (!rect().contains(place)) place = rect().center();
+    QContextMenuEvent menuRequest(QContextMenuEvent::Keyboard, place, mapToGlobal(place));
+    contextMenuEvent(&menuRequest);
 }
 
 void TForm1::waitOutPause(std::uint32_t milliseconds) {

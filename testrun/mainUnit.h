@@ -1,7 +1,7 @@
 #pragma once
 // The main window: "Начать тест" starts a test run with the two check boxes as its options, the
 // run's lines go into the list box, "Расширить" shows or hides that list, and a right click
-// anywhere opens the pop-up menu with the about box.
+// anywhere (or the Menu key, or Shift+F10) opens the pop-up menu with the about box.
 
 #include <QWidget>
 #include <chrono>
@@ -58,6 +58,7 @@ class TForm1 final : public QWidget {
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     class RunList;

@@ -58,6 +58,14 @@ QPixmap bannerPicture(qreal devicePixelRatio) {
                          devicePixelRatio);
 }
 
+QIcon programIcon() {
+    QIcon icon;
+    for (const int side : {16, 24, 32, 48, 64, 128})
+        icon.addPixmap(renderPicture(QStringLiteral(":/pictures/korvex2.svg"), QSize(side, side),
+                                     Qt::transparent, 1));
+    return icon;
+}
+
 QList<QIcon> toolButtonImages(qreal devicePixelRatio) {
     QList<QIcon> images;
     for (const char* file : kToolButtonImageFiles) {

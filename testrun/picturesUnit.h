@@ -20,6 +20,10 @@ QPixmap aboutPicture(qreal devicePixelRatio = 1);
 // The banner's picture, opaque, likewise; kBannerPictureSize in the window's pixels.
 QPixmap bannerPicture(qreal devicePixelRatio = 1);
 
+// The program's icon (assets/korvex2.svg, the icon its desktop entry names) for the windows'
+// title bars and window switchers, rendered at the usual icon sizes from 16 to 128 pixels.
+QIcon programIcon();
+
 // The comparison window's tool-button images, 16 × 16, each rendered at 1× and, where
 // `devicePixelRatio` is higher, at that ratio too; transparent around the drawing; in image-list
 // order: 0 cycles (the letters CLK), 1 milliseconds (a clock face), 2 to 9 the Hamming tests in

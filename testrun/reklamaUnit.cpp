@@ -29,6 +29,9 @@ TrekForm::TrekForm(QWidget* parent)
     Image1 = new ClickableLabel(Panel1);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setPixmap(bannerPicture(devicePixelRatioF()));
+    // A picture to the eye; to assistive technology the product and the page a click opens.
+    Image1->setAccessibleName(QLatin1String(kProductTitle));
+    Image1->setAccessibleDescription(QLatin1String(kProjectWebPage));
     Image1->setGeometry(QRect(QPoint(1, 1), kBannerPictureSize));
     Image1->setCursor(Qt::PointingHandCursor);
 

@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
     platform::setProgramFpuEnvironment();
     platform::installExceptionGuard();
 
+    chooseWindowSystem();
     QApplication application(argc, argv);
     prepareApplication(application);
     // The banner stays open to the end; the program ends when the main window is closed.

@@ -12,6 +12,7 @@
 #include "results/modalDriver.h"
 #include "results/resultFolderMaker.h"
 #include "results/sendUnit.h"
+#include "testrun/keyboardUnit.h"
 
 namespace {
 
@@ -51,6 +52,7 @@ class TestTForm2 : public QObject {
     void readsCpusRelativeToTheCurrentDirectory();
     void showingBeforeTheFolderIsReadWaitsWithTheBusyCursor();
     void toolButton14OpensTheDialogAndToolButton16TheAboutBox();
+    void enterOnAFocusedTestButtonChoosesItsTest();
 
   private:
     TForm2& openWindow(const QString& folder);
@@ -360,6 +362,17 @@ void TestTForm2::toolButton14OpensTheDialogAndToolButton16TheAboutBox() {
 
     QTest::mouseClick(button(16), Qt::LeftButton);
     QCOMPARE(aboutBoxOpened, 1);
+}
+
+// The program answers Enter on a focused tool button as Space (testrun/keyboardUnit.h).
+void TestTForm2::enterOnAFocusedTestButtonChoosesItsTest() {
+    TForm2& window = openWindow(folder_.filePath(QStringLiteral("cpus")));
+    EnterPressesFocusedButton enterKey;
+    qApp->installEventFilter(&enterKey);
+    button(12)->setFocus();
+    QTest::keyClick(button(12), Qt::Key_Return);
+    QCOMPARE(window.selectedTest(), 9);
+    QVERIFY(button(12)->isChecked());
 }
 
 QTEST_MAIN(TestTForm2)

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "qtTestSupport.h"
 #include "results/modalDriver.h"
@@ -25,6 +26,8 @@ class TestTForm3 : public QObject {
     void okSavesTextsAndResultsAndAppendsTheExtension();
     void cancellingTheSaveDialogWritesNothingAndCloses();
     void cancelButtonWritesNothingAndKeepsTheTexts();
+    void keys_data();
+    void keys();
     void writeErrorShowsTheMessageAndClosesTheDialog();
     void saveOverAnExistingFileLeavesExactlyOneRecord();
     void openingFillsTheEmptyLinesFromTheMachineAndKeepsTypedOnes();
@@ -169,6 +172,39 @@ void TestTForm3::cancelButtonWritesNothingAndKeepsTheTexts() {
     QVERIFY(QDir(folder_->path()).isEmpty());
     dialog_->show();
     for (int number = 1; number <= 4; ++number) QCOMPARE(edit(number)->text(), "line");
+}
+
+// Enter presses "Ок" from an edit box and the focused button from a button; Escape cancels.
+void TestTForm3::keys_data() {
+    QTest::addColumn<QString>("focused");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("asksForAFile");
+    QTest::newRow("Enter in an edit box") << "Edit3" << int(Qt::Key_Return) << true;
+    QTest::newRow("keypad Enter in an edit box") << "Edit1" << int(Qt::Key_Enter) << true;
+    QTest::newRow("Enter on a focused Отмена") << "Button2" << int(Qt::Key_Return) << false;
+    QTest::newRow("Escape in an edit box") << "Edit2" << int(Qt::Key_Escape) << false;
+}
+
+void TestTForm3::keys() {
+    QFETCH(QString, focused);
+    QFETCH(int, key);
+    QFETCH(bool, asksForAFile);
+    dialog_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
+    auto* target = control<QWidget>(*dialog_, focused);
+    target->setFocus();
+    // A save dialog opened by the key is closed again; the dialog's end cancels the check.
+    bool asked = false;
+    QTimer::singleShot(200, dialog_.get(), [&asked] {
+        if (auto* saveDialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            asked = true;
+            saveDialog->reject();
+        }
+    });
+    QTest::keyClick(target, Qt::Key(key));
+    QCOMPARE(asked, asksForAFile);
+    QVERIFY(!dialog_->isVisible());
+    QVERIFY(QDir(folder_->path()).isEmpty());
 }
 
 void TestTForm3::writeErrorShowsTheMessageAndClosesTheDialog() {

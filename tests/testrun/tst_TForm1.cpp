@@ -85,6 +85,7 @@ class TestTForm1 : public QObject {
     void expandButtonTogglesHeight();
     void rightClickOpensPopupMenu_data();
     void rightClickOpensPopupMenu();
+    void shiftF10OpensPopupMenuOverTheFocusedControl();
     void aboutEntryShowsAboutBoxModally();
     void showingTheWindowShowsBanner();
     void runListsEveryLineOfOneRun();
@@ -234,6 +235,19 @@ void TestTForm1::rightClickOpensPopupMenu() {
     QCOMPARE(menu->actions().size(), 1);
     QCOMPARE(menu->actions().first()->objectName(), QStringLiteral("N1"));
     QCOMPARE(menu->actions().first()->text(), QStringLiteral("О программе"));
+    menu->close();
+    QTRY_VERIFY(!menu->isVisible());
+}
+
+void TestTForm1::shiftF10OpensPopupMenuOverTheFocusedControl() {
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form));
+    auto* bench = control<QPushButton>(*form, "Button3");
+    bench->setFocus();
+    QTest::keyClick(bench, Qt::Key_F10, Qt::ShiftModifier);
+    auto* menu = control<QMenu>(*form, "PopupMenu1");
+    QTRY_VERIFY(menu->isVisible());
+    QCOMPARE(menu->pos(), bench->mapToGlobal(bench->rect().center()));
     menu->close();
     QTRY_VERIFY(!menu->isVisible());
 }

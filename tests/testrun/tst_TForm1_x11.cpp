@@ -1,8 +1,8 @@
 // The main window during a run as a person at a real X server sees it (Qt's xcb platform under
 // Xvfb, no window manager): every line on the screen before the next kernel starts and during
-// the pauses, the comparison window on top and active afterwards, and each window's caption
-// exactly its own. The pictures come from a connection of their own to the server, so they show
-// what the program has sent, not what Qt still holds.
+// the pauses, the comparison window on top and active afterwards, each window's caption exactly
+// its own and its icon the program's. The pictures come from a connection of their own to the
+// server, so they show what the program has sent, not what Qt still holds.
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,6 +26,7 @@
 #include "testrun/fakeSequencePlatform.h"
 #include "testrun/fakeTestTable.h"
 #include "testrun/mainUnit.h"
+#include "testrun/picturesUnit.h"
 #include "x11Screen.h"
 
 namespace {
@@ -60,6 +61,7 @@ class TestTForm1OnX11 : public QObject {
     void linesArePaintedAsTheRunGoes();
     void comparisonWindowIsOnTopAndActiveAfterTheRun();
     void captionsAreExactlyTheWindowsOwn();
+    void everyWindowShowsTheProgramsIcon();
 
   private:
     // Compares the list box's lines on the screen with the lines as the list paints them, and
@@ -207,6 +209,18 @@ void TestTForm1OnX11::captionsAreExactlyTheWindowsOwn() {
     };
     for (const auto& [window, caption] : windows)
         QTRY_COMPARE(screen.windowName(static_cast<std::uint32_t>(window->winId())), caption);
+}
+
+// What title bars and window switchers show: the program's icon, at the sizes they ask for.
+void TestTForm1OnX11::everyWindowShowsTheProgramsIcon() {
+    for (const int side : {16, 32, 48}) {
+        const QImage expected =
+            programIcon().pixmap(side, side).toImage().convertToFormat(QImage::Format_ARGB32);
+        for (QWidget* window : {static_cast<QWidget*>(Form1), static_cast<QWidget*>(Form2),
+                                static_cast<QWidget*>(Form3), static_cast<QWidget*>(AboutBox)})
+            QTRY_COMPARE(screen.windowIcon(static_cast<std::uint32_t>(window->winId()), side),
+                         expected);
+    }
 }
 
 QTEST_MAIN(TestTForm1OnX11)

@@ -75,3 +75,47 @@ QString X11Screen::windowName(std::uint32_t window) const {
     std::free(reply);
     return text;
 }
+
+std::vector<std::uint32_t> X11Screen::cardinals(std::uint32_t window, const char* name) const {
+    // Up to 1 MB: a window's icons in several sizes.
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        connection_,
+        xcb_get_property(connection_, 0, window, internAtom(connection_, name), XCB_ATOM_ANY, 0,
+                         1u << 18),
+        nullptr);
+    if (reply == nullptr) return {};
+    std::vector<std::uint32_t> values;
+    if (reply->format == 32) {
+        const auto* data = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
+        values.assign(data, data + xcb_get_property_value_length(reply) / 4);
+    }
+    std::free(reply);
+    return values;
+}
+
+QImage X11Screen::windowIcon(std::uint32_t window, int side) const {
+    // Pictures back to back, each its width, its height and its pixels row by row.
+    const std::vector<std::uint32_t> icons = cardinals(window, "_NET_WM_ICON");
+    for (std::size_t at = 0; at + 2 <= icons.size();) {
+        const std::size_t width = icons[at], height = icons[at + 1], pixels = width * height;
+        if (at + 2 + pixels > icons.size()) break;
+        if (width == static_cast<std::size_t>(side) && height == static_cast<std::size_t>(side)) {
+            QImage image(side, side, QImage::Format_ARGB32);
+            std::memcpy(image.bits(), icons.data() + at + 2, pixels * 4);
+            return image;
+        }
+        at += 2 + pixels;
+    }
+    return {};
+}
+
+std::uint32_t X11Screen::activeWindow() const {
+    const std::vector<std::uint32_t> active = cardinals(root_, "_NET_ACTIVE_WINDOW");
+    return active.empty() ? 0 : active.front();
+}
+
+bool X11Screen::isIconic(std::uint32_t window) const {
+    constexpr std::uint32_t kIconicState = 3;
+    const std::vector<std::uint32_t> state = cardinals(window, "WM_STATE");
+    return !state.empty() && state.front() == kIconicState;
+}

@@ -31,7 +31,19 @@ class X11Screen {
     // The window's _NET_WM_NAME (UTF-8), empty when it has none.
     QString windowName(std::uint32_t window) const;
 
+    // The `side` × `side` picture of the window's _NET_WM_ICON (ARGB32), null when it has none of
+    // that size.
+    QImage windowIcon(std::uint32_t window, int side) const;
+
+    // What a window manager publishes: the active window (_NET_ACTIVE_WINDOW, 0 for none) and
+    // whether a window is minimised (WM_STATE iconic).
+    std::uint32_t activeWindow() const;
+    bool isIconic(std::uint32_t window) const;
+
   private:
+    // The 32-bit values of the window's property `name` (of any type), empty when it has none.
+    std::vector<std::uint32_t> cardinals(std::uint32_t window, const char* name) const;
+
     xcb_connection_t* connection_ = nullptr;
     std::uint32_t root_ = 0;
 };

@@ -1,0 +1,229 @@
+// The windows under a window manager (Openbox on a virtual X server, Qt's xcb platform), driven
+// through the X server's input like a person at the mouse and keyboard (xdotool): a dialog
+// minimised by the window manager comes back when another window of the program is clicked, a
+// minimised comparison window comes back on "Bench" and at the end of a run, Enter in the
+// information dialog saves.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+#include "programEnvironment.h"
+#include "qtTestSupport.h"
+#include "results/benchUnit.h"
+#include "results/modalDriver.h"
+#include "results/sendUnit.h"
+#include "testrun/applicationUnit.h"
+#include "testrun/boutUnit.h"
+#include "testrun/fakeSequencePlatform.h"
+#include "testrun/fakeTestTable.h"
+#include "testrun/mainUnit.h"
+#include "testrun/reklamaUnit.h"
+#include "x11Screen.h"
+
+namespace {
+
+std::int32_t idleKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t* const*) {
+    return 0;
+}
+
+std::uint32_t windowId(const QWidget* window) {
+    return static_cast<std::uint32_t>(window->winId());
+}
+
+// Input as the X server's test extension delivers it: through the window manager, to whatever
+// window lies under the pointer or has the keyboard.
+bool xdotool(const QStringList& arguments) {
+    return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
+}
+
+// `place` is in `window`'s coordinates; a top-level window's geometry is its place on the screen.
+bool clickAt(const QWidget* window, QPoint place) {
+    const QPoint onScreen = window->geometry().topLeft() + place;
+    return xdotool(
+        {"mousemove", QString::number(onScreen.x()), QString::number(onScreen.y()), "click", "1"});
+}
+
+bool pressEnter() { return xdotool({"key", "Return"}); }
+
+// The window manager's own minimising, as its window menu or a key does it.
+bool minimise(const QWidget* window) {
+    return xdotool({"windowminimize", "--sync", QString::number(windowId(window))});
+}
+
+}  // namespace
+
+class TestWindowsUnderAWindowManager : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void minimisedComparisonWindowComesBack_data();
+    void minimisedComparisonWindowComesBack();
+    void minimisedAboutBoxComesBackOnAClick_data();
+    void minimisedAboutBoxComesBackOnAClick();
+    void enterInAnEditBoxSaves();
+
+  private:
+    // Shown, not minimised, and the active window both for the window manager and for Qt.
+    bool isBackAndActive(const QWidget* window) const {
+        return window->isVisible() && !screen_.isIconic(windowId(window)) &&
+               screen_.activeWindow() == windowId(window) && window->isActiveWindow();
+    }
+    void showComparisonWindow();
+
+    X11Screen screen_;
+    QProcess windowManager_;
+    FakeSequencePlatform platform_;
+    FakeTestTable tests_ = numberedTestsTiming(idleKernel);
+    QTemporaryDir folder_;
+};
+
+void TestWindowsUnderAWindowManager::initTestCase() {
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    QVERIFY2(screen_.isOpen(), "no X server");
+    // Debian's configuration without the animation of minimising, during which Openbox keeps
+    // the pointer to itself and a click would be lost; it reports being ready by making a file.
+    QFile debianConfiguration(QStringLiteral("/etc/xdg/openbox/rc.xml"));
+    QVERIFY(debianConfiguration.open(QIODevice::ReadOnly));
+    QFile configuration(folder_.filePath(QStringLiteral("openbox.xml")));
+    QVERIFY(configuration.open(QIODevice::WriteOnly));
+    configuration.write(debianConfiguration.readAll().replace(
+        "<animateIconify>yes</animateIconify>", "<animateIconify>no</animateIconify>"));
+    configuration.close();
+    const QString ready = folder_.filePath(QStringLiteral("openbox-ready"));
+    windowManager_.start(
+        QStringLiteral("openbox"),
+        {"--sm-disable", "--config-file", configuration.fileName(), "--startup", "touch " + ready});
+    QVERIFY2(windowManager_.waitForStarted(), "openbox does not start");
+    QTRY_VERIFY(QFile::exists(ready));
+    enterProgramEnvironment();
+    prepareApplication(*qApp);
+
+    // The windows as the program's start-up makes them, over an empty result folder.
+    Form1 = new TForm1(platform_, tests_);
+    Form2 = new TForm2(folder_.filePath(QStringLiteral("cpus")).toStdString());
+    Form3 = new TForm3(Form2->BenchResults(), Form2);
+    AboutBox = new TAboutBox(Form1);
+    rekForm = new TrekForm;
+    Form1->setBenchResults(Form2->BenchResults());
+    Form2->setSystemInformationDialog(Form3);
+    Form2->setAboutBoxOpener([] { AboutBox->execOwnedBy(Form2); });
+    Form1->setPauseLength(std::chrono::milliseconds(1));
+    Form1->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form1));
+    QVERIFY(QTest::qWaitForWindowExposed(rekForm));
+}
+
+void TestWindowsUnderAWindowManager::cleanupTestCase() {
+    delete rekForm;
+    delete AboutBox;
+    delete Form3;
+    delete Form2;
+    delete Form1;
+    windowManager_.terminate();
+    windowManager_.waitForFinished();
+}
+
+void TestWindowsUnderAWindowManager::showComparisonWindow() {
+    QVERIFY(clickAt(Form1, control<QPushButton>(*Form1, "Button3")->geometry().center()));
+    QTRY_VERIFY(isBackAndActive(Form2));
+}
+
+void TestWindowsUnderAWindowManager::minimisedComparisonWindowComesBack_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Bench clicked") << "click";
+    QTest::newRow("Enter on the focused Bench button") << "enter";
+    QTest::newRow("end of a run") << "run";
+}
+
+void TestWindowsUnderAWindowManager::minimisedComparisonWindowComesBack() {
+    QFETCH(QString, how);
+    showComparisonWindow();
+    QVERIFY(minimise(Form2));
+    QTRY_VERIFY(screen_.isIconic(windowId(Form2)));
+    QTRY_VERIFY(Form1->isActiveWindow());
+
+    auto* bench = control<QPushButton>(*Form1, "Button3");
+    if (how == "click") {
+        QVERIFY(clickAt(Form1, bench->geometry().center()));
+    } else if (how == "enter") {
+        bench->setFocus();
+        QVERIFY(pressEnter());
+    } else {
+        control<QCheckBox>(*Form1, "CheckBox2")->setChecked(false);  // no pauses
+        QVERIFY(clickAt(Form1, control<QPushButton>(*Form1, "Button1")->geometry().center()));
+    }
+    QTRY_VERIFY(isBackAndActive(Form2));
+}
+
+void TestWindowsUnderAWindowManager::minimisedAboutBoxComesBackOnAClick_data() {
+    QTest::addColumn<QString>("openedFrom");
+    QTest::addColumn<QString>("clicked");
+    // Minimised, the box takes the comparison window with it; the main window stays.
+    QTest::newRow("opened from the comparison window, the main window clicked") << "comparison"
+                                                                                << "main";
+    // Minimised, the box takes the main window with it; the banner stays.
+    QTest::newRow("opened from the main window's menu, the banner clicked") << "menu"
+                                                                            << "banner";
+}
+
+void TestWindowsUnderAWindowManager::minimisedAboutBoxComesBackOnAClick() {
+    QFETCH(QString, openedFrom);
+    QFETCH(QString, clicked);
+    showComparisonWindow();
+    QWidget* owner = openedFrom == "menu" ? static_cast<QWidget*>(Form1) : Form2;
+    QWidget* target = clicked == "main" ? static_cast<QWidget*>(Form1) : rekForm;
+    const QPoint spot = clicked == "main" ? QPoint(300, 52) : QPoint(20, 20);  // off any control
+
+    bool minimised = false, back = false, ownerBack = false;
+    whenModal<TAboutBox>([&](TAboutBox* box) {
+        minimised = QTest::qWaitFor([&] { return isBackAndActive(box); }) && minimise(box) &&
+                    QTest::qWaitFor(
+                        [&] { return screen_.isIconic(windowId(box)) && !target->isMinimized(); });
+        if (minimised && clickAt(target, spot)) {
+            back = QTest::qWaitFor([&] { return isBackAndActive(box); });
+            ownerBack = !screen_.isIconic(windowId(owner)) && owner->isVisible();
+        }
+        box->accept();
+    });
+    if (openedFrom == "menu")
+        control<QAction>(*Form1, "N1")->trigger();
+    else
+        control<QToolButton>(*Form2, "ToolButton16")->click();
+    QVERIFY2(minimised, "the window manager did not minimise the about box");
+    QVERIFY2(back, "the about box did not come back restored and active");
+    QVERIFY2(ownerBack, "the window that opened the about box stayed minimised");
+}
+
+void TestWindowsUnderAWindowManager::enterInAnEditBoxSaves() {
+    showComparisonWindow();
+    const QString target = folder_.filePath(QStringLiteral("entered.dat"));
+    bool closedByEnter = false;
+    whenModal<TForm3>([&](TForm3* dialog) {
+        auto* edit = control<QLineEdit>(*dialog, "Edit2");
+        edit->setFocus();
+        whenModal<QFileDialog>([&](QFileDialog* save) {
+            control<QLineEdit>(*save, "fileNameEdit")->setText(target);
+            if (!QTest::qWaitFor([&] { return save->isActiveWindow(); }) || !pressEnter())
+                save->reject();
+        });
+        closedByEnter =
+            QTest::qWaitFor([&] { return isBackAndActive(dialog) && edit->hasFocus(); }) &&
+            pressEnter() && QTest::qWaitFor([&] { return !dialog->isVisible(); });
+        if (!closedByEnter) dialog->reject();
+    });
+    control<QToolButton>(*Form2, "ToolButton14")->click();
+    QVERIFY(closedByEnter);
+    QCOMPARE(QFileInfo(target).size(), 1316);
+}
+
+QTEST_MAIN(TestWindowsUnderAWindowManager)
+#include "tst_windowManager_x11.moc"
