@@ -131,6 +131,18 @@ std::error_code overwriteInPlace(const std::filesystem::path& path,
     return file.close();
 }
 
+// Resolves the links of `path` as the kernel would follow them and looks at what it names:
+// nothing yet (`exists` false) or a regular file (`status`). A folder (EISDIR) and a FIFO, device
+// or socket (ENOTSUP) are refused.
+std::error_code inspectTarget(std::filesystem::path& path, struct stat& status, bool& exists) {
+    if (const std::error_code error = resolveLinks(path)) return error;
+    exists = ::lstat(path.c_str(), &status) == 0;
+    if (!exists && errno != ENOENT) return lastError();
+    if (exists && S_ISDIR(status.st_mode)) return std::make_error_code(std::errc::is_a_directory);
+    if (exists && !S_ISREG(status.st_mode)) return std::make_error_code(std::errc::not_supported);
+    return {};
+}
+
 // Removes the process's own temporaries in `folder` that a killed save left a day or more ago:
 // a regular file of this user named as createTemporary names them. Best effort.
 void removeStaleTemporaries(int folder) {
@@ -185,13 +197,9 @@ std::error_code replaceFileContents(const std::filesystem::path& target,
                                     std::span<const std::uint8_t> bytes,
                                     FileContentWriter& writer) {
     std::filesystem::path path = target;
-    if (const std::error_code error = resolveLinks(path)) return error;
-
     struct stat old {};
-    const bool exists = ::lstat(path.c_str(), &old) == 0;
-    if (!exists && errno != ENOENT) return lastError();
-    if (exists && S_ISDIR(old.st_mode)) return std::make_error_code(std::errc::is_a_directory);
-    if (exists && !S_ISREG(old.st_mode)) return std::make_error_code(std::errc::not_supported);
+    bool exists = false;
+    if (const std::error_code error = inspectTarget(path, old, exists)) return error;
     if (exists && old.st_nlink > 1) return overwriteInPlace(path, bytes, writer);
 
     const std::string name = path.filename().native();
@@ -229,18 +237,13 @@ std::error_code replaceFileContents(const std::filesystem::path& target,
 
 ReplacementCheck checkReplacement(const std::filesystem::path& target) {
     ReplacementCheck check{target, {}, false};
-    if ((check.error = resolveLinks(check.file))) {
+    struct stat status {};
+    bool exists = false;
+    if ((check.error = inspectTarget(check.file, status, exists))) {
         check.folderFault = check.error == std::errc::no_such_file_or_directory ||
                             check.error == std::errc::not_a_directory;
         return check;
     }
-    struct stat status {};
-    const bool exists = ::lstat(check.file.c_str(), &status) == 0;
-    if (exists && S_ISDIR(status.st_mode))
-        check.error = std::make_error_code(std::errc::is_a_directory);
-    else if (exists && !S_ISREG(status.st_mode))
-        check.error = std::make_error_code(std::errc::not_supported);
-    if (check.error) return check;
     check.error = probeFileCreation(containingFolder(check.file));
     const bool refused = check.error == std::errc::permission_denied ||
                          check.error == std::errc::operation_not_permitted;

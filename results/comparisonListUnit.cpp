@@ -3,21 +3,12 @@
 #include <QHeaderView>
 #include <QPainter>
 
+#include "platform/codePage.h"
+
 namespace {
 
 constexpr int kMinimumRowHeight = 17;
 const QColor kGridLineColour(0xD0, 0xD0, 0xD0);
-
-// A description holds whatever bytes its file had: the NUL bytes of a zero-filled fragment, a
-// stray tab or line feed would be drawn as boxes or break the line. The control characters (C0,
-// DEL, C1) are left out of what is drawn; the record itself keeps every byte.
-QString drawableText(QString text) {
-    text.removeIf([](QChar character) {
-        return character.unicode() < 0x20 ||
-               (character.unicode() >= 0x7F && character.unicode() <= 0x9F);
-    });
-    return text;
-}
 
 }  // namespace
 
@@ -38,8 +29,11 @@ int ComparisonModel::columnCount(const QModelIndex& parent) const {
 
 QVariant ComparisonModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
-    return drawableText(
-        QString::fromStdString(comparisonCellText(row(index.row()), index.column(), unit_)));
+    // A description holds whatever bytes its file had: the NUL bytes of a zero-filled fragment,
+    // a stray tab or line feed would be drawn as boxes or break the line. Its control
+    // characters are left out of what is drawn; the record itself keeps every byte.
+    return QString::fromStdString(
+        platform::printableText(comparisonCellText(row(index.row()), index.column(), unit_), ""));
 }
 
 QVariant ComparisonModel::headerData(int section, Qt::Orientation orientation, int role) const {

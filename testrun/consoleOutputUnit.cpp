@@ -138,6 +138,19 @@ std::string runOutputBytes(OutputContent content, const FinishedRun& finished) {
     return {};
 }
 
+std::string comparisonOutputBytes(OutputContent content, const ComparisonExport& comparison) {
+    if (content == OutputContent::Json) return comparisonJson(comparison) + "\n";
+    std::vector<CsvMachine> rows;
+    for (const StoredMachine& machine : comparison.machines) {
+        const TCpuRecord& record = *machine.data;
+        rows.push_back({machine.name,
+                        {descriptionText(record.Cpu), descriptionText(record.Fsb),
+                         descriptionText(record.Memory), descriptionText(record.Os)},
+                        &record.Results});
+    }
+    return resultsCsv(rows);
+}
+
 void reportCodePageLoss(const std::array<std::string, 4>& descriptions, std::ostream& err) {
     constexpr const char* kLines[] = {"processor", "bus", "memory", "operating system"};
     for (std::size_t field = 0; field < descriptions.size(); ++field)
@@ -164,4 +177,14 @@ bool writeOutput(const ConsoleOutput& output, std::string_view bytes, std::ostre
     }
     report << output.doneText << " " << absoluteText(output.file) << std::endl;
     return true;
+}
+
+bool writeOutputs(const std::vector<ConsoleOutput>& outputs,
+                  const std::function<std::string(OutputContent)>& contents, std::ostream& report,
+                  std::ostream& err) {
+    platform::FileContentWriter writer;
+    bool written = true;
+    for (const ConsoleOutput& output : outputs)
+        written = writeOutput(output, contents(output.content), report, err, writer) && written;
+    return written;
 }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -64,6 +65,9 @@ std::vector<ConsoleOutput> requestedOutputs(const ConsoleOptions& options);
 // The bytes of `content` for a finished run.
 std::string runOutputBytes(OutputContent content, const FinishedRun& finished);
 
+// The bytes of `content` (JSON or CSV) for a comparison of stored results, which runs nothing.
+std::string comparisonOutputBytes(OutputContent content, const ComparisonExport& comparison);
+
 // One line on `err` per description that Windows-1251 cannot hold in full (its result file
 // stores '?' for the characters it lacks).
 void reportCodePageLoss(const std::array<std::string, 4>& descriptions, std::ostream& err);
@@ -74,3 +78,9 @@ void reportCodePageLoss(const std::array<std::string, 4>& descriptions, std::ost
 [[nodiscard]] bool writeOutput(const ConsoleOutput& output, std::string_view bytes,
                                std::ostream& report, std::ostream& err,
                                platform::FileContentWriter& writer);
+
+// Writes each of `outputs`, in order, with the bytes `contents` gives for its content, as
+// writeOutput does with the real writer; whether every one was written.
+[[nodiscard]] bool writeOutputs(const std::vector<ConsoleOutput>& outputs,
+                                const std::function<std::string(OutputContent)>& contents,
+                                std::ostream& report, std::ostream& err);

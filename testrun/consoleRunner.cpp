@@ -16,7 +16,6 @@
 #include "platform/fpuEnvironment.h"
 #include "results/comparisonTextUnit.h"
 #include "results/cpuRecordUnit.h"
-#include "results/runCsvUnit.h"
 #include "results/saveFolderUnit.h"
 #include "testrun/consoleOutputUnit.h"
 #include "testrun/contactUnit.h"
@@ -74,9 +73,9 @@ StoredResults loadStoredResults(const ConsoleOptions& options) {
     return stored;
 }
 
-// Builds one test's comparison text with `build`; when memory runs out, later records are left
-// out (counted in `leftOut`) until it fits.
-// Each test's text follows a blank line, the first one's only when `blankFirst`.
+// Prints each test's comparison text as `build` makes it, after a blank line (the first test's
+// only when `blankFirst`). Where memory runs out, later records are left out until it fits, and
+// how many is said on standard error.
 void printComparisonTests(std::deque<TCpuRecord>& records, bool blankFirst, std::ostream& out,
                           const std::function<std::vector<std::string>(int test)>& build) {
     std::uint64_t leftOut = 0;
@@ -129,25 +128,9 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
     }
     const ComparisonExport comparison{kProductTitle, programVersion(), platform::hostName(),
                                       testLabels(), storedMachines(stored.records, stored.files)};
-    platform::FileContentWriter writer;
-    bool written = true;
-    for (const ConsoleOutput& output : outputs) {
-        std::string bytes;
-        if (output.content == OutputContent::Json) {
-            bytes = comparisonJson(comparison) + "\n";
-        } else {
-            std::vector<CsvMachine> rows;
-            for (const StoredMachine& machine : comparison.machines) {
-                const TCpuRecord& record = *machine.data;
-                rows.push_back({machine.name,
-                                {descriptionText(record.Cpu), descriptionText(record.Fsb),
-                                 descriptionText(record.Memory), descriptionText(record.Os)},
-                                &record.Results});
-            }
-            bytes = resultsCsv(rows);
-        }
-        written = writeOutput(output, bytes, lines, std::cerr, writer) && written;
-    }
+    const bool written = writeOutputs(
+        outputs, [&](OutputContent content) { return comparisonOutputBytes(content, comparison); },
+        lines, std::cerr);
     if (!finishStandardOutput()) return 1;
     return written ? 0 : 1;
 }
@@ -194,12 +177,9 @@ int main(int argc, char** argv) {
                     testLabels(),
                     benchResults,
                     kernelCodeFingerprint()};
-    platform::FileContentWriter writer;
-    bool written = true;
-    for (const ConsoleOutput& output : outputs)
-        written = writeOutput(output, runOutputBytes(output.content, finished), lines, std::cerr,
-                              writer) &&
-                  written;
+    const bool written = writeOutputs(
+        outputs, [&](OutputContent content) { return runOutputBytes(content, finished); }, lines,
+        std::cerr);
     StoredResults stored = loadStoredResults(options);
     printComparison(stored, benchResults, lines);
 
