@@ -13,11 +13,16 @@ namespace platform {
 
 class RegularFile {
   public:
+    // Whether the caller knows that the folders of an absolute `path` hold no symbolic link (it
+    // resolved them once for a whole folder's files): then only the last name needs a look.
+    enum class LinkFreeFolder : bool { No, Yes };
+
     // Opens `path` for reading, following symbolic links where the kernel's protected_symlinks
     // rule would (see linkResolution.h; a link it refuses gives EACCES). The file stays closed
     // (isOpen() is false) when it cannot be opened or is not a regular file once opened.
     // Opening never waits.
-    explicit RegularFile(const std::filesystem::path& path);
+    explicit RegularFile(const std::filesystem::path& path,
+                         LinkFreeFolder folder = LinkFreeFolder::No);
     ~RegularFile();
     RegularFile(const RegularFile&) = delete;
     RegularFile& operator=(const RegularFile&) = delete;

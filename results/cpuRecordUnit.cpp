@@ -6,6 +6,7 @@
 #include <new>
 
 #include "platform/codePage.h"
+#include "platform/linkResolution.h"
 
 namespace {
 
@@ -76,7 +77,10 @@ ResultFolderReader::ResultFolderReader(const std::filesystem::path& folder,
                                        std::size_t recordBudget)
     : records_(records), notes_(notes), files_(files), folder_(folder), budget_(recordBudget) {
     std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+    std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+    // The folder's links resolved once, each file's name is all that is left to look at. A
+    // folder the rule does not let us resolve is listed as named, its files looked at whole.
+    if (!error && !platform::resolveLinks(absolute)) linkFree_ = LinkFreeFolder::Yes;
     if (!error) entry_ = std::filesystem::directory_iterator(absolute, error);
     finished_ = static_cast<bool>(error);
 }
@@ -108,7 +112,7 @@ bool ResultFolderReader::openNextFile() {
         if (error) entry_ = end;
         if (!isResultFileName(path.filename().native())) continue;
         fileName_ = path.filename();
-        file_.emplace(path);
+        file_.emplace(path, linkFree_);
         if (!file_->isOpen()) {
             const std::error_code reason = file_->openError();
             note(reason ? ResultFileNote::Kind::Unreadable : ResultFileNote::Kind::NotARegularFile,
@@ -178,7 +182,7 @@ void ResultFolderReader::leaveOutTheRest() {
     for (std::error_code error; entry_ != end; entry_.increment(error)) {
         if (error) break;
         if (!isResultFileName(entry_->path().filename().native())) continue;
-        if (const platform::RegularFile later(entry_->path()); later.isOpen())
+        if (const platform::RegularFile later(entry_->path(), linkFree_); later.isOpen())
             leftOut += recordsOf(later.size());
     }
     note(ResultFileNote::Kind::OverBudget, {}, 0, leftOut);

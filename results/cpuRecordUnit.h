@@ -153,6 +153,8 @@ class ResultFolderReader {
     std::size_t budget_;
     std::filesystem::path fileName_;  // the name of the file being opened or read
     std::filesystem::directory_iterator entry_;
+    using LinkFreeFolder = platform::RegularFile::LinkFreeFolder;
+    LinkFreeFolder linkFree_ = LinkFreeFolder::No;  // the listed folder's links are resolved
     std::optional<platform::RegularFile> file_;
     std::uint64_t unread_ = 0;         // bytes of the open file still to read
     std::uint64_t inHole_ = 0;         // records of the open file skipped in holes
