@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "results/temporaryFolder.h"
+#include "support/temporaryFolder.h"
 
 namespace {
 

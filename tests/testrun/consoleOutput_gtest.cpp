@@ -5,7 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "results/temporaryFolder.h"
+#include "support/failingWriter.h"
+#include "support/temporaryFolder.h"
 
 namespace {
 
@@ -56,20 +57,6 @@ TEST(ConsoleOutput, LinesNotGivenComeFromTheMachine) {
     EXPECT_EQ(runDescriptions(options, machine),
               (std::array<std::string, 4>{"Athlon", "100 МГц", "24 ГБ", ""}));
 }
-
-// A writer that puts the first `limit` bytes into the file, then fails as a full disk would.
-class FailingWriter final : public platform::FileContentWriter {
-  public:
-    explicit FailingWriter(std::size_t limit) : limit_(limit) {}
-    std::error_code writeAll(int descriptor, std::span<const std::uint8_t> bytes) override {
-        if (limit_ >= bytes.size()) return FileContentWriter::writeAll(descriptor, bytes);
-        (void)FileContentWriter::writeAll(descriptor, bytes.first(limit_));
-        return std::make_error_code(std::errc::no_space_on_device);
-    }
-
-  private:
-    std::size_t limit_;
-};
 
 std::string textOf(const std::filesystem::path& file) {
     const std::vector<std::uint8_t> bytes = readBytes(file);

@@ -1,4 +1,4 @@
-#include "results/temporaryFolder.h"
+#include "support/temporaryFolder.h"
 
 #include <stdlib.h>
 
