@@ -23,14 +23,6 @@ namespace fs = std::filesystem;
 
 const std::vector<std::uint8_t> kOldBytes(3000, 0x5A);
 
-std::vector<std::string> entries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 mode_t modeOf(const fs::path& path) {
     struct stat status {};
     stat(path.c_str(), &status);
@@ -61,7 +53,7 @@ TEST(SaveRecordFile, ReplacingAFileKeepsItsModeAndANewFileFollowsTheUmask) {
         ASSERT_TRUE(saveRecordFile(folder / "kept.dat", testMachine("x")).ok()) << std::oct << mode;
         EXPECT_EQ(modeOf(folder / "kept.dat"), mode) << std::oct << mode;
         EXPECT_EQ(readBytes(folder / "kept.dat"), bytesOf(testMachine("x")));
-        EXPECT_EQ(entries(folder.path()), std::vector<std::string>{"kept.dat"});
+        EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"kept.dat"});
     }
     const mode_t previous = umask(027);
     EXPECT_TRUE(saveRecordFile(folder / "new.dat", testMachine("x")).ok());
@@ -138,7 +130,7 @@ TEST(SaveRecordFile, RefusesWhatIsNotARegularFileWithTheReason) {
     EXPECT_TRUE(fs::is_fifo(folder / "fifo.dat"));
     EXPECT_TRUE(fs::is_directory(folder / "folder.dat" / "inside"));
     EXPECT_EQ(readBytes(folder / "plain"), kOldBytes);
-    EXPECT_EQ(entries(folder.path()),
+    EXPECT_EQ(namesIn(folder.path()),
               (std::vector<std::string>{"fifo.dat", "folder.dat", "plain", "to-fifo.dat"}));
 }
 
@@ -148,7 +140,7 @@ TEST(SaveRecordFile, RefusesADeviceNode) {
     ASSERT_EQ(mknod((folder / "null.dat").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
     EXPECT_FALSE(saveRecordFile(folder / "null.dat", testMachine("x")).ok());
     EXPECT_TRUE(fs::is_character_file(folder / "null.dat"));
-    EXPECT_EQ(entries(folder.path()), std::vector<std::string>{"null.dat"});
+    EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"null.dat"});
 }
 
 // Creates the symbolic link `link` -> `target` as nobody, as another user of a shared folder would.
@@ -187,8 +179,8 @@ TEST(SaveRecordFile, LinkPlantedInASharedFolderIsNotFollowed) {
     loadResultFolder(shared, records);
     EXPECT_TRUE(records.empty());
     EXPECT_EQ(readBytes(victim), kOldBytes);
-    EXPECT_EQ(entries(shared), std::vector<std::string>{"res.dat"});
-    EXPECT_EQ(entries(victim.parent_path()), std::vector<std::string>{"victim.dat"});
+    EXPECT_EQ(namesIn(shared), std::vector<std::string>{"res.dat"});
+    EXPECT_EQ(namesIn(victim.parent_path()), std::vector<std::string>{"victim.dat"});
 
     fs::create_symlink(victim, shared / "mine.dat");
     EXPECT_TRUE(saveRecordFile(shared / "mine.dat", testMachine("x")).ok());
@@ -205,7 +197,7 @@ TEST(SaveRecordFile, SuccessRemovesTemporariesADayOld) {
     for (const char* name : {".korvex-old00000", ".korvex-old", "old.dat"})
         fs::last_write_time(folder / name, dayAgo);
     ASSERT_TRUE(saveRecordFile(folder / "x.dat", testMachine("x")).ok());
-    EXPECT_EQ(entries(folder.path()),
+    EXPECT_EQ(namesIn(folder.path()),
               (std::vector<std::string>{".korvex-fresh000", ".korvex-old", "old.dat", "x.dat"}));
 }
 
@@ -242,7 +234,7 @@ TEST(SaveRecordFile, StaleTemporariesNeverBlockASave) {
     }
     ASSERT_TRUE(saveRecordFile(folder / "x.dat", testMachine("x")).ok());
     EXPECT_EQ(readBytes(folder / "x.dat"), bytesOf(testMachine("x")));
-    EXPECT_EQ(entries(folder.path()).size(), 201u) << "the save leaves no temporary behind";
+    EXPECT_EQ(namesIn(folder.path()).size(), 201u) << "the save leaves no temporary behind";
 }
 
 TEST(SaveRecordFile, NamesOfUpTo255BytesSave) {
@@ -270,7 +262,7 @@ TEST(SaveRecordFile, FailedWriteOrSyncLeavesTheOldFileAndNoTemporary) {
         EXPECT_EQ(saveRecordFile(folder / "old.dat", testMachine("x"), writer).error, c.reason)
             << c.limit;
         EXPECT_EQ(readBytes(folder / "old.dat"), kOldBytes) << c.limit;
-        EXPECT_EQ(entries(folder.path()), std::vector<std::string>{"old.dat"}) << c.limit;
+        EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"old.dat"}) << c.limit;
     }
 }
 
