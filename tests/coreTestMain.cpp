@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "programEnvironment.h"
+#include "support/programEnvironment.h"
 #include "testrun/workAreaUnit.h"
 
 int main(int argc, char** argv) {

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "calleeSavedCheck.h"
 #include "hamming/hammingReference.h"
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
+#include "support/calleeSavedCheck.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "calleeSavedCheck.h"
 #include "hamming/hammingReference.h"
+#include "support/calleeSavedCheck.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "results/temporaryFolder.h"
+#include "support/temporaryFolder.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "results/temporaryFolder.h"
+#include "support/temporaryFolder.h"
 
 namespace {
 

@@ -2,28 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include "support/records.h"
+
 namespace {
-
-TCpuRecord machine(const std::string& cpu, const ResultRow& cycles) {
-    TCpuRecord record = emptyRecord();
-    setDescriptionText(record.Cpu, cpu);
-    setDescriptionText(record.Fsb, "133");
-    setDescriptionText(record.Memory, "512 МБ");
-    setDescriptionText(record.Os, "Linux");
-    record.Results[0] = cycles;
-    return record;
-}
-
-ResultRow halfAndHalf(std::uint32_t first, std::uint32_t second) {
-    return {first, first, first, first, first, second, second, second, second, second};
-}
 
 TEST(ComparisonText, RowsInWindowOrderWithBarsInCharacters) {
     std::deque<TCpuRecord> systems;
-    systems.push_back(machine("Alpha", halfAndHalf(200, 600)));  // best 200, average 400
+    systems.push_back(testMachine("Alpha", halfAndHalf(200, 600)));  // best 200, average 400
     ResultRow failed = halfAndHalf(500, 500);
     failed[7] = 0;
-    systems.push_back(machine("Beta", failed));  // best 0, average 450: the scale
+    systems.push_back(testMachine("Beta", failed));  // best 0, average 450: the scale
     TCpuRecord own = makeOwnSystem();
     own.Results[0] = halfAndHalf(100, 500);  // best 100, average 300
 
@@ -40,7 +28,7 @@ TEST(ComparisonText, RowsInWindowOrderWithBarsInCharacters) {
 
 TEST(ComparisonText, NeverRunShowsOnlyTheFailureAndLongTextsAreCut) {
     std::deque<TCpuRecord> systems;
-    systems.push_back(machine(std::string(20, 'x') + std::string(20, 'y'), halfAndHalf(0, 0)));
+    systems.push_back(testMachine(std::string(20, 'x') + std::string(20, 'y'), halfAndHalf(0, 0)));
     const TCpuRecord own = makeOwnSystem();
     const std::vector<std::string> lines = comparisonTextLines(systems, own, 2, BenchUnit::Cycles);
     ASSERT_EQ(lines.size(), 4u);
@@ -51,7 +39,7 @@ TEST(ComparisonText, NeverRunShowsOnlyTheFailureAndLongTextsAreCut) {
 
 TEST(ComparisonText, ControlBytesOfADescriptionAreNotPrinted) {
     std::deque<TCpuRecord> systems;
-    TCpuRecord hostile = machine("\x1b[2JAl\tpha\x7f", halfAndHalf(100, 100));
+    TCpuRecord hostile = testMachine("\x1b[2JAl\tpha\x7f", halfAndHalf(100, 100));
     hostile.Os.Text[5] = 0;  // a NUL inside the stored length, as a zero-filled fragment has
     hostile.Os.Length = 7;
     systems.push_back(hostile);
@@ -67,8 +55,8 @@ TEST(ComparisonText, ControlBytesOfADescriptionAreNotPrinted) {
 // start so that its end still tells the files apart.
 TEST(ComparisonText, StoredResultsAreNamedByTheirFiles) {
     std::deque<TCpuRecord> systems;
-    systems.push_back(machine("Alpha", halfAndHalf(200, 200)));
-    systems.push_back(machine("Alpha", halfAndHalf(100, 100)));
+    systems.push_back(testMachine("Alpha", halfAndHalf(200, 200)));
+    systems.push_back(testMachine("Alpha", halfAndHalf(100, 100)));
     const std::vector<std::string> names = {"a.dat", std::string(40, 'x') + "/ёж.dat"};
     EXPECT_EQ(storedComparisonTextLines(systems, names, 1, BenchUnit::Cycles, 4),
               (std::vector<std::string>{

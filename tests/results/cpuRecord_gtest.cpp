@@ -1,28 +1,19 @@
 #include "results/cpuRecordUnit.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "results/temporaryFolder.h"
+#include "support/records.h"
+#include "support/temporaryFolder.h"
 
 namespace {
 
-std::vector<std::uint8_t> bytesOf(const TCpuRecord& record) {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(&record);
-    return {bytes, bytes + kRecordSize};
-}
-
-// A record whose every byte tells where it came from.
+// A record whose every value tells where it came from.
 TCpuRecord sampleRecord(const std::string& cpu, std::uint32_t firstValue) {
-    TCpuRecord record = emptyRecord();
-    setDescriptionText(record.Cpu, cpu);
-    setDescriptionText(record.Fsb, "533 МГц");
-    setDescriptionText(record.Memory, "1 ГБ");
-    setDescriptionText(record.Os, "Linux");
+    TCpuRecord record = testMachine(cpu);
     std::uint32_t value = firstValue;
     for (ResultRow& row : record.Results)
         for (std::uint32_t& run : row) run = value++;
@@ -31,12 +22,6 @@ TCpuRecord sampleRecord(const std::string& cpu, std::uint32_t firstValue) {
 
 bool sameRecord(const TCpuRecord& a, const TCpuRecord& b) {
     return std::memcmp(&a, &b, kRecordSize) == 0;
-}
-
-std::deque<TCpuRecord> loadFolder(const std::filesystem::path& folder) {
-    std::deque<TCpuRecord> records;
-    loadResultFolder(folder, records);
-    return records;
 }
 
 TEST(CpuRecord, FieldsSitAtTheirFileOffsetsLittleEndian) {
@@ -104,7 +89,8 @@ TEST(ResultFile, FilesJoinedByteForByteGiveEveryRecordInOrder) {
     std::filesystem::create_directory(folder / "joined");
     writeBytes(folder / "joined" / "both.dat", joined);
 
-    const std::deque<TCpuRecord> records = loadFolder(folder / "joined");
+    std::deque<TCpuRecord> records;
+    loadResultFolder(folder / "joined", records);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_TRUE(sameRecord(records[0], first));
     EXPECT_TRUE(sameRecord(records[1], second));
@@ -148,104 +134,6 @@ TEST(Description, LengthByteAbove128ReadsAs128) {
         record.Cpu.Length = length;
         EXPECT_EQ(descriptionBytes(record.Cpu), std::string(128, 'q')) << int(length);
     }
-}
-
-TEST(ResultFolder, MatchesDatInAnyCaseAndSkipsWhatCannotBeRead) {
-    TemporaryFolder folder;
-    ASSERT_TRUE(saveRecordFile(folder / "lower.dat", sampleRecord("lower", 1)).ok());
-    ASSERT_TRUE(saveRecordFile(folder / "UPPER.DAT", sampleRecord("upper", 2)).ok());
-    ASSERT_TRUE(saveRecordFile(folder / "Mixed.Dat", sampleRecord("mixed", 3)).ok());
-    ASSERT_TRUE(saveRecordFile(folder / "other.txt", sampleRecord("other", 4)).ok());
-    ASSERT_TRUE(saveRecordFile(folder / "lower.dat.bak", sampleRecord("backup", 5)).ok());
-    std::filesystem::create_directory(folder / "folder.dat");
-    std::filesystem::create_symlink(folder / "nowhere", folder / "dangling.dat");
-    writeBytes(folder / "empty.dat", {});
-
-    std::vector<std::string> names;
-    for (const TCpuRecord& record : loadFolder(folder.path()))
-        names.push_back(descriptionText(record.Cpu));
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"lower", "mixed", "upper"}));
-}
-
-TEST(ResultFolder, FilesComeInDirectoryListingOrder) {
-    TemporaryFolder folder;
-    for (const char* name : {"c", "a", "e", "b", "d", "f"})
-        ASSERT_TRUE(
-            saveRecordFile(folder / (std::string(name) + ".dat"), sampleRecord(name, 1)).ok());
-    std::vector<std::string> listed;
-    DIR* directory = opendir(folder.path().c_str());
-    ASSERT_NE(directory, nullptr);
-    while (const dirent* entry = readdir(directory)) {
-        const std::string name = entry->d_name;
-        if (name.size() > 4) listed.push_back(name.substr(0, name.size() - 4));
-    }
-    closedir(directory);
-
-    std::vector<std::string> loaded;
-    for (const TCpuRecord& record : loadFolder(folder.path()))
-        loaded.push_back(descriptionText(record.Cpu));
-    EXPECT_EQ(loaded, listed);
-}
-
-TEST(ResultFolder, MissingFolderGivesNoRecords) {
-    TemporaryFolder folder;
-    EXPECT_TRUE(loadFolder(folder / "cpus").empty());
-}
-
-TEST(SaveRecordFile, WritesExactlyOneRecordReplacingAnOldFile) {
-    TemporaryFolder folder;
-    std::vector<std::uint8_t> old(5000, 0xAB);
-    writeBytes(folder / "machine.dat", old);
-    const TCpuRecord record = sampleRecord("Ваша машина", 42);
-    ASSERT_TRUE(saveRecordFile(folder / "machine.dat", record).ok());
-    EXPECT_EQ(readBytes(folder / "machine.dat"), bytesOf(record));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
-                            std::filesystem::directory_iterator()),
-              1);
-}
-
-// Writes the first `limit` bytes it is given, then fails, as a full disk would.
-class FailingWriter final : public RecordFileWriter {
-  public:
-    explicit FailingWriter(std::size_t limit) : limit_(limit) {}
-    std::error_code writeAll(int descriptor, std::span<const std::uint8_t> bytes) override {
-        (void)RecordFileWriter::writeAll(descriptor, bytes.first(std::min(limit_, bytes.size())));
-        return std::make_error_code(std::errc::no_space_on_device);
-    }
-
-  private:
-    std::size_t limit_;
-};
-
-TEST(SaveRecordFile, FailedSaveLeavesTheOldFileAsItWas) {
-    TemporaryFolder folder;
-    const std::vector<std::uint8_t> old = bytesOf(sampleRecord("old machine", 9));
-    writeBytes(folder / "old.dat", old);
-    for (std::size_t limit : {std::size_t{0}, std::size_t{600}, kRecordSize - 1}) {
-        FailingWriter writer(limit);
-        EXPECT_FALSE(saveRecordFile(folder / "old.dat", sampleRecord("new", 1), writer).ok())
-            << limit;
-        EXPECT_EQ(readBytes(folder / "old.dat"), old) << limit;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
-                                std::filesystem::directory_iterator()),
-                  1)
-            << "no temporary file stays, limit " << limit;
-    }
-}
-
-TEST(SaveRecordFile, FailsWhereNoFileCanBeWritten) {
-    TemporaryFolder folder;
-    writeBytes(folder / "plain-file", std::vector<std::uint8_t>(10, 1));
-    std::filesystem::create_directories(folder / "taken.dat" / "inside");
-    EXPECT_FALSE(saveRecordFile(folder / "plain-file" / "x.dat", sampleRecord("a", 1)).ok());
-    EXPECT_FALSE(saveRecordFile(folder / "missing" / "x.dat", sampleRecord("a", 1)).ok());
-    EXPECT_FALSE(saveRecordFile(folder / "taken.dat", sampleRecord("a", 1)).ok());
-    EXPECT_TRUE(std::filesystem::is_directory(folder / "taken.dat" / "inside"));
-    EXPECT_EQ(readBytes(folder / "plain-file"), std::vector<std::uint8_t>(10, 1));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
-                            std::filesystem::directory_iterator()),
-              2);
 }
 
 }  // namespace

@@ -5,24 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "support/records.h"
+
 namespace {
-
-// A loaded machine whose test `test` (1 to 10) ran in `cycles` and `milliseconds`.
-TCpuRecord machine(const std::string& cpu, int test, const ResultRow& cycles,
-                   const ResultRow& milliseconds) {
-    TCpuRecord record = emptyRecord();
-    setDescriptionText(record.Cpu, cpu);
-    setDescriptionText(record.Fsb, "800");
-    record.Results[2 * (test - 1)] = cycles;
-    record.Results[2 * (test - 1) + 1] = milliseconds;
-    return record;
-}
-
-ResultRow allRuns(std::uint32_t value) {
-    ResultRow row;
-    row.fill(value);
-    return row;
-}
 
 std::vector<std::string> captions(const ComparisonRows& list) {
     std::vector<std::string> names;
@@ -36,14 +21,14 @@ TEST(GetTestRows, CopiesTheTestsCycleAndMillisecondRows) {
     for (int test = 1; test <= 10; ++test) {
         ResultRow cycles{}, milliseconds{};
         ASSERT_TRUE(GetTestRows(test, record, cycles, milliseconds));
-        EXPECT_EQ(cycles, allRuns(2 * (test - 1)));
-        EXPECT_EQ(milliseconds, allRuns(2 * (test - 1) + 1));
+        EXPECT_EQ(cycles, runsOf(2 * (test - 1)));
+        EXPECT_EQ(milliseconds, runsOf(2 * (test - 1) + 1));
     }
     for (int test : {0, 11, -1}) {
-        ResultRow cycles = allRuns(77), milliseconds = allRuns(78);
+        ResultRow cycles = runsOf(77), milliseconds = runsOf(78);
         EXPECT_FALSE(GetTestRows(test, record, cycles, milliseconds));
-        EXPECT_EQ(cycles, allRuns(77)) << "nothing copied for test " << test;
-        EXPECT_EQ(milliseconds, allRuns(78));
+        EXPECT_EQ(cycles, runsOf(77)) << "nothing copied for test " << test;
+        EXPECT_EQ(milliseconds, runsOf(78));
     }
 }
 
@@ -54,11 +39,11 @@ TEST(Summary, MinimaAndAveragesOfTheTenRuns) {
         TViborka expected;  // milliseconds: the same row halved
     };
     const Case cases[] = {
-        {"steady", allRuns(100), {100, 100, 50, 50}},
+        {"steady", runsOf(100), {100, 100, 50, 50}},
         {"one failed run", {0, 100, 100, 100, 100, 100, 100, 100, 100, 100}, {0, 90, 0, 45}},
         {"truncating division", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {1, 5, 0, 2}},
-        {"sum above 2^32", allRuns(0xFFFFFFFF), {0xFFFFFFFF, 0xFFFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF}},
-        {"never run", allRuns(0), {0, 0, 0, 0}},
+        {"sum above 2^32", runsOf(0xFFFFFFFF), {0xFFFFFFFF, 0xFFFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF}},
+        {"never run", runsOf(0), {0, 0, 0, 0}},
     };
     for (const Case& c : cases) {
         ResultRow milliseconds;
@@ -73,13 +58,13 @@ TEST(Summary, MinimaAndAveragesOfTheTenRuns) {
 
 TEST(ComparisonRows, AscendingWithEqualValuesInLoadOrderAndTheOwnRowLast) {
     std::deque<TCpuRecord> systems;
-    systems.push_back(machine("slow", 3, allRuns(300), allRuns(10)));
-    systems.push_back(machine("equal A", 3, allRuns(200), allRuns(30)));
-    systems.push_back(machine("fast", 3, allRuns(100), allRuns(20)));
-    systems.push_back(machine("equal B", 3, allRuns(200), allRuns(40)));
+    systems.push_back(testMachine("slow", runsOf(300), runsOf(10), 3));
+    systems.push_back(testMachine("equal A", runsOf(200), runsOf(30), 3));
+    systems.push_back(testMachine("fast", runsOf(100), runsOf(20), 3));
+    systems.push_back(testMachine("equal B", runsOf(200), runsOf(40), 3));
     TCpuRecord own = makeOwnSystem();
-    own.Results[4] = allRuns(200);
-    own.Results[5] = allRuns(5);
+    own.Results[4] = runsOf(200);
+    own.Results[5] = runsOf(5);
 
     const ComparisonRows cycles = buildComparisonRows(systems, own, 3, BenchUnit::Cycles);
     EXPECT_EQ(captions(cycles),
@@ -96,8 +81,8 @@ TEST(ComparisonRows, AscendingWithEqualValuesInLoadOrderAndTheOwnRowLast) {
 
 TEST(ComparisonRows, FailedTestSortsFirstAndTheOwnRowStaysBelowEqualLoadedRows) {
     std::deque<TCpuRecord> systems;
-    systems.push_back(machine("measured", 1, allRuns(50), allRuns(50)));
-    systems.push_back(machine("never ran", 1, allRuns(0), allRuns(0)));
+    systems.push_back(testMachine("measured", runsOf(50), runsOf(50), 1));
+    systems.push_back(testMachine("never ran", runsOf(0), runsOf(0), 1));
     const TCpuRecord own = makeOwnSystem();
     const ComparisonRows list = buildComparisonRows(systems, own, 1, BenchUnit::Cycles);
     EXPECT_EQ(captions(list), (std::vector<std::string>{"never ran", "Ваша система", "measured"}));
@@ -106,7 +91,7 @@ TEST(ComparisonRows, FailedTestSortsFirstAndTheOwnRowStaysBelowEqualLoadedRows) 
 
 TEST(ComparisonRows, EveryAverageZeroLeavesTheScaleAtOne) {
     std::deque<TCpuRecord> systems;
-    systems.push_back(machine("failed", 2, allRuns(0), allRuns(0)));
+    systems.push_back(testMachine("failed", runsOf(0), runsOf(0), 2));
     const TCpuRecord own = makeOwnSystem();
     EXPECT_EQ(buildComparisonRows(systems, own, 2, BenchUnit::Cycles).BarScale, 1u);
     const std::deque<TCpuRecord> none;
@@ -125,8 +110,8 @@ TEST(ComparisonRows, TestOutsideOneToTenGivesAnEmptyList) {
 
 TEST(ComparisonRows, LoadedRecordNamedLikeTheOwnSystemIsDrawnInItsColours) {
     std::deque<TCpuRecord> systems;
-    systems.push_back(machine("Ваша система", 1, allRuns(10), allRuns(10)));
-    systems.push_back(machine("Ваша система ", 1, allRuns(10), allRuns(10)));
+    systems.push_back(testMachine("Ваша система", runsOf(10), runsOf(10), 1));
+    systems.push_back(testMachine("Ваша система ", runsOf(10), runsOf(10), 1));
     const TCpuRecord own = makeOwnSystem();  // never run: value 0, so it sorts first
     const ComparisonRows list = buildComparisonRows(systems, own, 1, BenchUnit::Cycles);
     ASSERT_EQ(list.rows.size(), 3u);
@@ -134,14 +119,14 @@ TEST(ComparisonRows, LoadedRecordNamedLikeTheOwnSystemIsDrawnInItsColours) {
     EXPECT_TRUE(list.rows[0].isOwnSystem);
     EXPECT_TRUE(list.rows[1].drawnAsOwnSystem);
     EXPECT_FALSE(list.rows[1].isOwnSystem);
-    EXPECT_EQ(comparisonCellText(list.rows[1], kFsbColumn, BenchUnit::Cycles), "800");
+    EXPECT_EQ(comparisonCellText(list.rows[1], kFsbColumn, BenchUnit::Cycles), "133");
     EXPECT_EQ(captions(list)[2], "Ваша система ");
     EXPECT_FALSE(list.rows[2].drawnAsOwnSystem) << "the caption must match exactly";
 }
 
 TEST(ComparisonRows, CellTextsOfLoadedAndOwnRows) {
     std::deque<TCpuRecord> systems;
-    TCpuRecord loaded = machine("Celeron", 10, allRuns(0xFFFFFFFF), allRuns(7));
+    TCpuRecord loaded = testMachine("Celeron", runsOf(0xFFFFFFFF), runsOf(7), 10);
     setDescriptionText(loaded.Memory, "256 МБ");
     setDescriptionText(loaded.Os, "Windows XP");
     systems.push_back(loaded);
@@ -149,7 +134,7 @@ TEST(ComparisonRows, CellTextsOfLoadedAndOwnRows) {
     setDescriptionText(own.Fsb, "never shown");
     const ComparisonRows list = buildComparisonRows(systems, own, 10, BenchUnit::Cycles);
     ASSERT_EQ(list.rows.size(), 2u);
-    const std::vector<std::string> loadedCells = {"Celeron",    "800",        "256 МБ",
+    const std::vector<std::string> loadedCells = {"Celeron",    "133",        "256 МБ",
                                                   "Windows XP", "4294967295", ""};
     const std::vector<std::string> ownCells = {"Ваша система", "", "", "", "0", ""};
     for (int column = 0; column < 6; ++column) {

@@ -13,33 +13,15 @@
 #include <vector>
 
 #include "results/cpuRecordUnit.h"
-#include "results/temporaryFolder.h"
+#include "support/failingWriter.h"
+#include "support/records.h"
+#include "support/temporaryFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-TCpuRecord machine(const std::string& cpu) {
-    TCpuRecord record = emptyRecord();
-    setDescriptionText(record.Cpu, cpu);
-    record.Results[4][2] = 777;
-    return record;
-}
-
-std::vector<std::uint8_t> bytesOf(const TCpuRecord& record) {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(&record);
-    return {bytes, bytes + kRecordSize};
-}
-
 const std::vector<std::uint8_t> kOldBytes(3000, 0x5A);
-
-std::vector<std::string> entries(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 mode_t modeOf(const fs::path& path) {
     struct stat status {};
@@ -63,36 +45,18 @@ bool runUnprivileged(const std::function<bool()>& check) {
     return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// Writes the first `limit` bytes it is given, then fails as a full disk would; or fails to sync.
-class FailingWriter final : public RecordFileWriter {
-  public:
-    FailingWriter(std::size_t limit, bool syncFails) : limit_(limit), syncFails_(syncFails) {}
-    std::error_code writeAll(int descriptor, std::span<const std::uint8_t> bytes) override {
-        if (limit_ >= bytes.size()) return RecordFileWriter::writeAll(descriptor, bytes);
-        (void)RecordFileWriter::writeAll(descriptor, bytes.first(limit_));
-        return std::make_error_code(std::errc::no_space_on_device);
-    }
-    std::error_code sync(int descriptor) override {
-        if (syncFails_) return std::make_error_code(std::errc::io_error);
-        return RecordFileWriter::sync(descriptor);
-    }
-
-  private:
-    std::size_t limit_;
-    bool syncFails_;
-};
-
 TEST(SaveRecordFile, ReplacingAFileKeepsItsModeAndANewFileFollowsTheUmask) {
     TemporaryFolder folder;
     for (const mode_t mode : {0600, 0640, 0444, 0755}) {
         writeBytes(folder / "kept.dat", kOldBytes);
         fs::permissions(folder / "kept.dat", static_cast<fs::perms>(mode));
-        ASSERT_TRUE(saveRecordFile(folder / "kept.dat", machine("x")).ok()) << std::oct << mode;
+        ASSERT_TRUE(saveRecordFile(folder / "kept.dat", testMachine("x")).ok()) << std::oct << mode;
         EXPECT_EQ(modeOf(folder / "kept.dat"), mode) << std::oct << mode;
-        EXPECT_EQ(readBytes(folder / "kept.dat"), bytesOf(machine("x")));
+        EXPECT_EQ(readBytes(folder / "kept.dat"), bytesOf(testMachine("x")));
+        EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"kept.dat"});
     }
     const mode_t previous = umask(027);
-    EXPECT_TRUE(saveRecordFile(folder / "new.dat", machine("x")).ok());
+    EXPECT_TRUE(saveRecordFile(folder / "new.dat", testMachine("x")).ok());
     umask(previous);
     EXPECT_EQ(modeOf(folder / "new.dat"), 0640u);
 }
@@ -102,7 +66,7 @@ TEST(SaveRecordFile, ReplacingAFileKeepsItsOwnerAndGroup) {
     TemporaryFolder folder;
     writeBytes(folder / "theirs.dat", kOldBytes);
     ASSERT_EQ(chown((folder / "theirs.dat").c_str(), 1234, 2345), 0);
-    ASSERT_TRUE(saveRecordFile(folder / "theirs.dat", machine("x")).ok());
+    ASSERT_TRUE(saveRecordFile(folder / "theirs.dat", testMachine("x")).ok());
     struct stat status {};
     ASSERT_EQ(stat((folder / "theirs.dat").c_str(), &status), 0);
     EXPECT_EQ(status.st_uid, 1234u);
@@ -113,9 +77,9 @@ TEST(SaveRecordFile, HardLinksStayOneFile) {
     TemporaryFolder folder;
     writeBytes(folder / "one.dat", kOldBytes);
     fs::create_hard_link(folder / "one.dat", folder / "two.dat");
-    ASSERT_TRUE(saveRecordFile(folder / "one.dat", machine("linked")).ok());
+    ASSERT_TRUE(saveRecordFile(folder / "one.dat", testMachine("linked")).ok());
     EXPECT_TRUE(fs::equivalent(folder / "one.dat", folder / "two.dat"));
-    EXPECT_EQ(readBytes(folder / "two.dat"), bytesOf(machine("linked")));
+    EXPECT_EQ(readBytes(folder / "two.dat"), bytesOf(testMachine("linked")));
 }
 
 TEST(SaveRecordFile, SymbolicLinksAreWrittenThroughAndKept) {
@@ -139,9 +103,9 @@ TEST(SaveRecordFile, SymbolicLinksAreWrittenThroughAndKept) {
             fs::create_symlink(
                 target[0] == '@' ? folder.path().string() + target.substr(1) : target,
                 folder / link);
-        ASSERT_TRUE(saveRecordFile(folder / "link.dat", machine(c.name)).ok()) << c.name;
+        ASSERT_TRUE(saveRecordFile(folder / "link.dat", testMachine(c.name)).ok()) << c.name;
         EXPECT_TRUE(fs::is_symlink(folder / "link.dat")) << c.name;
-        EXPECT_EQ(readBytes(folder / c.saved), bytesOf(machine(c.name))) << c.name;
+        EXPECT_EQ(readBytes(folder / c.saved), bytesOf(testMachine(c.name))) << c.name;
     }
 }
 
@@ -149,7 +113,8 @@ TEST(SaveRecordFile, RefusesWhatIsNotARegularFileWithTheReason) {
     TemporaryFolder folder;
     ASSERT_EQ(mkfifo((folder / "fifo.dat").c_str(), 0644), 0);
     fs::create_symlink("fifo.dat", folder / "to-fifo.dat");
-    fs::create_directory(folder / "folder.dat");
+    fs::create_directories(folder / "folder.dat" / "inside");
+    writeBytes(folder / "plain", kOldBytes);
     struct Case {
         const char* name;
         std::errc reason;
@@ -157,22 +122,25 @@ TEST(SaveRecordFile, RefusesWhatIsNotARegularFileWithTheReason) {
     for (const Case& c :
          {Case{"fifo.dat", std::errc::not_supported}, Case{"to-fifo.dat", std::errc::not_supported},
           Case{"folder.dat", std::errc::is_a_directory},
-          Case{"missing/x.dat", std::errc::no_such_file_or_directory}}) {
-        const SaveResult result = saveRecordFile(folder / c.name, machine("x"));
+          Case{"missing/x.dat", std::errc::no_such_file_or_directory},
+          Case{"plain/x.dat", std::errc::not_a_directory}}) {
+        const SaveResult result = saveRecordFile(folder / c.name, testMachine("x"));
         EXPECT_EQ(result.error, std::make_error_code(c.reason)) << c.name;
     }
     EXPECT_TRUE(fs::is_fifo(folder / "fifo.dat"));
-    EXPECT_EQ(entries(folder.path()),
-              (std::vector<std::string>{"fifo.dat", "folder.dat", "to-fifo.dat"}));
+    EXPECT_TRUE(fs::is_directory(folder / "folder.dat" / "inside"));
+    EXPECT_EQ(readBytes(folder / "plain"), kOldBytes);
+    EXPECT_EQ(namesIn(folder.path()),
+              (std::vector<std::string>{"fifo.dat", "folder.dat", "plain", "to-fifo.dat"}));
 }
 
 TEST(SaveRecordFile, RefusesADeviceNode) {
     if (!isRoot()) GTEST_SKIP() << "only root may make a device node";
     TemporaryFolder folder;
     ASSERT_EQ(mknod((folder / "null.dat").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
-    EXPECT_FALSE(saveRecordFile(folder / "null.dat", machine("x")).ok());
+    EXPECT_FALSE(saveRecordFile(folder / "null.dat", testMachine("x")).ok());
     EXPECT_TRUE(fs::is_character_file(folder / "null.dat"));
-    EXPECT_EQ(entries(folder.path()), std::vector<std::string>{"null.dat"});
+    EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"null.dat"});
 }
 
 // Creates the symbolic link `link` -> `target` as nobody, as another user of a shared folder would.
@@ -204,18 +172,19 @@ TEST(SaveRecordFile, LinkPlantedInASharedFolderIsNotFollowed) {
         std::ifstream throughTheLink(shared / "res.dat");
         EXPECT_FALSE(throughTheLink.is_open()) << "the kernel follows the planted link";
     }
-    EXPECT_EQ(saveRecordFile(shared / "res.dat", machine("x")).error, std::errc::permission_denied);
+    EXPECT_EQ(saveRecordFile(shared / "res.dat", testMachine("x")).error,
+              std::errc::permission_denied);
     EXPECT_EQ(platform::checkReplacement(shared / "res.dat").error, std::errc::permission_denied);
     std::deque<TCpuRecord> records;
     loadResultFolder(shared, records);
     EXPECT_TRUE(records.empty());
     EXPECT_EQ(readBytes(victim), kOldBytes);
-    EXPECT_EQ(entries(shared), std::vector<std::string>{"res.dat"});
-    EXPECT_EQ(entries(victim.parent_path()), std::vector<std::string>{"victim.dat"});
+    EXPECT_EQ(namesIn(shared), std::vector<std::string>{"res.dat"});
+    EXPECT_EQ(namesIn(victim.parent_path()), std::vector<std::string>{"victim.dat"});
 
     fs::create_symlink(victim, shared / "mine.dat");
-    EXPECT_TRUE(saveRecordFile(shared / "mine.dat", machine("x")).ok());
-    EXPECT_EQ(readBytes(victim), bytesOf(machine("x")));
+    EXPECT_TRUE(saveRecordFile(shared / "mine.dat", testMachine("x")).ok());
+    EXPECT_EQ(readBytes(victim), bytesOf(testMachine("x")));
 }
 
 // A killed save leaves its temporary; the next save into the folder removes the user's own
@@ -227,8 +196,8 @@ TEST(SaveRecordFile, SuccessRemovesTemporariesADayOld) {
     const auto dayAgo = fs::file_time_type::clock::now() - std::chrono::hours(25);
     for (const char* name : {".korvex-old00000", ".korvex-old", "old.dat"})
         fs::last_write_time(folder / name, dayAgo);
-    ASSERT_TRUE(saveRecordFile(folder / "x.dat", machine("x")).ok());
-    EXPECT_EQ(entries(folder.path()),
+    ASSERT_TRUE(saveRecordFile(folder / "x.dat", testMachine("x")).ok());
+    EXPECT_EQ(namesIn(folder.path()),
               (std::vector<std::string>{".korvex-fresh000", ".korvex-old", "old.dat", "x.dat"}));
 }
 
@@ -252,9 +221,9 @@ TEST(SaveRecordFile, InPlaceOverwriteCutsALongerFileFirst) {
       private:
         std::vector<std::uint64_t>& sizes_;
     } writer(sizesSeen);
-    ASSERT_TRUE(saveRecordFile(folder / "one.dat", machine("x"), writer).ok());
+    ASSERT_TRUE(saveRecordFile(folder / "one.dat", testMachine("x"), writer).ok());
     EXPECT_EQ(sizesSeen, std::vector<std::uint64_t>{kRecordSize});
-    EXPECT_EQ(readBytes(folder / "two.dat"), bytesOf(machine("x")));
+    EXPECT_EQ(readBytes(folder / "two.dat"), bytesOf(testMachine("x")));
 }
 
 TEST(SaveRecordFile, StaleTemporariesNeverBlockASave) {
@@ -263,27 +232,38 @@ TEST(SaveRecordFile, StaleTemporariesNeverBlockASave) {
         writeBytes(folder / ("x.dat.saving" + std::to_string(i)), kOldBytes);
         writeBytes(folder / (".korvex-" + std::to_string(10000000 + i)), kOldBytes);
     }
-    ASSERT_TRUE(saveRecordFile(folder / "x.dat", machine("x")).ok());
-    EXPECT_EQ(readBytes(folder / "x.dat"), bytesOf(machine("x")));
-    EXPECT_EQ(entries(folder.path()).size(), 201u) << "the save leaves no temporary behind";
+    ASSERT_TRUE(saveRecordFile(folder / "x.dat", testMachine("x")).ok());
+    EXPECT_EQ(readBytes(folder / "x.dat"), bytesOf(testMachine("x")));
+    EXPECT_EQ(namesIn(folder.path()).size(), 201u) << "the save leaves no temporary behind";
 }
 
 TEST(SaveRecordFile, NamesOfUpTo255BytesSave) {
     TemporaryFolder folder;
     for (const std::size_t length : {250u, 255u}) {
         const std::string name = std::string(length - 4, 'n') + ".dat";
-        EXPECT_TRUE(saveRecordFile(folder / name, machine("x")).ok()) << length;
-        EXPECT_EQ(readBytes(folder / name), bytesOf(machine("x"))) << length;
+        EXPECT_TRUE(saveRecordFile(folder / name, testMachine("x")).ok()) << length;
+        EXPECT_EQ(readBytes(folder / name), bytesOf(testMachine("x"))) << length;
     }
 }
 
-TEST(SaveRecordFile, FailedSyncLeavesTheOldFileAndNoTemporary) {
-    TemporaryFolder folder;
-    writeBytes(folder / "old.dat", kOldBytes);
-    FailingWriter writer(kRecordSize, true);
-    EXPECT_EQ(saveRecordFile(folder / "old.dat", machine("x"), writer).error, std::errc::io_error);
-    EXPECT_EQ(readBytes(folder / "old.dat"), kOldBytes);
-    EXPECT_EQ(entries(folder.path()), std::vector<std::string>{"old.dat"});
+TEST(SaveRecordFile, FailedWriteOrSyncLeavesTheOldFileAndNoTemporary) {
+    struct Case {
+        std::size_t limit;
+        bool syncFails;
+        std::errc reason;
+    };
+    for (const Case& c : {Case{0, false, std::errc::no_space_on_device},
+                          Case{600, false, std::errc::no_space_on_device},
+                          Case{kRecordSize - 1, false, std::errc::no_space_on_device},
+                          Case{kRecordSize, true, std::errc::io_error}}) {
+        TemporaryFolder folder;
+        writeBytes(folder / "old.dat", kOldBytes);
+        FailingWriter writer(c.limit, c.syncFails);
+        EXPECT_EQ(saveRecordFile(folder / "old.dat", testMachine("x"), writer).error, c.reason)
+            << c.limit;
+        EXPECT_EQ(readBytes(folder / "old.dat"), kOldBytes) << c.limit;
+        EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"old.dat"}) << c.limit;
+    }
 }
 
 // A folder the user may not create files in, holding a file they may write: overwritten in
@@ -310,9 +290,9 @@ TEST(SaveRecordFile, OverwritesInPlaceWhereNoFileMayBeCreated) {
         fs::permissions(locked, fs::perms(0555));
         const bool asExpected = runUnprivileged([&] {
             FailingWriter writer(c.limit, c.syncFails);
-            const bool saved = saveRecordFile(locked / "mine.dat", machine("x"), writer).ok();
-            return saved == c.saves &&
-                   readBytes(locked / "mine.dat") == (c.saves ? bytesOf(machine("x")) : kOldBytes);
+            const bool saved = saveRecordFile(locked / "mine.dat", testMachine("x"), writer).ok();
+            return saved == c.saves && readBytes(locked / "mine.dat") ==
+                                           (c.saves ? bytesOf(testMachine("x")) : kOldBytes);
         });
         EXPECT_TRUE(asExpected) << c.name;
         fs::permissions(locked, fs::perms(0755));

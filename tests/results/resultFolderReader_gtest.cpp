@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,18 +11,18 @@
 #include <vector>
 
 #include "results/cpuRecordUnit.h"
-#include "results/temporaryFolder.h"
+#include "support/records.h"
+#include "support/temporaryFolder.h"
 
 namespace {
 
+// A result file of `records` records of processor `cpu`, numbered in their first value.
 void saveMachine(const std::filesystem::path& file, const std::string& cpu, int records = 1) {
-    TCpuRecord record = emptyRecord();
-    setDescriptionText(record.Cpu, cpu);
     std::vector<std::uint8_t> bytes;
     for (int i = 0; i < records; ++i) {
-        record.Results[0][0] = static_cast<std::uint32_t>(i);
-        const auto* raw = reinterpret_cast<const std::uint8_t*>(&record);
-        bytes.insert(bytes.end(), raw, raw + kRecordSize);
+        const std::vector<std::uint8_t> record =
+            bytesOf(testMachine(cpu, {static_cast<std::uint32_t>(i)}));
+        bytes.insert(bytes.end(), record.begin(), record.end());
     }
     writeBytes(file, bytes);
 }
@@ -33,19 +34,50 @@ std::vector<std::string> cpuNames(const std::deque<TCpuRecord>& records) {
     return names;
 }
 
-TEST(ResultFolder, SkipsWhatIsNotARegularFileWithoutWaitingAndFollowsLinksToFiles) {
+TEST(ResultFolder, MatchesDatInAnyCaseFollowsLinksToFilesAndSkipsWhatCannotBeRead) {
     TemporaryFolder folder;
-    saveMachine(folder / "plain.dat", "plain");
+    for (const char* name : {"lower.dat", "UPPER.DAT", "Mixed.Dat", "other.txt", "lower.dat.bak"})
+        saveMachine(folder / name, name);
     saveMachine(folder / "elsewhere", "linked");
     ASSERT_EQ(mkfifo((folder / "fifo.dat").c_str(), 0644), 0);
     std::filesystem::create_symlink(folder / "fifo.dat", folder / "to-fifo.dat");
     std::filesystem::create_symlink("/dev/zero", folder / "zero.dat");
     std::filesystem::create_symlink(folder / "elsewhere", folder / "link.dat");
+    std::filesystem::create_symlink(folder / "nowhere", folder / "dangling.dat");
     std::filesystem::create_directory(folder / "folder.dat");
+    writeBytes(folder / "empty.dat", {});
 
     std::deque<TCpuRecord> records;
     loadResultFolder(folder.path(), records);
-    EXPECT_EQ(cpuNames(records), (std::vector<std::string>{"linked", "plain"}));
+    EXPECT_EQ(cpuNames(records),
+              (std::vector<std::string>{"Mixed.Dat", "UPPER.DAT", "linked", "lower.dat"}));
+}
+
+TEST(ResultFolder, FilesComeInDirectoryListingOrder) {
+    TemporaryFolder folder;
+    for (const char* name : {"c", "a", "e", "b", "d", "f"})
+        saveMachine(folder / (std::string(name) + ".dat"), name);
+    std::vector<std::string> listed;
+    DIR* directory = opendir(folder.path().c_str());
+    ASSERT_NE(directory, nullptr);
+    while (const dirent* entry = readdir(directory)) {
+        const std::string name = entry->d_name;
+        if (name.size() > 4) listed.push_back(name.substr(0, name.size() - 4));
+    }
+    closedir(directory);
+
+    std::deque<TCpuRecord> records;
+    loadResultFolder(folder.path(), records);
+    std::vector<std::string> loaded;
+    for (const TCpuRecord& record : records) loaded.push_back(descriptionText(record.Cpu));
+    EXPECT_EQ(loaded, listed);
+}
+
+TEST(ResultFolder, MissingFolderGivesNoRecords) {
+    TemporaryFolder folder;
+    std::deque<TCpuRecord> records;
+    loadResultFolder(folder / "cpus", records);
+    EXPECT_TRUE(records.empty());
 }
 
 // A hole of a sparse file holds nothing written: its whole records are counted, not loaded; the

@@ -13,9 +13,9 @@
 #include <QToolButton>
 #include <cstdio>
 
-#include "qtTestSupport.h"
 #include "results/benchUnit.h"
 #include "results/sendUnit.h"
+#include "support/qtTestSupport.h"
 
 namespace {
 

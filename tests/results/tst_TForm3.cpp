@@ -10,9 +10,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "qtTestSupport.h"
-#include "results/modalDriver.h"
 #include "results/sendUnit.h"
+#include "support/modalDriver.h"
+#include "support/qtTestSupport.h"
 
 class TestTForm3 : public QObject {
     Q_OBJECT

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "testrun/fakeSequencePlatform.h"
-#include "testrun/fakeTestTable.h"
+#include "support/fakeSequencePlatform.h"
+#include "support/fakeTestTable.h"
 
 namespace {
 

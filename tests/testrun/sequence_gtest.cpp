@@ -9,48 +9,12 @@
 #include <type_traits>
 #include <vector>
 
-#include "testrun/expectedRunLines.h"
-#include "testrun/fakeSequencePlatform.h"
-#include "testrun/fakeTestTable.h"
+#include "support/expectedRunLines.h"
+#include "support/fakeRunList.h"
+#include "support/fakeSequencePlatform.h"
+#include "support/fakeTestTable.h"
 
 namespace {
-
-// Records every line and every repaint and message-processing point, in order.
-class RecordingList final : public SequenceList {
-  public:
-    std::vector<std::string> lines;
-    std::vector<std::string> events;
-    void clearLines() override {
-        lines.clear();
-        events.push_back("clear");
-    }
-    void appendLine(const std::string& line) override {
-        lines.push_back(line);
-        events.push_back(line);
-    }
-    void repaintNow() override { events.push_back("repaint"); }
-    void processPendingMessages() override { events.push_back("messages"); }
-};
-
-// A window's side of the run: answers each pause from a box that flips at every pause, and asks
-// the run to stop once `stopAfter` is the newest line.
-class WindowList final : public SequenceList {
-  public:
-    std::vector<std::string> lines;
-    std::vector<bool> optionsAsked;
-    bool pauseBox = true;
-    std::string stopAfter;
-    void clearLines() override { lines.clear(); }
-    void appendLine(const std::string& line) override { lines.push_back(line); }
-    void repaintNow() override {}
-    void processPendingMessages() override {}
-    bool pauseNow(bool option) override {
-        optionsAsked.push_back(option);
-        pauseBox = !pauseBox;
-        return !pauseBox;
-    }
-    bool stopRequested() override { return !lines.empty() && lines.back() == stopAfter; }
-};
 
 int failingKernelCalls = 0;
 
@@ -66,7 +30,7 @@ const FakeTestTable kFakeTests = [] {
 }();
 
 struct SequenceRun {
-    RecordingList list;
+    FakeRunList list;
     FakeSequencePlatform system;
     ResultTable results{};
     void start(bool raise, bool pause) {
@@ -172,7 +136,8 @@ TEST(TestSequence, SecondRunClearsTheListFirst) {
 }
 
 TEST(TestSequence, PauseIsDecidedAnewAtEachPause) {
-    WindowList list;
+    FakeRunList list;
+    list.flipsPauseBox = true;
     FakeSequencePlatform system;
     ResultTable results{};
     runTestSequence({false, true}, kFakeTests, list, system, results);
@@ -191,7 +156,8 @@ TEST(TestSequence, StopEndsTheRunAtItsNextStep) {
     for (const Case& stop :
          {Case{"Опеределение частоты процессора...", 1, false, 0},
           Case{"test 2", 2 + 4 + 3 + 1, true, 1}, Case{"Простой 5 сек.", 2 + 3 + 1, true, 0}}) {
-        WindowList list;
+        FakeRunList list;
+        list.flipsPauseBox = true;
         list.stopAfter = stop.stopAfter;
         FakeSequencePlatform system;
         ResultTable results{};

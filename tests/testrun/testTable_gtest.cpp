@@ -10,8 +10,9 @@
 #include "hamming/bit8hamUnit.h"
 #include "hamming/mmxhamUnit.h"
 #include "hamming/ssehamUnit.h"
-#include "testrun/fakeSequencePlatform.h"
-#include "testrun/fakeTestTable.h"
+#include "support/fakeRunList.h"
+#include "support/fakeSequencePlatform.h"
+#include "support/fakeTestTable.h"
 #include "transform/fpujpgUnit.h"
 #include "transform/ssejpgUnit.h"
 
@@ -41,7 +42,7 @@ TEST(TestTable, TheTenTestsInRunOrderWithTheirLabelsAndKernels) {
     }
 }
 
-// One log for the run's lines, the kernel calls and the platform's calls, in order.
+// One log for the run's lines and messages, the kernel calls and the platform's calls, in order.
 std::vector<std::string>* runLog = nullptr;
 
 std::int32_t loggingKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t* const*) {
@@ -49,29 +50,21 @@ std::int32_t loggingKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint
     return 0;
 }
 
-class LoggingList final : public SequenceList {
-  public:
-    void clearLines() override {}
-    void appendLine(const std::string& line) override { runLog->push_back("line " + line); }
-    void repaintNow() override {}
-    void processPendingMessages() override {}
-};
-
 TEST(TestTable, MultimediaResetFallsAfterTheTenRunsAndBeforeTheResultLinesOfTestsFourAndFive) {
     FakeSequencePlatform system;
     runLog = &system.calls;
     const FakeTestTable tests = programTestsTiming(loggingKernel);
-    LoggingList list;
+    FakeRunList list(&system.calls);
     ResultTable results{};
     runTestSequence({false, false}, tests, list, system, results);
     runLog = nullptr;
 
     for (std::size_t test = 0; test < tests.size(); ++test) {
-        std::vector<std::string> expected = {std::string("line ") + tests[test].label};
+        std::vector<std::string> expected = {tests[test].label, "messages"};
         expected.insert(expected.end(), kRunsPerTest, "kernel");
         if (test == 4 || test == 5) expected.push_back("emms");
-        expected.push_back("line 0 млн. тактов");
-        expected.push_back("line 0 миллисекунд");
+        expected.push_back("0 млн. тактов");
+        expected.push_back("0 миллисекунд");
         const auto start = std::find(system.calls.begin(), system.calls.end(), expected.front());
         ASSERT_LE(expected.size(), static_cast<std::size_t>(system.calls.end() - start));
         EXPECT_EQ(std::vector<std::string>(start, start + expected.size()), expected)

@@ -10,8 +10,8 @@
 #include <QUrlQuery>
 #include <QtTest>
 
-#include "programEnvironment.h"
-#include "qtTestSupport.h"
+#include "support/programEnvironment.h"
+#include "support/qtTestSupport.h"
 #include "testrun/boutUnit.h"
 #include "testrun/contactUnit.h"
 #include "testrun/controlsUnit.h"

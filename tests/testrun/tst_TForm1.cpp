@@ -17,13 +17,13 @@
 #include <functional>
 #include <vector>
 
-#include "programEnvironment.h"
-#include "qtTestSupport.h"
 #include "results/benchUnit.h"
+#include "support/expectedRunLines.h"
+#include "support/fakeSequencePlatform.h"
+#include "support/fakeTestTable.h"
+#include "support/programEnvironment.h"
+#include "support/qtTestSupport.h"
 #include "testrun/boutUnit.h"
-#include "testrun/expectedRunLines.h"
-#include "testrun/fakeSequencePlatform.h"
-#include "testrun/fakeTestTable.h"
 #include "testrun/mainUnit.h"
 #include "testrun/reklamaUnit.h"
 

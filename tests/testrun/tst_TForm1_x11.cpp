@@ -16,15 +16,15 @@
 #include <chrono>
 #include <functional>
 
-#include "programEnvironment.h"
-#include "qtTestSupport.h"
 #include "results/benchUnit.h"
 #include "results/sendUnit.h"
+#include "support/expectedRunLines.h"
+#include "support/fakeSequencePlatform.h"
+#include "support/fakeTestTable.h"
+#include "support/programEnvironment.h"
+#include "support/qtTestSupport.h"
 #include "testrun/applicationUnit.h"
 #include "testrun/boutUnit.h"
-#include "testrun/expectedRunLines.h"
-#include "testrun/fakeSequencePlatform.h"
-#include "testrun/fakeTestTable.h"
 #include "testrun/mainUnit.h"
 #include "testrun/picturesUnit.h"
 #include "x11Screen.h"

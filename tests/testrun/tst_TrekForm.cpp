@@ -6,8 +6,8 @@
 #include <QScreen>
 #include <QtTest>
 
-#include "programEnvironment.h"
-#include "qtTestSupport.h"
+#include "support/programEnvironment.h"
+#include "support/qtTestSupport.h"
 #include "testrun/contactUnit.h"
 #include "testrun/controlsUnit.h"
 #include "testrun/reklamaUnit.h"

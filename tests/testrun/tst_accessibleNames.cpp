@@ -10,21 +10,17 @@
 #include <QtTest>
 #include <memory>
 
-#include "programEnvironment.h"
-#include "qtTestSupport.h"
 #include "results/benchUnit.h"
 #include "results/sendUnit.h"
+#include "support/fakeSequencePlatform.h"
+#include "support/fakeTestTable.h"
+#include "support/programEnvironment.h"
+#include "support/qtTestSupport.h"
 #include "testrun/boutUnit.h"
-#include "testrun/fakeSequencePlatform.h"
-#include "testrun/fakeTestTable.h"
 #include "testrun/mainUnit.h"
 #include "testrun/reklamaUnit.h"
 
 namespace {
-
-std::int32_t idleKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t* const*) {
-    return 0;
-}
 
 // The roles of what a person operates or must be told about: buttons, boxes, lists, links and
 // pictures. Panels, tool bars, separators and labels (named by their text) are not controls.
@@ -62,7 +58,7 @@ class TestAccessibleNames : public QObject {
 
   private:
     FakeSequencePlatform platform_;
-    FakeTestTable tests_ = numberedTestsTiming(idleKernel);
+    FakeTestTable tests_ = numberedTestsTiming(passingKernel);
     QTemporaryDir noResultFiles_;
     std::unique_ptr<TForm1> main_;
     std::unique_ptr<TForm2> comparison_;

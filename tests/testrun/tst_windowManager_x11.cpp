@@ -14,24 +14,20 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "programEnvironment.h"
-#include "qtTestSupport.h"
 #include "results/benchUnit.h"
-#include "results/modalDriver.h"
 #include "results/sendUnit.h"
+#include "support/fakeSequencePlatform.h"
+#include "support/fakeTestTable.h"
+#include "support/modalDriver.h"
+#include "support/programEnvironment.h"
+#include "support/qtTestSupport.h"
 #include "testrun/applicationUnit.h"
 #include "testrun/boutUnit.h"
-#include "testrun/fakeSequencePlatform.h"
-#include "testrun/fakeTestTable.h"
 #include "testrun/mainUnit.h"
 #include "testrun/reklamaUnit.h"
 #include "x11Screen.h"
 
 namespace {
-
-std::int32_t idleKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t* const*) {
-    return 0;
-}
 
 std::uint32_t windowId(const QWidget* window) {
     return static_cast<std::uint32_t>(window->winId());
@@ -91,7 +87,7 @@ class TestWindowsUnderAWindowManager : public QObject {
     X11Screen screen_;
     QProcess windowManager_;
     FakeSequencePlatform platform_;
-    FakeTestTable tests_ = numberedTestsTiming(idleKernel);
+    FakeTestTable tests_ = numberedTestsTiming(passingKernel);
     QTemporaryDir folder_;
 };
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <limits>
 
-#include "calleeSavedCheck.h"
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
+#include "support/calleeSavedCheck.h"
 #include "transform/transformCases.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <limits>
 #include <optional>
 
-#include "calleeSavedCheck.h"
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
+#include "support/calleeSavedCheck.h"
 #include "testrun/workAreaUnit.h"
 #include "transform/fpujpgUnit.h"
 #include "transform/transformCases.h"

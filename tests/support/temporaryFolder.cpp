@@ -1,7 +1,8 @@
-#include "results/temporaryFolder.h"
+#include "support/temporaryFolder.h"
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <iterator>
 #include <stdexcept>
 
@@ -14,6 +15,15 @@ TemporaryFolder::TemporaryFolder() {
 TemporaryFolder::~TemporaryFolder() {
     std::error_code error;
     std::filesystem::remove_all(path_, error);
+}
+
+std::vector<std::string> namesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const std::filesystem::directory_entry& entry :
+         std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::vector<std::uint8_t> readBytes(const std::filesystem::path& file) {

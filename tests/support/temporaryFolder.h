@@ -22,5 +22,8 @@ class TemporaryFolder {
     std::filesystem::path path_;
 };
 
+// The names in `folder`, sorted.
+std::vector<std::string> namesIn(const std::filesystem::path& folder);
+
 std::vector<std::uint8_t> readBytes(const std::filesystem::path& file);
 void writeBytes(const std::filesystem::path& file, std::span<const std::uint8_t> bytes);
