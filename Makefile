@@ -4,6 +4,8 @@
 # make build builds only; make bench runs the benchmarks of our own code paths (bench/startup.sh
 #            among them: start-up over large result folders, under a virtual X server)
 # make package  builds the Debian package build/korvex2_<version>-1_<arch>.deb (CPack)
+# make format-check  fails when a tracked C++ file differs from what clang-format makes of it
+#                    (.clang-format); `clang-format -i FILE` formats one
 # make screenshot  runs the program under a virtual display and saves its windows as PNGs in
 #                  build/screenshots/
 
@@ -12,7 +14,8 @@ SANITIZE_DIR := build-sanitize
 FUZZ_DIR := build-fuzz
 JOBS := $(shell nproc)
 
-.PHONY: deps configure build run test test-sanitized test-fuzz bench screenshot package
+.PHONY: deps configure build run test test-sanitized test-fuzz bench screenshot package \
+	format-check
 
 deps:
 	@bash scripts/install-deps.sh
@@ -54,6 +57,10 @@ bench: build
 	@for benchmark in $(BUILD_DIR)/bench/*_bench; do [ -x "$$benchmark" ] && "$$benchmark"; done
 	@bash bench/placement.sh $(BUILD_DIR)
 	@bash bench/startup.sh $(BUILD_DIR)
+
+format-check: deps
+	@git ls-files --error-unmatch '*.cpp' > /dev/null && \
+		git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
 package: build
 	@cd $(BUILD_DIR) && cpack -G DEB

@@ -12,9 +12,12 @@ execute_process(
 file(READ ${folder}/code.bin code HEX)
 execute_process(COMMAND ${READELF} -rW ${BLOCK} OUTPUT_VARIABLE relocations
                 COMMAND_ERROR_IS_FATAL ANY)
-# Only the relocations of the code section: its table runs up to the next blank line.
+# Only the relocations of the code section: its table runs up to the next blank line. The
+# table's file offset in its heading is left out: it moves with the debugging information laid
+# out before it (the build folder's name, the sources' line numbers), not with the code.
 string(REGEX MATCH "Relocation section '\\.rela\\.text\\.kernel_block'[^\n]*\n([^\n]+\n)*"
        codeRelocations "${relocations}")
+string(REGEX REPLACE " at offset 0x[0-9a-f]+" "" codeRelocations "${codeRelocations}")
 if(code STREQUAL "" OR codeRelocations STREQUAL "")
     message(FATAL_ERROR "${BLOCK}: no code section .text.kernel_block or no relocations")
 endif()

@@ -2,36 +2,39 @@
 #
 #   korvex_platform   platform/            the system's services
 #   korvex_kernels    hamming/ transform/  the ten kernels, their work area and their type
+#                     testrun/
 #   korvex_results    results/ (no Qt)     the result table, result files, comparison rows
 #   korvex_run        testrun/ (no Qt)     harness, test sequence, test table, console parts
 #   korvex_ui         testrun/ results/    the Qt windows
+#
+# The top-level CMakeLists.txt declares the layers, each after those it uses (korvex_layer);
+# then each folder's CMakeLists.txt hands its files to the layer each belongs to
+# (korvex_layer_files), so a folder that holds files of several layers lists them under each
+# layer apart.
 #
 # A layer's headers are reachable only through an include folder of its own
 # (build/layers/<layer>/, links to the headers), which the layers above it see by linking it.
 # Nothing else is on the include path, so a file that includes a header of a layer above its
 # own, or a Qt header below the windows, does not compile.
 
-# korvex_layer(<name> HEADERS <header>... [SOURCES <file>...]
-#              [PINNED <object library>... FINGERPRINT <function>]
+# korvex_layer(<name> [PINNED <object library>... FINGERPRINT <function>]
 #              [USES <target>...] [PRIVATE_USES <target>...])
-# HEADERS and SOURCES are paths below the source folder. PINNED are object libraries whose
-# objects join the layer, compiled against the layer's own headers and USES, as one block of
-# code laid out once (korvex_pinned_block below): a final link can place the block only as a
-# whole, on a page boundary, so every program that links the layer runs the same code at the
-# same offset within its page, every function starting on a 64-byte boundary. FINGERPRINT
-# names the function (declared in one of HEADERS) that returns the block's fingerprint.
+# Declares the layer: a static library without files yet and its empty include folder.
+# PINNED names object libraries, created here without files, whose objects join the layer,
+# compiled against the layer's own headers and USES, as one block of code laid out once
+# (korvex_pinned_block below): a final link can place the block only as a whole, on a page
+# boundary, so every program that links the layer runs the same code at the same offset within
+# its page, every function starting on a 64-byte boundary. The block keeps the order given here,
+# and within a library the order its files were added in. FINGERPRINT names the function
+# (declared in one of the layer's headers) that returns the block's fingerprint.
 function(korvex_layer name)
-    cmake_parse_arguments(LAYER "" "FINGERPRINT" "HEADERS;SOURCES;PINNED;USES;PRIVATE_USES"
-                          ${ARGN})
+    cmake_parse_arguments(LAYER "" "FINGERPRINT" "PINNED;USES;PRIVATE_USES" ${ARGN})
     set(root ${CMAKE_BINARY_DIR}/layers/${name})
     file(REMOVE_RECURSE ${root})
-    foreach(header IN LISTS LAYER_HEADERS)
-        get_filename_component(folder ${header} DIRECTORY)
-        file(MAKE_DIRECTORY ${root}/${folder})
-        file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${header} ${root}/${header} SYMBOLIC)
-    endforeach()
+    file(MAKE_DIRECTORY ${root})
     set(objects "")
     foreach(library IN LISTS LAYER_PINNED)
+        add_library(${library} OBJECT)
         target_include_directories(${library} PRIVATE ${root})
         target_link_libraries(${library} PRIVATE ${LAYER_USES})
         # Assembly routines align themselves (.p2align 6).
@@ -42,9 +45,25 @@ function(korvex_layer name)
         korvex_pinned_block(${name} "${LAYER_FINGERPRINT}" ${LAYER_PINNED})
         set(objects ${${name}_BLOCK_FILES})
     endif()
-    add_library(${name} STATIC ${LAYER_SOURCES} ${LAYER_HEADERS} ${objects})
+    add_library(${name} STATIC ${objects})
     target_include_directories(${name} PUBLIC ${root})
     target_link_libraries(${name} PUBLIC ${LAYER_USES} PRIVATE ${LAYER_PRIVATE_USES})
+endfunction()
+
+# korvex_layer_files(<layer> [HEADERS <header>...] [SOURCES <file>...])
+# Called in a folder's CMakeLists.txt: adds files of that folder to a declared layer. Its
+# HEADERS get links in the layer's include folder, included by their path from the source
+# folder ("testrun/sequenceUnit.h"); SOURCES are compiled into the layer's library. The pinned
+# kernels' files go to their object library instead (target_sources).
+function(korvex_layer_files layer)
+    cmake_parse_arguments(LAYER "" "" "HEADERS;SOURCES" ${ARGN})
+    file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    set(root ${CMAKE_BINARY_DIR}/layers/${layer}/${folder})
+    file(MAKE_DIRECTORY ${root})
+    foreach(header IN LISTS LAYER_HEADERS)
+        file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR}/${header} ${root}/${header} SYMBOLIC)
+    endforeach()
+    target_sources(${layer} PRIVATE ${LAYER_SOURCES} ${LAYER_HEADERS})
 endfunction()
 
 # korvex_pinned_block(<name> <fingerprint function> <object library>...)

@@ -10,7 +10,7 @@
 // Printed per kernel and priority, in millions of time-stamp cycles: the best call, median/best,
 // average/best, the spread of the round bests, the calls above 1.5 x best, and best/peer min.
 // With --fifo the raised rounds also take SCHED_FIFO whatever the kernel's real-time throttle,
-// as the program once did, to show what the throttle does to the figures.
+// so that the figures show what the throttle's stops do to a timed call.
 // Run by hand (`make bench`); the whole program takes about three minutes on an idle 2-vCPU
 // machine.
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake clang-format
+    build-essential cmake clang-format git
     qt6-base-dev qt6-qpa-plugins qt6-svg-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev libxcb-xinput-dev qt6-translations-l10n
     xvfb xauth fonts-dejavu-core fonts-dejavu-extra imagemagick x11-apps x11-utils xdotool openbox

@@ -1,9 +1,10 @@
 // The x87 transform kernel's body: colour conversion of one 8 x 8 RGB block to Y, Cb, Cr and
 // the two passes of the 8-point DCT on each plane, all on the x87 unit.
 //
-// Layouts, doubles: pixel (i, j) at byte 24 (8 i + j), red, green, blue at + 0, 8, 16; plane
-// and intermediate element (p, i, j) at byte 512 p + 64 i + 8 j; CosTable (u, x) at
-// 64 u + 8 x and CosTableT (x, u) at 64 x + 8 u.
+// Layouts, doubles: the pixel block and the areas as transform/yuvBlock.h lays them out, pixel
+// (i, j) at byte YUV_PIXEL_BYTES (8 i + j), red, green, blue at + 0, 8, 16; plane and
+// intermediate element (p, i, j) at byte YUV_PLANE_BYTES p + YUV_ROW_BYTES i + 8 j; CosTable
+// (u, x) at 64 u + 8 x and CosTableT (x, u) at 64 x + 8 u.
 //
 // Precision: operands are loaded as doubles into the 80-bit registers, products and sums stay
 // there, and a value is rounded to double only when stored into an area. The control word is
@@ -12,6 +13,7 @@
 // to the next waiting instruction, hence the FWAIT before the return.
 
 #include "transform/fpujpgUnit.h"
+#include "transform/yuvBlock.h"
 #include "transform/yuvCoefficients.h"
 
     .intel_syntax noprefix
@@ -77,10 +79,10 @@ YuvFourierFpuRepetitions:
 
 .LYuvFourierFpuRepetitions_repetition:
     // Colour conversion, pixels row after row: rax walks the pixel block, rcx the element of
-    // plane 0 (Cb and Cr lie 512 and 1024 bytes further), r10 is the end of plane 0.
+    // plane 0 (Cb and Cr lie one and two planes further), r10 is the end of plane 0.
     mov rax, rdx
     mov rcx, rdi
-    lea r10, [rdi + 512]
+    lea r10, [rdi + YUV_PLANE_BYTES]
 .LYuvFourierFpuRepetitions_pixel:
     fld qword ptr [rax]                                     // R
     fld qword ptr [rax + 8]                                 // G, R
@@ -106,7 +108,7 @@ YuvFourierFpuRepetitions:
     fld tbyte ptr [rip + .LYuvFourierFpuRepetitions_cbBlue]
     fmul st, st(2)
     faddp st(1), st
-    fstp qword ptr [rcx + 512]                              // B, G, R
+    fstp qword ptr [rcx + YUV_PLANE_BYTES]                  // B, G, R
 
     // Cr = (YUV_CR_RED R + YUV_CR_GREEN G) + YUV_CR_BLUE B: the last use of each component
     // multiplies it in place, so the stack is empty after the store.
@@ -119,9 +121,9 @@ YuvFourierFpuRepetitions:
     fxch st(2)                                              // crRed R, crGreen G, crBlue B
     faddp st(1), st                                         // sum, crBlue B
     faddp st(1), st                                         // Cr
-    fstp qword ptr [rcx + 1024]                             // empty
+    fstp qword ptr [rcx + 2 * YUV_PLANE_BYTES]              // empty
 
-    add rax, 24
+    add rax, YUV_PIXEL_BYTES
     add rcx, 8
     cmp rcx, r10
     jne .LYuvFourierFpuRepetitions_pixel
@@ -133,37 +135,37 @@ YuvFourierFpuRepetitions:
     mov r10, rsi
 .LYuvFourierFpuRepetitions_rowPassRow:
     mov rcx, r9
-    lea r12, [r10 + 64]
+    lea r12, [r10 + YUV_ROW_BYTES]
 .LYuvFourierFpuRepetitions_rowPassColumn:
     fldz
     fstp qword ptr [r10]
     fldz
-    fstp qword ptr [r10 + 512]
+    fstp qword ptr [r10 + YUV_PLANE_BYTES]
     fldz
-    fstp qword ptr [r10 + 1024]
+    fstp qword ptr [r10 + 2 * YUV_PLANE_BYTES]
     xor ebx, ebx
 .LYuvFourierFpuRepetitions_rowPassTerm:
     fld qword ptr [rax + rbx]                               // plane (0, i, k)
     fmul qword ptr [rcx + 8 * rbx]                          // x CosTableT (k, j)
     fadd qword ptr [r10]                                    // + intermediate (0, i, j)
     fstp qword ptr [r10]
-    fld qword ptr [rax + rbx + 512]                         // plane 1
+    fld qword ptr [rax + rbx + YUV_PLANE_BYTES]             // plane 1
     fmul qword ptr [rcx + 8 * rbx]
-    fadd qword ptr [r10 + 512]
-    fstp qword ptr [r10 + 512]
-    fld qword ptr [rax + rbx + 1024]                        // plane 2
+    fadd qword ptr [r10 + YUV_PLANE_BYTES]
+    fstp qword ptr [r10 + YUV_PLANE_BYTES]
+    fld qword ptr [rax + rbx + 2 * YUV_PLANE_BYTES]         // plane 2
     fmul qword ptr [rcx + 8 * rbx]
-    fadd qword ptr [r10 + 1024]
-    fstp qword ptr [r10 + 1024]
+    fadd qword ptr [r10 + 2 * YUV_PLANE_BYTES]
+    fstp qword ptr [r10 + 2 * YUV_PLANE_BYTES]
     add ebx, 8
-    cmp ebx, 64
+    cmp ebx, YUV_ROW_BYTES
     jne .LYuvFourierFpuRepetitions_rowPassTerm
     add rcx, 8
     add r10, 8
     cmp r10, r12
     jne .LYuvFourierFpuRepetitions_rowPassColumn
-    add rax, 64
-    lea rbx, [rsi + 512]
+    add rax, YUV_ROW_BYTES
+    lea rbx, [rsi + YUV_PLANE_BYTES]
     cmp r10, rbx
     jne .LYuvFourierFpuRepetitions_rowPassRow
 
@@ -174,37 +176,37 @@ YuvFourierFpuRepetitions:
     mov r10, rdi
 .LYuvFourierFpuRepetitions_columnPassRow:
     mov rcx, rsi
-    lea r12, [r10 + 64]
+    lea r12, [r10 + YUV_ROW_BYTES]
 .LYuvFourierFpuRepetitions_columnPassColumn:
     fldz
     fstp qword ptr [r10]
     fldz
-    fstp qword ptr [r10 + 512]
+    fstp qword ptr [r10 + YUV_PLANE_BYTES]
     fldz
-    fstp qword ptr [r10 + 1024]
+    fstp qword ptr [r10 + 2 * YUV_PLANE_BYTES]
     xor ebx, ebx
 .LYuvFourierFpuRepetitions_columnPassTerm:
     fld qword ptr [rcx + 8 * rbx]                           // intermediate (0, k, j)
     fmul qword ptr [rax + rbx]                              // x CosTable (i, k)
     fadd qword ptr [r10]                                    // + plane (0, i, j)
     fstp qword ptr [r10]
-    fld qword ptr [rcx + 8 * rbx + 512]                     // plane 1
+    fld qword ptr [rcx + 8 * rbx + YUV_PLANE_BYTES]         // plane 1
     fmul qword ptr [rax + rbx]
-    fadd qword ptr [r10 + 512]
-    fstp qword ptr [r10 + 512]
-    fld qword ptr [rcx + 8 * rbx + 1024]                    // plane 2
+    fadd qword ptr [r10 + YUV_PLANE_BYTES]
+    fstp qword ptr [r10 + YUV_PLANE_BYTES]
+    fld qword ptr [rcx + 8 * rbx + 2 * YUV_PLANE_BYTES]     // plane 2
     fmul qword ptr [rax + rbx]
-    fadd qword ptr [r10 + 1024]
-    fstp qword ptr [r10 + 1024]
+    fadd qword ptr [r10 + 2 * YUV_PLANE_BYTES]
+    fstp qword ptr [r10 + 2 * YUV_PLANE_BYTES]
     add ebx, 8
-    cmp ebx, 64
+    cmp ebx, YUV_ROW_BYTES
     jne .LYuvFourierFpuRepetitions_columnPassTerm
     add rcx, 8
     add r10, 8
     cmp r10, r12
     jne .LYuvFourierFpuRepetitions_columnPassColumn
-    add rax, 64
-    lea rbx, [rdi + 512]
+    add rax, YUV_ROW_BYTES
+    lea rbx, [rdi + YUV_PLANE_BYTES]
     cmp r10, rbx
     jne .LYuvFourierFpuRepetitions_columnPassRow
 

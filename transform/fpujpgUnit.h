@@ -1,11 +1,10 @@
 #pragma once
 // Colour conversion and two-dimensional DCT of one 8 x 8 RGB block on the x87 unit (test 8).
 //
-// Buffers, through the TestKernel references, first 1536 bytes (192 doubles) of each only:
-// plane area (TestBuffer1: planes Y, Cb, Cr of 8 x 8 doubles, element (p, i, j) at double
-// 64 p + 8 i + j; written), intermediate area (TestBuffer2, same layout, the row-transformed
-// planes; written), pixel block (TestBuffer3: 64 pixels row after row, each red, green, blue;
-// read only). Tables: CosTable and CosTableT.
+// Buffers, through the TestKernel references, the first YUV_AREA_BYTES of each only, laid out
+// as transform/yuvBlock.h says: plane area (TestBuffer1: planes Y, Cb, Cr; written),
+// intermediate area (TestBuffer2, the row-transformed planes; written), pixel block
+// (TestBuffer3; read only). Tables: CosTable and CosTableT.
 
 #define YUV_FOURIER_FPU_REPETITIONS 20000
 

@@ -1,8 +1,9 @@
 // The SSE2 transform kernel's body: the workload of the x87 kernel with packed doubles, two
 // values per instruction, as four called steps.
 //
-// Layouts as for the x87 kernel: pixel (i, j) at byte 24 (8 i + j), red, green, blue at + 0,
-// 8, 16; area element (p, i, j) at byte 512 p + 64 i + 8 j. A running index n (0 to 191)
+// Layouts as for the x87 kernel (transform/yuvBlock.h): pixel (i, j) at byte
+// YUV_PIXEL_BYTES (8 i + j), red, green, blue at + 0, 8, 16; area element (p, i, j) at byte
+// YUV_PLANE_BYTES p + YUV_ROW_BYTES i + 8 j. A running index n (0 to YUV_AREA_DOUBLES - 1)
 // names element n of an area: p = n div 64, i = (n div 8) mod 8, k = n mod 8.
 //
 // Private calling convention of the steps: rdi = plane area, rsi = intermediate area,
@@ -14,6 +15,7 @@
 // slot faults at once instead of running a slower split access.
 
 #include "transform/ssejpgUnit.h"
+#include "transform/yuvBlock.h"
 
     .intel_syntax noprefix
     .text
@@ -34,7 +36,7 @@ YuvFourierSse2Repetitions:
 .LYuvFourierSse2Repetitions_convert:
     call ConvertPixelPair
     inc ecx
-    cmp ecx, 32
+    cmp ecx, YUV_PIXEL_PAIRS
     jne .LYuvFourierSse2Repetitions_convert
 
     mov r8, rsi
@@ -43,7 +45,7 @@ YuvFourierSse2Repetitions:
 .LYuvFourierSse2Repetitions_rowPass:
     call RowPassStep
     inc ecx
-    cmp ecx, 192
+    cmp ecx, YUV_AREA_DOUBLES
     jne .LYuvFourierSse2Repetitions_rowPass
 
     // The colour planes are no longer needed: the column pass sums into a cleared plane area.
@@ -53,7 +55,7 @@ YuvFourierSse2Repetitions:
 .LYuvFourierSse2Repetitions_columnPass:
     call ColumnPassStep
     inc ecx
-    cmp ecx, 192
+    cmp ecx, YUV_AREA_DOUBLES
     jne .LYuvFourierSse2Repetitions_columnPass
 
     dec r11d
@@ -70,14 +72,14 @@ YuvFourierSse2Repetitions:
     .p2align 6
     .type ConvertPixelPair,@function
 ConvertPixelPair:
-    imul eax, ecx, 48
+    imul eax, ecx, 2 * YUV_PIXEL_BYTES
     lea r8, [rdx + rax]                                     // pixel 2m
     movlpd xmm0, qword ptr [r8]                             // red of 2m, lower lane
-    movhpd xmm0, qword ptr [r8 + 24]                        // red of 2m + 1, upper lane
+    movhpd xmm0, qword ptr [r8 + YUV_PIXEL_BYTES]           // red of 2m + 1, upper lane
     movlpd xmm1, qword ptr [r8 + 8]                         // green
-    movhpd xmm1, qword ptr [r8 + 32]
+    movhpd xmm1, qword ptr [r8 + YUV_PIXEL_BYTES + 8]
     movlpd xmm2, qword ptr [r8 + 16]                        // blue
-    movhpd xmm2, qword ptr [r8 + 40]
+    movhpd xmm2, qword ptr [r8 + YUV_PIXEL_BYTES + 16]
     mov eax, ecx
     shl eax, 4
     lea r8, [rdi + rax]                                     // plane 0, element 2m
@@ -108,7 +110,7 @@ ConvertPixelPair:
     mulpd xmm5, xmm2
     addpd xmm3, xmm4
     addpd xmm3, xmm5
-    movapd xmmword ptr [r8 + 512], xmm3
+    movapd xmmword ptr [r8 + YUV_PLANE_BYTES], xmm3
 
     // Cr: slots 5, 6, 7
     mov r9, qword ptr [rip + YuvCoefficient5]
@@ -122,7 +124,7 @@ ConvertPixelPair:
     mulpd xmm5, xmm2
     addpd xmm3, xmm4
     addpd xmm3, xmm5
-    movapd xmmword ptr [r8 + 1024], xmm3
+    movapd xmmword ptr [r8 + 2 * YUV_PLANE_BYTES], xmm3
     ret
     .size ConvertPixelPair,.-ConvertPixelPair
 
@@ -135,7 +137,7 @@ ConvertPixelPair:
     .type ClearArea,@function
 ClearArea:
     mov r9, qword ptr [rip + YuvZeroSlot]
-    lea rax, [r8 + 1536]
+    lea rax, [r8 + YUV_AREA_BYTES]
 .LClearArea_copy:
     movapd xmm0, xmmword ptr [r9]
     movapd xmmword ptr [r8], xmm0
@@ -198,12 +200,12 @@ RowPassStep:
     .type ColumnPassStep,@function
 ColumnPassStep:
     mov eax, ecx
-    and eax, 63                                             // CosTable (i, k): index n mod 64
+    and eax, YUV_PLANE_DOUBLES - 1                          // CosTable (i, k): index n mod 64
     mov r8, qword ptr [rip + CosTable]
     movlpd xmm0, qword ptr [r8 + 8 * rax]                   // lower lane
     movhpd xmm0, qword ptr [r8 + 8 * rax]                   // upper lane
     mov eax, ecx
-    and eax, -64                                            // 64 p
+    and eax, -YUV_PLANE_DOUBLES                             // 64 p
     mov r8d, ecx
     and r8d, 7                                              // k
     lea r8, [rax + 8 * r8]

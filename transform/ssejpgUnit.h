@@ -3,7 +3,7 @@
 // (test 9).
 //
 // Buffers and layouts as for YuvFourierFpu (transform/fpujpgUnit.h): plane area (TestBuffer1),
-// intermediate area (TestBuffer2), pixel block (TestBuffer3), first 1536 bytes of each only.
+// intermediate area (TestBuffer2), pixel block (TestBuffer3), first YUV_AREA_BYTES of each only.
 // Tables: CosTable, CosTableT, the YuvCoefficients slots and the zero slot.
 //
 // Beware: the plane area, the intermediate area, CosTableT, the coefficient slots and the zero

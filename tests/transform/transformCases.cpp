@@ -113,8 +113,8 @@ std::string mismatchesBeyondRounding(const Area& got, const Area& expected, cons
     int shown = 0;
     for (int n = 0; n < kAreaDoubles && shown < 3; ++n) {
         if (withinRounding(got[n], expected[n], bound[n])) continue;
-        report << "element (" << n / 64 << ", " << n / 8 % 8 << ", " << n % 8 << "): " << got[n]
-               << " instead of " << expected[n] << "; ";
+        report << "element (" << n / YUV_PLANE_DOUBLES << ", " << n / 8 % 8 << ", " << n % 8
+               << "): " << got[n] << " instead of " << expected[n] << "; ";
         ++shown;
     }
     return report.str();
@@ -137,7 +137,8 @@ void expectKnownBlockTransformed(TestKernel kernel, const KnownBlock& block) {
 
     Area known = got.planes;
     for (int n = 0; n < kAreaDoubles; ++n) {
-        if (const std::optional<double> value = block.knownPlaneElement(n / 64, n / 8 % 8, n % 8))
+        if (const std::optional<double> value =
+                block.knownPlaneElement(n / YUV_PLANE_DOUBLES, n / 8 % 8, n % 8))
             known[n] = *value;
     }
     EXPECT_EQ(mismatchesBeyondRounding(got.planes, known, bound.planes), "");

@@ -29,7 +29,7 @@ struct NamedBlock {
 // overflows), red +inf with green -inf in one pixel (inf - inf), a signalling NaN operand.
 std::vector<NamedBlock> blocksTheX87KernelFailsOn();
 
-// The first 1536 bytes of the data buffer as the Hamming tests leave it: the work area's
+// The first YUV_AREA_BYTES of the data buffer as the Hamming tests leave it: the work area's
 // start-up bytes, encoded and decoded back, read as doubles. Every one is finite and the
 // largest is about 3.4e306, so neither kernel overflows on them.
 Area startupPixelData();
@@ -39,8 +39,8 @@ Area startupPixelData();
 std::string mismatchesBeyondRounding(const Area& got, const Area& expected, const Area& bound);
 
 // Runs `kernel` once on the block in buffers of its own and checks: result 0, nothing outside
-// the three 1536-byte regions written, the pixels unchanged, both areas equal to the textbook
-// transform within rounding, and the plane elements the block is known for.
+// the three regions of YUV_AREA_BYTES written, the pixels unchanged, both areas equal to the
+// textbook transform within rounding, and the plane elements the block is known for.
 void expectKnownBlockTransformed(TestKernel kernel, const KnownBlock& block);
 
 // A quiet NaN in the green of pixel (2, 3): the call succeeds, the NaN reaches row 2 of every

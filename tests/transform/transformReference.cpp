@@ -11,7 +11,7 @@ namespace reference {
 namespace {
 
 constexpr std::size_t kGuardBytes = 64;
-constexpr std::size_t kUsedBytes = 8 * kAreaDoubles;
+constexpr std::size_t kUsedBytes = YUV_AREA_BYTES;
 constexpr std::size_t kBlockBytes = kGuardBytes + kTestBufferSize;
 constexpr std::uint64_t kGuardPattern = 0x7FF00000DEADBEEF;  // a signalling NaN
 constexpr double kRelativeRounding = 1e-14;

@@ -9,17 +9,18 @@
 #include <memory>
 
 #include "testrun/testKernel.h"
+#include "transform/yuvBlock.h"
 #include "transform/yuvCoefficients.h"
 
 namespace reference {
 
-inline constexpr int kAreaDoubles = 192;  // 1536 bytes: a pixel block, a plane area
+inline constexpr int kAreaDoubles = YUV_AREA_DOUBLES;  // a pixel block, a plane area
 using Area = std::array<double, kAreaDoubles>;
 
 // Double index of the red of pixel (i, j); green and blue follow it.
 constexpr int pixelAt(int i, int j) { return 3 * (8 * i + j); }
 // Double index of element (p, i, j) of a plane or intermediate area.
-constexpr int elementAt(int p, int i, int j) { return 64 * p + 8 * i + j; }
+constexpr int elementAt(int p, int i, int j) { return YUV_PLANE_DOUBLES * p + 8 * i + j; }
 
 // coefficient[p][c]: colour component c (red, green, blue) in plane p (Y, Cb, Cr).
 inline constexpr double kColourCoefficients[3][3] = {{YUV_Y_RED, YUV_Y_GREEN, YUV_Y_BLUE},
@@ -69,9 +70,9 @@ X87State readX87State();
 
 // The kernels' three buffers, 16-byte aligned, with pointer variables of their own. Each is
 // kTestBufferSize bytes like the work area's buffers, with 64 guard bytes in front; everything but
-// the 1536 bytes a kernel may use holds a signalling-NaN pattern, which the x87 kernel would fault
-// on and the packed kernel would turn into NaN results, so reading it shows as well as writing.
-// An offset (a multiple of 8) moves a used region off its aligned start.
+// the YUV_AREA_BYTES a kernel may use holds a signalling-NaN pattern, which the x87 kernel would
+// fault on and the packed kernel would turn into NaN results, so reading it shows as well as
+// writing. An offset (a multiple of 8) moves a used region off its aligned start.
 class TransformBuffers {
   public:
     struct Offsets {
