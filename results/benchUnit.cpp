@@ -11,7 +11,6 @@
 
 #include "results/comparisonListUnit.h"
 #include "results/sendUnit.h"
-#include "testrun/boutUnit.h"
 #include "testrun/controlsUnit.h"
 #include "testrun/picturesUnit.h"
 #include "testrun/windowRecallUnit.h"

@@ -24,42 +24,21 @@ constexpr int kLabelGap = 2;
 
 // The labels were laid out for a narrower font than the system sans: a label that would run into
 // its edit box gets a horizontally condensed font, so it stays where it is and stays readable.
-void condenseToFit(QLabel* label, int right) {
-    constexpr int kNarrowestStretch = 50;
-    const int room = right - label->x();
-    QFont narrower = label->font();
-    int stretch = 100;
-    // A condensed face, where the system has one, is matched as a whole and may still be too
-    // wide, so narrow again until the text fits.
-    while (label->width() > room && stretch > kNarrowestStretch) {
-        stretch =
-            std::max(kNarrowestStretch, std::min(stretch - 1, stretch * room / label->width()));
-        narrower.setStretch(stretch);
-        label->setFont(narrower);
-        label->adjustSize();
-    }
-}
-
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->move(left, top);
-    label->adjustSize();
-    condenseToFit(label, kEditLeft - kLabelGap);
+    auto* label = placeControl(new QLabel(text, parent), name, {left, top, 0, 0});
+    narrowFontToFit(*label, kEditLeft - kLabelGap - left, [label] {
+        label->adjustSize();
+        return label->width();
+    });
     return label;
 }
 
 QLineEdit* makeEdit(QWidget* parent, const char* name, int top) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setGeometry(kEditLeft, top, 185, 21);
-    return edit;
+    return placeControl(new QLineEdit(parent), name, {kEditLeft, top, 185, 21});
 }
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, int left) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(left, 128, 75, 25);
+    auto* button = placeControl(new QPushButton(text, parent), name, {left, 128, 75, 25});
     button->setAutoDefault(false);
     return button;
 }

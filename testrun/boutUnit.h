@@ -4,8 +4,6 @@
 // comparison window's question-mark button; closed with "OK", Enter or the title bar.
 
 #include <QDialog>
-#include <QPoint>
-#include <QRect>
 #include <QSize>
 #include <QUrl>
 
@@ -17,10 +15,6 @@ class QPushButton;
 // The link the `Comments` label opens: a new mail to the developers with the product named in
 // the subject.
 QUrl contactMailLink();
-
-// The top-left corner that centres a window of `size` on `screen` (or on any other area, such as
-// the window a dialog opens over).
-QPoint centredOnScreen(const QRect& screen, QSize size);
 
 class TAboutBox final : public QDialog {
     Q_OBJECT
