@@ -121,15 +121,14 @@ void TForm3::showEvent(QShowEvent* event) {
 }
 
 // "Ок" is the dialog's default button without the default button's frame, so the dialog looks
-// as laid out: Enter presses the focused button, and "Ок" from the edit boxes, which leave Enter
-// to the dialog. Escape cancels as "Отмена" does (QDialog).
+// as laid out: Enter from the edit boxes, which leave it to the dialog, presses "Ок". On a
+// focused button the application's EnterPressesFocusedButton (keyboardUnit.h) presses that
+// button before the dialog sees the key. Escape cancels as "Отмена" does (QDialog).
 void TForm3::keyPressEvent(QKeyEvent* event) {
-    if (!isEnterKey(*event)) {
+    if (isEnterKey(*event))
+        Button1->click();
+    else
         QDialog::keyPressEvent(event);
-        return;
-    }
-    auto* focusedButton = qobject_cast<QPushButton*>(focusWidget());
-    (focusedButton != nullptr ? focusedButton : Button1)->click();
 }
 
 void TForm3::fillEmptyLines() {

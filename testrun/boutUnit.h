@@ -35,14 +35,14 @@ class TAboutBox final : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
-    BevelPanel* Panel1;
-    BevelPanel* Panel2;
-    QLabel* Image1;
-    QLabel* ProductName;
-    QLabel* Version;
-    QLabel* Copyright;
-    ClickableLabel* Comments;
-    QPushButton* OKButton;
+    BevelPanel* Panel1 = nullptr;
+    BevelPanel* Panel2 = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* ProductName = nullptr;
+    QLabel* Version = nullptr;
+    QLabel* Copyright = nullptr;
+    ClickableLabel* Comments = nullptr;
+    QPushButton* OKButton = nullptr;
 };
 
 // Created at start-up and kept until the program ends.

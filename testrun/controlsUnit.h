@@ -49,9 +49,6 @@ class BevelPanel final : public QWidget {
   public:
     BevelPanel(Bevel outer, Bevel inner, QWidget* parent);
 
-    Bevel outerBevel() const { return outer_; }
-    Bevel innerBevel() const { return inner_; }
-
   protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -78,15 +78,15 @@ class TForm1 final : public QWidget {
     bool closedDuringRun_ = false;
     std::optional<std::chrono::milliseconds> pauseLength_;
 
-    QPushButton* Button1;
-    QCheckBox* CheckBox1;
-    BevelPanel* Panel1;
-    QPushButton* Button2;
-    QPushButton* Button3;
-    QListWidget* ListBox1;
-    QCheckBox* CheckBox2;
-    QMenu* PopupMenu1;
-    QAction* N1;
+    QPushButton* Button1 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    BevelPanel* Panel1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QListWidget* ListBox1 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* N1 = nullptr;
 };
 
 // The main window, created first at start-up and kept until the program ends.
