@@ -85,8 +85,6 @@ QFrame* addSeparator(QToolBar* bar, const char* name) {
 
 }  // namespace
 
-TForm2* Form2 = nullptr;
-
 TForm2::TForm2(const std::filesystem::path& resultFolder, QWidget* parent) : QWidget(parent) {
     setFont(standardWindowFont());
 

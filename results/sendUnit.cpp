@@ -45,8 +45,6 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, 
 
 }  // namespace
 
-TForm3* Form3 = nullptr;
-
 TForm3::TForm3(const ResultTable& benchResults, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),

@@ -12,8 +12,6 @@
 #include "testrun/picturesUnit.h"
 #include "testrun/versionUnit.h"
 
-TAboutBox* AboutBox = nullptr;
-
 namespace {
 
 constexpr int kProductNamePixelSize = 16;

@@ -44,6 +44,3 @@ class TAboutBox final : public QDialog {
     ClickableLabel* Comments = nullptr;
     QPushButton* OKButton = nullptr;
 };
-
-// Created at start-up and kept until the program ends.
-extern TAboutBox* AboutBox;

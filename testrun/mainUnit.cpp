@@ -24,8 +24,6 @@
 #include "testrun/windowRecallUnit.h"
 #include "testrun/workAreaUnit.h"
 
-TForm1* Form1 = nullptr;
-
 namespace {
 
 constexpr int kListLineHeight = 13;
@@ -154,7 +152,7 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::FormShow() {
-    if (rekForm != nullptr) rekForm->show();
+    if (banner_ != nullptr) banner_->show();
 }
 
 void TForm1::Button1Click() {
@@ -173,13 +171,13 @@ void TForm1::Button2Click() {
 // The comparison of the running machine with the stored ones, rebuilt from the current results.
 // Shown again after the main window was raised, or minimised since, it would stay out of sight.
 void TForm1::Button3Click() {
-    if (Form2 == nullptr) return;
-    Form2->RebuildList();
-    bringWindowBack(*Form2);
+    if (comparisonWindow_ == nullptr) return;
+    comparisonWindow_->RebuildList();
+    bringWindowBack(*comparisonWindow_);
 }
 
 void TForm1::N1Click() {
-    if (AboutBox != nullptr) AboutBox->execOwnedBy(this);
+    if (aboutBox_ != nullptr) aboutBox_->execOwnedBy(this);
 }
 
 void TForm1::showEvent(QShowEvent* event) {

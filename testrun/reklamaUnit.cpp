@@ -9,8 +9,6 @@
 #include "testrun/controlsUnit.h"
 #include "testrun/picturesUnit.h"
 
-TrekForm* rekForm = nullptr;
-
 QPoint bannerPosition(const QRect& screen) {
     return {
         screen.left() + screen.width() - TrekForm::kClientSize.width() - TrekForm::kScreenMargin,

@@ -35,6 +35,3 @@ class TrekForm final : public QWidget {
 
 // Where the banner goes on a screen: 20 pixels from its right and top edges.
 QPoint bannerPosition(const QRect& screen);
-
-// Created at start-up and kept until the program ends.
-extern TrekForm* rekForm;
