@@ -11,7 +11,6 @@
 
 #include "results/comparisonListUnit.h"
 #include "results/sendUnit.h"
-#include "testrun/boutUnit.h"
 #include "testrun/controlsUnit.h"
 #include "testrun/picturesUnit.h"
 #include "testrun/windowRecallUnit.h"
@@ -85,8 +84,6 @@ QFrame* addSeparator(QToolBar* bar, const char* name) {
 }
 
 }  // namespace
-
-TForm2* Form2 = nullptr;
 
 TForm2::TForm2(const std::filesystem::path& resultFolder, QWidget* parent) : QWidget(parent) {
     setFont(standardWindowFont());

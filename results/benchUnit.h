@@ -124,6 +124,3 @@ class TForm2 : public QWidget {
     ComparisonListView* ListView1 = nullptr;
     ComparisonModel* model_ = nullptr;
 };
-
-// The comparison window, created at start-up right after the main window.
-extern TForm2* Form2;

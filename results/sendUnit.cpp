@@ -24,49 +24,26 @@ constexpr int kLabelGap = 2;
 
 // The labels were laid out for a narrower font than the system sans: a label that would run into
 // its edit box gets a horizontally condensed font, so it stays where it is and stays readable.
-void condenseToFit(QLabel* label, int right) {
-    constexpr int kNarrowestStretch = 50;
-    const int room = right - label->x();
-    QFont narrower = label->font();
-    int stretch = 100;
-    // A condensed face, where the system has one, is matched as a whole and may still be too
-    // wide, so narrow again until the text fits.
-    while (label->width() > room && stretch > kNarrowestStretch) {
-        stretch =
-            std::max(kNarrowestStretch, std::min(stretch - 1, stretch * room / label->width()));
-        narrower.setStretch(stretch);
-        label->setFont(narrower);
-        label->adjustSize();
-    }
-}
-
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int left, int top) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->move(left, top);
-    label->adjustSize();
-    condenseToFit(label, kEditLeft - kLabelGap);
+    auto* label = placeControl(new QLabel(text, parent), name, {left, top, 0, 0});
+    narrowFontToFit(*label, kEditLeft - kLabelGap - left, [label] {
+        label->adjustSize();
+        return label->width();
+    });
     return label;
 }
 
 QLineEdit* makeEdit(QWidget* parent, const char* name, int top) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setGeometry(kEditLeft, top, 185, 21);
-    return edit;
+    return placeControl(new QLineEdit(parent), name, {kEditLeft, top, 185, 21});
 }
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, int left) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(left, 128, 75, 25);
+    auto* button = placeControl(new QPushButton(text, parent), name, {left, 128, 75, 25});
     button->setAutoDefault(false);
     return button;
 }
 
 }  // namespace
-
-TForm3* Form3 = nullptr;
 
 TForm3::TForm3(const ResultTable& benchResults, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -142,15 +119,14 @@ void TForm3::showEvent(QShowEvent* event) {
 }
 
 // "Ок" is the dialog's default button without the default button's frame, so the dialog looks
-// as laid out: Enter presses the focused button, and "Ок" from the edit boxes, which leave Enter
-// to the dialog. Escape cancels as "Отмена" does (QDialog).
+// as laid out: Enter from the edit boxes, which leave it to the dialog, presses "Ок". On a
+// focused button the application's EnterPressesFocusedButton (keyboardUnit.h) presses that
+// button before the dialog sees the key. Escape cancels as "Отмена" does (QDialog).
 void TForm3::keyPressEvent(QKeyEvent* event) {
-    if (!isEnterKey(*event)) {
+    if (isEnterKey(*event))
+        Button1->click();
+    else
         QDialog::keyPressEvent(event);
-        return;
-    }
-    auto* focusedButton = qobject_cast<QPushButton*>(focusWidget());
-    (focusedButton != nullptr ? focusedButton : Button1)->click();
 }
 
 void TForm3::fillEmptyLines() {

@@ -67,6 +67,3 @@ class TForm3 : public QDialog {
     QPushButton* Button2 = nullptr;
     QFileDialog* sd1 = nullptr;  // made when first needed
 };
-
-// The system information dialog, created at start-up right after the comparison window.
-extern TForm3* Form3;

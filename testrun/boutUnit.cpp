@@ -12,20 +12,11 @@
 #include "testrun/picturesUnit.h"
 #include "testrun/versionUnit.h"
 
-TAboutBox* AboutBox = nullptr;
-
 namespace {
 
 constexpr int kProductNamePixelSize = 16;
 constexpr int kCommentsWidth = 157;
 constexpr int kCommentsLineHeight = 13;
-
-template <class Control>
-Control* placeControl(Control* control, const char* name, QPoint position) {
-    control->setObjectName(QLatin1String(name));
-    control->move(position);
-    return control;
-}
 
 QFont productNameFont() {
     QFont font(QStringLiteral("Serif"));
@@ -47,43 +38,37 @@ QUrl contactMailLink() {
     return link;
 }
 
-QPoint centredOnScreen(const QRect& screen, QSize size) {
-    return {screen.left() + (screen.width() - size.width()) / 2,
-            screen.top() + (screen.height() - size.height()) / 2};
-}
-
 TAboutBox::TAboutBox(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("AboutBox"));
     setFont(standardWindowFont());
 
-    Panel1 = placeControl(new BevelPanel(Bevel::Lowered, Bevel::Raised, this), "Panel1", {8, 8});
-    Panel1->resize(353, 217);
-    Panel2 = placeControl(new BevelPanel(Bevel::Lowered, Bevel::None, Panel1), "Panel2", {8, 8});
-    Panel2->resize(158, 198);
-    Image1 = placeControl(new QLabel(Panel2), "Image1", {2, 2});
+    Panel1 = placeControl(new BevelPanel(Bevel::Lowered, Bevel::Raised, this), "Panel1",
+                          {8, 8, 353, 217});
+    Panel2 = placeControl(new BevelPanel(Bevel::Lowered, Bevel::None, Panel1), "Panel2",
+                          {8, 8, 158, 198});
+    Image1 = placeControl(new QLabel(Panel2), "Image1", {{2, 2}, kAboutPictureSize});
     Image1->setPixmap(aboutPicture(devicePixelRatioF()));
     Image1->setAccessibleName(QLatin1String(kProductTitle));
-    Image1->resize(kAboutPictureSize);
 
-    ProductName =
-        placeControl(new QLabel(QLatin1String(kProductTitle), Panel1), "ProductName", {184, 16});
+    ProductName = placeControl(new QLabel(QLatin1String(kProductTitle), Panel1), "ProductName",
+                               {184, 16, 0, 0});
     ProductName->setFont(productNameFont());
     ProductName->adjustSize();
     Version = placeControl(
         new QLabel(QStringLiteral("Version ") + QLatin1String(programVersion()), Panel1), "Version",
-        {232, 40});
+        {232, 40, 0, 0});
     Version->adjustSize();
     Copyright =
         placeControl(new QLabel(QStringLiteral("Copyright © the Korvex 2 developers"), Panel1),
-                     "Copyright", {184, 64});
+                     "Copyright", {184, 64, 0, 0});
     Copyright->setWordWrap(true);
     Copyright->resize(kCommentsWidth, Copyright->heightForWidth(kCommentsWidth));
 
     Comments = placeControl(
         new ClickableLabel(QStringLiteral("mailto: ") + QLatin1String(kContactMailAddress), Panel1),
-        "Comments", {184, 184});
+        "Comments", {184, 184, 0, 0});
     Comments->setWordWrap(true);
     QPalette commentsPalette = Comments->palette();
     commentsPalette.setColor(QPalette::WindowText, Qt::blue);
@@ -93,9 +78,8 @@ TAboutBox::TAboutBox(QWidget* parent)
     Comments->resize(kCommentsWidth,
                      std::max(kCommentsLineHeight, Comments->heightForWidth(kCommentsWidth)));
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setGeometry(143, 228, 75, 25);
+    OKButton =
+        placeControl(new QPushButton(QStringLiteral("OK"), this), "OKButton", {143, 228, 75, 25});
     OKButton->setDefault(true);
 
     connect(Comments, &ClickableLabel::clicked, this, &TAboutBox::CommentsClick);

@@ -4,8 +4,6 @@
 // comparison window's question-mark button; closed with "OK", Enter or the title bar.
 
 #include <QDialog>
-#include <QPoint>
-#include <QRect>
 #include <QSize>
 #include <QUrl>
 
@@ -17,10 +15,6 @@ class QPushButton;
 // The link the `Comments` label opens: a new mail to the developers with the product named in
 // the subject.
 QUrl contactMailLink();
-
-// The top-left corner that centres a window of `size` on `screen` (or on any other area, such as
-// the window a dialog opens over).
-QPoint centredOnScreen(const QRect& screen, QSize size);
 
 class TAboutBox final : public QDialog {
     Q_OBJECT
@@ -41,15 +35,12 @@ class TAboutBox final : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
-    BevelPanel* Panel1;
-    BevelPanel* Panel2;
-    QLabel* Image1;
-    QLabel* ProductName;
-    QLabel* Version;
-    QLabel* Copyright;
-    ClickableLabel* Comments;
-    QPushButton* OKButton;
+    BevelPanel* Panel1 = nullptr;
+    BevelPanel* Panel2 = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* ProductName = nullptr;
+    QLabel* Version = nullptr;
+    QLabel* Copyright = nullptr;
+    ClickableLabel* Comments = nullptr;
+    QPushButton* OKButton = nullptr;
 };
-
-// Created at start-up and kept until the program ends.
-extern TAboutBox* AboutBox;

@@ -2,10 +2,13 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 
 constexpr int kWindowFontPixelSize = 11;
+constexpr int kNormalStretch = 100;
+constexpr int kNarrowestStretch = 50;
 
 void drawBevel(QPainter& painter, const QRect& rect, Bevel bevel, const QPalette& palette) {
     if (bevel == Bevel::None) return;
@@ -28,6 +31,22 @@ QFont standardWindowFont() {
     font.setStretch(QFont::SemiCondensed);
     font.setPixelSize(kWindowFontPixelSize);
     return font;
+}
+
+void narrowFontToFit(QWidget& control, int room, const std::function<int()>& textWidth) {
+    QFont font = control.font();
+    int stretch = font.stretch() == QFont::AnyStretch ? kNormalStretch : font.stretch();
+    for (int width = textWidth(); width > room && stretch > kNarrowestStretch;
+         width = textWidth()) {
+        stretch = std::max(kNarrowestStretch, std::min(stretch - 1, stretch * room / width));
+        font.setStretch(stretch);
+        control.setFont(font);
+    }
+}
+
+QPoint centredOnScreen(const QRect& screen, QSize size) {
+    return {screen.left() + (screen.width() - size.width()) / 2,
+            screen.top() + (screen.height() - size.height()) / 2};
 }
 
 BevelPanel::BevelPanel(Bevel outer, Bevel inner, QWidget* parent)

@@ -1,15 +1,43 @@
 #pragma once
-// The control kinds the windows share that Qt has no exact match for: a panel drawn with an
-// outer and an inner bevel, a label that reports clicks, and the windows' standard font.
+// What the windows share about their controls: the control kinds Qt has no exact match for (a
+// panel drawn with an outer and an inner bevel, a label that reports clicks), the windows'
+// standard font, and the placing of controls at their designed places and of windows over
+// others.
 
 #include <QFont>
 #include <QLabel>
+#include <QLatin1String>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QWidget>
+#include <functional>
 
 // The font every window's controls use: the system sans at a height of 11 pixels, condensed
 // face where the system has one, so that captions laid out for an 11-pixel font of that width
 // fit their controls.
 QFont standardWindowFont();
+
+// Names `control` (its objectName, by which tests and assistive technology find it) and puts it
+// at its designed place within its holder. A control sized to its text afterwards is placed with
+// an empty size.
+template <class Control>
+Control* placeControl(Control* control, const char* name, const QRect& geometry) {
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(geometry);
+    return control;
+}
+
+// Text laid out for a font narrower than the system's: narrows `control`'s font horizontally,
+// from its own width, until `textWidth()` (the width the text takes at the control's font now)
+// is at most `room`, but never below half the normal width. A condensed face, where the system
+// has one, is matched as a whole and may still be too wide, so the font is narrowed again until
+// the text fits. A text that fits already leaves the font alone.
+void narrowFontToFit(QWidget& control, int room, const std::function<int()>& textWidth);
+
+// The top-left corner that centres a window of `size` on `screen` (or on any other area, such as
+// the window a dialog opens over).
+QPoint centredOnScreen(const QRect& screen, QSize size);
 
 enum class Bevel { None, Raised, Lowered };
 
@@ -20,9 +48,6 @@ class BevelPanel final : public QWidget {
     Q_OBJECT
   public:
     BevelPanel(Bevel outer, Bevel inner, QWidget* parent);
-
-    Bevel outerBevel() const { return outer_; }
-    Bevel innerBevel() const { return inner_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;

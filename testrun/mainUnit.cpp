@@ -24,8 +24,6 @@
 #include "testrun/windowRecallUnit.h"
 #include "testrun/workAreaUnit.h"
 
-TForm1* Form1 = nullptr;
-
 namespace {
 
 constexpr int kListLineHeight = 13;
@@ -39,13 +37,6 @@ class FixedLineHeightDelegate final : public QStyledItemDelegate {
     }
 };
 
-template <class Control>
-Control* placeControl(Control* control, const char* name, const QRect& geometry) {
-    control->setObjectName(QLatin1String(name));
-    control->setGeometry(geometry);
-    return control;
-}
-
 // The check boxes' widths were laid out for a font a little narrower than the system's and a
 // check mark with less space beside it; a check box is widened, never narrowed, until its
 // whole caption shows.
@@ -58,7 +49,6 @@ void fitCaption(QCheckBox* checkBox) {
 // read in full without a scroll bar. Each line keeps its own width, so a line that is wider all
 // the same (a larger system font) brings a horizontal scroll bar rather than being cut.
 void fitLines(QListWidget* listBox, TestTable tests) {
-    constexpr int kNarrowestStretch = 50;
     listBox->setUniformItemSizes(false);
     const int textMargins =
         2 * (listBox->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, listBox) + 1);
@@ -66,22 +56,13 @@ void fitLines(QListWidget* listBox, TestTable tests) {
     const int scrollBar = listBox->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr,
                                                         listBox->verticalScrollBar());
     const int room = listBox->width() - 2 * listBox->frameWidth() - scrollBar - textMargins;
-    QFont font = listBox->font();
-    const auto widest = [&] {
-        const QFontMetrics metrics(font);
+    narrowFontToFit(*listBox, room, [listBox, tests] {
+        const QFontMetrics metrics = listBox->fontMetrics();
         int width = 0;
         for (const TestEntry& test : tests)
             width = std::max(width, metrics.horizontalAdvance(QString::fromUtf8(test.label)));
         return width;
-    };
-    // A condensed face is matched as a whole and may still be too wide: narrow again until the
-    // labels fit.
-    int stretch = font.stretch() == QFont::AnyStretch ? 100 : font.stretch();
-    for (int width = widest(); width > room && stretch > kNarrowestStretch; width = widest()) {
-        stretch = std::max(kNarrowestStretch, std::min(stretch - 1, stretch * room / width));
-        font.setStretch(stretch);
-    }
-    listBox->setFont(font);
+    });
 }
 
 }  // namespace
@@ -171,7 +152,7 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::FormShow() {
-    if (rekForm != nullptr) rekForm->show();
+    if (banner_ != nullptr) banner_->show();
 }
 
 void TForm1::Button1Click() {
@@ -190,13 +171,13 @@ void TForm1::Button2Click() {
 // The comparison of the running machine with the stored ones, rebuilt from the current results.
 // Shown again after the main window was raised, or minimised since, it would stay out of sight.
 void TForm1::Button3Click() {
-    if (Form2 == nullptr) return;
-    Form2->RebuildList();
-    bringWindowBack(*Form2);
+    if (comparisonWindow_ == nullptr) return;
+    comparisonWindow_->RebuildList();
+    bringWindowBack(*comparisonWindow_);
 }
 
 void TForm1::N1Click() {
-    if (AboutBox != nullptr) AboutBox->execOwnedBy(this);
+    if (aboutBox_ != nullptr) aboutBox_->execOwnedBy(this);
 }
 
 void TForm1::showEvent(QShowEvent* event) {

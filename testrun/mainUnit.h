@@ -16,6 +16,9 @@ class QCheckBox;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class TAboutBox;
+class TForm2;
+class TrekForm;
 
 class TForm1 final : public QWidget {
     Q_OBJECT
@@ -36,6 +39,14 @@ class TForm1 final : public QWidget {
     // window reads. Set once at start-up, after the windows are created and before the first
     // run; it must outlive the window.
     void setBenchResults(ResultTable& benchResults);
+
+    // The windows this one opens: the comparison window ("Bench" and the end of a run), the
+    // about box (the pop-up menu's "О программе") and the banner (whenever this window is
+    // shown). Set once at start-up, as they are created after this window; each must outlive
+    // the window. One not set is not opened.
+    void setComparisonWindow(TForm2* comparisonWindow) { comparisonWindow_ = comparisonWindow; }
+    void setAboutBox(TAboutBox* aboutBox) { aboutBox_ = aboutBox; }
+    void setBanner(TrekForm* banner) { banner_ = banner; }
 
     // How long the run's pauses last in this window: the run's own 5 s unless a test shortens
     // them.
@@ -71,6 +82,9 @@ class TForm1 final : public QWidget {
     SequencePlatform& platform_;
     TestTable tests_;
     ResultTable* benchResults_ = nullptr;
+    TForm2* comparisonWindow_ = nullptr;
+    TAboutBox* aboutBox_ = nullptr;
+    TrekForm* banner_ = nullptr;
     // The run processes window messages between its steps, so a click on "Начать тест" can
     // arrive while it is running; such a click is ignored rather than starting a nested run.
     bool runInProgress_ = false;
@@ -78,16 +92,13 @@ class TForm1 final : public QWidget {
     bool closedDuringRun_ = false;
     std::optional<std::chrono::milliseconds> pauseLength_;
 
-    QPushButton* Button1;
-    QCheckBox* CheckBox1;
-    BevelPanel* Panel1;
-    QPushButton* Button2;
-    QPushButton* Button3;
-    QListWidget* ListBox1;
-    QCheckBox* CheckBox2;
-    QMenu* PopupMenu1;
-    QAction* N1;
+    QPushButton* Button1 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    BevelPanel* Panel1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QListWidget* ListBox1 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* N1 = nullptr;
 };
-
-// The main window, created first at start-up and kept until the program ends.
-extern TForm1* Form1;

@@ -9,8 +9,6 @@
 #include "testrun/controlsUnit.h"
 #include "testrun/picturesUnit.h"
 
-TrekForm* rekForm = nullptr;
-
 QPoint bannerPosition(const QRect& screen) {
     return {
         screen.left() + screen.width() - TrekForm::kClientSize.width() - TrekForm::kScreenMargin,
@@ -23,16 +21,13 @@ TrekForm::TrekForm(QWidget* parent)
     // The banner must not take the keyboard from the main window that shows it.
     setAttribute(Qt::WA_ShowWithoutActivating);
 
-    Panel1 = new BevelPanel(Bevel::Raised, Bevel::None, this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setGeometry(QRect(QPoint(0, 0), kClientSize));
-    Image1 = new ClickableLabel(Panel1);
-    Image1->setObjectName(QStringLiteral("Image1"));
+    Panel1 = placeControl(new BevelPanel(Bevel::Raised, Bevel::None, this), "Panel1",
+                          {{0, 0}, kClientSize});
+    Image1 = placeControl(new ClickableLabel(Panel1), "Image1", {{1, 1}, kBannerPictureSize});
     Image1->setPixmap(bannerPicture(devicePixelRatioF()));
     // A picture to the eye; to assistive technology the product and the page a click opens.
     Image1->setAccessibleName(QLatin1String(kProductTitle));
     Image1->setAccessibleDescription(QLatin1String(kProjectWebPage));
-    Image1->setGeometry(QRect(QPoint(1, 1), kBannerPictureSize));
     Image1->setCursor(Qt::PointingHandCursor);
 
     connect(Image1, &ClickableLabel::clicked, this, &TrekForm::Image1Click);

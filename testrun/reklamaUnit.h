@@ -29,12 +29,9 @@ class TrekForm final : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    BevelPanel* Panel1;
-    ClickableLabel* Image1;
+    BevelPanel* Panel1 = nullptr;
+    ClickableLabel* Image1 = nullptr;
 };
 
 // Where the banner goes on a screen: 20 pixels from its right and top edges.
 QPoint bannerPosition(const QRect& screen);
-
-// Created at start-up and kept until the program ends.
-extern TrekForm* rekForm;

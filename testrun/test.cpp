@@ -7,13 +7,10 @@
 
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
-#include "results/benchUnit.h"
-#include "results/sendUnit.h"
 #include "testrun/applicationUnit.h"
-#include "testrun/boutUnit.h"
 #include "testrun/mainUnit.h"
 #include "testrun/programOptionsUnit.h"
-#include "testrun/reklamaUnit.h"
+#include "testrun/programWindowsUnit.h"
 #include "testrun/sequenceUnit.h"
 #include "testrun/testTableUnit.h"
 
@@ -34,27 +31,12 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     SystemSequencePlatform sequencePlatform;
-
-    // The main window first: its creation builds the kernel work area the runs need. The
-    // comparison window owns the running machine's results and reads the stored ones
-    // (cpus/*.dat) in slices once the message loop runs, so the main window shows at once.
-    Form1 = new TForm1(sequencePlatform, benchmarkTests());
-    Form2 = new TForm2;
-    Form3 = new TForm3(Form2->BenchResults(), Form2);
-    AboutBox = new TAboutBox(Form1);
-    rekForm = new TrekForm;
-    Form1->setBenchResults(Form2->BenchResults());
-    Form2->setSystemInformationDialog(Form3);
-    Form2->setAboutBoxOpener([] { AboutBox->execOwnedBy(Form2); });
+    createProgramWindows(sequencePlatform, benchmarkTests());
     QObject::connect(Form1, &TForm1::closed, &application, &QApplication::quit);
 
     Form1->show();
     const int exitCode = QApplication::exec();
 
-    delete rekForm;
-    delete AboutBox;
-    delete Form3;
-    delete Form2;
-    delete Form1;
+    deleteProgramWindows();
     return exitCode;
 }

@@ -13,6 +13,7 @@
 #include "results/sendUnit.h"
 #include "support/modalDriver.h"
 #include "support/qtTestSupport.h"
+#include "testrun/keyboardUnit.h"
 
 class TestTForm3 : public QObject {
     Q_OBJECT
@@ -174,7 +175,8 @@ void TestTForm3::cancelButtonWritesNothingAndKeepsTheTexts() {
     for (int number = 1; number <= 4; ++number) QCOMPARE(edit(number)->text(), "line");
 }
 
-// Enter presses "Ок" from an edit box and the focused button from a button; Escape cancels.
+// Enter presses "Ок" from an edit box and, with the program's keys (testrun/keyboardUnit.h), the
+// focused button from a button; Escape cancels.
 void TestTForm3::keys_data() {
     QTest::addColumn<QString>("focused");
     QTest::addColumn<int>("key");
@@ -189,6 +191,8 @@ void TestTForm3::keys() {
     QFETCH(QString, focused);
     QFETCH(int, key);
     QFETCH(bool, asksForAFile);
+    EnterPressesFocusedButton enterKey;
+    qApp->installEventFilter(&enterKey);
     dialog_->show();
     QVERIFY(QTest::qWaitForWindowExposed(dialog_.get()));
     auto* target = control<QWidget>(*dialog_, focused);

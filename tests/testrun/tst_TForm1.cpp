@@ -42,18 +42,6 @@ const FakeTestTable kFakeTests = numberedTestsTiming(countingKernel);
 
 const QString kPauseLine = QStringLiteral("Простой 5 сек.");
 
-// Sets a program-wide window pointer for one test and clears it afterwards.
-template <class Window>
-class ProgramWindow {
-  public:
-    explicit ProgramWindow(Window*& pointer) : pointer_(pointer) { pointer_ = &window; }
-    ~ProgramWindow() { pointer_ = nullptr; }
-    Window window;
-
-  private:
-    Window*& pointer_;
-};
-
 QStringList lines(const QListWidget& listBox) {
     QStringList result;
     for (int row = 0; row < listBox.count(); ++row) result.append(listBox.item(row)->text());
@@ -253,23 +241,25 @@ void TestTForm1::shiftF10OpensPopupMenuOverTheFocusedControl() {
 }
 
 void TestTForm1::aboutEntryShowsAboutBoxModally() {
-    ProgramWindow<TAboutBox> about(AboutBox);
+    TAboutBox about;
+    form->setAboutBox(&about);
     bool wasModal = false;
     QTimer::singleShot(0, [&] {
-        wasModal = QApplication::activeModalWidget() == &about.window;
-        QTest::keyClick(&about.window, Qt::Key_Return);
+        wasModal = QApplication::activeModalWidget() == &about;
+        QTest::keyClick(&about, Qt::Key_Return);
     });
     control<QAction>(*form, "N1")->trigger();
     QVERIFY(wasModal);
-    QCOMPARE(about.window.result(), int(QDialog::Accepted));
-    QVERIFY(!about.window.isVisible());
+    QCOMPARE(about.result(), int(QDialog::Accepted));
+    QVERIFY(!about.isVisible());
 }
 
 void TestTForm1::showingTheWindowShowsBanner() {
-    ProgramWindow<TrekForm> banner(rekForm);
-    QVERIFY(!banner.window.isVisible());
+    TrekForm banner;
+    form->setBanner(&banner);
+    QVERIFY(!banner.isVisible());
     form->show();
-    QVERIFY(banner.window.isVisible());
+    QVERIFY(banner.isVisible());
 }
 
 void TestTForm1::runListsEveryLineOfOneRun() {
@@ -369,7 +359,8 @@ void TestTForm1::pauseBoxIsReadAtEachPause() {
 }
 
 void TestTForm1::windowStaysUsableDuringAPause() {
-    ProgramWindow<TForm2> comparison(Form2);
+    TForm2 comparison;
+    form->setComparisonWindow(&comparison);
     form->setPauseLength(10s);
     QElapsedTimer clock;
     atLine(kPauseLine, [&] {
@@ -387,7 +378,7 @@ void TestTForm1::windowStaysUsableDuringAPause() {
     QVERIFY(clock.isValid());
     QCOMPARE(platform->count("save"), 1);  // the second "Начать тест" was ignored
     QCOMPARE(form->height(), TForm1::kExpandedHeight);  // "Расширить" worked
-    QVERIFY(comparison.window.isVisible());             // and "Bench" did
+    QVERIFY(comparison.isVisible());                    // and "Bench" did
     QVERIFY2(clock.elapsed() < 5000, "closing did not end the pause");
 }
 
@@ -404,7 +395,8 @@ void TestTForm1::closingDuringRunEndsIt_data() {
 void TestTForm1::closingDuringRunEndsIt() {
     QFETCH(QString, closedAt);
     QFETCH(int, testsTimed);
-    ProgramWindow<TForm2> comparison(Form2);
+    TForm2 comparison;
+    form->setComparisonWindow(&comparison);
     platform->current = {5, 0, 0};
     QSignalSpy closed(form, &TForm1::closed);
     form->show();
@@ -422,7 +414,7 @@ void TestTForm1::closingDuringRunEndsIt() {
     QCOMPARE(platform->count("restore"), 1);
     QCOMPARE(platform->calls.back(), std::string("restore"));
     QCOMPARE(platform->current.niceValue, 5);
-    QVERIFY(!comparison.window.isVisible());
+    QVERIFY(!comparison.isVisible());
 }
 
 QTEST_MAIN(TestTForm1)

@@ -27,6 +27,7 @@
 #include "testrun/boutUnit.h"
 #include "testrun/mainUnit.h"
 #include "testrun/picturesUnit.h"
+#include "testrun/programWindowsUnit.h"
 #include "x11Screen.h"
 
 namespace {
@@ -84,13 +85,9 @@ void TestTForm1OnX11::initTestCase() {
     enterProgramEnvironment();
     prepareApplication(*qApp);
 
-    // The windows as the program's start-up makes them.
-    Form1 = new TForm1(platform, tests);
-    Form2 = new TForm2(noResultFiles.path().toStdString());
-    Form3 = new TForm3(Form2->BenchResults(), Form2);
-    AboutBox = new TAboutBox(Form1);
-    Form1->setBenchResults(Form2->BenchResults());
-    Form2->setSystemInformationDialog(Form3);
+    // The windows as the program's start-up makes them, in a folder without result files.
+    QVERIFY(QDir::setCurrent(noResultFiles.path()));
+    createProgramWindows(platform, tests);
     Form1->setPauseLength(kPause);
     Form1->show();
     QVERIFY(QTest::qWaitForWindowExposed(Form1));
@@ -98,10 +95,7 @@ void TestTForm1OnX11::initTestCase() {
 
 void TestTForm1OnX11::cleanupTestCase() {
     atTestStart = nullptr;
-    delete AboutBox;
-    delete Form3;
-    delete Form2;
-    delete Form1;
+    deleteProgramWindows();
 }
 
 void TestTForm1OnX11::checkListOnScreen(const QString& moment) {

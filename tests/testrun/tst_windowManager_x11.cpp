@@ -24,6 +24,7 @@
 #include "testrun/applicationUnit.h"
 #include "testrun/boutUnit.h"
 #include "testrun/mainUnit.h"
+#include "testrun/programWindowsUnit.h"
 #include "testrun/reklamaUnit.h"
 #include "x11Screen.h"
 
@@ -112,15 +113,9 @@ void TestWindowsUnderAWindowManager::initTestCase() {
     enterProgramEnvironment();
     prepareApplication(*qApp);
 
-    // The windows as the program's start-up makes them, over an empty result folder.
-    Form1 = new TForm1(platform_, tests_);
-    Form2 = new TForm2(folder_.filePath(QStringLiteral("cpus")).toStdString());
-    Form3 = new TForm3(Form2->BenchResults(), Form2);
-    AboutBox = new TAboutBox(Form1);
-    rekForm = new TrekForm;
-    Form1->setBenchResults(Form2->BenchResults());
-    Form2->setSystemInformationDialog(Form3);
-    Form2->setAboutBoxOpener([] { AboutBox->execOwnedBy(Form2); });
+    // The windows as the program's start-up makes them, in a folder without result files.
+    QVERIFY(QDir::setCurrent(folder_.path()));
+    createProgramWindows(platform_, tests_);
     Form1->setPauseLength(std::chrono::milliseconds(1));
     Form1->show();
     QVERIFY(QTest::qWaitForWindowExposed(Form1));
@@ -128,11 +123,7 @@ void TestWindowsUnderAWindowManager::initTestCase() {
 }
 
 void TestWindowsUnderAWindowManager::cleanupTestCase() {
-    delete rekForm;
-    delete AboutBox;
-    delete Form3;
-    delete Form2;
-    delete Form1;
+    deleteProgramWindows();
     windowManager_.terminate();
     windowManager_.waitForFinished();
 }
