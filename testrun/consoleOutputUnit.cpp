@@ -101,8 +101,7 @@ bool checkOutputs(const std::vector<ConsoleOutput>& outputs, std::ostream& err) 
             if ((output.file == "-") != (outputs[earlier].file == "-")) continue;
             if (!sameFile(check, checks[earlier])) continue;
             err << "korvex2-console: " << outputs[earlier].option << " and " << output.option
-                << " name the same file: " << platform::printableText(output.file, "?")
-                << std::endl;
+                << " name the same file: " << platform::printableText(output.file) << std::endl;
             return false;
         }
         checks.push_back(check);
@@ -113,8 +112,8 @@ bool checkOutputs(const std::vector<ConsoleOutput>& outputs, std::ostream& err) 
 bool checkResultFolders(const ConsoleOptions& options, std::ostream& err) {
     for (const std::string& folder : options.resultFolders) {
         if (const std::error_code error = checkResultFolder(folder)) {
-            err << "korvex2-console: cannot read result folder "
-                << platform::printableText(folder, "?") << ": " << error.message() << std::endl;
+            err << "korvex2-console: cannot read result folder " << platform::printableText(folder)
+                << ": " << error.message() << std::endl;
             return false;
         }
     }

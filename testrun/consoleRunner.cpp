@@ -115,8 +115,7 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
         std::string folders;
         for (const std::string& folder : stored.folders)
             folders += (folders.empty() ? "" : ", ") + folder;
-        lines << "No result files to compare in " << platform::printableText(folders, "?")
-              << std::endl;
+        lines << "No result files to compare in " << platform::printableText(folders) << std::endl;
         noteStandardOutputState();
     } else {
         std::vector<std::string> names;

@@ -86,8 +86,8 @@ void checkJson(const TCpuRecord& record) {
 
 // What is printed of any bytes holds no control character and is valid UTF-8.
 void checkPrintable(std::string_view bytes) {
-    const std::string shown = platform::printableText(bytes, "?");
-    if (platform::printableText(shown, "") != shown) abort();
+    const std::string shown = platform::printableText(bytes);
+    if (platform::printableText(shown) != shown) abort();
     for (const char byte : shown)
         if (static_cast<unsigned char>(byte) < 0x20 || byte == 0x7F) abort();
 }
