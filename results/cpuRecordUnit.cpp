@@ -1,12 +1,12 @@
 #include "results/cpuRecordUnit.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <new>
 
 #include "platform/codePage.h"
 #include "platform/linkResolution.h"
+#include "platform/systemError.h"
 
 namespace {
 
@@ -141,7 +141,7 @@ void ResultFolderReader::readChunk() {
         const std::size_t want = std::min<std::uint64_t>(limit - filled, unread_);
         const std::ptrdiff_t got = file_->read({chunk_.data() + filled, want});
         if (got < 0) {
-            note(ResultFileNote::Kind::Unreadable, {errno, std::generic_category()});
+            note(ResultFileNote::Kind::Unreadable, platform::lastSystemError());
             return closeFile(false);
         }
         if (got == 0) {  // the file shrank since it was opened

@@ -9,6 +9,7 @@
 
 #include "platform/codePage.h"
 #include "platform/runConditions.h"
+#include "platform/systemError.h"
 #include "results/cpuRecordUnit.h"
 #include "results/runCsvUnit.h"
 #include "results/saveFolderUnit.h"
@@ -27,8 +28,7 @@ std::error_code writeStandardOutput(std::string_view text) {
     errno = 0;
     if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0)
         return {};
-    return errno != 0 ? std::error_code(errno, std::generic_category())
-                      : std::make_error_code(std::errc::io_error);
+    return errno != 0 ? platform::lastSystemError() : std::make_error_code(std::errc::io_error);
 }
 
 // Whether two checked outputs are one file: the same name once links are resolved, or two hard
