@@ -259,7 +259,7 @@ bool TForm2::ListView1CustomDrawSubItem(QPainter* painter, const QStyleOptionVie
         painter->fillRect(QRect(x, y, barLength(width, best, model_->barScale()), kBarHeight),
                           brush);
     } else {
-        const QString text = QString::fromUtf8(kBenchFailedText);
+        const QString text = QString::fromUtf8(kTestFailedText);
         const QFontMetrics metrics(option.font);
         const QRect textBox(x + 2, y + 1, metrics.horizontalAdvance(text), metrics.height());
         painter->fillRect(textBox, brush);

@@ -55,7 +55,7 @@ std::string bar(const ComparisonRow& row, BenchUnit unit, std::uint32_t barScale
     const char averageMark = row.drawnAsOwnSystem ? '+' : '=';
     std::string text(static_cast<std::size_t>(bestLength), bestMark);
     text.append(static_cast<std::size_t>(std::max(0, averageLength - bestLength)), averageMark);
-    if (best == 0) text += (text.empty() ? "" : " ") + std::string(kBenchFailedText);
+    if (best == 0) text += (text.empty() ? "" : " ") + std::string(kTestFailedText);
     return text;
 }
 

@@ -163,6 +163,10 @@ class ResultFolderReader {
     bool finished_ = false;
 };
 
+// The folder of result files the comparison reads, relative to the current directory, and the
+// first place proposed for a save.
+inline constexpr const char* kResultFolder = "cpus";
+
 // Loads every result file of `folder` into `records` at once, as ResultFolderReader reads them
 // (with their notes and files when `notes` and `files` are given). A missing folder adds nothing.
 void loadResultFolder(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,

@@ -28,7 +28,6 @@ inline constexpr int kLastSelectableTest = 10;
 
 inline constexpr const char* kOwnSystemCaption = "Ваша система";
 inline constexpr const char* kComparisonCaption = "Bench";
-inline constexpr const char* kBenchFailedText = "Тест не пройден";
 
 // The columns of the comparison list, with their widths at start in pixels.
 enum ComparisonColumn {

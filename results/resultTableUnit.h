@@ -19,6 +19,9 @@ inline constexpr std::array<const char*, kTestCount> kTestIds = {
 using ResultRow = std::array<std::uint32_t, kRunsPerTest>;
 using ResultTable = std::array<ResultRow, 2 * kTestCount>;
 
+// What the run and the comparison show for a test that failed.
+inline constexpr const char* kTestFailedText = "Тест не пройден";
+
 // Per-run outcome of one test: 0 when the run's kernel returned 0, 1 otherwise.
 using RunFlags = std::array<std::int32_t, kRunsPerTest>;
 

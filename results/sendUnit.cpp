@@ -101,7 +101,7 @@ void TForm3::createSaveDialog() {
     sd1->setNameFilter(QStringLiteral("Datafile (*.dat)"));
     sd1->setDefaultSuffix(QStringLiteral("dat"));
     // First proposal: the folder the comparison reads at start-up, when there is one.
-    const QDir resultFolder(QDir::current().filePath(QStringLiteral("cpus")));
+    const QDir resultFolder(QDir::current().filePath(QString::fromUtf8(kResultFolder)));
     sd1->setDirectory(resultFolder.exists() ? resultFolder : QDir::current());
 }
 

@@ -13,6 +13,7 @@
 #include "results/cpuRecordUnit.h"
 #include "results/runCsvUnit.h"
 #include "results/saveFolderUnit.h"
+#include "testrun/standardOutputUnit.h"
 
 namespace {
 
@@ -94,13 +95,13 @@ bool checkOutputs(const std::vector<ConsoleOutput>& outputs, std::ostream& err) 
         platform::ReplacementCheck check{output.file, {}, false};
         if (output.file != "-") check = platform::checkReplacement(output.file);
         if (check.error) {
-            err << "korvex2-console: " << targetProblemText(output.file, check) << std::endl;
+            err << kConsoleMessagePrefix << targetProblemText(output.file, check) << std::endl;
             return false;
         }
         for (std::size_t earlier = 0; earlier < checks.size(); ++earlier) {
             if ((output.file == "-") != (outputs[earlier].file == "-")) continue;
             if (!sameFile(check, checks[earlier])) continue;
-            err << "korvex2-console: " << outputs[earlier].option << " and " << output.option
+            err << kConsoleMessagePrefix << outputs[earlier].option << " and " << output.option
                 << " name the same file: " << platform::printableText(output.file) << std::endl;
             return false;
         }
@@ -112,8 +113,8 @@ bool checkOutputs(const std::vector<ConsoleOutput>& outputs, std::ostream& err) 
 bool checkResultFolders(const ConsoleOptions& options, std::ostream& err) {
     for (const std::string& folder : options.resultFolders) {
         if (const std::error_code error = checkResultFolder(folder)) {
-            err << "korvex2-console: cannot read result folder " << platform::printableText(folder)
-                << ": " << error.message() << std::endl;
+            err << kConsoleMessagePrefix << "cannot read result folder "
+                << platform::printableText(folder) << ": " << error.message() << std::endl;
             return false;
         }
     }
@@ -154,7 +155,7 @@ void reportCodePageLoss(const std::array<std::string, 4>& descriptions, std::ost
     constexpr const char* kLines[] = {"processor", "bus", "memory", "operating system"};
     for (std::size_t field = 0; field < descriptions.size(); ++field)
         if (!platform::fitsWindows1251(descriptions[field]))
-            err << "korvex2-console: the " << kLines[field]
+            err << kConsoleMessagePrefix << "the " << kLines[field]
                 << " line has characters Windows-1251 lacks; the result file holds '?' for them"
                 << std::endl;
 }
