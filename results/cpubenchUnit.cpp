@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr std::array<const char*, kLastSelectableTest> kCaptions = {
+constexpr std::array<const char*, kTestCount> kCaptions = {
     "Bench - кодирование Хэмминга с использованием 8-разрядных регистров",
     "Bench - декодирование Хэмминга с использованием 8-разрядных регистров",
     "Bench - кодирование Хэмминга с использованием 32-разрядных регистров",
@@ -32,7 +32,7 @@ std::uint32_t averageOfRuns(const ResultRow& runs) {
 }  // namespace
 
 const char* comparisonCaption(int selectedTest) {
-    return isSelectableTest(selectedTest) ? kCaptions[selectedTest - 1] : nullptr;
+    return isSelectableTest(selectedTest) ? kCaptions[testOfNumber(selectedTest)] : nullptr;
 }
 
 TCpuRecord makeOwnSystem() {
@@ -43,8 +43,8 @@ TCpuRecord makeOwnSystem() {
 
 bool GetTestRows(int test, const TCpuRecord& record, ResultRow& cycles, ResultRow& milliseconds) {
     if (!isSelectableTest(test)) return false;
-    cycles = record.Results[2 * (test - 1)];
-    milliseconds = record.Results[2 * (test - 1) + 1];
+    cycles = cycleRow(record.Results, testOfNumber(test));
+    milliseconds = millisecondRow(record.Results, testOfNumber(test));
     return true;
 }
 

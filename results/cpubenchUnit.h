@@ -23,8 +23,9 @@ struct TViborka {
 // The chosen unit: millions of processor cycles, or milliseconds.
 enum class BenchUnit { Cycles, Milliseconds };
 
-inline constexpr int kFirstSelectableTest = 1;  // tests are numbered 1 to 10 in the comparison
-inline constexpr int kLastSelectableTest = 10;
+// The comparison chooses its test by number, 1 to 10.
+inline constexpr int kFirstSelectableTest = testNumber(0);
+inline constexpr int kLastSelectableTest = testNumber(kTestCount - 1);
 
 inline constexpr const char* kOwnSystemCaption = "Ваша система";
 inline constexpr const char* kComparisonCaption = "Bench";

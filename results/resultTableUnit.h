@@ -27,5 +27,15 @@ using RunFlags = std::array<std::int32_t, kRunsPerTest>;
 
 static_assert(sizeof(ResultTable) == 800, "a result table is stored as 800 bytes");
 
+// Tests are counted from 0 wherever the program reads them (their rows here, the run's tables,
+// the JSON's "index"); people count them from 1, as the comparison's chosen test and the
+// console's messages do. These two are the only conversions between the counts.
+inline constexpr int testNumber(int test) { return test + 1; }
+inline constexpr int testOfNumber(int number) { return number - 1; }
+
 inline ResultRow& cycleRow(ResultTable& table, int test) { return table[2 * test]; }
 inline ResultRow& millisecondRow(ResultTable& table, int test) { return table[2 * test + 1]; }
+inline const ResultRow& cycleRow(const ResultTable& table, int test) { return table[2 * test]; }
+inline const ResultRow& millisecondRow(const ResultTable& table, int test) {
+    return table[2 * test + 1];
+}

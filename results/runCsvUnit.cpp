@@ -44,9 +44,8 @@ std::string resultsCsv(std::span<const CsvMachine> machines) {
         for (const std::string& description : machine.descriptions)
             described += ',' + textField(description);
         for (int test = 0; test < kTestCount; ++test) {
-            const auto row = static_cast<std::size_t>(2 * test);
-            const RowSummary summary =
-                summariseTest((*machine.results)[row], (*machine.results)[row + 1]);
+            const RowSummary summary = summariseTest(cycleRow(*machine.results, test),
+                                                     millisecondRow(*machine.results, test));
             csv += described + ',' + std::to_string(test) + ',' +
                    kTestIds[static_cast<std::size_t>(test)] + ',' +
                    numberField(summary.bestCycles) + ',' + numberField(summary.bestMilliseconds) +

@@ -38,8 +38,8 @@ Json pair(const Json& cycles, const Json& milliseconds) {
 Json testsJson(const ResultTable& results, const std::vector<std::string>& labels) {
     Json tests = Json::array();
     for (int test = 0; test < kTestCount; ++test) {
-        const ResultRow& cycles = results[static_cast<std::size_t>(2 * test)];
-        const ResultRow& milliseconds = results[static_cast<std::size_t>(2 * test + 1)];
+        const ResultRow& cycles = cycleRow(results, test);
+        const ResultRow& milliseconds = millisecondRow(results, test);
         const RowSummary summary = summariseTest(cycles, milliseconds);
         const auto index = static_cast<std::size_t>(test);
         tests.push_back({

@@ -64,12 +64,12 @@ std::vector<std::string> qualityReportLines(TestTable tests, const ResultTable& 
                                             const RunConditions& conditions) {
     std::vector<std::string> lines = {"Разброс десяти прогонов (медиана / лучший − 1):"};
     std::string unsteadyTests;
-    for (std::size_t test = 0; test < tests.size(); ++test) {
-        const auto spread = runSpread(benchResults[2 * test]);  // the test's cycle row
-        lines.push_back(std::string(tests[test].label) + " " +
+    for (int test = 0; test < kTestCount; ++test) {
+        const auto spread = runSpread(cycleRow(benchResults, test));
+        lines.push_back(std::string(tests[static_cast<std::size_t>(test)].label) + " " +
                         (spread ? percent(*spread) : "нет оценки"));
         if (spread && *spread > kSpreadWarningLimit)
-            unsteadyTests += (unsteadyTests.empty() ? "" : ", ") + std::to_string(test + 1);
+            unsteadyTests += (unsteadyTests.empty() ? "" : ", ") + std::to_string(testNumber(test));
     }
     if (unsteadyTests.empty()) return lines;
     lines.push_back("Внимание: разброс больше " + percent(kSpreadWarningLimit) + " у тестов " +
