@@ -1,7 +1,6 @@
 #include "results/cpubenchUnit.h"
 
 #include <algorithm>
-#include <numeric>
 
 #include "platform/codePage.h"
 
@@ -24,11 +23,6 @@ bool isSelectableTest(int test) {
     return test >= kFirstSelectableTest && test <= kLastSelectableTest;
 }
 
-std::uint32_t averageOfRuns(const ResultRow& runs) {
-    const std::uint64_t sum = std::accumulate(runs.begin(), runs.end(), std::uint64_t{0});
-    return static_cast<std::uint32_t>(sum / runs.size());
-}
-
 }  // namespace
 
 const char* comparisonCaption(int selectedTest) {
@@ -49,9 +43,9 @@ bool GetTestRows(int test, const TCpuRecord& record, ResultRow& cycles, ResultRo
 }
 
 TViborka summariseRuns(const ResultRow& cycles, const ResultRow& milliseconds) {
-    return {*std::min_element(cycles.begin(), cycles.end()), averageOfRuns(cycles),
+    return {*std::min_element(cycles.begin(), cycles.end()), averageOfAllRuns(cycles),
             *std::min_element(milliseconds.begin(), milliseconds.end()),
-            averageOfRuns(milliseconds)};
+            averageOfAllRuns(milliseconds)};
 }
 
 std::uint32_t bestValue(const TViborka& summary, BenchUnit unit) {

@@ -62,8 +62,7 @@ TCpuRecord makeOwnSystem();
 // `cycles` and `milliseconds`. For any other number copies nothing and returns false.
 bool GetTestRows(int test, const TCpuRecord& record, ResultRow& cycles, ResultRow& milliseconds);
 
-// Minima and averages of ten runs. An average is the 64-bit sum of the ten values divided by 10,
-// truncated, so it lies between the smallest and the largest value.
+// Minima and averages (averageOfAllRuns) of the ten runs as stored, a failed run's 0 included.
 TViborka summariseRuns(const ResultRow& cycles, const ResultRow& milliseconds);
 
 // V, the value a row is sorted by and shows: the minimum of the chosen unit.

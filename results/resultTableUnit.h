@@ -5,6 +5,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
 
 inline constexpr int kTestCount = 10;
 inline constexpr int kRunsPerTest = 10;
@@ -39,3 +42,20 @@ inline const ResultRow& cycleRow(const ResultTable& table, int test) { return ta
 inline const ResultRow& millisecondRow(const ResultTable& table, int test) {
     return table[2 * test + 1];
 }
+
+// The runs of one test that failed, 0 to 9 in run order: those 0 in both its rows.
+std::vector<int> failedRuns(const ResultRow& cycles, const ResultRow& milliseconds);
+
+// The values of `row` of the runs not in `failed`, in ascending order.
+std::vector<std::uint32_t> passedRunValues(const ResultRow& row, std::span<const int> failed);
+
+// The median of the values of `row` of the runs not in `failed` (the mean of the middle two of
+// an even count); empty when every run failed.
+std::optional<double> medianOfPassedRuns(const ResultRow& row, std::span<const int> failed);
+
+// The average of the same values, from their 64-bit sum; empty when every run failed.
+std::optional<double> averageOfPassedRuns(const ResultRow& row, std::span<const int> failed);
+
+// The average of all ten values as stored, the 0 of a failed run included: their 64-bit sum
+// divided by 10, truncated, so it lies between the smallest and the largest value.
+std::uint32_t averageOfAllRuns(const ResultRow& row);

@@ -1,8 +1,6 @@
 #include "results/runJsonUnit.h"
 
-#include <algorithm>
 #include <nlohmann/json.hpp>
-#include <numeric>
 
 namespace {
 
@@ -13,22 +11,14 @@ Json orNull(const std::optional<T>& value) {
     return value ? Json(*value) : Json(nullptr);
 }
 
-// Median and average of the values of the runs that did not fail (none when all failed).
-void summariseRow(const ResultRow& row, const std::vector<int>& failedRuns,
+// Best, median and average of the values of the runs that did not fail (none when all failed).
+void summariseRow(const ResultRow& row, const std::vector<int>& failed,
                   std::optional<std::uint32_t>& best, std::optional<double>& median,
                   std::optional<double>& average) {
-    std::vector<std::uint32_t> kept;
-    for (int run = 0; run < kRunsPerTest; ++run)
-        if (std::find(failedRuns.begin(), failedRuns.end(), run) == failedRuns.end())
-            kept.push_back(row[static_cast<std::size_t>(run)]);
-    if (kept.empty()) return;
-    std::sort(kept.begin(), kept.end());
-    best = kept.front();
-    const std::size_t middle = kept.size() / 2;
-    median = kept.size() % 2 == 1 ? double(kept[middle])
-                                  : (double(kept[middle - 1]) + double(kept[middle])) / 2;
-    const std::uint64_t sum = std::accumulate(kept.begin(), kept.end(), std::uint64_t{0});
-    average = double(sum) / double(kept.size());
+    const std::vector<std::uint32_t> passed = passedRunValues(row, failed);
+    if (!passed.empty()) best = passed.front();
+    median = medianOfPassedRuns(row, failed);
+    average = averageOfPassedRuns(row, failed);
 }
 
 Json pair(const Json& cycles, const Json& milliseconds) {
@@ -67,10 +57,7 @@ std::string text(const Json& document) {
 
 RowSummary summariseTest(const ResultRow& cycles, const ResultRow& milliseconds) {
     RowSummary summary;
-    for (int run = 0; run < kRunsPerTest; ++run) {
-        const auto column = static_cast<std::size_t>(run);
-        if (cycles[column] == 0 && milliseconds[column] == 0) summary.failedRuns.push_back(run);
-    }
+    summary.failedRuns = failedRuns(cycles, milliseconds);
     summariseRow(cycles, summary.failedRuns, summary.bestCycles, summary.medianCycles,
                  summary.averageCycles);
     summariseRow(milliseconds, summary.failedRuns, summary.bestMilliseconds,

@@ -51,13 +51,10 @@ RunConditions conditionsBeforeRun(bool priorityAsked) {
 }
 
 std::optional<double> runSpread(const ResultRow& cycles) {
-    ResultRow sorted = cycles;
-    std::sort(sorted.begin(), sorted.end());
-    if (sorted.front() == 0) return std::nullopt;
-    const double median = (static_cast<double>(sorted[kRunsPerTest / 2 - 1]) +
-                           static_cast<double>(sorted[kRunsPerTest / 2])) /
-                          2;
-    return median / sorted.front() - 1;
+    const std::uint32_t best = *std::min_element(cycles.begin(), cycles.end());
+    if (best == 0) return std::nullopt;
+    // With no value 0 no run failed: the median is that of all ten.
+    return *medianOfPassedRuns(cycles, {}) / best - 1;
 }
 
 std::vector<std::string> qualityReportLines(TestTable tests, const ResultTable& benchResults,
