@@ -14,6 +14,10 @@ namespace platform {
 
 namespace {
 
+constexpr std::array<std::string MachineDescription::*, MachineDescription::kLineCount> kLines = {
+    &MachineDescription::processor, &MachineDescription::bus, &MachineDescription::memory,
+    &MachineDescription::operatingSystem};
+
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Leading and trailing blanks removed, each run of blanks inside made one space.
@@ -76,6 +80,12 @@ std::string unquoteOsReleaseValue(std::string_view value) {
 }
 
 }  // namespace
+
+std::string& MachineDescription::line(std::size_t index) { return this->*kLines[index]; }
+
+const std::string& MachineDescription::line(std::size_t index) const {
+    return this->*kLines[index];
+}
 
 std::string brandStringFromRegisters(const std::array<std::uint32_t, 12>& registers) {
     char bytes[sizeof registers + 1] = {};

@@ -42,14 +42,20 @@ TCpuRecord emptyRecord() {
     return record;
 }
 
-TCpuRecord describedRecord(const std::array<std::string, 4>& descriptions,
+TCpuRecord describedRecord(const platform::MachineDescription& description,
                            const ResultTable& results) {
     TCpuRecord record = emptyRecord();
-    TDescription* const fields[4] = {&record.Cpu, &record.Fsb, &record.Memory, &record.Os};
-    for (std::size_t field = 0; field < descriptions.size(); ++field)
-        setDescriptionText(*fields[field], descriptions[field]);
+    setDescriptionText(record.Cpu, description.processor);
+    setDescriptionText(record.Fsb, description.bus);
+    setDescriptionText(record.Memory, description.memory);
+    setDescriptionText(record.Os, description.operatingSystem);
     record.Results = results;
     return record;
+}
+
+platform::MachineDescription recordDescription(const TCpuRecord& record) {
+    return {descriptionText(record.Cpu), descriptionText(record.Fsb),
+            descriptionText(record.Memory), descriptionText(record.Os)};
 }
 
 void appendRecords(std::span<const std::uint8_t> contents, std::deque<TCpuRecord>& records) {

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/fileReplacement.h"
+#include "platform/machineDescription.h"
 #include "platform/regularFile.h"
 #include "results/resultTableUnit.h"
 
@@ -70,10 +71,13 @@ void setDescriptionText(TDescription& description, std::string_view text);
 // A record with empty descriptions and an all-zero table.
 TCpuRecord emptyRecord();
 
-// A record of `results` described by four UTF-8 lines: processor, bus, memory, operating system,
-// each stored as setDescriptionText does.
-TCpuRecord describedRecord(const std::array<std::string, 4>& descriptions,
+// A record of `results` with the four lines of `description`, each stored as setDescriptionText
+// does.
+TCpuRecord describedRecord(const platform::MachineDescription& description,
                            const ResultTable& results);
+
+// The four descriptions `record` holds, as UTF-8.
+platform::MachineDescription recordDescription(const TCpuRecord& record);
 
 // Appends the records of a whole file's contents to `records`, in file order: one per 1316 bytes,
 // and one more, zero-filled, for a trailing fragment. An empty file gives none.

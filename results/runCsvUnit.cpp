@@ -41,8 +41,8 @@ std::string resultsCsv(std::span<const CsvMachine> machines) {
     std::string csv = kHeader;
     for (const CsvMachine& machine : machines) {
         std::string described = textField(machine.name);
-        for (const std::string& description : machine.descriptions)
-            described += ',' + textField(description);
+        for (std::size_t line = 0; line < platform::MachineDescription::kLineCount; ++line)
+            described += ',' + textField(machine.description.line(line));
         for (int test = 0; test < kTestCount; ++test) {
             const RowSummary summary = summariseTest(cycleRow(*machine.results, test),
                                                      millisecondRow(*machine.results, test));

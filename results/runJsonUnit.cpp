@@ -21,6 +21,14 @@ void summariseRow(const ResultRow& row, const std::vector<int>& failed,
     average = averageOfPassedRuns(row, failed);
 }
 
+// Adds the four lines of `description` to `object`, under the names both documents give them.
+void addDescription(Json& object, const platform::MachineDescription& description) {
+    object["cpu"] = description.processor;
+    object["fsb"] = description.bus;
+    object["memory"] = description.memory;
+    object["os"] = description.operatingSystem;
+}
+
 Json pair(const Json& cycles, const Json& milliseconds) {
     return Json{{"cycles", cycles}, {"milliseconds", milliseconds}};
 }
@@ -75,6 +83,12 @@ std::string isoUtcTime(std::time_t time) {
 
 std::string runJson(const RunExport& run) {
     const RunMachine& machine = run.machine;
+    Json machineJson = Json::object();
+    addDescription(machineJson, machine.description);
+    machineJson["logical_processors"] = machine.logicalProcessors;
+    machineJson["kernel_release"] = machine.kernelRelease;
+    machineJson["frequency_governors"] = machine.frequencyGovernors;
+    machineJson["hypervisor"] = machine.hypervisor;
     const Json document = {
         {"schema", kJsonSchema},
         {"program", run.program},
@@ -82,17 +96,7 @@ std::string runJson(const RunExport& run) {
         {"host", run.host},
         {"kernel_code", run.kernelCode},
         {"date", isoUtcTime(run.started)},
-        {"machine",
-         {
-             {"cpu", machine.cpu},
-             {"fsb", machine.fsb},
-             {"memory", machine.memory},
-             {"os", machine.os},
-             {"logical_processors", machine.logicalProcessors},
-             {"kernel_release", machine.kernelRelease},
-             {"frequency_governors", machine.frequencyGovernors},
-             {"hypervisor", machine.hypervisor},
-         }},
+        {"machine", machineJson},
         {"clock_mhz", orNull(run.clockMHz)},
         {"tests", testsJson(run.results, run.testLabels)},
     };
@@ -118,15 +122,10 @@ std::string comparisonJson(const ComparisonExport& comparison) {
     Json machines = Json::array();
     for (const StoredMachine& machine : comparison.machines) {
         const TCpuRecord& record = *machine.data;
-        machines.push_back({
-            {"file", machine.file},
-            {"record", machine.record},
-            {"cpu", descriptionText(record.Cpu)},
-            {"fsb", descriptionText(record.Fsb)},
-            {"memory", descriptionText(record.Memory)},
-            {"os", descriptionText(record.Os)},
-            {"tests", testsJson(record.Results, comparison.testLabels)},
-        });
+        Json entry = {{"file", machine.file}, {"record", machine.record}};
+        addDescription(entry, recordDescription(record));
+        entry["tests"] = testsJson(record.Results, comparison.testLabels);
+        machines.push_back(entry);
     }
     const Json document = {
         {"schema", kJsonSchema},   {"program", comparison.program}, {"version", comparison.version},

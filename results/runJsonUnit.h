@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/machineDescription.h"
 #include "results/cpuRecordUnit.h"
 #include "results/resultTableUnit.h"
 
@@ -19,7 +20,7 @@
 inline constexpr int kJsonSchema = 1;
 
 struct RunMachine {
-    std::string cpu, fsb, memory, os;  // the four descriptions a result file carries
+    platform::MachineDescription description;  // the four lines a result file carries
     int logicalProcessors = 1;
     std::string kernelRelease;
     std::vector<std::string> frequencyGovernors;  // empty when the machine exposes none

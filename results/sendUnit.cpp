@@ -158,10 +158,10 @@ void TForm3::fillEmptyLines() {
     if (std::none_of(std::begin(edits), std::end(edits),
                      [](const QLineEdit* edit) { return edit->text().isEmpty(); }))
         return;
-    const std::array<std::string, 4> lines = describeMachine_().lines();
-    for (std::size_t line = 0; line < lines.size(); ++line) {
+    const platform::MachineDescription machine = describeMachine_();
+    for (std::size_t line = 0; line < machine.kLineCount; ++line) {
         if (!edits[line]->text().isEmpty()) continue;
-        edits[line]->setText(QString::fromStdString(lines[line]));
+        edits[line]->setText(QString::fromStdString(machine.line(line)));
         edits[line]->setCursorPosition(0);  // a long line shows its beginning
     }
 }

@@ -55,21 +55,18 @@ std::optional<std::uint64_t> clockRateFromLine(std::string_view line) {
     return rate;
 }
 
-std::array<std::string, 4> runDescriptions(const ConsoleOptions& options,
-                                           const platform::MachineDescription& machine) {
-    std::array<std::string, 4> descriptions = machine.lines();
-    for (std::size_t field = 0; field < descriptions.size(); ++field)
-        if (options.descriptions[field]) descriptions[field] = *options.descriptions[field];
-    return descriptions;
+platform::MachineDescription runDescription(const ConsoleOptions& options,
+                                            const platform::MachineDescription& machine) {
+    platform::MachineDescription description = machine;
+    for (std::size_t line = 0; line < description.kLineCount; ++line)
+        if (options.descriptions[line]) description.line(line) = *options.descriptions[line];
+    return description;
 }
 
-RunMachine currentRunMachine(const std::array<std::string, 4>& descriptions,
+RunMachine currentRunMachine(const platform::MachineDescription& description,
                              const RunConditions& conditions) {
     RunMachine machine;
-    machine.cpu = descriptions[0];
-    machine.fsb = descriptions[1];
-    machine.memory = descriptions[2];
-    machine.os = descriptions[3];
+    machine.description = description;
     machine.logicalProcessors = platform::logicalProcessors();
     machine.kernelRelease = platform::kernelRelease();
     machine.frequencyGovernors = conditions.governors;
@@ -124,13 +121,13 @@ bool checkResultFolders(const ConsoleOptions& options, std::ostream& err) {
 std::string runOutputBytes(OutputContent content, const FinishedRun& finished) {
     switch (content) {
         case OutputContent::ResultFile: {
-            const TCpuRecord record = describedRecord(finished.descriptions, finished.run.results);
+            const TCpuRecord record = describedRecord(finished.description, finished.run.results);
             return {reinterpret_cast<const char*>(&record), kRecordSize};
         }
         case OutputContent::Json:
             return runJson(finished.run) + "\n";
         case OutputContent::Csv: {
-            const CsvMachine machine{finished.run.host, finished.descriptions,
+            const CsvMachine machine{finished.run.host, finished.description,
                                      &finished.run.results};
             return resultsCsv({&machine, 1});
         }
@@ -143,19 +140,16 @@ std::string comparisonOutputBytes(OutputContent content, const ComparisonExport&
     std::vector<CsvMachine> rows;
     for (const StoredMachine& machine : comparison.machines) {
         const TCpuRecord& record = *machine.data;
-        rows.push_back({machine.name,
-                        {descriptionText(record.Cpu), descriptionText(record.Fsb),
-                         descriptionText(record.Memory), descriptionText(record.Os)},
-                        &record.Results});
+        rows.push_back({machine.name, recordDescription(record), &record.Results});
     }
     return resultsCsv(rows);
 }
 
-void reportCodePageLoss(const std::array<std::string, 4>& descriptions, std::ostream& err) {
+void reportCodePageLoss(const platform::MachineDescription& description, std::ostream& err) {
     constexpr const char* kLines[] = {"processor", "bus", "memory", "operating system"};
-    for (std::size_t field = 0; field < descriptions.size(); ++field)
-        if (!platform::fitsWindows1251(descriptions[field]))
-            err << kConsoleMessagePrefix << "the " << kLines[field]
+    for (std::size_t line = 0; line < description.kLineCount; ++line)
+        if (!platform::fitsWindows1251(description.line(line)))
+            err << kConsoleMessagePrefix << "the " << kLines[line]
                 << " line has characters Windows-1251 lacks; the result file holds '?' for them"
                 << std::endl;
 }

@@ -163,13 +163,13 @@ int main(int argc, char** argv) {
     // folders hold can cost the run.
     FinishedRun finished;
     if (!outputs.empty())
-        finished.descriptions = runDescriptions(options, platform::describeMachine());
-    if (options.saveFile) reportCodePageLoss(finished.descriptions, std::cerr);
+        finished.description = runDescription(options, platform::describeMachine());
+    if (options.saveFile) reportCodePageLoss(finished.description, std::cerr);
     finished.run = {kProductTitle,
                     programVersion(),
                     platform::hostName(),
                     started,
-                    currentRunMachine(finished.descriptions, conditions),
+                    currentRunMachine(finished.description, conditions),
                     list.clockMHz,
                     testLabels(),
                     benchResults,

@@ -53,8 +53,8 @@ TEST(ConsoleOutput, LinesNotGivenComeFromTheMachine) {
     options.descriptions[0] = "Athlon";
     options.descriptions[3] = "";
     const platform::MachineDescription machine{"AMD EPYC", "100 МГц", "24 ГБ", "Debian"};
-    EXPECT_EQ(runDescriptions(options, machine),
-              (std::array<std::string, 4>{"Athlon", "100 МГц", "24 ГБ", ""}));
+    EXPECT_EQ(runDescription(options, machine),
+              (platform::MachineDescription{"Athlon", "100 МГц", "24 ГБ", ""}));
 }
 
 // A writer that puts the first `limit` bytes into the file, then fails as a full disk would.
