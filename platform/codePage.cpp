@@ -92,14 +92,14 @@ std::size_t utf8Character(std::string_view text, char32_t& code) {
 
 }  // namespace
 
-std::string printableText(std::string_view text, std::string_view replacement) {
+std::string printableText(std::string_view text) {
     std::string shown;
     shown.reserve(text.size());
     while (!text.empty()) {
         char32_t code = 0;
         const std::size_t length = utf8Character(text, code);
         if (length == 0 || code < 0x20 || (code >= 0x7F && code <= 0x9F))
-            shown += replacement;
+            shown += kReplacement;
         else
             shown += text.substr(0, length);
         text.remove_prefix(std::max<std::size_t>(length, 1));

@@ -16,10 +16,11 @@ std::string utf8ToWindows1251(std::string_view utf8);
 // Windows-1251 bytes as UTF-8. The one byte Windows-1251 leaves undefined (0x98) becomes '?'.
 std::string windows1251ToUtf8(std::string_view bytes);
 
-// `text` as it may be shown on a terminal or in a list: every control character (C0, DEL and the
-// C1 range U+0080 to U+009F, which some terminals obey as escape sequences) and every byte that
-// is not part of valid UTF-8 is replaced by `replacement` (left out when it is empty).
-std::string printableText(std::string_view text, std::string_view replacement);
+// UTF-8 `text` as every view shows it, on a terminal or in a list: each control character (C0,
+// DEL and the C1 range U+0080 to U+009F, which some terminals obey as escape sequences) and each
+// byte that is not part of valid UTF-8 becomes '?', so nothing a file or a name holds can steer a
+// terminal or break a line, and the reader still sees that something stood there.
+std::string printableText(std::string_view text);
 
 // Whether UTF-8 `text` has a Windows-1251 form for every character (no '?' would stand in).
 bool fitsWindows1251(std::string_view utf8);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/linkResolution.h"
+#include "platform/systemError.h"
 
 namespace platform {
 
@@ -24,8 +25,6 @@ constexpr char kTemporaryPrefix[] = ".korvex-";
 constexpr std::size_t kTemporaryLetters = 8;
 // A temporary this old is a leftover of a save that was killed, not one in progress.
 constexpr time_t kStaleTemporaryAge = 24 * 60 * 60;
-
-std::error_code lastError() { return {errno, std::generic_category()}; }
 
 // A descriptor closed at the end of its scope.
 class Descriptor {
@@ -42,7 +41,7 @@ class Descriptor {
     std::error_code close() {
         const int descriptor = descriptor_;
         descriptor_ = -1;
-        return ::close(descriptor) == 0 ? std::error_code() : lastError();
+        return ::close(descriptor) == 0 ? std::error_code() : lastSystemError();
     }
 
   private:
@@ -77,7 +76,7 @@ std::error_code readAllAt(int descriptor, std::span<std::uint8_t> buffer) {
         const ssize_t got = ::pread(descriptor, buffer.data() + done, buffer.size() - done,
                                     static_cast<off_t>(done));
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return lastError();
+        if (got < 0) return lastSystemError();
         if (got == 0) return std::make_error_code(std::errc::io_error);  // shrank meanwhile
         done += static_cast<std::size_t>(got);
     }
@@ -90,7 +89,8 @@ std::error_code writeAllAt(int descriptor, std::span<const std::uint8_t> bytes) 
         const ssize_t put = ::pwrite(descriptor, bytes.data() + done, bytes.size() - done,
                                      static_cast<off_t>(done));
         if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return put < 0 ? lastError() : std::make_error_code(std::errc::io_error);
+        if (put <= 0)
+            return put < 0 ? lastSystemError() : std::make_error_code(std::errc::io_error);
         done += static_cast<std::size_t>(put);
     }
     return {};
@@ -103,9 +103,9 @@ std::error_code writeAllAt(int descriptor, std::span<const std::uint8_t> bytes) 
 std::error_code overwriteInPlace(const std::filesystem::path& path,
                                  std::span<const std::uint8_t> bytes, FileContentWriter& writer) {
     Descriptor file(::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!file.valid()) return lastError();
+    if (!file.valid()) return lastSystemError();
     struct stat status {};
-    if (::fstat(file.get(), &status) != 0) return lastError();
+    if (::fstat(file.get(), &status) != 0) return lastSystemError();
     if (!S_ISREG(status.st_mode)) return std::make_error_code(std::errc::not_supported);
     const auto oldSize = static_cast<std::uint64_t>(status.st_size);
     std::vector<std::uint8_t> oldBytes;
@@ -118,7 +118,7 @@ std::error_code overwriteInPlace(const std::filesystem::path& path,
 
     std::error_code error;
     if (oldSize > bytes.size() && ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0)
-        error = lastError();
+        error = lastSystemError();
     if (!error) error = writer.writeAll(file.get(), bytes);
     if (!error) error = writer.sync(file.get());
     if (error) {
@@ -137,7 +137,7 @@ std::error_code overwriteInPlace(const std::filesystem::path& path,
 std::error_code inspectTarget(std::filesystem::path& path, struct stat& status, bool& exists) {
     if (const std::error_code error = resolveLinks(path)) return error;
     exists = ::lstat(path.c_str(), &status) == 0;
-    if (!exists && errno != ENOENT) return lastError();
+    if (!exists && errno != ENOENT) return lastSystemError();
     if (exists && S_ISDIR(status.st_mode)) return std::make_error_code(std::errc::is_a_directory);
     if (exists && !S_ISREG(status.st_mode)) return std::make_error_code(std::errc::not_supported);
     return {};
@@ -174,7 +174,7 @@ std::error_code takeOverAttributes(int file, const struct stat& old) {
     if (::fchown(file, old.st_uid, old.st_gid) != 0) {
         [[maybe_unused]] const int groupOnly = ::fchown(file, static_cast<uid_t>(-1), old.st_gid);
     }
-    return ::fchmod(file, old.st_mode & 07777) == 0 ? std::error_code() : lastError();
+    return ::fchmod(file, old.st_mode & 07777) == 0 ? std::error_code() : lastSystemError();
 }
 
 }  // namespace
@@ -183,14 +183,15 @@ std::error_code FileContentWriter::writeAll(int descriptor, std::span<const std:
     while (!bytes.empty()) {
         const ssize_t put = ::write(descriptor, bytes.data(), bytes.size());
         if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return put < 0 ? lastError() : std::make_error_code(std::errc::io_error);
+        if (put <= 0)
+            return put < 0 ? lastSystemError() : std::make_error_code(std::errc::io_error);
         bytes = bytes.subspan(static_cast<std::size_t>(put));
     }
     return {};
 }
 
 std::error_code FileContentWriter::sync(int descriptor) {
-    return ::fsync(descriptor) == 0 ? std::error_code() : lastError();
+    return ::fsync(descriptor) == 0 ? std::error_code() : lastSystemError();
 }
 
 std::error_code replaceFileContents(const std::filesystem::path& target,
@@ -204,14 +205,14 @@ std::error_code replaceFileContents(const std::filesystem::path& target,
 
     const std::string name = path.filename().native();
     Descriptor folder(::open(containingFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!folder.valid()) return lastError();
+    if (!folder.valid()) return lastSystemError();
 
     // A new file gets the mode a plain create gives (0666 less the umask); an existing file's
     // bytes are never readable to more people than before, not even while being written.
     std::string temporary;
     Descriptor file(createTemporary(folder.get(), exists ? 0600 : 0666, temporary));
     if (!file.valid()) {
-        const std::error_code error = lastError();
+        const std::error_code error = lastSystemError();
         if (exists &&
             (error == std::errc::permission_denied || error == std::errc::operation_not_permitted))
             return overwriteInPlace(path, bytes, writer);
@@ -223,14 +224,14 @@ std::error_code replaceFileContents(const std::filesystem::path& target,
     if (!error) error = writer.sync(file.get());
     if (const std::error_code closed = file.close(); !error) error = closed;
     if (!error && ::renameat(folder.get(), temporary.c_str(), folder.get(), name.c_str()) != 0)
-        error = lastError();
+        error = lastSystemError();
     if (error) {
         ::unlinkat(folder.get(), temporary.c_str(), 0);
         return error;
     }
     // The rename itself reaches the disk with the folder. Some file systems cannot sync a
     // folder (EINVAL); that is no reason to call a completed save failed.
-    if (::fsync(folder.get()) != 0 && errno != EINVAL) return lastError();
+    if (::fsync(folder.get()) != 0 && errno != EINVAL) return lastSystemError();
     removeStaleTemporaries(folder.get());
     return {};
 }
@@ -259,10 +260,10 @@ std::filesystem::path containingFolder(const std::filesystem::path& file) {
 
 std::error_code probeFileCreation(const std::filesystem::path& folder) {
     Descriptor opened(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!opened.valid()) return lastError();
+    if (!opened.valid()) return lastSystemError();
     std::string name;
     Descriptor probe(createTemporary(opened.get(), 0600, name));
-    if (!probe.valid()) return lastError();
+    if (!probe.valid()) return lastSystemError();
     const std::error_code closed = probe.close();
     ::unlinkat(opened.get(), name.c_str(), 0);
     return closed;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/systemError.h"
+
 namespace platform {
 
 namespace {
@@ -14,13 +16,11 @@ namespace {
 // As many links as the kernel follows in one path lookup (MAXSYMLINKS).
 constexpr int kMaximumLinks = 40;
 
-std::error_code lastError() { return {errno, std::generic_category()}; }
-
 // The kernel's rule: a link in a sticky folder that everyone may write is followed only when
 // its owner is the folder's owner or the user following it.
 std::error_code mayFollow(const std::filesystem::path& folder, const struct stat& link) {
     struct stat status {};
-    if (::stat(folder.c_str(), &status) != 0) return lastError();
+    if (::stat(folder.c_str(), &status) != 0) return lastSystemError();
     const bool shared = (status.st_mode & S_ISVTX) != 0 && (status.st_mode & S_IWOTH) != 0;
     if (!shared || link.st_uid == ::geteuid() || link.st_uid == status.st_uid) return {};
     return std::make_error_code(std::errc::permission_denied);
@@ -55,7 +55,7 @@ std::error_code resolveLinks(std::filesystem::path& path) {
         const std::filesystem::path next = walked / name;
         struct stat status {};
         if (::lstat(next.c_str(), &status) != 0) {
-            if (errno != ENOENT || !pending.empty()) return lastError();
+            if (errno != ENOENT || !pending.empty()) return lastSystemError();
             walked = next;  // the file to be created
             break;
         }

@@ -14,24 +14,9 @@ namespace platform {
 
 namespace {
 
-// Far more than any of these files holds; a runaway file is cut here rather than read whole.
-constexpr std::size_t kLargestFileRead = 4u << 20;
-
-// The text of a regular file (a FIFO or device in its place is never opened, so never waited
-// on), or nothing.
-std::optional<std::string> readSmallFile(const std::filesystem::path& path) {
-    RegularFile file(path);
-    if (!file.isOpen()) return std::nullopt;
-    std::string text;
-    std::uint8_t chunk[8192];
-    while (text.size() < kLargestFileRead) {
-        const std::ptrdiff_t got = file.read(chunk);
-        if (got < 0) return std::nullopt;
-        if (got == 0) break;
-        text.append(reinterpret_cast<const char*>(chunk), static_cast<std::size_t>(got));
-    }
-    return text;
-}
+constexpr std::array<std::string MachineDescription::*, MachineDescription::kLineCount> kLines = {
+    &MachineDescription::processor, &MachineDescription::bus, &MachineDescription::memory,
+    &MachineDescription::operatingSystem};
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -95,6 +80,12 @@ std::string unquoteOsReleaseValue(std::string_view value) {
 }
 
 }  // namespace
+
+std::string& MachineDescription::line(std::size_t index) { return this->*kLines[index]; }
+
+const std::string& MachineDescription::line(std::size_t index) const {
+    return this->*kLines[index];
+}
 
 std::string brandStringFromRegisters(const std::array<std::uint32_t, 12>& registers) {
     char bytes[sizeof registers + 1] = {};

@@ -5,6 +5,7 @@
 // never a guess. None of these functions throws.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -13,14 +14,20 @@
 
 namespace platform {
 
+// The four lines that describe a machine, UTF-8: this machine's own, the lines typed or given for
+// a result file, or those a stored record holds.
 struct MachineDescription {
     std::string processor;        // "AMD Ryzen 7 5800X 8-Core Processor"
     std::string bus;              // "100 МГц"
     std::string memory;           // "16 ГБ"
     std::string operatingSystem;  // "Debian GNU/Linux 12 (bookworm)"
 
-    // The four lines in a result record's order.
-    std::array<std::string, 4> lines() const { return {processor, bus, memory, operatingSystem}; }
+    static constexpr std::size_t kLineCount = 4;
+    // Line `index`, 0 to 3, in a result record's order: processor, bus, memory, operating system.
+    std::string& line(std::size_t index);
+    const std::string& line(std::size_t index) const;
+
+    bool operator==(const MachineDescription&) const = default;
 };
 
 // Where the machine's files are read; tests point these at captured copies.

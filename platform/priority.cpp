@@ -6,7 +6,9 @@
 
 #include <cerrno>
 #include <charconv>
-#include <fstream>
+#include <string_view>
+
+#include "platform/regularFile.h"
 
 namespace platform {
 
@@ -28,9 +30,9 @@ PriorityState savePriority() {
 }
 
 bool realTimeUnthrottled(const std::string& procRoot) {
-    std::ifstream file(procRoot + "/sys/kernel/sched_rt_runtime_us");
-    std::string line;
-    if (!std::getline(file, line)) return false;
+    const auto text = readSmallFile(procRoot + "/sys/kernel/sched_rt_runtime_us");
+    if (!text) return false;
+    const std::string_view line = std::string_view(*text).substr(0, text->find('\n'));
     long runtime = 0;
     const char* const end = line.data() + line.size();
     const auto [parsed, error] = std::from_chars(line.data(), end, runtime);

@@ -7,8 +7,16 @@
 #include <cerrno>
 
 #include "platform/linkResolution.h"
+#include "platform/systemError.h"
 
 namespace platform {
+
+namespace {
+
+// Far more than any small file holds; a runaway file is cut here rather than read whole.
+constexpr std::size_t kLargestSmallFile = 4u << 20;
+
+}  // namespace
 
 RegularFile::RegularFile(const std::filesystem::path& path, LinkFreeFolder folder) {
     // The name is looked at first, so a device is not even opened; what is opened is checked
@@ -19,13 +27,12 @@ RegularFile::RegularFile(const std::filesystem::path& path, LinkFreeFolder folde
     // folder on the way, which a folder of 100,000 files would pay 100,000 times.
     std::filesystem::path file = path;
     struct stat status {};
-    const auto lastError = [] { return std::error_code(errno, std::generic_category()); };
     const bool direct = folder == LinkFreeFolder::Yes && ::lstat(path.c_str(), &status) == 0 &&
                         !S_ISLNK(status.st_mode);
     if (!direct) {
         if ((openError_ = resolveLinks(file))) return;
         if (::lstat(file.c_str(), &status) != 0) {
-            openError_ = lastError();
+            openError_ = lastSystemError();
             return;
         }
     }
@@ -33,7 +40,7 @@ RegularFile::RegularFile(const std::filesystem::path& path, LinkFreeFolder folde
     const int descriptor =
         ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0) {
-        openError_ = lastError();
+        openError_ = lastSystemError();
         return;
     }
     if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
@@ -65,6 +72,20 @@ std::uint64_t RegularFile::dataFrom(std::uint64_t offset) {
 
 bool RegularFile::seek(std::uint64_t offset) {
     return ::lseek(descriptor_, static_cast<off_t>(offset), SEEK_SET) >= 0;
+}
+
+std::optional<std::string> readSmallFile(const std::filesystem::path& path) {
+    RegularFile file(path);
+    if (!file.isOpen()) return std::nullopt;
+    std::string text;
+    std::uint8_t chunk[8192];
+    while (text.size() < kLargestSmallFile) {
+        const std::ptrdiff_t got = file.read(chunk);
+        if (got < 0) return std::nullopt;
+        if (got == 0) break;
+        text.append(reinterpret_cast<const char*>(chunk), static_cast<std::size_t>(got));
+    }
+    return text;
 }
 
 }  // namespace platform

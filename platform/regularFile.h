@@ -6,7 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
+#include <string>
 #include <system_error>
 
 namespace platform {
@@ -54,5 +56,10 @@ class RegularFile {
     std::uint64_t size_ = 0;
     std::error_code openError_;
 };
+
+// The text of a small file of the system's (/proc, /sys, /etc), opened as RegularFile opens it,
+// so a FIFO or device in its place is never waited on; cut at 4 MiB, since a file of this kind
+// that grows beyond it is not the one expected. Nothing when it cannot be opened or read.
+std::optional<std::string> readSmallFile(const std::filesystem::path& path);
 
 }  // namespace platform

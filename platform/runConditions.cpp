@@ -6,18 +6,18 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
+
+#include "platform/regularFile.h"
 
 namespace platform {
 
 namespace {
 
 std::optional<std::string> firstLine(const std::filesystem::path& path) {
-    std::ifstream file(path);
-    std::string line;
-    if (!file || !std::getline(file, line)) return std::nullopt;
-    return line;
+    const auto text = readSmallFile(path);
+    if (!text || text->empty()) return std::nullopt;
+    return text->substr(0, text->find('\n'));
 }
 
 }  // namespace

@@ -142,7 +142,7 @@ void TForm2::buildToolBars() {
     for (int test = 0; test < kLastSelectableTest; ++test) {
         const QByteArray name = "ToolButton" + QByteArray::number(test + 4);
         const QString testName =
-            QString::fromUtf8(comparisonCaption(test + 1)).mid(captionPrefix.size());
+            QString::fromUtf8(comparisonCaption(testNumber(test))).mid(captionPrefix.size());
         QToolButton* button =
             addButton(ToolBar1, name.constData(), imageList1.at(test + 2), true, testName);
         connect(button, &QToolButton::clicked, this, kTestHandlers[static_cast<std::size_t>(test)]);
@@ -256,7 +256,7 @@ bool TForm2::ListView1CustomDrawSubItem(QPainter* painter, const QStyleOptionVie
         painter->fillRect(QRect(x, y, barLength(width, best, model_->barScale()), kBarHeight),
                           brush);
     } else {
-        const QString text = QString::fromUtf8(kBenchFailedText);
+        const QString text = QString::fromUtf8(kTestFailedText);
         const QFontMetrics metrics(option.font);
         const QRect textBox(x + 2, y + 1, metrics.horizontalAdvance(text), metrics.height());
         painter->fillRect(textBox, brush);
@@ -287,7 +287,7 @@ void TForm2::selectTest(int test) {
     RebuildList();
     ListView1->viewport()->repaint();
     for (int other = 0; other < kLastSelectableTest; ++other)
-        testButtons_[static_cast<std::size_t>(other)]->setChecked(other + 1 == test);
+        testButtons_[static_cast<std::size_t>(other)]->setChecked(testNumber(other) == test);
 }
 
 void TForm2::ToolButton4Click() { selectTest(1); }

@@ -40,7 +40,8 @@ class TForm2 : public QWidget {
   public:
     // Starts reading every result file of `resultFolder` (relative to the current directory
     // now) once.
-    explicit TForm2(const std::filesystem::path& resultFolder = "cpus", QWidget* parent = nullptr);
+    explicit TForm2(const std::filesystem::path& resultFolder = kResultFolder,
+                    QWidget* parent = nullptr);
     ~TForm2() override;
 
     // The running machine's result table, all zero at start.

@@ -28,11 +28,6 @@ std::string cutToCharacters(const std::string& text, std::size_t limit) {
     return text;
 }
 
-// A description holds whatever bytes its file had: a NUL of a zero-filled fragment, a line feed
-// that would break the table, or an escape sequence that a terminal would obey. The ASCII
-// control characters (C0, DEL, C1) are left out of the text printed; the record keeps every byte.
-std::string printable(const std::string& text) { return platform::printableText(text, ""); }
-
 // `text` cut at its start to at most `limit` characters, "…" standing for what is left out: the
 // end of a file's path is what tells files apart.
 std::string keepEnd(const std::string& text, std::size_t limit) {
@@ -60,7 +55,7 @@ std::string bar(const ComparisonRow& row, BenchUnit unit, std::uint32_t barScale
     const char averageMark = row.drawnAsOwnSystem ? '+' : '=';
     std::string text(static_cast<std::size_t>(bestLength), bestMark);
     text.append(static_cast<std::size_t>(std::max(0, averageLength - bestLength)), averageMark);
-    if (best == 0) text += (text.empty() ? "" : " ") + std::string(kBenchFailedText);
+    if (best == 0) text += (text.empty() ? "" : " ") + std::string(kTestFailedText);
     return text;
 }
 
@@ -86,11 +81,14 @@ std::vector<std::string> textLines(const std::deque<TCpuRecord>& systems,
     for (const ComparisonRow& row : list.rows) {
         auto& texts = cells.emplace_back();
         if (const auto name = nameOf.find(row.record); name != nameOf.end())
-            texts[0] = keepEnd(printable(*name->second), kTextColumnLimit);
+            texts[0] = keepEnd(platform::printableText(*name->second), kTextColumnLimit);
+        // A description holds whatever bytes its file had: a NUL of a zero-filled fragment, a
+        // line feed that would break the table, or an escape sequence that a terminal would obey.
+        // The record keeps every byte; the text printed shows each as '?'.
         for (std::size_t column = 0; column < kTextColumns; ++column)
-            texts[column + 1] =
-                cutToCharacters(printable(comparisonCellText(row, static_cast<int>(column), unit)),
-                                kTextColumnLimit);
+            texts[column + 1] = cutToCharacters(
+                platform::printableText(comparisonCellText(row, static_cast<int>(column), unit)),
+                kTextColumnLimit);
         for (std::size_t column = 0; column < texts.size(); ++column)
             widths[column] = std::max(widths[column], characterCount(texts[column]));
     }

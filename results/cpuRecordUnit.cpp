@@ -1,12 +1,12 @@
 #include "results/cpuRecordUnit.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <new>
 
 #include "platform/codePage.h"
 #include "platform/linkResolution.h"
+#include "platform/systemError.h"
 
 namespace {
 
@@ -42,14 +42,20 @@ TCpuRecord emptyRecord() {
     return record;
 }
 
-TCpuRecord describedRecord(const std::array<std::string, 4>& descriptions,
+TCpuRecord describedRecord(const platform::MachineDescription& description,
                            const ResultTable& results) {
     TCpuRecord record = emptyRecord();
-    TDescription* const fields[4] = {&record.Cpu, &record.Fsb, &record.Memory, &record.Os};
-    for (std::size_t field = 0; field < descriptions.size(); ++field)
-        setDescriptionText(*fields[field], descriptions[field]);
+    setDescriptionText(record.Cpu, description.processor);
+    setDescriptionText(record.Fsb, description.bus);
+    setDescriptionText(record.Memory, description.memory);
+    setDescriptionText(record.Os, description.operatingSystem);
     record.Results = results;
     return record;
+}
+
+platform::MachineDescription recordDescription(const TCpuRecord& record) {
+    return {descriptionText(record.Cpu), descriptionText(record.Fsb),
+            descriptionText(record.Memory), descriptionText(record.Os)};
 }
 
 void appendRecords(std::span<const std::uint8_t> contents, std::deque<TCpuRecord>& records) {
@@ -141,7 +147,7 @@ void ResultFolderReader::readChunk() {
         const std::size_t want = std::min<std::uint64_t>(limit - filled, unread_);
         const std::ptrdiff_t got = file_->read({chunk_.data() + filled, want});
         if (got < 0) {
-            note(ResultFileNote::Kind::Unreadable, {errno, std::generic_category()});
+            note(ResultFileNote::Kind::Unreadable, platform::lastSystemError());
             return closeFile(false);
         }
         if (got == 0) {  // the file shrank since it was opened

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/fileReplacement.h"
+#include "platform/machineDescription.h"
 #include "platform/regularFile.h"
 #include "results/resultTableUnit.h"
 
@@ -70,10 +71,13 @@ void setDescriptionText(TDescription& description, std::string_view text);
 // A record with empty descriptions and an all-zero table.
 TCpuRecord emptyRecord();
 
-// A record of `results` described by four UTF-8 lines: processor, bus, memory, operating system,
-// each stored as setDescriptionText does.
-TCpuRecord describedRecord(const std::array<std::string, 4>& descriptions,
+// A record of `results` with the four lines of `description`, each stored as setDescriptionText
+// does.
+TCpuRecord describedRecord(const platform::MachineDescription& description,
                            const ResultTable& results);
+
+// The four descriptions `record` holds, as UTF-8.
+platform::MachineDescription recordDescription(const TCpuRecord& record);
 
 // Appends the records of a whole file's contents to `records`, in file order: one per 1316 bytes,
 // and one more, zero-filled, for a trailing fragment. An empty file gives none.
@@ -162,6 +166,10 @@ class ResultFolderReader {
     std::vector<std::uint8_t> chunk_;  // one chunk, reused for every file
     bool finished_ = false;
 };
+
+// The folder of result files the comparison reads, relative to the current directory, and the
+// first place proposed for a save.
+inline constexpr const char* kResultFolder = "cpus";
 
 // Loads every result file of `folder` into `records` at once, as ResultFolderReader reads them
 // (with their notes and files when `notes` and `files` are given). A missing folder adds nothing.

@@ -1,13 +1,12 @@
 #include "results/cpubenchUnit.h"
 
 #include <algorithm>
-#include <numeric>
 
 #include "platform/codePage.h"
 
 namespace {
 
-constexpr std::array<const char*, kLastSelectableTest> kCaptions = {
+constexpr std::array<const char*, kTestCount> kCaptions = {
     "Bench - кодирование Хэмминга с использованием 8-разрядных регистров",
     "Bench - декодирование Хэмминга с использованием 8-разрядных регистров",
     "Bench - кодирование Хэмминга с использованием 32-разрядных регистров",
@@ -24,15 +23,10 @@ bool isSelectableTest(int test) {
     return test >= kFirstSelectableTest && test <= kLastSelectableTest;
 }
 
-std::uint32_t averageOfRuns(const ResultRow& runs) {
-    const std::uint64_t sum = std::accumulate(runs.begin(), runs.end(), std::uint64_t{0});
-    return static_cast<std::uint32_t>(sum / runs.size());
-}
-
 }  // namespace
 
 const char* comparisonCaption(int selectedTest) {
-    return isSelectableTest(selectedTest) ? kCaptions[selectedTest - 1] : nullptr;
+    return isSelectableTest(selectedTest) ? kCaptions[testOfNumber(selectedTest)] : nullptr;
 }
 
 TCpuRecord makeOwnSystem() {
@@ -43,15 +37,15 @@ TCpuRecord makeOwnSystem() {
 
 bool GetTestRows(int test, const TCpuRecord& record, ResultRow& cycles, ResultRow& milliseconds) {
     if (!isSelectableTest(test)) return false;
-    cycles = record.Results[2 * (test - 1)];
-    milliseconds = record.Results[2 * (test - 1) + 1];
+    cycles = cycleRow(record.Results, testOfNumber(test));
+    milliseconds = millisecondRow(record.Results, testOfNumber(test));
     return true;
 }
 
 TViborka summariseRuns(const ResultRow& cycles, const ResultRow& milliseconds) {
-    return {*std::min_element(cycles.begin(), cycles.end()), averageOfRuns(cycles),
+    return {*std::min_element(cycles.begin(), cycles.end()), averageOfAllRuns(cycles),
             *std::min_element(milliseconds.begin(), milliseconds.end()),
-            averageOfRuns(milliseconds)};
+            averageOfAllRuns(milliseconds)};
 }
 
 std::uint32_t bestValue(const TViborka& summary, BenchUnit unit) {

@@ -23,12 +23,12 @@ struct TViborka {
 // The chosen unit: millions of processor cycles, or milliseconds.
 enum class BenchUnit { Cycles, Milliseconds };
 
-inline constexpr int kFirstSelectableTest = 1;  // tests are numbered 1 to 10 in the comparison
-inline constexpr int kLastSelectableTest = 10;
+// The comparison chooses its test by number, 1 to 10.
+inline constexpr int kFirstSelectableTest = testNumber(0);
+inline constexpr int kLastSelectableTest = testNumber(kTestCount - 1);
 
 inline constexpr const char* kOwnSystemCaption = "Ваша система";
 inline constexpr const char* kComparisonCaption = "Bench";
-inline constexpr const char* kBenchFailedText = "Тест не пройден";
 
 // The columns of the comparison list, with their widths at start in pixels.
 enum ComparisonColumn {
@@ -62,8 +62,7 @@ TCpuRecord makeOwnSystem();
 // `cycles` and `milliseconds`. For any other number copies nothing and returns false.
 bool GetTestRows(int test, const TCpuRecord& record, ResultRow& cycles, ResultRow& milliseconds);
 
-// Minima and averages of ten runs. An average is the 64-bit sum of the ten values divided by 10,
-// truncated, so it lies between the smallest and the largest value.
+// Minima and averages (averageOfAllRuns) of the ten runs as stored, a failed run's 0 included.
 TViborka summariseRuns(const ResultRow& cycles, const ResultRow& milliseconds);
 
 // V, the value a row is sorted by and shows: the minimum of the chosen unit.

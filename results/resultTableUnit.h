@@ -5,6 +5,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
 
 inline constexpr int kTestCount = 10;
 inline constexpr int kRunsPerTest = 10;
@@ -19,10 +22,40 @@ inline constexpr std::array<const char*, kTestCount> kTestIds = {
 using ResultRow = std::array<std::uint32_t, kRunsPerTest>;
 using ResultTable = std::array<ResultRow, 2 * kTestCount>;
 
+// What the run and the comparison show for a test that failed.
+inline constexpr const char* kTestFailedText = "Тест не пройден";
+
 // Per-run outcome of one test: 0 when the run's kernel returned 0, 1 otherwise.
 using RunFlags = std::array<std::int32_t, kRunsPerTest>;
 
 static_assert(sizeof(ResultTable) == 800, "a result table is stored as 800 bytes");
 
+// Tests are counted from 0 wherever the program reads them (their rows here, the run's tables,
+// the JSON's "index"); people count them from 1, as the comparison's chosen test and the
+// console's messages do. These two are the only conversions between the counts.
+inline constexpr int testNumber(int test) { return test + 1; }
+inline constexpr int testOfNumber(int number) { return number - 1; }
+
 inline ResultRow& cycleRow(ResultTable& table, int test) { return table[2 * test]; }
 inline ResultRow& millisecondRow(ResultTable& table, int test) { return table[2 * test + 1]; }
+inline const ResultRow& cycleRow(const ResultTable& table, int test) { return table[2 * test]; }
+inline const ResultRow& millisecondRow(const ResultTable& table, int test) {
+    return table[2 * test + 1];
+}
+
+// The runs of one test that failed, 0 to 9 in run order: those 0 in both its rows.
+std::vector<int> failedRuns(const ResultRow& cycles, const ResultRow& milliseconds);
+
+// The values of `row` of the runs not in `failed`, in ascending order.
+std::vector<std::uint32_t> passedRunValues(const ResultRow& row, std::span<const int> failed);
+
+// The median of the values of `row` of the runs not in `failed` (the mean of the middle two of
+// an even count); empty when every run failed.
+std::optional<double> medianOfPassedRuns(const ResultRow& row, std::span<const int> failed);
+
+// The average of the same values, from their 64-bit sum; empty when every run failed.
+std::optional<double> averageOfPassedRuns(const ResultRow& row, std::span<const int> failed);
+
+// The average of all ten values as stored, the 0 of a failed run included: their 64-bit sum
+// divided by 10, truncated, so it lies between the smallest and the largest value.
+std::uint32_t averageOfAllRuns(const ResultRow& row);

@@ -41,12 +41,11 @@ std::string resultsCsv(std::span<const CsvMachine> machines) {
     std::string csv = kHeader;
     for (const CsvMachine& machine : machines) {
         std::string described = textField(machine.name);
-        for (const std::string& description : machine.descriptions)
-            described += ',' + textField(description);
+        for (std::size_t line = 0; line < platform::MachineDescription::kLineCount; ++line)
+            described += ',' + textField(machine.description.line(line));
         for (int test = 0; test < kTestCount; ++test) {
-            const auto row = static_cast<std::size_t>(2 * test);
-            const RowSummary summary =
-                summariseTest((*machine.results)[row], (*machine.results)[row + 1]);
+            const RowSummary summary = summariseTest(cycleRow(*machine.results, test),
+                                                     millisecondRow(*machine.results, test));
             csv += described + ',' + std::to_string(test) + ',' +
                    kTestIds[static_cast<std::size_t>(test)] + ',' +
                    numberField(summary.bestCycles) + ',' + numberField(summary.bestMilliseconds) +

@@ -3,17 +3,17 @@
 // then one row per machine and test with the tests' fixed English ids and the summary of their
 // runs.
 
-#include <array>
 #include <span>
 #include <string>
 
+#include "platform/machineDescription.h"
 #include "results/resultTableUnit.h"
 
 // One machine's results: its name (the host name of a run, the result file of a stored machine)
-// and its four descriptions, UTF-8.
+// and its four descriptions.
 struct CsvMachine {
     std::string name;
-    std::array<std::string, 4> descriptions;
+    platform::MachineDescription description;
     const ResultTable* results = nullptr;
 };
 

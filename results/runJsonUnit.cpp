@@ -1,8 +1,6 @@
 #include "results/runJsonUnit.h"
 
-#include <algorithm>
 #include <nlohmann/json.hpp>
-#include <numeric>
 
 namespace {
 
@@ -13,22 +11,22 @@ Json orNull(const std::optional<T>& value) {
     return value ? Json(*value) : Json(nullptr);
 }
 
-// Median and average of the values of the runs that did not fail (none when all failed).
-void summariseRow(const ResultRow& row, const std::vector<int>& failedRuns,
+// Best, median and average of the values of the runs that did not fail (none when all failed).
+void summariseRow(const ResultRow& row, const std::vector<int>& failed,
                   std::optional<std::uint32_t>& best, std::optional<double>& median,
                   std::optional<double>& average) {
-    std::vector<std::uint32_t> kept;
-    for (int run = 0; run < kRunsPerTest; ++run)
-        if (std::find(failedRuns.begin(), failedRuns.end(), run) == failedRuns.end())
-            kept.push_back(row[static_cast<std::size_t>(run)]);
-    if (kept.empty()) return;
-    std::sort(kept.begin(), kept.end());
-    best = kept.front();
-    const std::size_t middle = kept.size() / 2;
-    median = kept.size() % 2 == 1 ? double(kept[middle])
-                                  : (double(kept[middle - 1]) + double(kept[middle])) / 2;
-    const std::uint64_t sum = std::accumulate(kept.begin(), kept.end(), std::uint64_t{0});
-    average = double(sum) / double(kept.size());
+    const std::vector<std::uint32_t> passed = passedRunValues(row, failed);
+    if (!passed.empty()) best = passed.front();
+    median = medianOfPassedRuns(row, failed);
+    average = averageOfPassedRuns(row, failed);
+}
+
+// Adds the four lines of `description` to `object`, under the names both documents give them.
+void addDescription(Json& object, const platform::MachineDescription& description) {
+    object["cpu"] = description.processor;
+    object["fsb"] = description.bus;
+    object["memory"] = description.memory;
+    object["os"] = description.operatingSystem;
 }
 
 Json pair(const Json& cycles, const Json& milliseconds) {
@@ -38,8 +36,8 @@ Json pair(const Json& cycles, const Json& milliseconds) {
 Json testsJson(const ResultTable& results, const std::vector<std::string>& labels) {
     Json tests = Json::array();
     for (int test = 0; test < kTestCount; ++test) {
-        const ResultRow& cycles = results[static_cast<std::size_t>(2 * test)];
-        const ResultRow& milliseconds = results[static_cast<std::size_t>(2 * test + 1)];
+        const ResultRow& cycles = cycleRow(results, test);
+        const ResultRow& milliseconds = millisecondRow(results, test);
         const RowSummary summary = summariseTest(cycles, milliseconds);
         const auto index = static_cast<std::size_t>(test);
         tests.push_back({
@@ -67,10 +65,7 @@ std::string text(const Json& document) {
 
 RowSummary summariseTest(const ResultRow& cycles, const ResultRow& milliseconds) {
     RowSummary summary;
-    for (int run = 0; run < kRunsPerTest; ++run) {
-        const auto column = static_cast<std::size_t>(run);
-        if (cycles[column] == 0 && milliseconds[column] == 0) summary.failedRuns.push_back(run);
-    }
+    summary.failedRuns = failedRuns(cycles, milliseconds);
     summariseRow(cycles, summary.failedRuns, summary.bestCycles, summary.medianCycles,
                  summary.averageCycles);
     summariseRow(milliseconds, summary.failedRuns, summary.bestMilliseconds,
@@ -88,6 +83,12 @@ std::string isoUtcTime(std::time_t time) {
 
 std::string runJson(const RunExport& run) {
     const RunMachine& machine = run.machine;
+    Json machineJson = Json::object();
+    addDescription(machineJson, machine.description);
+    machineJson["logical_processors"] = machine.logicalProcessors;
+    machineJson["kernel_release"] = machine.kernelRelease;
+    machineJson["frequency_governors"] = machine.frequencyGovernors;
+    machineJson["hypervisor"] = machine.hypervisor;
     const Json document = {
         {"schema", kJsonSchema},
         {"program", run.program},
@@ -95,17 +96,7 @@ std::string runJson(const RunExport& run) {
         {"host", run.host},
         {"kernel_code", run.kernelCode},
         {"date", isoUtcTime(run.started)},
-        {"machine",
-         {
-             {"cpu", machine.cpu},
-             {"fsb", machine.fsb},
-             {"memory", machine.memory},
-             {"os", machine.os},
-             {"logical_processors", machine.logicalProcessors},
-             {"kernel_release", machine.kernelRelease},
-             {"frequency_governors", machine.frequencyGovernors},
-             {"hypervisor", machine.hypervisor},
-         }},
+        {"machine", machineJson},
         {"clock_mhz", orNull(run.clockMHz)},
         {"tests", testsJson(run.results, run.testLabels)},
     };
@@ -131,15 +122,10 @@ std::string comparisonJson(const ComparisonExport& comparison) {
     Json machines = Json::array();
     for (const StoredMachine& machine : comparison.machines) {
         const TCpuRecord& record = *machine.data;
-        machines.push_back({
-            {"file", machine.file},
-            {"record", machine.record},
-            {"cpu", descriptionText(record.Cpu)},
-            {"fsb", descriptionText(record.Fsb)},
-            {"memory", descriptionText(record.Memory)},
-            {"os", descriptionText(record.Os)},
-            {"tests", testsJson(record.Results, comparison.testLabels)},
-        });
+        Json entry = {{"file", machine.file}, {"record", machine.record}};
+        addDescription(entry, recordDescription(record));
+        entry["tests"] = testsJson(record.Results, comparison.testLabels);
+        machines.push_back(entry);
     }
     const Json document = {
         {"schema", kJsonSchema},   {"program", comparison.program}, {"version", comparison.version},

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/machineDescription.h"
 #include "results/cpuRecordUnit.h"
 #include "results/resultTableUnit.h"
 
@@ -19,7 +20,7 @@
 inline constexpr int kJsonSchema = 1;
 
 struct RunMachine {
-    std::string cpu, fsb, memory, os;  // the four descriptions a result file carries
+    platform::MachineDescription description;  // the four lines a result file carries
     int logicalProcessors = 1;
     std::string kernelRelease;
     std::vector<std::string> frequencyGovernors;  // empty when the machine exposes none
@@ -38,9 +39,8 @@ struct RunExport {
     std::string kernelCode;  // the fingerprint of the kernel code that ran
 };
 
-// What one test's two rows say. A run is failed when both its values are 0 (the table's only
-// failure mark); best, median and average are taken over the other runs and are empty when
-// every run failed. The median of an even count is the mean of the middle two.
+// What one test's two rows say: its failed runs (failedRuns), and the best, median and average
+// of the other runs (medianOfPassedRuns, averageOfPassedRuns), empty when every run failed.
 struct RowSummary {
     std::vector<int> failedRuns;  // run indexes 0 to 9
     std::optional<std::uint32_t> bestCycles, bestMilliseconds;

@@ -9,7 +9,7 @@ namespace {
 // A file name as it may be printed: anyone who can write into a shared folder chooses its names,
 // and an escape sequence in one would be obeyed by the terminal. Control characters show as '?'.
 std::string printableName(const std::filesystem::path& path) {
-    return platform::printableText(path.native(), "?");
+    return platform::printableText(path.native());
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ void TForm3::createSaveDialog() {
     sd1->setNameFilter(QStringLiteral("Datafile (*.dat)"));
     sd1->setDefaultSuffix(QStringLiteral("dat"));
     // First proposal: the folder the comparison reads at start-up, when there is one.
-    const QDir resultFolder(QDir::current().filePath(QStringLiteral("cpus")));
+    const QDir resultFolder(QDir::current().filePath(QString::fromUtf8(kResultFolder)));
     sd1->setDirectory(resultFolder.exists() ? resultFolder : QDir::current());
 }
 
@@ -134,10 +134,10 @@ void TForm3::fillEmptyLines() {
     if (std::none_of(std::begin(edits), std::end(edits),
                      [](const QLineEdit* edit) { return edit->text().isEmpty(); }))
         return;
-    const std::array<std::string, 4> lines = describeMachine_().lines();
-    for (std::size_t line = 0; line < lines.size(); ++line) {
+    const platform::MachineDescription machine = describeMachine_();
+    for (std::size_t line = 0; line < machine.kLineCount; ++line) {
         if (!edits[line]->text().isEmpty()) continue;
-        edits[line]->setText(QString::fromStdString(lines[line]));
+        edits[line]->setText(QString::fromStdString(machine.line(line)));
         edits[line]->setCursorPosition(0);  // a long line shows its beginning
     }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "testrun/standardOutputUnit.h"
 #include "testrun/versionUnit.h"
 
 const char* const kConsoleUsage =
@@ -39,7 +40,7 @@ namespace {
 constexpr const char* kDescriptionOptions[4] = {"--cpu", "--fsb", "--memory", "--os"};
 
 int usageError(std::ostream& err, const std::string& message) {
-    err << "korvex2-console: " << message << "\n" << kConsoleUsage;
+    err << kConsoleMessagePrefix << message << "\n" << kConsoleUsage;
     return 2;
 }
 

@@ -9,9 +9,11 @@
 
 #include "platform/codePage.h"
 #include "platform/runConditions.h"
+#include "platform/systemError.h"
 #include "results/cpuRecordUnit.h"
 #include "results/runCsvUnit.h"
 #include "results/saveFolderUnit.h"
+#include "testrun/standardOutputUnit.h"
 
 namespace {
 
@@ -27,8 +29,7 @@ std::error_code writeStandardOutput(std::string_view text) {
     errno = 0;
     if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0)
         return {};
-    return errno != 0 ? std::error_code(errno, std::generic_category())
-                      : std::make_error_code(std::errc::io_error);
+    return errno != 0 ? platform::lastSystemError() : std::make_error_code(std::errc::io_error);
 }
 
 // Whether two checked outputs are one file: the same name once links are resolved, or two hard
@@ -54,21 +55,18 @@ std::optional<std::uint64_t> clockRateFromLine(std::string_view line) {
     return rate;
 }
 
-std::array<std::string, 4> runDescriptions(const ConsoleOptions& options,
-                                           const platform::MachineDescription& machine) {
-    std::array<std::string, 4> descriptions = machine.lines();
-    for (std::size_t field = 0; field < descriptions.size(); ++field)
-        if (options.descriptions[field]) descriptions[field] = *options.descriptions[field];
-    return descriptions;
+platform::MachineDescription runDescription(const ConsoleOptions& options,
+                                            const platform::MachineDescription& machine) {
+    platform::MachineDescription description = machine;
+    for (std::size_t line = 0; line < description.kLineCount; ++line)
+        if (options.descriptions[line]) description.line(line) = *options.descriptions[line];
+    return description;
 }
 
-RunMachine currentRunMachine(const std::array<std::string, 4>& descriptions,
+RunMachine currentRunMachine(const platform::MachineDescription& description,
                              const RunConditions& conditions) {
     RunMachine machine;
-    machine.cpu = descriptions[0];
-    machine.fsb = descriptions[1];
-    machine.memory = descriptions[2];
-    machine.os = descriptions[3];
+    machine.description = description;
     machine.logicalProcessors = platform::logicalProcessors();
     machine.kernelRelease = platform::kernelRelease();
     machine.frequencyGovernors = conditions.governors;
@@ -94,15 +92,14 @@ bool checkOutputs(const std::vector<ConsoleOutput>& outputs, std::ostream& err) 
         platform::ReplacementCheck check{output.file, {}, false};
         if (output.file != "-") check = platform::checkReplacement(output.file);
         if (check.error) {
-            err << "korvex2-console: " << targetProblemText(output.file, check) << std::endl;
+            err << kConsoleMessagePrefix << targetProblemText(output.file, check) << std::endl;
             return false;
         }
         for (std::size_t earlier = 0; earlier < checks.size(); ++earlier) {
             if ((output.file == "-") != (outputs[earlier].file == "-")) continue;
             if (!sameFile(check, checks[earlier])) continue;
-            err << "korvex2-console: " << outputs[earlier].option << " and " << output.option
-                << " name the same file: " << platform::printableText(output.file, "?")
-                << std::endl;
+            err << kConsoleMessagePrefix << outputs[earlier].option << " and " << output.option
+                << " name the same file: " << platform::printableText(output.file) << std::endl;
             return false;
         }
         checks.push_back(check);
@@ -113,8 +110,8 @@ bool checkOutputs(const std::vector<ConsoleOutput>& outputs, std::ostream& err) 
 bool checkResultFolders(const ConsoleOptions& options, std::ostream& err) {
     for (const std::string& folder : options.resultFolders) {
         if (const std::error_code error = checkResultFolder(folder)) {
-            err << "korvex2-console: cannot read result folder "
-                << platform::printableText(folder, "?") << ": " << error.message() << std::endl;
+            err << kConsoleMessagePrefix << "cannot read result folder "
+                << platform::printableText(folder) << ": " << error.message() << std::endl;
             return false;
         }
     }
@@ -124,13 +121,13 @@ bool checkResultFolders(const ConsoleOptions& options, std::ostream& err) {
 std::string runOutputBytes(OutputContent content, const FinishedRun& finished) {
     switch (content) {
         case OutputContent::ResultFile: {
-            const TCpuRecord record = describedRecord(finished.descriptions, finished.run.results);
+            const TCpuRecord record = describedRecord(finished.description, finished.run.results);
             return {reinterpret_cast<const char*>(&record), kRecordSize};
         }
         case OutputContent::Json:
             return runJson(finished.run) + "\n";
         case OutputContent::Csv: {
-            const CsvMachine machine{finished.run.host, finished.descriptions,
+            const CsvMachine machine{finished.run.host, finished.description,
                                      &finished.run.results};
             return resultsCsv({&machine, 1});
         }
@@ -143,19 +140,16 @@ std::string comparisonOutputBytes(OutputContent content, const ComparisonExport&
     std::vector<CsvMachine> rows;
     for (const StoredMachine& machine : comparison.machines) {
         const TCpuRecord& record = *machine.data;
-        rows.push_back({machine.name,
-                        {descriptionText(record.Cpu), descriptionText(record.Fsb),
-                         descriptionText(record.Memory), descriptionText(record.Os)},
-                        &record.Results});
+        rows.push_back({machine.name, recordDescription(record), &record.Results});
     }
     return resultsCsv(rows);
 }
 
-void reportCodePageLoss(const std::array<std::string, 4>& descriptions, std::ostream& err) {
+void reportCodePageLoss(const platform::MachineDescription& description, std::ostream& err) {
     constexpr const char* kLines[] = {"processor", "bus", "memory", "operating system"};
-    for (std::size_t field = 0; field < descriptions.size(); ++field)
-        if (!platform::fitsWindows1251(descriptions[field]))
-            err << "korvex2-console: the " << kLines[field]
+    for (std::size_t line = 0; line < description.kLineCount; ++line)
+        if (!platform::fitsWindows1251(description.line(line)))
+            err << kConsoleMessagePrefix << "the " << kLines[line]
                 << " line has characters Windows-1251 lacks; the result file holds '?' for them"
                 << std::endl;
 }

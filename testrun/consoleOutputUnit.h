@@ -24,18 +24,18 @@ std::optional<std::uint64_t> clockRateFromLine(std::string_view line);
 
 // Processor, bus, memory and operating system: each as given on the command line, otherwise the
 // machine's own.
-std::array<std::string, 4> runDescriptions(const ConsoleOptions& options,
-                                           const platform::MachineDescription& machine);
+platform::MachineDescription runDescription(const ConsoleOptions& options,
+                                            const platform::MachineDescription& machine);
 
 // The machine part of the JSON: the four lines, what the machine reports about itself, and the
 // governors and hypervisor as read for the quality report before the run.
-RunMachine currentRunMachine(const std::array<std::string, 4>& descriptions,
+RunMachine currentRunMachine(const platform::MachineDescription& description,
                              const RunConditions& conditions);
 
 // A finished run, from which every output file is made.
 struct FinishedRun {
-    std::array<std::string, 4> descriptions;  // UTF-8, as runDescriptions gives them
-    RunExport run;                            // the table and the rest of the JSON
+    platform::MachineDescription description;  // as runDescription gives it
+    RunExport run;                             // the table and the rest of the JSON
 };
 
 // What an output file holds.
@@ -70,7 +70,7 @@ std::string comparisonOutputBytes(OutputContent content, const ComparisonExport&
 
 // One line on `err` per description that Windows-1251 cannot hold in full (its result file
 // stores '?' for the characters it lacks).
-void reportCodePageLoss(const std::array<std::string, 4>& descriptions, std::ostream& err);
+void reportCodePageLoss(const platform::MachineDescription& description, std::ostream& err);
 
 // Writes `bytes` as `output`: a file through platform::replaceFileContents with `writer`, "-" to
 // standard output. For a file says where it went on `report`; a failure says "Ошибка записи"

@@ -29,8 +29,6 @@
 
 namespace {
 
-constexpr const char* kResultFolder = "cpus";
-
 // The run's lines go to standard output, or to standard error while standard output carries
 // JSON. The clock line's rate is kept for the JSON.
 class StandardOutputList final : public SequenceList {
@@ -68,7 +66,7 @@ StoredResults loadStoredResults(const ConsoleOptions& options) {
         std::vector<ResultFileNote> notes;
         loadResultFolder(folder, stored.records, &notes, &stored.files);
         for (const ResultFileNote& note : notes)
-            std::cerr << "korvex2-console: " << resultFileNoteText(folder, note) << '\n';
+            std::cerr << kConsoleMessagePrefix << resultFileNoteText(folder, note) << '\n';
     }
     return stored;
 }
@@ -86,7 +84,7 @@ void printComparisonTests(std::deque<TCpuRecord>& records, bool blankFirst, std:
         for (const std::string& line : lines) out << line << '\n';
     }
     if (leftOut > 0)
-        std::cerr << "korvex2-console: " << leftOut
+        std::cerr << kConsoleMessagePrefix << leftOut
                   << " records left out of the comparison (out of memory)\n";
     out.flush();
     noteStandardOutputState();
@@ -115,8 +113,7 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
         std::string folders;
         for (const std::string& folder : stored.folders)
             folders += (folders.empty() ? "" : ", ") + folder;
-        lines << "No result files to compare in " << platform::printableText(folders, "?")
-              << std::endl;
+        lines << "No result files to compare in " << platform::printableText(folders) << std::endl;
         noteStandardOutputState();
     } else {
         std::vector<std::string> names;
@@ -166,13 +163,13 @@ int main(int argc, char** argv) {
     // folders hold can cost the run.
     FinishedRun finished;
     if (!outputs.empty())
-        finished.descriptions = runDescriptions(options, platform::describeMachine());
-    if (options.saveFile) reportCodePageLoss(finished.descriptions, std::cerr);
+        finished.description = runDescription(options, platform::describeMachine());
+    if (options.saveFile) reportCodePageLoss(finished.description, std::cerr);
     finished.run = {kProductTitle,
                     programVersion(),
                     platform::hostName(),
                     started,
-                    currentRunMachine(finished.descriptions, conditions),
+                    currentRunMachine(finished.description, conditions),
                     list.clockMHz,
                     testLabels(),
                     benchResults,

@@ -51,25 +51,22 @@ RunConditions conditionsBeforeRun(bool priorityAsked) {
 }
 
 std::optional<double> runSpread(const ResultRow& cycles) {
-    ResultRow sorted = cycles;
-    std::sort(sorted.begin(), sorted.end());
-    if (sorted.front() == 0) return std::nullopt;
-    const double median = (static_cast<double>(sorted[kRunsPerTest / 2 - 1]) +
-                           static_cast<double>(sorted[kRunsPerTest / 2])) /
-                          2;
-    return median / sorted.front() - 1;
+    const std::uint32_t best = *std::min_element(cycles.begin(), cycles.end());
+    if (best == 0) return std::nullopt;
+    // With no value 0 no run failed: the median is that of all ten.
+    return *medianOfPassedRuns(cycles, {}) / best - 1;
 }
 
 std::vector<std::string> qualityReportLines(TestTable tests, const ResultTable& benchResults,
                                             const RunConditions& conditions) {
     std::vector<std::string> lines = {"Разброс десяти прогонов (медиана / лучший − 1):"};
     std::string unsteadyTests;
-    for (std::size_t test = 0; test < tests.size(); ++test) {
-        const auto spread = runSpread(benchResults[2 * test]);  // the test's cycle row
-        lines.push_back(std::string(tests[test].label) + " " +
+    for (int test = 0; test < kTestCount; ++test) {
+        const auto spread = runSpread(cycleRow(benchResults, test));
+        lines.push_back(std::string(tests[static_cast<std::size_t>(test)].label) + " " +
                         (spread ? percent(*spread) : "нет оценки"));
         if (spread && *spread > kSpreadWarningLimit)
-            unsteadyTests += (unsteadyTests.empty() ? "" : ", ") + std::to_string(test + 1);
+            unsteadyTests += (unsteadyTests.empty() ? "" : ", ") + std::to_string(testNumber(test));
     }
     if (unsteadyTests.empty()) return lines;
     lines.push_back("Внимание: разброс больше " + percent(kSpreadWarningLimit) + " у тестов " +

@@ -91,7 +91,6 @@ inline constexpr const char* kClockMeasurementText = "Опеределение �
 inline constexpr const char* kClockRateText = "Тактовая частота: ";
 inline constexpr const char* kMillionCyclesText = " млн. тактов";
 inline constexpr const char* kMillisecondsText = " миллисекунд";
-inline constexpr const char* kTestFailedText = "Тест не пройден";
 inline constexpr const char* kPauseText = "Простой 5 сек.";
 inline constexpr const char* kFinishedText = "Завершено...";
 

@@ -18,7 +18,7 @@ bool finishStandardOutput() {
     std::cout.flush();
     noteStandardOutputState();
     if (std::cout) return true;
-    std::cerr << "korvex2-console: standard output could not be written";
+    std::cerr << kConsoleMessagePrefix << "standard output could not be written";
     if (firstFailure != 0) std::cerr << ": " << std::strerror(firstFailure);
     std::cerr << std::endl;
     return false;

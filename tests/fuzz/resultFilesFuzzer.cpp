@@ -70,24 +70,23 @@ void checkRows(const std::deque<TCpuRecord>& records, const TCpuRecord& own, int
 // lines and the test labels: it must parse and hold the record's table.
 void checkJson(const TCpuRecord& record) {
     RunExport run;
-    run.machine.cpu = descriptionBytes(record.Cpu);
-    run.machine.fsb = descriptionBytes(record.Fsb);
-    run.machine.memory = descriptionBytes(record.Memory);
-    run.machine.os = descriptionBytes(record.Os);
-    run.machine.frequencyGovernors = {run.machine.os};
-    run.testLabels = {run.machine.cpu, descriptionText(record.Fsb)};
+    platform::MachineDescription& lines = run.machine.description;
+    lines = {std::string(descriptionBytes(record.Cpu)), std::string(descriptionBytes(record.Fsb)),
+             std::string(descriptionBytes(record.Memory)),
+             std::string(descriptionBytes(record.Os))};
+    run.machine.frequencyGovernors = {lines.operatingSystem};
+    run.testLabels = {lines.processor, descriptionText(record.Fsb)};
     run.started = static_cast<std::time_t>(record.Results[0][0]) << 16;
     run.results = record.Results;
     const nlohmann::json parsed = nlohmann::json::parse(runJson(run));
     for (int test = 0; test < kTestCount; ++test)
-        if (parsed["tests"][test]["cycles"] != record.Results[static_cast<std::size_t>(2 * test)])
-            abort();
+        if (parsed["tests"][test]["cycles"] != cycleRow(record.Results, test)) abort();
 }
 
 // What is printed of any bytes holds no control character and is valid UTF-8.
 void checkPrintable(std::string_view bytes) {
-    const std::string shown = platform::printableText(bytes, "?");
-    if (platform::printableText(shown, "") != shown) abort();
+    const std::string shown = platform::printableText(bytes);
+    if (platform::printableText(shown) != shown) abort();
     for (const char byte : shown)
         if (static_cast<unsigned char>(byte) < 0x20 || byte == 0x7F) abort();
 }

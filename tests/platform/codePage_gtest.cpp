@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -45,6 +46,18 @@ TEST(CodePage, WhatHasNoFormBecomesOneQuestionMarkPerCharacter) {
     for (const Conversion& c : cases)
         EXPECT_EQ(platform::utf8ToWindows1251(c.utf8), c.windows1251) << c.name;
     EXPECT_EQ(platform::windows1251ToUtf8("a\x98z"), "a?z");
+}
+
+TEST(CodePage, WhatWouldSteerATerminalIsShownAsQuestionMarks) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a\tb\x1b[2J\x7f", "a?b?[2J?"},  // C0, escape, DEL
+        {"\xc2\x9b"
+         "2J",
+         "?2J"},               // a C1 control in UTF-8
+        {"\x9b\xffz", "??z"},  // bytes of no UTF-8 character
+        {"Ёж № €", "Ёж № €"},
+    };
+    for (const auto& [text, shown] : cases) EXPECT_EQ(platform::printableText(text), shown);
 }
 
 }  // namespace

@@ -92,7 +92,7 @@ TEST(RunJson, SummaryLeavesFailedRunsOut) {
 
 TEST(RunJson, ADescriptionThatIsNotUtf8StillGivesValidJson) {
     RunExport run = sampleRun();
-    run.machine.cpu = "bad \xff byte";
+    run.machine.description.processor = "bad \xff byte";
     run.clockMHz.reset();
     const auto json = nlohmann::json::parse(runJson(run));
     EXPECT_EQ(json["machine"]["cpu"], "bad \xEF\xBF\xBD byte");

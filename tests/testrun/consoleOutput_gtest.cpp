@@ -54,8 +54,8 @@ TEST(ConsoleOutput, LinesNotGivenComeFromTheMachine) {
     options.descriptions[0] = "Athlon";
     options.descriptions[3] = "";
     const platform::MachineDescription machine{"AMD EPYC", "100 МГц", "24 ГБ", "Debian"};
-    EXPECT_EQ(runDescriptions(options, machine),
-              (std::array<std::string, 4>{"Athlon", "100 МГц", "24 ГБ", ""}));
+    EXPECT_EQ(runDescription(options, machine),
+              (platform::MachineDescription{"Athlon", "100 МГц", "24 ГБ", ""}));
 }
 
 std::string textOf(const std::filesystem::path& file) {
