@@ -1,3 +1,5 @@
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+//
 // Built without auto-vectorisation and store merging (see CMakeLists.txt): the loops must stay
 // one word per step, the decode's accept-or-zero choice must stay four single-byte stores, and
 // every bit test must stay a call. The opaque call makes the compiler reload the buffer word

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+//
 // Hamming (8,4) encode and decode with 32-bit word operations (tests 2 and 3).
 //
 // Buffers, through the TestKernel references: nibble buffer (TestBuffer1), code buffer

@@ -1,3 +1,5 @@
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+//
 // Built without auto-vectorisation and store merging (see CMakeLists.txt): the loops must stay
 // byte-at-a-time, and every bit test must stay a call that reloads its byte. The opaque call
 // makes the compiler reload the buffer byte after each test.

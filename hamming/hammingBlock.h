@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+//
 // The block every Hamming kernel works on. Included by the kernels' headers and, through them,
 // by their assembly, so it holds preprocessor definitions only.
 //

@@ -1,3 +1,5 @@
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+
 /*
  * Hamming (8,4) encode and decode in the MMX registers, eight bytes per step.
  *

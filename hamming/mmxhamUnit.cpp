@@ -1,3 +1,5 @@
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+//
 // The MMX kernels' wrappers: read the three buffer references, hold the exception guard and,
 // for the decode, the syndrome scratch block; the work itself is in mmxhamUnit.S.
 

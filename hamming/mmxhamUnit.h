@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+//
 // Hamming (8,4) encode and decode in the 64-bit MMX registers (tests 4 and 5), eight bytes per
 // step. Included by the assembly (mmxhamUnit.S) and by its C++ wrapper.
 //

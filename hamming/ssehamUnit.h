@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+//
 // Hamming (8,4) encode and decode in the 128-bit XMM registers (tests 6 and 7), sixteen bytes
 // per step. Included by the assembly (ssehamUnit.S) and by its C++ wrapper.
 //

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+//
 // The vector decoders' syndrome scratch: a 32-byte block from the memory manager, with the
 // scratch at the block's address plus 16 minus (the address modulo 16). That address is a
 // multiple of 16 and leaves at least 16 bytes of the block after it, enough for the SSE

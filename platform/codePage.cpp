@@ -1,3 +1,5 @@
+// Layer korvex_platform: includes only the standard library and the system's headers.
+
 #include "platform/codePage.h"
 
 #include <iconv.h>
@@ -98,10 +100,13 @@ std::string printableText(std::string_view text) {
     while (!text.empty()) {
         char32_t code = 0;
         const std::size_t length = utf8Character(text, code);
-        if (length == 0 || code < 0x20 || (code >= 0x7F && code <= 0x9F))
+        if (length == 1 && code == 0) {
+            // NUL pads a description to its length byte: padding shows as nothing.
+        } else if (length == 0 || code < 0x20 || (code >= 0x7F && code <= 0x9F)) {
             shown += kReplacement;
-        else
+        } else {
             shown += text.substr(0, length);
+        }
         text.remove_prefix(std::max<std::size_t>(length, 1));
     }
     return shown;

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_platform: includes only the standard library and the system's headers.
+//
 // Windows-1251, the code page of the result files' descriptions, and UTF-8, the program's own.
 //
 // Result files carry single-byte Windows-1251 text (the Russian Windows ANSI code page); the
@@ -19,7 +21,8 @@ std::string windows1251ToUtf8(std::string_view bytes);
 // UTF-8 `text` as every view shows it, on a terminal or in a list: each control character (C0,
 // DEL and the C1 range U+0080 to U+009F, which some terminals obey as escape sequences) and each
 // byte that is not part of valid UTF-8 becomes '?', so nothing a file or a name holds can steer a
-// terminal or break a line, and the reader still sees that something stood there.
+// terminal or break a line, and the reader still sees that something stood there. NUL, which
+// pads a description whose length byte covers its whole slot, shows as nothing.
 std::string printableText(std::string_view text);
 
 // Whether UTF-8 `text` has a Windows-1251 form for every character (no '?' would stand in).

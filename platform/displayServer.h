@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_platform: includes only the standard library and the system's headers.
+//
 // The X Window System as the windows meet it: whether an X server is at hand (on a Wayland
 // desktop its X server, XWayland, is what lets a program place its windows itself and keep one
 // on top), and which window a pointer press went to.

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_platform: includes only the standard library and the system's headers.
+//
 // The processor-exception guard: turns SIGSEGV, SIGBUS, SIGILL and SIGFPE raised inside a
 // guarded body into a result instead of the end of the program.
 //

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_platform: includes only the standard library and the system's headers.
+//
 // Replacing the contents of a file so that a failure never leaves it half written and a success
 // survives a power loss, while the file keeps what its users expect of it: its mode, its owner
 // where the process may set it, its hard links and the symbolic links that lead to it.

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_platform: includes only the standard library and the system's headers.
+//
 // The program's floating-point environment.
 //
 // x87 control word 0x1332: 64-bit significand, round to nearest, invalid operation, division by

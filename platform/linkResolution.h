@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_platform: includes only the standard library and the system's headers.
+//
 // Following symbolic links only where the kernel's protected_symlinks rule would. In a sticky
 // folder that everyone may write (/tmp, a shared result folder), anyone can plant a link; the
 // kernel follows such a link only when it belongs to the folder's owner or to the user looking

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_platform: includes only the standard library and the system's headers.
+//
 // How the machine describes itself, in the four lines a result record carries (processor, bus
 // clock, memory, operating system) plus the kernel release. Each line comes from one documented
 // source; a source that is missing, unreadable or says nothing usable leaves its line empty,

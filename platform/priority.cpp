@@ -1,3 +1,5 @@
+// Layer korvex_platform: includes only the standard library and the system's headers.
+
 #include "platform/priority.h"
 
 #include <pthread.h>

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_platform: includes only the standard library and the system's headers.
+//
 // Process and thread priority of the benchmark thread.
 //
 // "Raised" means nice -20 for the calling thread, and SCHED_FIFO at its highest priority only

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_platform: includes only the standard library and the system's headers.
+//
 // The processor's time-stamp counter and the CPUID barrier.
 //
 // Caveat: on current processors the time-stamp counter ticks at a fixed nominal rate, whatever

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_platform: includes only the standard library and the system's headers.
+//
 // Reading a file that may be anything a shared folder holds. Only a regular file is read: a FIFO
 // would block the reader until someone writes into it, a device such as /dev/zero never ends, and
 // opening some devices has effects of its own, so neither is ever opened for reading.

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_platform: includes only the standard library and the system's headers.
+//
 // What the machine says about the conditions a run meets: the load already on it, how its
 // processors' clocks are governed, and whether it runs under a hypervisor. Each reading tries
 // its documented source and returns an empty value when the machine does not expose it

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_platform: includes only the standard library and the system's headers.
+//
 // The system tick counter and sleeping.
 
 #include <cstdint>

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_platform: includes only the standard library and the system's headers.
+//
 // The system's reason for a failed call, as the std::error_code the platform's callers take.
 
 #include <cerrno>

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_ui, the windows: includes Qt and every layer.
+//
 // TForm2, the comparison window: the running machine beside the machines whose result files lie
 // in the folder `cpus`, for one chosen test in cycles or milliseconds, sorted by the best run,
 // with a bar for the average and the best run of each.

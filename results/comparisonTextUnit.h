@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_results: includes only its own layer and korvex_platform; no Qt.
+//
 // The comparison as lines of text, for the console runner: the rows the comparison window lists
 // for one test, with the bars drawn in characters.
 //

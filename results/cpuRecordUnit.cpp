@@ -1,3 +1,5 @@
+// Layer korvex_results: includes only its own layer and korvex_platform; no Qt.
+
 #include "results/cpuRecordUnit.h"
 
 #include <algorithm>

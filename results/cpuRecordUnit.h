@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_results: includes only its own layer and korvex_platform; no Qt.
+//
 // The record of one machine, TCpuRecord, and the result files that hold such records.
 //
 // A record is exactly 1316 bytes, the same in memory and on disk: four descriptions (processor,

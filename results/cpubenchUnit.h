@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_results: includes only its own layer and korvex_platform; no Qt.
+//
 // The rows of the comparison: one TViborka per machine, the order of the rows, the bar scale and
 // the bar lengths. Shared by the comparison window and the console runner.
 

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_results: includes only its own layer and korvex_platform; no Qt.
+//
 // The result table of one machine: 20 rows of 10 unsigned 32-bit values. Row 2k holds the cycle
 // values (millions of time-stamp cycles) of test k, row 2k+1 its millisecond values; column j
 // is run j. A failed run is 0 in both rows. Values are always treated as unsigned.

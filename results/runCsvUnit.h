@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_results: includes only its own layer and korvex_platform; no Qt.
+//
 // Results as CSV for spreadsheets (RFC 4180 quoting, UTF-8, one line feed per row): a header row,
 // then one row per machine and test with the tests' fixed English ids and the summary of their
 // runs.

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_results: includes only its own layer and korvex_platform; no Qt.
+//
 // A finished run, or a comparison of stored results, as JSON for scripts. A run: the program,
 // the host, when the run started, the machine, the clock line's rate and per test the twenty
 // values of the result table with their summary. A comparison: per stored machine its file,

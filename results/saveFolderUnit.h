@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_results: includes only its own layer and korvex_platform; no Qt.
+//
 // What the console says about the files it writes and reads: whether a target's folder can take
 // a new file (checked before a run, so a minute's run is not wasted on a save that cannot
 // succeed), the write error with its reason, and which result files of a folder the comparison

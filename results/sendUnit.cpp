@@ -1,3 +1,5 @@
+// Layer korvex_ui, the windows: includes Qt and every layer.
+
 #include "results/sendUnit.h"
 #include "testrun/controlsUnit.h"
 #include "testrun/keyboardUnit.h"

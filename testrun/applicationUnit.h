@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_ui, the windows: includes Qt and every layer.
+//
 // What the program sets up before and right after its application object is created, before any
 // window exists.
 

@@ -1,3 +1,5 @@
+// Layer korvex_run: includes korvex_kernels, korvex_results and korvex_platform; no Qt.
+
 #include "testrun/consoleOptionsUnit.h"
 
 #include <algorithm>

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_run: includes korvex_kernels, korvex_results and korvex_platform; no Qt.
+//
 // The console runner's command line.
 
 #include <array>

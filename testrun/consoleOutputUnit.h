@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_run: includes korvex_kernels, korvex_results and korvex_platform; no Qt.
+//
 // What the console runner writes besides the run's lines: the files of --save, --json and --csv,
 // checked together before the run and each written through the save's one safe path right after
 // it, with a line saying where it went or why it could not be written; and the early check of the

@@ -1,3 +1,5 @@
+// Program korvex2-console, over the layer korvex_run.
+//
 // korvex2-console: one test run without windows, each line printed the moment it is added, on
 // request a result file of its own, then the comparison with the result files of the folder cpus
 // (or the folders named), and on request the run as JSON and CSV. With --compare it runs nothing

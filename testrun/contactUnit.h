@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_run: includes korvex_kernels, korvex_results and korvex_platform; no Qt.
+//
 // The project's product name and public addresses, kept in one place: the about box mails the
 // first, the banner opens the second.
 

@@ -1,3 +1,5 @@
+// Layer korvex_ui, the windows: includes Qt and every layer.
+
 #include "testrun/controlsUnit.h"
 
 #include <QMouseEvent>

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_ui, the windows: includes Qt and every layer.
+//
 // What the windows share about their controls: the control kinds Qt has no exact match for (a
 // panel drawn with an outer and an inner bevel, a label that reports clicks), the windows'
 // standard font, and the placing of controls at their designed places and of windows over

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_run: includes korvex_kernels, korvex_results and korvex_platform; no Qt.
+//
 // The kernel timing harness: ten calls of one kernel, each measured in millions of time-stamp
 // cycles and in milliseconds of the tick counter.
 

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+//
 // The kernels' code as built: one block, laid out once (the kernel layer's PINNED objects,
 // layers.cmake) and placed on a page boundary in every program.
 

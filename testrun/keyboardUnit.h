@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_ui, the windows: includes Qt and every layer.
+//
 // The keys users expect of every window: Enter presses the focused button, and the context-menu
 // combination Shift+F10 stands for the Menu key.
 

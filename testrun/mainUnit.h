@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_ui, the windows: includes Qt and every layer.
+//
 // The main window: "Начать тест" starts a test run with the two check boxes as its options, the
 // run's lines go into the list box, "Расширить" shows or hides that list, and a right click
 // anywhere (or the Menu key, or Shift+F10) opens the pop-up menu with the about box.

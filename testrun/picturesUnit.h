@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_ui, the windows: includes Qt and every layer.
+//
 // The program's pictures: SVG drawings compiled in as Qt resources (assets/korvex2.qrc) and
 // rendered at the size their control shows them, in the screen's own pixels: on a screen of
 // device-pixel ratio 2 a 152 × 192 picture is drawn as 304 × 384 pixels, not enlarged.

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_run: includes korvex_kernels, korvex_results and korvex_platform; no Qt.
+//
 // The command line of the program with windows, answered before Qt starts, so that --help and
 // --version work without a display and a mistake is reported before any window opens.
 

@@ -1,3 +1,5 @@
+// Layer korvex_ui, the windows: includes Qt and every layer.
+
 #include "testrun/programWindowsUnit.h"
 
 #include "results/benchUnit.h"

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_run: includes korvex_kernels, korvex_results and korvex_platform; no Qt.
+//
 // The console's report on how far a run's figures can be trusted, printed after the run's own
 // lines: per test the spread of its ten runs, and when a spread exceeds 5 % a warning naming
 // the causes the program can detect on this machine.

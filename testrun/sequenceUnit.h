@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_run: includes korvex_kernels, korvex_results and korvex_platform; no Qt.
+//
 // The test sequence: one complete test run, shared by the main window and the console runner.
 //
 // It clears the result list, raises the priorities when asked, measures the clock rate over one

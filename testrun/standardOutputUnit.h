@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_run: includes korvex_kernels, korvex_results and korvex_platform; no Qt.
+//
 // Whether the console runner's output reached its reader. Output written into a full disk or a
 // closed file is a lost result, so the runner ends with a failure status rather than 0.
 

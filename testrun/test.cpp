@@ -1,3 +1,5 @@
+// Program korvex2, over the layer korvex_ui.
+//
 // korvex2, the program `test`: Korvex 2's start-up. Creates the windows in their fixed order,
 // each kept until the program ends, and runs the message loop until the main window is closed.
 // The program's own options are --help and --version; Qt's options go to Qt.

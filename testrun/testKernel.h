@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+//
 // The form every benchmark kernel takes.
 //
 // Each argument is the address of a buffer's pointer variable (TestBuffer1, TestBuffer2,

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_run: includes korvex_kernels, korvex_results and korvex_platform; no Qt.
+//
 // The version of both programs and of their package, set once in the build (CMakeLists.txt).
 
 #include <string>

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_ui, the windows: includes Qt and every layer.
+//
 // Bringing a window back to the user: a minimised window restored, raised and made active; and
 // a modal dialog brought back by a click on any window it blocks, so that minimising a dialog
 // never leaves the program's windows deaf to every click with no way back.

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+//
 // The kernels' shared work area: one 64000-byte block, built once at start-up and never freed.
 //
 // Its base is the first address above the block's start that is a multiple of 16 (1 to 16 bytes

@@ -1,3 +1,5 @@
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+//
 // The x87 transform kernel's body: colour conversion of one 8 x 8 RGB block to Y, Cb, Cr and
 // the two passes of the 8-point DCT on each plane, all on the x87 unit.
 //

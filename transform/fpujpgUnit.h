@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+//
 // Colour conversion and two-dimensional DCT of one 8 x 8 RGB block on the x87 unit (test 8).
 //
 // Buffers, through the TestKernel references, the first YUV_AREA_BYTES of each only, laid out

@@ -1,3 +1,5 @@
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+//
 // The SSE2 transform kernel's body: the workload of the x87 kernel with packed doubles, two
 // values per instruction, as four called steps.
 //

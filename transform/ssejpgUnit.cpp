@@ -1,3 +1,5 @@
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+
 #include "transform/ssejpgUnit.h"
 
 #include "platform/exceptionGuard.h"

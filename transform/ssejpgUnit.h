@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+//
 // Colour conversion and two-dimensional DCT of one 8 x 8 RGB block with SSE2 packed doubles
 // (test 9).
 //

@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+//
 // The areas both transform kernels work on. Included by the kernels' assembly and by C++, so it
 // holds preprocessor definitions only.
 //

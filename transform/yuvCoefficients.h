@@ -1,4 +1,6 @@
 #pragma once
+// Layer korvex_kernels: includes only its own layer and korvex_platform; no Qt.
+//
 // The colour-conversion coefficients: the weight of red, green and blue in Y, Cb and Cr.
 // Included by the x87 kernel's assembly (as 10-byte constants) and by C++ (as doubles), so it
 // holds preprocessor definitions only, each a plain decimal literal.

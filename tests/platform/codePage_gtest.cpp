@@ -48,7 +48,7 @@ TEST(CodePage, WhatHasNoFormBecomesOneQuestionMarkPerCharacter) {
     EXPECT_EQ(platform::windows1251ToUtf8("a\x98z"), "a?z");
 }
 
-TEST(CodePage, WhatWouldSteerATerminalIsShownAsQuestionMarks) {
+TEST(CodePage, WhatWouldSteerATerminalIsShownAsQuestionMarksAndPaddingAsNothing) {
     const std::pair<std::string, std::string> cases[] = {
         {"a\tb\x1b[2J\x7f", "a?b?[2J?"},  // C0, escape, DEL
         {"\xc2\x9b"
@@ -56,6 +56,7 @@ TEST(CodePage, WhatWouldSteerATerminalIsShownAsQuestionMarks) {
          "?2J"},               // a C1 control in UTF-8
         {"\x9b\xffz", "??z"},  // bytes of no UTF-8 character
         {"Ёж № €", "Ёж № €"},
+        {std::string("P4\0\0", 4), "P4"},  // padding within the length byte's count
     };
     for (const auto& [text, shown] : cases) EXPECT_EQ(platform::printableText(text), shown);
 }

@@ -17,7 +17,7 @@ class TestComparisonModel : public QObject {
 void TestComparisonModel::drawsNoControlCharacters_data() {
     QTest::addColumn<QByteArray>("stored");  // Windows-1251 bytes, length byte = their number
     QTest::addColumn<QString>("drawn");
-    QTest::newRow("a zero-filled fragment") << QByteArray(5, '\0') << "?????";
+    QTest::newRow("a zero-filled fragment") << QByteArray(5, '\0') << "";
     QTest::newRow("tab, line feed, escape inside")
         << QByteArray("Intel\tCore\n2\x1b", 13) << "Intel?Core?2?";
     QTest::newRow("Cyrillic and punctuation stay")
