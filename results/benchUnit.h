@@ -1,5 +1,5 @@
 #pragma once
-// Layer korvex_ui, the windows: includes Qt and every layer.
+// Layer korvex_ui: the windows; includes Qt and every layer.
 //
 // TForm2, the comparison window: the running machine beside the machines whose result files lie
 // in the folder `cpus`, for one chosen test in cycles or milliseconds, sorted by the best run,

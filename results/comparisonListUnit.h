@@ -1,5 +1,5 @@
 #pragma once
-// Layer korvex_ui, the windows: includes Qt and every layer.
+// Layer korvex_ui: the windows; includes Qt and every layer.
 //
 // The comparison list's parts for Qt: the model over the comparison rows, the list view that
 // draws grid lines, and the delegate through which the window paints its cells itself.

@@ -1,5 +1,5 @@
 #pragma once
-// Layer korvex_ui, the windows: includes Qt and every layer.
+// Layer korvex_ui: the windows; includes Qt and every layer.
 //
 // TForm3, the system information dialog: four lines describing the machine, saved with the
 // running machine's result table as a result file of one record.

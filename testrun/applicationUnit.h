@@ -1,5 +1,5 @@
 #pragma once
-// Layer korvex_ui, the windows: includes Qt and every layer.
+// Layer korvex_ui: the windows; includes Qt and every layer.
 //
 // What the program sets up before and right after its application object is created, before any
 // window exists.

@@ -1,4 +1,4 @@
-// Layer korvex_ui, the windows: includes Qt and every layer.
+// Layer korvex_ui: the windows; includes Qt and every layer.
 
 #include "testrun/boutUnit.h"
 

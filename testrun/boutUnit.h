@@ -1,5 +1,5 @@
 #pragma once
-// Layer korvex_ui, the windows: includes Qt and every layer.
+// Layer korvex_ui: the windows; includes Qt and every layer.
 //
 // The about box: product name, version, copyright, the program's picture and a link that opens
 // a new mail to the developers. Shown modally from the main window's pop-up menu and from the

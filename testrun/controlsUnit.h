@@ -1,5 +1,5 @@
 #pragma once
-// Layer korvex_ui, the windows: includes Qt and every layer.
+// Layer korvex_ui: the windows; includes Qt and every layer.
 //
 // What the windows share about their controls: the control kinds Qt has no exact match for (a
 // panel drawn with an outer and an inner bevel, a label that reports clicks), the windows'

@@ -1,5 +1,5 @@
 #pragma once
-// Layer korvex_ui, the windows: includes Qt and every layer.
+// Layer korvex_ui: the windows; includes Qt and every layer.
 //
 // The keys users expect of every window: Enter presses the focused button, and the context-menu
 // combination Shift+F10 stands for the Menu key.

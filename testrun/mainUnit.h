@@ -1,5 +1,5 @@
 #pragma once
-// Layer korvex_ui, the windows: includes Qt and every layer.
+// Layer korvex_ui: the windows; includes Qt and every layer.
 //
 // The main window: "Начать тест" starts a test run with the two check boxes as its options, the
 // run's lines go into the list box, "Расширить" shows or hides that list, and a right click

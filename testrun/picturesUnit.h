@@ -1,5 +1,5 @@
 #pragma once
-// Layer korvex_ui, the windows: includes Qt and every layer.
+// Layer korvex_ui: the windows; includes Qt and every layer.
 //
 // The program's pictures: SVG drawings compiled in as Qt resources (assets/korvex2.qrc) and
 // rendered at the size their control shows them, in the screen's own pixels: on a screen of

@@ -1,5 +1,5 @@
 #pragma once
-// Layer korvex_ui, the windows: includes Qt and every layer.
+// Layer korvex_ui: the windows; includes Qt and every layer.
 //
 // The program's five windows: created at start-up in their fixed order, each held in a
 // program-wide pointer and kept until the program ends, and handed the others it opens.

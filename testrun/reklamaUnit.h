@@ -1,5 +1,5 @@
 #pragma once
-// Layer korvex_ui, the windows: includes Qt and every layer.
+// Layer korvex_ui: the windows; includes Qt and every layer.
 //
 // The banner: a small borderless picture that stays on top in the top-right corner of the
 // screen from the moment the main window is first shown; a click opens the project's web page.

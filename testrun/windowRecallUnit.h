@@ -1,5 +1,5 @@
 #pragma once
-// Layer korvex_ui, the windows: includes Qt and every layer.
+// Layer korvex_ui: the windows; includes Qt and every layer.
 //
 // Bringing a window back to the user: a minimised window restored, raised and made active; and
 // a modal dialog brought back by a click on any window it blocks, so that minimising a dialog
