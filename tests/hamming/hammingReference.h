@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "hamming/hammingBlock.h"
+#include "support/calleeSavedCheck.h"
 #include "testrun/workAreaUnit.h"
 
 namespace reference {
@@ -55,6 +56,14 @@ struct HammingBuffers {
     template <class Kernel>
     std::int32_t run(Kernel kernel) {
         return kernel(&nibblePointer, &codePointer, &dataPointer);
+    }
+
+    // The mask of callee-saved registers a kernel body changes when called on the three buffers
+    // and `scratch`, as CalleeSavedRegistersChangedBy gives it: 0 when it keeps them all.
+    template <class Body>
+    std::uint32_t calleeSavedChangedBy(Body body, std::uint8_t* scratch = nullptr) {
+        return CalleeSavedRegistersChangedBy(reinterpret_cast<KernelBody>(body), nibbles.data(),
+                                             codes.data(), data.data(), scratch);
     }
 };
 

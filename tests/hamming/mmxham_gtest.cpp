@@ -5,7 +5,6 @@
 #include "hamming/hammingReference.h"
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
-#include "support/calleeSavedCheck.h"
 
 namespace {
 
@@ -38,14 +37,8 @@ TEST(HamMmxKernels, LeaveTheX87UnitEmptyAfterTheirEmms) {
 TEST(HamMmxKernels, BodiesGiveBackTheCalleeSavedRegisters) {
     HammingBuffers buffers;
     alignas(16) std::uint8_t scratch[16] = {};
-    EXPECT_EQ(CalleeSavedRegistersChangedBy(reinterpret_cast<KernelBody>(HamMmxEncodeRepetitions),
-                                            buffers.nibbles.data(), buffers.codes.data(),
-                                            buffers.data.data(), nullptr),
-              0u);
-    EXPECT_EQ(CalleeSavedRegistersChangedBy(reinterpret_cast<KernelBody>(HamMmxDecodeRepetitions),
-                                            buffers.nibbles.data(), buffers.codes.data(),
-                                            buffers.data.data(), scratch),
-              0u);
+    EXPECT_EQ(buffers.calleeSavedChangedBy(HamMmxEncodeRepetitions), 0u);
+    EXPECT_EQ(buffers.calleeSavedChangedBy(HamMmxDecodeRepetitions, scratch), 0u);
 }
 
 TEST(HamMmxKernelsFault, X87UnitIsUsableAfterARunCutShort) {

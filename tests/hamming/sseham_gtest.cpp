@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "hamming/hammingReference.h"
-#include "support/calleeSavedCheck.h"
 
 namespace {
 
@@ -23,14 +22,8 @@ TEST(HamSseKernels, HighNibblesOfTheFirstSixteenBytesLandAtNibbleBytes16To31) {
 TEST(HamSseKernels, BodiesGiveBackTheCalleeSavedRegisters) {
     HammingBuffers buffers;
     alignas(16) std::uint8_t scratch[16] = {};
-    EXPECT_EQ(CalleeSavedRegistersChangedBy(reinterpret_cast<KernelBody>(HamSseEncodeRepetitions),
-                                            buffers.nibbles.data(), buffers.codes.data(),
-                                            buffers.data.data(), nullptr),
-              0u);
-    EXPECT_EQ(CalleeSavedRegistersChangedBy(reinterpret_cast<KernelBody>(HamSse2DecodeRepetitions),
-                                            buffers.nibbles.data(), buffers.codes.data(),
-                                            buffers.data.data(), scratch),
-              0u);
+    EXPECT_EQ(buffers.calleeSavedChangedBy(HamSseEncodeRepetitions), 0u);
+    EXPECT_EQ(buffers.calleeSavedChangedBy(HamSse2DecodeRepetitions, scratch), 0u);
 }
 
 TEST(HamSseKernelsFault, DataBufferOffSixteenByteBoundaryGivesOneEveryTime) {

@@ -13,6 +13,12 @@ namespace {
 
 using platform::MachineSources;
 
+// A text as a parser reads it and what the parser should make of it.
+struct Parsed {
+    const char* text;
+    const char* expected;
+};
+
 // The registers of the brand leaves holding `text`, NUL-padded to 48 bytes.
 std::array<std::uint32_t, 12> brandRegisters(std::string_view text) {
     std::array<std::uint32_t, 12> registers{};
@@ -48,10 +54,7 @@ TEST(MachineDescription, BusClockIsTheLowHalfOrUnknown) {
 }
 
 TEST(MachineDescription, MemoryIsRoundedUpTheWayPeopleSayIt) {
-    const struct {
-        const char* meminfo;
-        const char* expected;
-    } cases[] = {
+    const Parsed cases[] = {
         {"MemTotal:       16293672 kB\nMemFree: 1 kB\n", "16 ГБ"},  // 15.5 GiB
         {"MemFree:  1 kB\nMemTotal: 24683784 kB\n", "24 ГБ"},       // not the first line
         {"MemTotal: 1048576 kB\n", "1 ГБ"},                         // exactly 1 GiB
@@ -61,15 +64,12 @@ TEST(MachineDescription, MemoryIsRoundedUpTheWayPeopleSayIt) {
         {"MemFree: 1 kB\n", ""},
         {"", ""},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(platform::memoryTextFromMeminfo(c.meminfo), c.expected) << c.meminfo;
+    for (const Parsed& c : cases)
+        EXPECT_EQ(platform::memoryTextFromMeminfo(c.text), c.expected) << c.text;
 }
 
 TEST(MachineDescription, PrettyNameIsUnquotedAndUnescaped) {
-    const struct {
-        const char* osRelease;
-        const char* expected;
-    } cases[] = {
+    const Parsed cases[] = {
         {"NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n",
          "Debian GNU/Linux 12 (bookworm)"},
         {"PRETTY_NAME='Fedora Linux 39'\n", "Fedora Linux 39"},
@@ -79,8 +79,8 @@ TEST(MachineDescription, PrettyNameIsUnquotedAndUnescaped) {
         {"PRETTY_NAME=\"unterminated", "unterminated"},
         {"", ""},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(platform::prettyNameFromOsRelease(c.osRelease), c.expected) << c.osRelease;
+    for (const Parsed& c : cases)
+        EXPECT_EQ(platform::prettyNameFromOsRelease(c.text), c.expected) << c.text;
 }
 
 TEST(MachineDescription, FilesThatCannotBeReadLeaveTheirLinesEmpty) {

@@ -109,18 +109,14 @@ void TestTForm3::controlsWhereTheyBelong() {
 
 void TestTForm3::saveDialogIsMadeOnlyWhenFirstNeeded() {
     QCOMPARE(dialog_->findChild<QFileDialog*>(), nullptr);
-    QFileDialog* first = nullptr;
-    clickOk([&](QFileDialog* saveDialog) {
-        first = saveDialog;
-        saveDialog->reject();
-    });
-    QVERIFY(first != nullptr);
-    QFileDialog* second = nullptr;
-    clickOk([&](QFileDialog* saveDialog) {
-        second = saveDialog;
-        saveDialog->reject();
-    });
-    QCOMPARE(second, first);
+    QFileDialog* seen[2] = {};
+    for (QFileDialog*& shown : seen)
+        clickOk([&](QFileDialog* saveDialog) {
+            shown = saveDialog;
+            saveDialog->reject();
+        });
+    QVERIFY(seen[0] != nullptr);
+    QCOMPARE(seen[1], seen[0]);
 }
 
 void TestTForm3::okSavesTextsAndResultsAndAppendsTheExtension() {

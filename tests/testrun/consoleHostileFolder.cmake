@@ -1,8 +1,8 @@
 # The console runner beside a hostile result folder, its output going into a full disk: a FIFO
 # and a link to /dev/zero named *.dat neither block nor exhaust it, the run is saved, and the lost
 # output ends it with 1 and a word on standard error. Runs in WORK, a folder of its own.
-file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK}/cpus)
+include(${CMAKE_CURRENT_LIST_DIR}/consoleSteps.cmake)
+fresh_work(cpus)
 execute_process(COMMAND mkfifo ${WORK}/cpus/fifo.dat RESULT_VARIABLE status)
 file(CREATE_LINK /dev/zero ${WORK}/cpus/zero.dat SYMBOLIC)
 if(NOT status EQUAL 0)

@@ -3,11 +3,9 @@
 # folder) are refused before the run with nothing written; a run under an address-space limit
 # beside a sparse file far beyond it prints the comparison of the real records, the note on
 # standard error, and exits with 0. Runs in WORK, a folder of its own.
-cmake_minimum_required(VERSION 3.25)
-file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK}/cpus ${WORK}/folder.json)
+include(${CMAKE_CURRENT_LIST_DIR}/consoleSteps.cmake)
+fresh_work(cpus folder.json)
 execute_process(COMMAND mkfifo ${WORK}/fifo.json)
-execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
 
 # Another user's link in a sticky folder everyone may write, to a file only root may read.
 set(planted "")
@@ -18,9 +16,8 @@ if(uid EQUAL 0)
     foreach(folder shared cpus)
         execute_process(COMMAND chmod 1777 ${WORK}/${folder})
     endforeach()
-    set(nobody setpriv --reuid=65534 --regid=65534 --clear-groups)
-    execute_process(COMMAND ${nobody} ln -s ${WORK}/protected/victim.txt ${WORK}/shared/res.dat)
-    execute_process(COMMAND ${nobody} ln -s ${WORK}/protected/victim.txt ${WORK}/cpus/planted.dat)
+    execute_process(COMMAND ${asNobody} ln -s ${WORK}/protected/victim.txt ${WORK}/shared/res.dat)
+    execute_process(COMMAND ${asNobody} ln -s ${WORK}/protected/victim.txt ${WORK}/cpus/planted.dat)
     set(planted "shared/res.dat;a link or folder on the way refuses it: Permission denied")
 endif()
 
@@ -32,20 +29,15 @@ foreach(case "--json;fifo.json;Operation not supported"
     if(NOT target)
         continue()
     endif()
-    execute_process(COMMAND ${RUNNER} --no-pause ${option} ${target} WORKING_DIRECTORY ${WORK}
-                    TIMEOUT 20 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-    if(NOT status EQUAL 1 OR NOT out STREQUAL ""
-       OR NOT err MATCHES "^korvex2-console: cannot write ${target}: (${reason})\n$")
-        message(FATAL_ERROR "${option} ${target}: exit ${status}, stdout: '${out}', "
-                            "stderr: '${err}'")
-    endif()
+    run_console(--no-pause ${option} ${target} TIMEOUT 20)
+    expect_refusal("${option} ${target}" 1 MATCHES
+                   "^korvex2-console: cannot write ${target}: (${reason})\n$")
 endforeach()
-execute_process(COMMAND ${RUNNER} --no-pause --save cpus/r.dat --json ./cpus/r.dat
-                WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status OUTPUT_VARIABLE out
-                ERROR_VARIABLE err)
-if(NOT status EQUAL 1 OR NOT out STREQUAL "" OR EXISTS ${WORK}/cpus/r.dat
-   OR NOT err STREQUAL "korvex2-console: --save and --json name the same file: ./cpus/r.dat\n")
-    message(FATAL_ERROR "one file twice: exit ${status}, stdout: '${out}', stderr: '${err}'")
+run_console(--no-pause --save cpus/r.dat --json ./cpus/r.dat)
+expect_refusal("one file twice" 1 STREQUAL
+               "korvex2-console: --save and --json name the same file: ./cpus/r.dat\n")
+if(EXISTS ${WORK}/cpus/r.dat)
+    message(FATAL_ERROR "one file twice: cpus/r.dat written")
 endif()
 if(uid EQUAL 0)
     file(READ ${WORK}/protected/victim.txt victim)

@@ -5,21 +5,14 @@
 # refused before the run; the description options need --save or --json; files of cpus/ read in
 # part are named on standard error.
 # Runs in WORK, a folder of its own.
-cmake_minimum_required(VERSION 3.25)
-file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK}/cpus)
+include(${CMAKE_CURRENT_LIST_DIR}/consoleSteps.cmake)
+fresh_work(cpus)
 file(WRITE ${WORK}/plain "not a folder")
 
-execute_process(COMMAND ${RUNNER} --cpu "Тестовый процессор" RESULT_VARIABLE status
-                OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(NOT status EQUAL 2 OR NOT err MATCHES "needs --save")
-    message(FATAL_ERROR "--cpu without --save: exit ${status}, stderr: '${err}'")
-endif()
-execute_process(COMMAND ${RUNNER} --save RESULT_VARIABLE status OUTPUT_VARIABLE out
-                ERROR_VARIABLE err)
-if(NOT status EQUAL 2)
-    message(FATAL_ERROR "--save without a file: exit ${status}, stderr: '${err}'")
-endif()
+run_console(--cpu "Тестовый процессор")
+expect_refusal("--cpu without --save" 2 MATCHES "needs --save")
+run_console(--save)
+expect_refusal("--save without a file" 2 MATCHES "Usage")
 
 # The folder is checked before the run: no line of a run, exit 1, the folder and the reason.
 # An unwritable folder is tried as an unprivileged user, since root may write anywhere.
@@ -28,10 +21,9 @@ file(CHMOD ${WORK} ${WORK}/locked DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE O
            GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 file(CHMOD ${WORK}/locked DIRECTORY_PERMISSIONS OWNER_READ OWNER_EXECUTE GROUP_READ
            GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-execute_process(COMMAND id -u OUTPUT_VARIABLE uid OUTPUT_STRIP_TRAILING_WHITESPACE)
 set(unprivileged "")
 if(uid EQUAL 0)
-    set(unprivileged setpriv --reuid=65534 --regid=65534 --clear-groups)
+    set(unprivileged ${asNobody})
 endif()
 foreach(case "missing/x.dat;No such file or directory;"
              "plain/x.dat;Not a directory;"
@@ -41,18 +33,13 @@ foreach(case "missing/x.dat;No such file or directory;"
                     WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status OUTPUT_VARIABLE out
                     ERROR_VARIABLE err)
     get_filename_component(folder ${target} DIRECTORY)
-    if(NOT status EQUAL 1 OR NOT out STREQUAL ""
-       OR NOT err STREQUAL "korvex2-console: cannot write ${target}: folder ${folder}: ${reason}\n")
-        message(FATAL_ERROR "early check of ${target}: exit ${status}, stdout: '${out}', "
-                            "stderr: '${err}'")
-    endif()
+    expect_refusal("early check of ${target}" 1 STREQUAL
+                   "korvex2-console: cannot write ${target}: folder ${folder}: ${reason}\n")
 endforeach()
 
 # Standard output carries the JSON alone; the run's lines and the save's go to standard error.
-execute_process(COMMAND ${RUNNER} --no-pause --normal-priority --save cpus/mine.dat --json -
-                        --cpu "Тестовый процессор" --fsb 133 --memory "512 МБ" --os Linux
-                WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status OUTPUT_VARIABLE out
-                ERROR_VARIABLE err)
+run_console(--no-pause --normal-priority --save cpus/mine.dat --json - --cpu "Тестовый процессор"
+            --fsb 133 --memory "512 МБ" --os Linux)
 file(SIZE ${WORK}/cpus/mine.dat size)
 if(NOT status EQUAL 0 OR NOT size EQUAL 1316 OR NOT err MATCHES "Завершено..."
    OR NOT err MATCHES "\nResults saved to ${WORK}/cpus/mine.dat\n")
@@ -101,17 +88,10 @@ endforeach()
 
 # A folder as the target is refused before the run; a partial file in cpus/ is named on standard
 # error, and the saved file is in the comparison of the next run too.
-execute_process(COMMAND ${RUNNER} --no-pause --normal-priority --save cpus
-                WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status OUTPUT_VARIABLE out
-                ERROR_VARIABLE err)
-if(NOT status EQUAL 1 OR NOT out STREQUAL ""
-   OR NOT err STREQUAL "korvex2-console: cannot write cpus: Is a directory\n")
-    message(FATAL_ERROR "save over a folder: exit ${status}, stderr: '${err}'")
-endif()
+run_console(--no-pause --normal-priority --save cpus)
+expect_refusal("save over a folder" 1 STREQUAL "korvex2-console: cannot write cpus: Is a directory\n")
 execute_process(COMMAND head -c 1 /dev/zero OUTPUT_FILE ${WORK}/cpus/short.dat)
-execute_process(COMMAND ${RUNNER} --no-pause --normal-priority
-                WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status OUTPUT_VARIABLE out
-                ERROR_VARIABLE err)
+run_console(--no-pause --normal-priority)
 file(READ ${WORK}/cpus/mine.dat after HEX)
 if(NOT status EQUAL 0 OR NOT saved STREQUAL after)
     message(FATAL_ERROR "a run without --save: exit ${status}, stderr: '${err}'")

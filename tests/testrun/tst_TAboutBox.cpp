@@ -56,26 +56,22 @@ void TestTAboutBox::controls_data() {
     QTest::addColumn<QString>("parentName");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("outer panel") << "Panel1"
-                                 << "AboutBox"
-                                 << "";
-    QTest::newRow("picture frame") << "Panel2"
-                                   << "Panel1"
-                                   << "";
-    QTest::newRow("picture") << "Image1"
-                             << "Panel2"
-                             << "";
-    QTest::newRow("product name") << "ProductName"
-                                  << "Panel1"
-                                  << "Korvex 2";
-    QTest::newRow("version") << "Version"
-                             << "Panel1"
-                             << "Version 1.0b";
-    QTest::newRow("mail link") << "Comments"
-                               << "Panel1" << QStringLiteral("mailto: ") + kContactMailAddress;
-    QTest::newRow("OK button") << "OKButton"
-                               << "AboutBox"
-                               << "OK";
+    const struct {
+        const char* row;
+        const char* name;
+        const char* parentName;
+        QString text;
+    } controls[] = {
+        {"outer panel", "Panel1", "AboutBox", ""},
+        {"picture frame", "Panel2", "Panel1", ""},
+        {"picture", "Image1", "Panel2", ""},
+        {"product name", "ProductName", "Panel1", "Korvex 2"},
+        {"version", "Version", "Panel1", "Version 1.0b"},
+        {"mail link", "Comments", "Panel1", QStringLiteral("mailto: ") + kContactMailAddress},
+        {"OK button", "OKButton", "AboutBox", "OK"},
+    };
+    for (const auto& c : controls)
+        QTest::newRow(c.row) << QString(c.name) << QString(c.parentName) << c.text;
 }
 
 void TestTAboutBox::controls() {

@@ -9,6 +9,7 @@
 
 #include "hamming/bit8hamUnit.h"
 #include "hamming/hammingReference.h"
+#include "platform/exceptionGuard.h"
 #include "testrun/workAreaUnit.h"
 
 namespace reference {
@@ -159,6 +160,19 @@ void expectQuietNaNPropagates(TestKernel kernel) {
     const Transform bound = textbookTransform(pixels, Terms::Magnitude);
     EXPECT_EQ(mismatchesBeyondRounding(got.intermediate, expected.intermediate, bound.intermediate),
               "");
+}
+
+void expectBodyKeepsCalleeSavedRegisters(KernelBody body) {
+    TransformBuffers buffers;
+    buffers.setPixels(startupPixelData());
+    std::uint32_t changed = ~0u;
+    ASSERT_EQ(platform::runGuarded([&] {
+                  changed = CalleeSavedRegistersChangedBy(
+                      body, buffers.planePointer, buffers.intermediatePointer,
+                      const_cast<std::uint8_t*>(buffers.pixelPointer), nullptr);
+              }),
+              0);
+    EXPECT_EQ(changed, 0u) << "mask: bit 0 rbx, 1 rbp, 2 r12, 3 r13, 4 r14, 5 r15";
 }
 
 }  // namespace reference

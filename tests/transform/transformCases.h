@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "support/calleeSavedCheck.h"
 #include "testrun/testKernel.h"
 #include "transform/transformReference.h"
 
@@ -47,5 +48,9 @@ void expectKnownBlockTransformed(TestKernel kernel, const KnownBlock& block);
 // intermediate plane and every element of every transformed plane, the rest matches the
 // textbook transform.
 void expectQuietNaNPropagates(TestKernel kernel);
+
+// Runs the kernel's body (plane, intermediate, pixel pointers) once on the start-up pixels under
+// the exception guard and checks that it gives back every callee-saved register.
+void expectBodyKeepsCalleeSavedRegisters(KernelBody body);
 
 }  // namespace reference
