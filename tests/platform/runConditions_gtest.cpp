@@ -1,6 +1,7 @@
 #include "platform/runConditions.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -21,7 +22,7 @@ TEST(RunConditions, LoadAverageIsTheFirstFieldOrNothing) {
     EXPECT_EQ(platform::oneMinuteLoadAverage("/nonexistent"), std::nullopt);
 }
 
-TEST(RunConditions, GovernorsAreListedOnceEachAndOnlyForProcessorFolders) {
+TEST(RunConditions, GovernorsAreListedOnceEachOnlyForProcessorFoldersAndNeverWaitedOn) {
     TemporaryFolder folder;
     const std::filesystem::path root = folder.path();
     writeFile(root / "cpu0/cpufreq/scaling_governor", "powersave\n");
@@ -29,6 +30,8 @@ TEST(RunConditions, GovernorsAreListedOnceEachAndOnlyForProcessorFolders) {
     writeFile(root / "cpu2/cpufreq/scaling_governor", "powersave\n");
     writeFile(root / "cpufreq/scaling_governor", "ondemand\n");
     std::filesystem::create_directories(root / "cpu3");
+    std::filesystem::create_directories(root / "cpu4/cpufreq");
+    ASSERT_EQ(mkfifo((root / "cpu4/cpufreq/scaling_governor").c_str(), 0600), 0);  // not waited on
     EXPECT_EQ(platform::frequencyGovernors(root.string()),
               (std::vector<std::string>{"powersave", "performance"}));
     EXPECT_TRUE(platform::frequencyGovernors("/nonexistent").empty());
