@@ -133,7 +133,7 @@ void TForm2::buildToolBars() {
     connect(ToolButton2, &QToolButton::clicked, this, &TForm2::ToolButton2Click);
 
     using Handler = void (TForm2::*)();
-    constexpr std::array<Handler, kLastSelectableTest> kTestHandlers = {
+    constexpr std::array<Handler, kTestCount> kTestHandlers = {
         &TForm2::ToolButton4Click,  &TForm2::ToolButton5Click,  &TForm2::ToolButton6Click,
         &TForm2::ToolButton7Click,  &TForm2::ToolButton8Click,  &TForm2::ToolButton9Click,
         &TForm2::ToolButton10Click, &TForm2::ToolButton11Click, &TForm2::ToolButton12Click,
@@ -141,7 +141,7 @@ void TForm2::buildToolBars() {
     };
     // Each test button is named after its test, as the caption the button chooses names it.
     const QString captionPrefix = QString::fromUtf8(kComparisonCaption) + QStringLiteral(" - ");
-    for (int test = 0; test < kLastSelectableTest; ++test) {
+    for (int test = 0; test < kTestCount; ++test) {
         const QByteArray name = "ToolButton" + QByteArray::number(test + 4);
         const QString testName =
             QString::fromUtf8(comparisonCaption(testNumber(test))).mid(captionPrefix.size());
@@ -288,7 +288,7 @@ void TForm2::selectTest(int test) {
     SelectedTest = test;
     RebuildList();
     ListView1->viewport()->repaint();
-    for (int other = 0; other < kLastSelectableTest; ++other)
+    for (int other = 0; other < kTestCount; ++other)
         testButtons_[static_cast<std::size_t>(other)]->setChecked(testNumber(other) == test);
 }
 

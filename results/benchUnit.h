@@ -122,7 +122,7 @@ class TForm2 : public QWidget {
     QToolButton* ToolButton1 = nullptr;
     QToolButton* ToolButton2 = nullptr;
     QFrame* ToolButton3 = nullptr;
-    std::array<QToolButton*, kLastSelectableTest> testButtons_{};  // ToolButton4 to ToolButton13
+    std::array<QToolButton*, kTestCount> testButtons_{};  // ToolButton4 to ToolButton13
     QFrame* Panel1 = nullptr;
     ComparisonListView* ListView1 = nullptr;
     ComparisonModel* model_ = nullptr;

@@ -33,7 +33,7 @@ QVariant ComparisonModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
     // A description holds whatever bytes its file had: the NUL bytes of a zero-filled fragment,
     // a stray tab or line feed would be drawn as boxes or break the line. Its control
-    // characters are drawn as '?'; the record itself keeps every byte.
+    // characters are drawn as platform::printableText shows them; the record keeps every byte.
     return QString::fromStdString(
         platform::printableText(comparisonCellText(row(index.row()), index.column(), unit_)));
 }

@@ -86,7 +86,7 @@ std::vector<std::string> textLines(const std::deque<TCpuRecord>& systems,
             texts[0] = keepEnd(platform::printableText(*name->second), kTextColumnLimit);
         // A description holds whatever bytes its file had: a NUL of a zero-filled fragment, a
         // line feed that would break the table, or an escape sequence that a terminal would obey.
-        // The record keeps every byte; the text printed shows each as '?'.
+        // The record keeps every byte; the text printed follows platform::printableText.
         for (std::size_t column = 0; column < kTextColumns; ++column)
             texts[column + 1] = cutToCharacters(
                 platform::printableText(comparisonCellText(row, static_cast<int>(column), unit)),
