@@ -8,9 +8,9 @@
 #include "testrun/versionUnit.h"
 
 const char* const kConsoleUsage =
-    "Usage: korvex2-console [--normal-priority] [--no-pause] [--save FILE] [--json FILE]\n"
-    "                       [--csv FILE] [--cpus DIR]... [--cpu TEXT] [--fsb TEXT]\n"
-    "                       [--memory TEXT] [--os TEXT]\n"
+    "Usage: korvex2-console [--normal-priority] [--no-pause] [--runs-as-they-come]\n"
+    "                       [--save FILE] [--json FILE] [--csv FILE] [--cpus DIR]...\n"
+    "                       [--cpu TEXT] [--fsb TEXT] [--memory TEXT] [--os TEXT]\n"
     "       korvex2-console --compare [--cpus DIR]... [--json FILE] [--csv FILE]\n"
     "       korvex2-console --version | --help\n"
     "Runs the Korvex 2 processor benchmark once (about 55 s, 10 s with --no-pause), prints its\n"
@@ -19,6 +19,9 @@ const char* const kConsoleUsage =
     "\n"
     "  --normal-priority  do not raise the process and thread priority during the run\n"
     "  --no-pause         do not pause 5 seconds after each test\n"
+    "  --runs-as-they-come  keep each test's ten consecutive calls, disturbed or not (by\n"
+    "                     default a call that waited for a processor or moved to another is\n"
+    "                     replaced by a further call, up to 20 per test)\n"
     "  --save FILE        after the run, save the results with the machine's description as\n"
     "                     the result file FILE (replaced if it exists; checked before the run\n"
     "                     starts, as every output file is)\n"
@@ -60,6 +63,8 @@ int parseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::ost
             options.sequence.raisePriority = false;
         } else if (argument == "--no-pause") {
             options.sequence.pauseAfterEachTest = false;
+        } else if (argument == "--runs-as-they-come") {
+            options.sequence.replaceDisturbedCalls = false;
         } else if (argument == "--help") {
             out << kConsoleUsage;
             return 0;
