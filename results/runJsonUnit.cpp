@@ -88,7 +88,7 @@ Json qualityJson(const QualityExport& quality) {
     };
 }
 
-Json testsJson(const ResultTable& results, const std::vector<std::string>& labels,
+Json testsJson(const ResultTable& results, const std::vector<TestName>& names,
                const std::vector<TestCallsExport>& calls = {}) {
     Json tests = Json::array();
     for (int test = 0; test < kTestCount; ++test) {
@@ -98,8 +98,8 @@ Json testsJson(const ResultTable& results, const std::vector<std::string>& label
         const auto index = static_cast<std::size_t>(test);
         tests.push_back({
             {"index", test},
-            {"id", kTestIds[index]},
-            {"label", index < labels.size() ? labels[index] : std::string()},
+            {"id", index < names.size() ? names[index].id : std::string()},
+            {"label", index < names.size() ? names[index].label : std::string()},
             {"cycles", cycles},
             {"milliseconds", milliseconds},
             {"failed_runs", summary.failedRuns},
@@ -155,7 +155,7 @@ std::string runJson(const RunExport& run) {
         {"date", isoUtcTime(run.started)},
         {"machine", machineJson},
         {"clock_mhz", orNull(run.clockMHz)},
-        {"tests", testsJson(run.results, run.testLabels, run.testCalls)},
+        {"tests", testsJson(run.results, run.testNames, run.testCalls)},
     };
     if (run.quality) document["quality"] = qualityJson(*run.quality);
     return text(document);
@@ -182,7 +182,7 @@ std::string comparisonJson(const ComparisonExport& comparison) {
         const TCpuRecord& record = *machine.data;
         Json entry = {{"file", machine.file}, {"record", machine.record}};
         addDescription(entry, recordDescription(record));
-        entry["tests"] = testsJson(record.Results, comparison.testLabels);
+        entry["tests"] = testsJson(record.Results, comparison.testNames);
         machines.push_back(entry);
     }
     const Json document = {

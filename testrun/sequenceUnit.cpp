@@ -31,7 +31,9 @@ bool measureClockRate(SequenceList& list, SequencePlatform& system) {
     const ClockReading before = system.readClocks();
     system.sleepMilliseconds(kClockMeasurementMilliseconds);
     const ClockReading after = system.readClocks();
-    list.appendLine(kClockRateText + std::to_string(clockRateMHz(before, after)) + "MHz");
+    const std::uint64_t megahertz = clockRateMHz(before, after);
+    list.noteClockRate(megahertz);
+    list.appendLine(kClockRateText + std::to_string(megahertz) + "MHz");
     return carryOn(list);
 }
 
