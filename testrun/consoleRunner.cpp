@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
                     kernelCodeFingerprint()};
     const bool written = writeOutputs(
         outputs, [&](OutputContent content) { return runOutputBytes(content, finished); }, lines,
-        std::cerr);
+        std::cerr, started);
     StoredResults stored = loadStoredResults(options);
     printComparison(stored, benchResults, lines);
 
