@@ -129,9 +129,9 @@ struct ResultFileRecords {
 class ResultFolderReader {
   public:
     // Reads `folder` (opened now, so a later change of the current directory or a swap of a folder
-    // on the way for a link does not matter) into `records`, which must outlive the reader, as must `notes` when given: each
-    // file not used in full adds its note there, in listing order; so must `files` when given:
-    // each file that added records adds its entry there.
+    // on the way for a link does not matter) into `records`, which must outlive the reader, as must
+    // `notes` when given: each file not used in full adds its note there, in listing order; so must
+    // `files` when given: each file that added records adds its entry there.
     ResultFolderReader(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
                        std::vector<ResultFileNote>* notes = nullptr,
                        std::vector<ResultFileRecords>* files = nullptr,
