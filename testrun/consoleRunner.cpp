@@ -32,7 +32,7 @@
 namespace {
 
 // The run's lines go to standard output, or to standard error while standard output carries
-// JSON. The clock line's rate is kept for the JSON.
+// JSON. The clock rate is kept for the JSON.
 class StandardOutputList final : public SequenceList {
   public:
     explicit StandardOutputList(std::ostream& stream) : stream_(stream) {}
@@ -40,8 +40,8 @@ class StandardOutputList final : public SequenceList {
     void appendLine(const std::string& line) override {
         stream_ << line << std::endl;
         noteStandardOutputState();
-        if (const auto rate = clockRateFromLine(line)) clockMHz = rate;
     }
+    void noteClockRate(std::uint64_t megahertz) override { clockMHz = megahertz; }
     void repaintNow() override {}
     void processPendingMessages() override {}
 
@@ -73,9 +73,9 @@ StoredResults loadStoredResults(const ConsoleOptions& options) {
     return stored;
 }
 
-// Prints each test's comparison text as `build` makes it, after a blank line (the first test's
-// only when `blankFirst`). Where memory runs out, later records are left out until it fits, and
-// how many is said on standard error.
+// Prints each test's caption and comparison text as `build` makes it, after a blank line (the
+// first test's only when `blankFirst`). Where memory runs out, later records are left out until it
+// fits, and how many is said on standard error.
 void printComparisonTests(std::deque<TCpuRecord>& records, bool blankFirst, std::ostream& out,
                           const std::function<std::vector<std::string>(int test)>& build) {
     std::uint64_t leftOut = 0;
@@ -83,6 +83,7 @@ void printComparisonTests(std::deque<TCpuRecord>& records, bool blankFirst, std:
         const std::vector<std::string> lines =
             withinMemory(records, leftOut, [&] { return build(test); });
         if (blankFirst || test != kFirstSelectableTest) out << '\n';
+        out << comparisonCaption(test) << '\n';
         for (const std::string& line : lines) out << line << '\n';
     }
     if (leftOut > 0)
@@ -98,12 +99,6 @@ void printComparison(StoredResults& stored, const ResultTable& benchResults, std
     printComparisonTests(stored.records, true, out, [&](int test) {
         return comparisonTextLines(stored.records, ownSystem, test, BenchUnit::Cycles);
     });
-}
-
-std::vector<std::string> testLabels() {
-    std::vector<std::string> labels;
-    for (const TestEntry& entry : benchmarkTests()) labels.emplace_back(entry.label);
-    return labels;
 }
 
 // --compare: the stored results side by side, test by test, each row named by its file; then
@@ -126,7 +121,8 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
         });
     }
     const ComparisonExport comparison{kProductTitle, programVersion(), platform::hostName(),
-                                      testLabels(), storedMachines(stored.records, stored.files)};
+                                      benchmarkTestNames(),
+                                      storedMachines(stored.records, stored.files)};
     const bool written = writeOutputs(
         outputs, [&](OutputContent content) { return comparisonOutputBytes(content, comparison); },
         lines, std::cerr);
@@ -173,7 +169,7 @@ int main(int argc, char** argv) {
                     started,
                     currentRunMachine(finished.description, conditions),
                     list.clockMHz,
-                    testLabels(),
+                    benchmarkTestNames(),
                     benchResults,
                     kernelCodeFingerprint()};
     const bool written = writeOutputs(
