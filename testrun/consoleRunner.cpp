@@ -191,7 +191,7 @@ int main(int argc, char** argv) {
                     exportQuality(benchmarkTests(), quality)};
     const bool written = writeOutputs(
         outputs, [&](OutputContent content) { return runOutputBytes(content, finished); }, lines,
-        std::cerr);
+        std::cerr, started);
     StoredResults stored = loadStoredResults(options);
     printComparison(stored, benchResults, lines);
 
