@@ -10,12 +10,15 @@
 const char* const kConsoleUsage =
     "Usage: korvex2-console [--normal-priority] [--no-pause] [--save FILE] [--json FILE]\n"
     "                       [--csv FILE] [--cpus DIR]... [--cpu TEXT] [--fsb TEXT]\n"
-    "                       [--memory TEXT] [--os TEXT]\n"
+    "                       [--memory TEXT] [--os TEXT] [--unit ms|cycles] [--baseline FILE]\n"
     "       korvex2-console --compare [--cpus DIR]... [--json FILE] [--csv FILE]\n"
+    "                       [--unit ms|cycles] [--baseline FILE]\n"
     "       korvex2-console --version | --help\n"
     "Runs the Korvex 2 processor benchmark once (about 55 s, 10 s with --no-pause), prints its\n"
     "result lines, then compares the results test by test, in millions of cycles, with the\n"
-    "result files cpus/*.dat of the current directory. Lower figures are better.\n"
+    "result files cpus/*.dat of the current directory. Lower figures are better; an index\n"
+    "per machine (reference 100) and a ratio per test come first, '≈' marking a difference\n"
+    "within noise.\n"
     "\n"
     "  --normal-priority  do not raise the process and thread priority during the run\n"
     "  --no-pause         do not pause 5 seconds after each test\n"
@@ -34,6 +37,9 @@ const char* const kConsoleUsage =
     "  --fsb TEXT         front-side-bus frequency\n"
     "  --memory TEXT      memory size\n"
     "  --os TEXT          operating system\n"
+    "  --unit UNIT        compare in cycles (the default) or ms (milliseconds)\n"
+    "  --baseline FILE    compare with the first record of the result file FILE (by default\n"
+    "                     with the run, or with --compare with the first result file read)\n"
     "  --version          show the version\n"
     "  --help             show this help\n";
 
@@ -72,6 +78,15 @@ int parseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::ost
             const auto folder = value();
             if (!folder || folder->empty()) return usageError(err, "--cpus needs a folder");
             options.resultFolders.push_back(*folder);
+        } else if (argument == "--unit") {
+            const auto unit = value();
+            if (!unit || (*unit != "ms" && *unit != "cycles"))
+                return usageError(err, "--unit needs ms or cycles");
+            options.comparisonUnit = *unit == "ms" ? BenchUnit::Milliseconds : BenchUnit::Cycles;
+        } else if (argument == "--baseline") {
+            options.baselineFile = value();
+            if (!options.baselineFile || options.baselineFile->empty())
+                return usageError(err, "--baseline needs a file name");
         } else if (argument == "--save" || argument == "--json" || argument == "--csv") {
             auto& file = argument == "--save"   ? options.saveFile
                          : argument == "--json" ? options.jsonFile
