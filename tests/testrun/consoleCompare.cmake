@@ -41,5 +41,5 @@ endif()
 
 foreach(wrong "--compare;--save;x.dat" "--compare;--json;j;--cpu;x" "--json;-;--csv;-")
     run_console(${wrong})
-    expect_refusal("${wrong}" 2 MATCHES "Usage")
+    expect_refusal("${wrong}" 2 MATCHES "${namesHelp}")
 endforeach()

@@ -42,6 +42,53 @@ TEST(ConsoleOptions, StatusOfEachCommandLine) {
         EXPECT_EQ(parse(c.arguments).status, c.status) << c.arguments.front();
 }
 
+// Every option that takes a value takes it as the next argument or after '='.
+TEST(ConsoleOptions, ValueFollowsTheOptionOrAnEqualsSign) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::optional<std::string> ConsoleOptions::*file;
+        std::string value;
+    } cases[] = {
+        {{"--save=cpus/a.dat"}, &ConsoleOptions::saveFile, "cpus/a.dat"},
+        {{"--json=-"}, &ConsoleOptions::jsonFile, "-"},
+        {{"--csv=a=b.csv"}, &ConsoleOptions::csvFile, "a=b.csv"},
+        {{"--csv", "--x=y"}, &ConsoleOptions::csvFile, "--x=y"},
+    };
+    for (const auto& c : cases) {
+        const Parsed parsed = parse(c.arguments);
+        EXPECT_EQ(parsed.status, -1) << parsed.err;
+        EXPECT_EQ(parsed.options.*c.file, c.value) << c.arguments.front();
+    }
+    const Parsed described = parse({"--json=-", "--cpus=fleet", "--os=", "--memory=24 ГБ"});
+    EXPECT_EQ(described.options.resultFolders, std::vector<std::string>{"fleet"});
+    EXPECT_EQ(described.options.descriptions[3], "");
+    EXPECT_EQ(described.options.descriptions[2], "24 ГБ");
+}
+
+// A mistake prints its reason and one line naming --help, never the whole usage.
+TEST(ConsoleOptions, MistakeNamesItsReasonAndHelp) {
+    const struct {
+        std::vector<std::string> arguments;
+        std::string reason;
+    } cases[] = {
+        {{"--sav=a.dat"}, "unknown option '--sav'"},
+        {{"save"}, "unknown option 'save'"},
+        {{"--save"}, "--save needs FILE"},
+        {{"--save="}, "--save needs FILE"},
+        {{"--cpus", ""}, "--cpus needs DIR"},
+        {{"--no-pause=yes"}, "--no-pause takes no value"},
+        {{"--help=all"}, "--help takes no value"},
+        {{"--cpu=X"}, "--cpu needs --save, --json or --csv"},
+    };
+    for (const auto& c : cases) {
+        const Parsed parsed = parse(c.arguments);
+        EXPECT_EQ(parsed.status, 2) << c.arguments.front();
+        EXPECT_EQ(parsed.err, "korvex2-console: " + c.reason +
+                                  "\nTry 'korvex2-console --help' for more information.\n");
+        EXPECT_EQ(parsed.out, "");
+    }
+}
+
 TEST(ConsoleOutput, ClockRateIsReadFromTheClockLineOnly) {
     EXPECT_EQ(clockRateFromLine("Тактовая частота: 2245MHz"), 2245u);
     EXPECT_EQ(clockRateFromLine("Тактовая частота: MHz"), std::nullopt);

@@ -12,7 +12,7 @@ file(WRITE ${WORK}/plain "not a folder")
 run_console(--cpu "Тестовый процессор")
 expect_refusal("--cpu without --save" 2 MATCHES "needs --save")
 run_console(--save)
-expect_refusal("--save without a file" 2 MATCHES "Usage")
+expect_refusal("--save without a file" 2 MATCHES "${namesHelp}")
 
 # The folder is checked before the run: no line of a run, exit 1, the folder and the reason.
 # An unwritable folder is tried as an unprivileged user, since root may write anywhere.
