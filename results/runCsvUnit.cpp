@@ -58,9 +58,15 @@ std::string comparisonFields(BenchUnit unit, const MachineComparison* comparison
            ',' + statisticField(comparison->index);
 }
 
+std::string testId(std::span<const TestName> tests, int test) {
+    const auto index = static_cast<std::size_t>(test);
+    return index < tests.size() ? tests[index].id : std::string();
+}
+
 }  // namespace
 
-std::string resultsCsv(std::span<const CsvMachine> machines, std::optional<BenchUnit> comparedIn) {
+std::string resultsCsv(std::span<const TestName> tests, std::span<const CsvMachine> machines,
+                       std::optional<BenchUnit> comparedIn) {
     std::string csv = kHeader;
     if (comparedIn) csv.insert(csv.size() - 1, kComparisonHeader);
     for (const CsvMachine& machine : machines) {
@@ -71,12 +77,11 @@ std::string resultsCsv(std::span<const CsvMachine> machines, std::optional<Bench
             const RowSummary summary = summariseTest(cycleRow(*machine.results, test),
                                                      millisecondRow(*machine.results, test));
             csv +=
-                described + ',' + std::to_string(test) + ',' +
-                kTestIds[static_cast<std::size_t>(test)] + ',' + numberField(summary.bestCycles) +
-                ',' + numberField(summary.bestMilliseconds) + ',' +
-                numberField(summary.medianCycles) + ',' + numberField(summary.medianMilliseconds) +
-                ',' + numberField(summary.averageCycles) + ',' +
-                numberField(summary.averageMilliseconds) + ',' +
+                described + ',' + std::to_string(test) + ',' + testId(tests, test) + ',' +
+                numberField(summary.bestCycles) + ',' + numberField(summary.bestMilliseconds) +
+                ',' + numberField(summary.medianCycles) + ',' +
+                numberField(summary.medianMilliseconds) + ',' + numberField(summary.averageCycles) +
+                ',' + numberField(summary.averageMilliseconds) + ',' +
                 std::to_string(summary.failedRuns.size()) +
                 (comparedIn ? comparisonFields(*comparedIn, machine.comparison, test) : "") + "\n";
         }

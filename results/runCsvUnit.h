@@ -22,11 +22,12 @@ struct CsvMachine {
     const MachineComparison* comparison = nullptr;  // against the reference, where compared
 };
 
-// The header row and ten rows per machine, in the order given. A text that a spreadsheet would
+// The header row and ten rows per machine, in the order given, each test under its id in
+// `tests` (empty where `tests` has none). A text that a spreadsheet would
 // take for a formula (one starting with '=', '+', '-', '@', a tab or a carriage return) gets a
 // leading apostrophe, since descriptions come from anyone's result files.
 // With `comparedIn`, six columns more: the unit compared in, and from each machine's comparison
 // the test's ratio, p-value, floor and whether the difference is real ("true", "false"), and the
 // machine's index (empty where there is none).
-std::string resultsCsv(std::span<const CsvMachine> machines,
+std::string resultsCsv(std::span<const TestName> tests, std::span<const CsvMachine> machines,
                        std::optional<BenchUnit> comparedIn = std::nullopt);

@@ -35,7 +35,7 @@ Json pair(const Json& cycles, const Json& milliseconds) {
     return Json{{"cycles", cycles}, {"milliseconds", milliseconds}};
 }
 
-Json testsJson(const ResultTable& results, const std::vector<std::string>& labels) {
+Json testsJson(const ResultTable& results, const std::vector<TestName>& names) {
     Json tests = Json::array();
     for (int test = 0; test < kTestCount; ++test) {
         const ResultRow& cycles = cycleRow(results, test);
@@ -44,8 +44,8 @@ Json testsJson(const ResultTable& results, const std::vector<std::string>& label
         const auto index = static_cast<std::size_t>(test);
         tests.push_back({
             {"index", test},
-            {"id", kTestIds[index]},
-            {"label", index < labels.size() ? labels[index] : std::string()},
+            {"id", index < names.size() ? names[index].id : std::string()},
+            {"label", index < names.size() ? names[index].label : std::string()},
             {"cycles", cycles},
             {"milliseconds", milliseconds},
             {"failed_runs", summary.failedRuns},
@@ -126,7 +126,7 @@ std::string runJson(const RunExport& run) {
         {"date", isoUtcTime(run.started)},
         {"machine", machineJson},
         {"clock_mhz", orNull(run.clockMHz)},
-        {"tests", testsJson(run.results, run.testLabels)},
+        {"tests", testsJson(run.results, run.testNames)},
     };
     return text(document);
 }
@@ -154,7 +154,7 @@ std::string comparisonJson(const ComparisonExport& comparison) {
         const TCpuRecord& record = *machine.data;
         Json entry = {{"file", machine.file}, {"record", machine.record}};
         addDescription(entry, recordDescription(record));
-        entry["tests"] = testsJson(record.Results, comparison.testLabels);
+        entry["tests"] = testsJson(record.Results, comparison.testNames);
         if (statistics && index < statistics->machines.size())
             addMachineComparison(entry, statistics->machines[index]);
         machines.push_back(entry);

@@ -46,17 +46,6 @@ bool sameFile(const platform::ReplacementCheck& a, const platform::ReplacementCh
 
 }  // namespace
 
-std::optional<std::uint64_t> clockRateFromLine(std::string_view line) {
-    const std::string_view prefix = kClockRateText;
-    if (!line.starts_with(prefix) || !line.ends_with("MHz")) return std::nullopt;
-    const std::string_view digits = line.substr(prefix.size(), line.size() - prefix.size() - 3);
-    std::uint64_t rate = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), rate);
-    if (error != std::errc() || digits.empty() || end != digits.data() + digits.size())
-        return std::nullopt;
-    return rate;
-}
-
 platform::MachineDescription runDescription(const ConsoleOptions& options,
                                             const platform::MachineDescription& machine) {
     platform::MachineDescription description = machine;
@@ -131,7 +120,7 @@ std::string runOutputBytes(OutputContent content, const FinishedRun& finished) {
         case OutputContent::Csv: {
             const CsvMachine machine{finished.run.host, finished.description,
                                      &finished.run.results};
-            return resultsCsv({&machine, 1});
+            return resultsCsv(finished.run.testNames, {&machine, 1});
         }
     }
     return {};
@@ -148,7 +137,8 @@ std::string comparisonOutputBytes(OutputContent content, const ComparisonExport&
         rows.push_back({machine.name, recordDescription(record), &record.Results,
                         compared ? &statistics->machines[index] : nullptr});
     }
-    return resultsCsv(rows, statistics ? std::optional(statistics->unit) : std::nullopt);
+    return resultsCsv(comparison.testNames, rows,
+                      statistics ? std::optional(statistics->unit) : std::nullopt);
 }
 
 void reportCodePageLoss(const platform::MachineDescription& description, std::ostream& err) {

@@ -21,9 +21,6 @@
 #include "testrun/consoleOptionsUnit.h"
 #include "testrun/qualityReportUnit.h"
 
-// The rate of the run's clock line "Тактовая частота: 2245MHz"; nothing for any other line.
-std::optional<std::uint64_t> clockRateFromLine(std::string_view line);
-
 // Processor, bus, memory and operating system: each as given on the command line, otherwise the
 // machine's own.
 platform::MachineDescription runDescription(const ConsoleOptions& options,

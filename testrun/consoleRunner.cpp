@@ -33,7 +33,7 @@
 namespace {
 
 // The run's lines go to standard output, or to standard error while standard output carries
-// JSON. The clock line's rate is kept for the JSON.
+// JSON. The clock rate is kept for the JSON.
 class StandardOutputList final : public SequenceList {
   public:
     explicit StandardOutputList(std::ostream& stream) : stream_(stream) {}
@@ -41,8 +41,8 @@ class StandardOutputList final : public SequenceList {
     void appendLine(const std::string& line) override {
         stream_ << line << std::endl;
         noteStandardOutputState();
-        if (const auto rate = clockRateFromLine(line)) clockMHz = rate;
     }
+    void noteClockRate(std::uint64_t megahertz) override { clockMHz = megahertz; }
     void repaintNow() override {}
     void processPendingMessages() override {}
 
@@ -78,15 +78,15 @@ StoredResults loadStoredResults(const ConsoleOptions& options, std::deque<TCpuRe
     return stored;
 }
 
-// Prints each test's comparison text as `build` makes it, after a blank line (the first test's
-// only when `blankFirst`). Where memory runs out, later records are left out until it fits, and
-// how many is said on standard error.
+// Prints each test's caption and comparison text as `build` makes it, after a blank line. Where
+// memory runs out, later records are left out until it fits, and how many (with `leftOut`, those
+// left out before) is said on standard error.
 void printComparisonTests(std::deque<TCpuRecord>& records, std::uint64_t leftOut, std::ostream& out,
                           const std::function<std::vector<std::string>(int test)>& build) {
     for (int test = kFirstSelectableTest; test <= kLastSelectableTest; ++test) {
         const std::vector<std::string> lines =
             withinMemory(records, leftOut, [&] { return build(test); });
-        out << '\n';
+        out << '\n' << comparisonCaption(test) << '\n';
         for (const std::string& line : lines) out << line << '\n';
     }
     if (leftOut > 0)
@@ -140,12 +140,6 @@ void printComparison(StoredResults& stored, const ResultTable& benchResults, Ben
     });
 }
 
-std::vector<std::string> testLabels() {
-    std::vector<std::string> labels;
-    for (const TestEntry& entry : benchmarkTests()) labels.emplace_back(entry.label);
-    return labels;
-}
-
 // The statistics for --compare's documents; the machines the memory kept are a leading part of
 // those compared.
 std::optional<ComparisonStatistics> exportedStatistics(const ConsoleComparison& comparison,
@@ -183,7 +177,7 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
     const ComparisonExport exported{kProductTitle,
                                     programVersion(),
                                     platform::hostName(),
-                                    testLabels(),
+                                    benchmarkTestNames(),
                                     storedMachines(stored.records, stored.files),
                                     exportedStatistics(comparison, stored)};
     const bool written = writeOutputs(
@@ -235,7 +229,7 @@ int main(int argc, char** argv) {
                     started,
                     currentRunMachine(finished.description, conditions),
                     list.clockMHz,
-                    testLabels(),
+                    benchmarkTestNames(),
                     benchResults,
                     kernelCodeFingerprint()};
     const bool written = writeOutputs(

@@ -70,7 +70,6 @@ TEST(ComparisonSummary, ComparisonTextShowsTheRatioColumn) {
     };
     EXPECT_EQ(comparisonTextLines(systems, own, 1, BenchUnit::Cycles, 4, ratio),
               (std::vector<std::string>{
-                  "Bench - кодирование Хэмминга с использованием 8-разрядных регистров",
                   "CPU           FSB  Memory  OS     Value  Ratio   Bench",
                   "Ваша система                      100    ref     **",
                   "Alpha         133  512 МБ  Linux  200    ≈2.000  ####",

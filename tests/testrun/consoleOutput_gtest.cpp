@@ -89,13 +89,6 @@ TEST(ConsoleOptions, MistakeNamesItsReasonAndHelp) {
     }
 }
 
-TEST(ConsoleOutput, ClockRateIsReadFromTheClockLineOnly) {
-    EXPECT_EQ(clockRateFromLine("Тактовая частота: 2245MHz"), 2245u);
-    EXPECT_EQ(clockRateFromLine("Тактовая частота: MHz"), std::nullopt);
-    EXPECT_EQ(clockRateFromLine("Тактовая частота: 22x5MHz"), std::nullopt);
-    EXPECT_EQ(clockRateFromLine("101 млн. тактов"), std::nullopt);
-}
-
 TEST(ConsoleOutput, LinesNotGivenComeFromTheMachine) {
     ConsoleOptions options;
     options.descriptions[0] = "Athlon";
