@@ -98,12 +98,31 @@ std::error_code writeAllAt(int descriptor, std::span<const std::uint8_t> bytes) 
     return {};
 }
 
+// The bytes of one span, in one piece.
+class BytesContent final : public FileContent {
+  public:
+    explicit BytesContent(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    std::error_code produce(const ContentSink& sink) const override { return sink(bytes_); }
+    std::optional<std::uint64_t> knownSize() const override { return bytes_.size(); }
+
+  private:
+    std::span<const std::uint8_t> bytes_;
+};
+
+// Writes every piece of `content` at the descriptor's offset.
+std::error_code writeContent(int descriptor, const FileContent& content,
+                             FileContentWriter& writer) {
+    return content.produce(
+        [&](std::span<const std::uint8_t> piece) { return writer.writeAll(descriptor, piece); });
+}
+
 // Overwrites the regular file `path` in place, which keeps its inode: its hard links, mode and
 // owner. The old bytes are read first and written back if the overwrite fails. A longer old file
-// is cut to the new length before the new bytes go in, so a kill part-way never leaves a file
-// longer than both: the new bytes followed by the old tail would read as records of neither.
-std::error_code overwriteInPlace(const std::filesystem::path& path,
-                                 std::span<const std::uint8_t> bytes, FileContentWriter& writer) {
+// is cut to the new length (emptied when that is not known) before the new bytes go in, so a kill
+// part-way never leaves a file longer than the new one: the new bytes followed by the old tail
+// would read as records of neither.
+std::error_code overwriteInPlace(const std::filesystem::path& path, const FileContent& content,
+                                 FileContentWriter& writer) {
     Descriptor file(::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!file.valid()) return lastSystemError();
     struct stat status {};
@@ -119,9 +138,10 @@ std::error_code overwriteInPlace(const std::filesystem::path& path,
     if (const std::error_code error = readAllAt(file.get(), oldBytes)) return error;
 
     std::error_code error;
-    if (oldSize > bytes.size() && ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0)
+    const std::uint64_t newSize = content.knownSize().value_or(0);
+    if (oldSize > newSize && ::ftruncate(file.get(), static_cast<off_t>(newSize)) != 0)
         error = lastSystemError();
-    if (!error) error = writer.writeAll(file.get(), bytes);
+    if (!error) error = writeContent(file.get(), content, writer);
     if (!error) error = writer.sync(file.get());
     if (error) {
         // Best effort: the first failure is the one reported.
@@ -199,11 +219,16 @@ std::error_code FileContentWriter::sync(int descriptor) {
 std::error_code replaceFileContents(const std::filesystem::path& target,
                                     std::span<const std::uint8_t> bytes,
                                     FileContentWriter& writer) {
+    return replaceFileContents(target, BytesContent(bytes), writer);
+}
+
+std::error_code replaceFileContents(const std::filesystem::path& target, const FileContent& content,
+                                    FileContentWriter& writer) {
     std::filesystem::path path = target;
     struct stat old {};
     bool exists = false;
     if (const std::error_code error = inspectTarget(path, old, exists)) return error;
-    if (exists && old.st_nlink > 1) return overwriteInPlace(path, bytes, writer);
+    if (exists && old.st_nlink > 1) return overwriteInPlace(path, content, writer);
 
     const std::string name = path.filename().native();
     Descriptor folder(::open(containingFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -217,12 +242,12 @@ std::error_code replaceFileContents(const std::filesystem::path& target,
         const std::error_code error = lastSystemError();
         if (exists &&
             (error == std::errc::permission_denied || error == std::errc::operation_not_permitted))
-            return overwriteInPlace(path, bytes, writer);
+            return overwriteInPlace(path, content, writer);
         return error;
     }
 
     std::error_code error = exists ? takeOverAttributes(file.get(), old) : std::error_code();
-    if (!error) error = writer.writeAll(file.get(), bytes);
+    if (!error) error = writeContent(file.get(), content, writer);
     if (!error) error = writer.sync(file.get());
     if (const std::error_code closed = file.close(); !error) error = closed;
     if (!error && ::renameat(folder.get(), temporary.c_str(), folder.get(), name.c_str()) != 0)

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <span>
 #include <system_error>
 
@@ -25,6 +27,21 @@ class FileContentWriter {
     [[nodiscard]] virtual std::error_code sync(int descriptor);
 };
 
+// Where the pieces of new contents go; the first error it returns ends the writing.
+using ContentSink = std::function<std::error_code(std::span<const std::uint8_t> piece)>;
+
+// New contents made piece by piece as they are written, so a document larger than the memory it
+// may take can still be saved.
+class FileContent {
+  public:
+    virtual ~FileContent() = default;
+    // Hands every piece, in order, to `sink`. Returns the first error `sink` returned, or its
+    // own reason when it could not make a piece (out of memory); nothing when all went.
+    [[nodiscard]] virtual std::error_code produce(const ContentSink& sink) const = 0;
+    // The length of the whole contents when known before they are made.
+    virtual std::optional<std::uint64_t> knownSize() const { return std::nullopt; }
+};
+
 // Makes `bytes` the whole contents of the file `target`; the system's reason when it cannot.
 //
 // - A symbolic link is followed to the file it names (created if missing); the link stays. A link
@@ -40,9 +57,14 @@ class FileContentWriter {
 //   more ago are removed.
 // - A file with several hard links, and a file whose folder does not let the process create a
 //   file in it, is overwritten in place instead: its old bytes are kept in memory and written
-//   back if the overwrite fails; a longer old file is cut to the new length first.
+//   back if the overwrite fails; a longer old file is cut to the new length first (emptied when
+//   the new length is not known before the contents are made).
 [[nodiscard]] std::error_code replaceFileContents(const std::filesystem::path& target,
                                                   std::span<const std::uint8_t> bytes,
+                                                  FileContentWriter& writer);
+// The same with contents made while they are written; a failure to make them fails the save.
+[[nodiscard]] std::error_code replaceFileContents(const std::filesystem::path& target,
+                                                  const FileContent& content,
                                                   FileContentWriter& writer);
 
 // Whether replaceFileContents could write `target`, asked before the bytes exist (a console run

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <type_traits>
 
+#include "platform/codePage.h"
 #include "results/runJsonUnit.h"
 
 namespace {
@@ -39,24 +40,20 @@ std::string numberField(const std::optional<T>& value) {
 
 }  // namespace
 
-std::string resultsCsv(std::span<const CsvMachine> machines) {
-    std::string csv = kHeader;
-    for (const CsvMachine& machine : machines) {
-        std::string described = textField(machine.name);
-        for (std::size_t line = 0; line < platform::MachineDescription::kLineCount; ++line)
-            described += ',' + textField(machine.description.line(line));
-        for (int test = 0; test < kTestCount; ++test) {
-            const RowSummary summary = summariseTest(cycleRow(*machine.results, test),
-                                                     millisecondRow(*machine.results, test));
-            csv += described + ',' + std::to_string(test) + ',' +
-                   kTestIds[static_cast<std::size_t>(test)] + ',' +
-                   numberField(summary.bestCycles) + ',' + numberField(summary.bestMilliseconds) +
-                   ',' + numberField(summary.medianCycles) + ',' +
-                   numberField(summary.medianMilliseconds) + ',' +
-                   numberField(summary.averageCycles) + ',' +
-                   numberField(summary.averageMilliseconds) + ',' +
-                   std::to_string(summary.failedRuns.size()) + "\n";
-        }
+void writeCsvHeader(std::ostream& out) { out << kHeader; }
+
+void writeCsvMachine(std::ostream& out, const CsvMachine& machine) {
+    std::string described = textField(platform::validUtf8(machine.name));
+    for (std::size_t line = 0; line < platform::MachineDescription::kLineCount; ++line)
+        described += ',' + textField(platform::printableText(machine.description.line(line)));
+    for (int test = 0; test < kTestCount; ++test) {
+        const RowSummary summary =
+            summariseTest(cycleRow(*machine.results, test), millisecondRow(*machine.results, test));
+        out << described << ',' << test << ',' << kTestIds[static_cast<std::size_t>(test)] << ','
+            << numberField(summary.bestCycles) << ',' << numberField(summary.bestMilliseconds)
+            << ',' << numberField(summary.medianCycles) << ','
+            << numberField(summary.medianMilliseconds) << ',' << numberField(summary.averageCycles)
+            << ',' << numberField(summary.averageMilliseconds) << ',' << summary.failedRuns.size()
+            << '\n';
     }
-    return csv;
 }

@@ -3,10 +3,9 @@
 //
 // Results as CSV for spreadsheets (RFC 4180 quoting, UTF-8, one line feed per row): a header row,
 // then one row per machine and test with the tests' fixed English ids and the summary of their
-// runs.
+// runs. Written row by row, so a comparison of a million machines never sits in memory whole.
 
-#include <span>
-#include <string>
+#include <ostream>
 
 #include "platform/machineDescription.h"
 #include "results/resultTableUnit.h"
@@ -19,7 +18,11 @@ struct CsvMachine {
     const ResultTable* results = nullptr;
 };
 
-// The header row and ten rows per machine, in the order given. A text that a spreadsheet would
-// take for a formula (one starting with '=', '+', '-', '@', a tab or a carriage return) gets a
-// leading apostrophe, since descriptions come from anyone's result files.
-std::string resultsCsv(std::span<const CsvMachine> machines);
+// The header row.
+void writeCsvHeader(std::ostream& out);
+
+// The machine's ten rows. Descriptions are written as the program shows them
+// (platform::printableText), the name as valid UTF-8 ('?' for a byte that is not). A text that a
+// spreadsheet would take for a formula (one starting with '=', '+', '-', '@', a tab or a carriage
+// return) gets a leading apostrophe, since descriptions come from anyone's result files.
+void writeCsvMachine(std::ostream& out, const CsvMachine& machine);

@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/codePage.h"
+
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -25,10 +27,10 @@ void summariseRow(const ResultRow& row, const std::vector<int>& failed,
 
 // Adds the four lines of `description` to `object`, under the names both documents give them.
 void addDescription(Json& object, const platform::MachineDescription& description) {
-    object["cpu"] = description.processor;
-    object["fsb"] = description.bus;
-    object["memory"] = description.memory;
-    object["os"] = description.operatingSystem;
+    object["cpu"] = platform::printableText(description.processor);
+    object["fsb"] = platform::printableText(description.bus);
+    object["memory"] = platform::printableText(description.memory);
+    object["os"] = platform::printableText(description.operatingSystem);
 }
 
 Json pair(const Json& cycles, const Json& milliseconds) {
@@ -61,6 +63,27 @@ Json testsJson(const ResultTable& results, const std::vector<std::string>& label
 // U+FFFD in place of the bad bytes rather than failing the export.
 std::string text(const Json& document) {
     return document.dump(2, ' ', false, Json::error_handler_t::replace);
+}
+
+// Writes `value` as the whole document would show it `depth` levels in: every line after the
+// first indented by two blanks a level (a string in JSON never holds a raw line feed).
+void writeIndented(std::ostream& out, const Json& value, std::size_t depth) {
+    const std::string dumped = text(value);
+    const std::string indent(2 * depth, ' ');
+    std::string_view rest = dumped;
+    out << indent;
+    for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos;
+         rest.remove_prefix(end + 1))
+        out << rest.substr(0, end + 1) << indent;
+    out << rest;
+}
+
+Json storedMachineJson(const StoredMachine& machine, const std::vector<std::string>& labels) {
+    const TCpuRecord& record = *machine.data;
+    Json entry = {{"file", machine.file}, {"record", machine.record}};
+    addDescription(entry, recordDescription(record));
+    entry["tests"] = testsJson(record.Results, labels);
+    return entry;
 }
 
 }  // namespace
@@ -109,29 +132,35 @@ std::vector<StoredMachine> storedMachines(const std::deque<TCpuRecord>& records,
                                           const std::vector<ResultFileRecords>& files) {
     std::vector<StoredMachine> machines;
     for (const ResultFileRecords& file : files) {
+        const std::string path = file.file.string();
         for (std::size_t record = 0; record < file.count && file.first + record < records.size();
              ++record) {
-            const std::string path = file.file.string();
-            machines.push_back({path, record,
-                                file.count == 1 ? path : path + "#" + std::to_string(record + 1),
-                                &records[file.first + record]});
+            // Named by its place in the file, unless it is all the file holds.
+            const std::uint64_t place = file.place(record);
+            machines.push_back(
+                {path, place,
+                 file.count == 1 && place == 0 ? path : path + "#" + std::to_string(place + 1),
+                 &records[file.first + record]});
         }
     }
     return machines;
 }
 
-std::string comparisonJson(const ComparisonExport& comparison) {
-    Json machines = Json::array();
-    for (const StoredMachine& machine : comparison.machines) {
-        const TCpuRecord& record = *machine.data;
-        Json entry = {{"file", machine.file}, {"record", machine.record}};
-        addDescription(entry, recordDescription(record));
-        entry["tests"] = testsJson(record.Results, comparison.testLabels);
-        machines.push_back(entry);
-    }
-    const Json document = {
-        {"schema", kJsonSchema},   {"program", comparison.program}, {"version", comparison.version},
-        {"host", comparison.host}, {"machines", machines},
+void writeComparisonJson(std::ostream& out, const ComparisonExport& comparison) {
+    const Json head = {
+        {"schema", kJsonSchema},
+        {"program", comparison.program},
+        {"version", comparison.version},
+        {"host", comparison.host},
     };
-    return text(document);
+    const std::string headText = text(head);  // ends in "\n}"
+    out << std::string_view(headText).substr(0, headText.size() - 2) << ",\n  \"machines\": [";
+    const char* separator = "\n";
+    for (const StoredMachine& machine : comparison.machines) {
+        if (!out) return;
+        out << separator;
+        writeIndented(out, storedMachineJson(machine, comparison.testLabels), 2);
+        separator = ",\n";
+    }
+    out << (comparison.machines.empty() ? "]" : "\n  ]") << "\n}";
 }

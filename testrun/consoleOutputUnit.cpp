@@ -16,6 +16,7 @@
 #include "results/runCsvUnit.h"
 #include "results/saveFolderUnit.h"
 #include "testrun/standardOutputUnit.h"
+#include "testrun/streamedContentUnit.h"
 
 namespace {
 
@@ -25,11 +26,11 @@ std::string absoluteText(const std::string& file) {
     return error ? file : path.lexically_normal().string();
 }
 
-// Writes all of `text` to standard output and flushes it; the reason when that fails.
-std::error_code writeStandardOutput(std::string_view text) {
-    std::fflush(nullptr);
+// Writes all of `piece` to standard output and flushes it; the reason when that fails.
+std::error_code writeStandardOutput(std::span<const std::uint8_t> piece) {
     errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0)
+    if (std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size() &&
+        std::fflush(stdout) == 0)
         return {};
     return errno != 0 ? platform::lastSystemError() : std::make_error_code(std::errc::io_error);
 }
@@ -60,8 +61,12 @@ std::optional<std::uint64_t> clockRateFromLine(std::string_view line) {
 platform::MachineDescription runDescription(const ConsoleOptions& options,
                                             const platform::MachineDescription& machine) {
     platform::MachineDescription description = machine;
-    for (std::size_t line = 0; line < description.kLineCount; ++line)
+    for (std::size_t line = 0; line < description.kLineCount; ++line) {
         if (options.descriptions[line]) description.line(line) = *options.descriptions[line];
+        // Every output holds what the result file can: the first 128 characters.
+        description.line(line) =
+            std::string(platform::leadingCharacters(description.line(line), kDescriptionCapacity));
+    }
     return description;
 }
 
@@ -120,31 +125,36 @@ bool checkResultFolders(const ConsoleOptions& options, std::ostream& err) {
     return true;
 }
 
-std::string runOutputBytes(OutputContent content, const FinishedRun& finished) {
+void writeRunOutput(std::ostream& out, OutputContent content, const FinishedRun& finished) {
     switch (content) {
         case OutputContent::ResultFile: {
             const TCpuRecord record = describedRecord(finished.description, finished.run.results);
-            return {reinterpret_cast<const char*>(&record), kRecordSize};
+            out.write(reinterpret_cast<const char*>(&record), kRecordSize);
+            return;
         }
         case OutputContent::Json:
-            return runJson(finished.run) + "\n";
-        case OutputContent::Csv: {
-            const CsvMachine machine{finished.run.host, finished.description,
-                                     &finished.run.results};
-            return resultsCsv({&machine, 1});
-        }
+            out << runJson(finished.run) << '\n';
+            return;
+        case OutputContent::Csv:
+            writeCsvHeader(out);
+            writeCsvMachine(out, {finished.run.host, finished.description, &finished.run.results});
+            return;
     }
-    return {};
 }
 
-std::string comparisonOutputBytes(OutputContent content, const ComparisonExport& comparison) {
-    if (content == OutputContent::Json) return comparisonJson(comparison) + "\n";
-    std::vector<CsvMachine> rows;
-    for (const StoredMachine& machine : comparison.machines) {
-        const TCpuRecord& record = *machine.data;
-        rows.push_back({machine.name, recordDescription(record), &record.Results});
+void writeComparisonOutput(std::ostream& out, OutputContent content,
+                           const ComparisonExport& comparison) {
+    if (content == OutputContent::Json) {
+        writeComparisonJson(out, comparison);
+        out << '\n';
+        return;
     }
-    return resultsCsv(rows);
+    writeCsvHeader(out);
+    for (const StoredMachine& machine : comparison.machines) {
+        if (!out) return;
+        const TCpuRecord& record = *machine.data;
+        writeCsvMachine(out, {machine.name, recordDescription(record), &record.Results});
+    }
 }
 
 void reportCodePageLoss(const platform::MachineDescription& description, std::ostream& err) {
@@ -156,31 +166,33 @@ void reportCodePageLoss(const platform::MachineDescription& description, std::os
                 << std::endl;
 }
 
-bool writeOutput(const ConsoleOutput& output, std::string_view bytes, std::ostream& report,
+bool writeOutput(const ConsoleOutput& output, const OutputWriter& write, std::ostream& report,
                  std::ostream& err, platform::FileContentWriter& writer) {
+    const StreamedContent content(write);
     if (output.file == "-") {
-        if (const std::error_code error = writeStandardOutput(bytes)) {
+        std::fflush(nullptr);
+        if (const std::error_code error = content.produce(writeStandardOutput)) {
             err << writeErrorText("standard output", error) << std::endl;
             return false;
         }
         return true;
     }
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    if (const std::error_code error =
-            platform::replaceFileContents(output.file, {data, bytes.size()}, writer)) {
+    if (const std::error_code error = platform::replaceFileContents(output.file, content, writer)) {
         err << writeErrorText(output.file, error) << std::endl;
         return false;
     }
-    report << output.doneText << " " << absoluteText(output.file) << std::endl;
+    report << output.doneText << " " << platform::printableText(absoluteText(output.file))
+           << std::endl;
     return true;
 }
 
 bool writeOutputs(const std::vector<ConsoleOutput>& outputs,
-                  const std::function<std::string(OutputContent)>& contents, std::ostream& report,
-                  std::ostream& err) {
-    platform::FileContentWriter writer;
+                  const std::function<void(OutputContent, std::ostream&)>& contents,
+                  std::ostream& report, std::ostream& err, platform::FileContentWriter& writer) {
     bool written = true;
-    for (const ConsoleOutput& output : outputs)
-        written = writeOutput(output, contents(output.content), report, err, writer) && written;
+    for (const ConsoleOutput& output : outputs) {
+        const auto write = [&](std::ostream& out) { contents(output.content, out); };
+        written = writeOutput(output, write, report, err, writer) && written;
+    }
     return written;
 }

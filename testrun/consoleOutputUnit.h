@@ -25,7 +25,7 @@
 std::optional<std::uint64_t> clockRateFromLine(std::string_view line);
 
 // Processor, bus, memory and operating system: each as given on the command line, otherwise the
-// machine's own.
+// machine's own; each cut to its first 128 characters, as the result file keeps it.
 platform::MachineDescription runDescription(const ConsoleOptions& options,
                                             const platform::MachineDescription& machine);
 
@@ -64,25 +64,33 @@ std::vector<ConsoleOutput> requestedOutputs(const ConsoleOptions& options);
 // false.
 [[nodiscard]] bool checkResultFolders(const ConsoleOptions& options, std::ostream& err);
 
-// The bytes of `content` for a finished run.
-std::string runOutputBytes(OutputContent content, const FinishedRun& finished);
+// Writes `content` for a finished run to `out`.
+void writeRunOutput(std::ostream& out, OutputContent content, const FinishedRun& finished);
 
-// The bytes of `content` (JSON or CSV) for a comparison of stored results, which runs nothing.
-std::string comparisonOutputBytes(OutputContent content, const ComparisonExport& comparison);
+// Writes `content` (JSON or CSV) for a comparison of stored results, which runs nothing, to `out`
+// machine by machine.
+void writeComparisonOutput(std::ostream& out, OutputContent content,
+                           const ComparisonExport& comparison);
 
 // One line on `err` per description that Windows-1251 cannot hold in full (its result file
 // stores '?' for the characters it lacks).
 void reportCodePageLoss(const platform::MachineDescription& description, std::ostream& err);
 
-// Writes `bytes` as `output`: a file through platform::replaceFileContents with `writer`, "-" to
-// standard output. For a file says where it went on `report`; a failure says "Ошибка записи"
-// with the path and the system's reason on `err`, and the result says which.
-[[nodiscard]] bool writeOutput(const ConsoleOutput& output, std::string_view bytes,
+// Writes an output's contents to the stream it is given.
+using OutputWriter = std::function<void(std::ostream& out)>;
+
+// Writes what `write` produces as `output`, piece by piece as it is produced: a file through
+// platform::replaceFileContents with `writer`, "-" to standard output. For a file says where it
+// went on `report`; a failure says "Ошибка записи" with the path and the system's reason on
+// `err`, and the result says which.
+[[nodiscard]] bool writeOutput(const ConsoleOutput& output, const OutputWriter& write,
                                std::ostream& report, std::ostream& err,
                                platform::FileContentWriter& writer);
 
-// Writes each of `outputs`, in order, with the bytes `contents` gives for its content, as
-// writeOutput does with the real writer; whether every one was written.
+// Writes each of `outputs`, in order, each on its own whatever became of those before it, with
+// what `contents` writes for its content, as writeOutput does with `writer`; whether every one
+// was written.
 [[nodiscard]] bool writeOutputs(const std::vector<ConsoleOutput>& outputs,
-                                const std::function<std::string(OutputContent)>& contents,
-                                std::ostream& report, std::ostream& err);
+                                const std::function<void(OutputContent, std::ostream&)>& contents,
+                                std::ostream& report, std::ostream& err,
+                                platform::FileContentWriter& writer);

@@ -11,6 +11,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/codePage.h"
@@ -75,29 +76,35 @@ StoredResults loadStoredResults(const ConsoleOptions& options) {
 
 // Prints each test's comparison text as `build` makes it, after a blank line (the first test's
 // only when `blankFirst`). Where memory runs out, later records are left out until it fits, and
-// how many is said on standard error.
+// added to `leftOut`.
 void printComparisonTests(std::deque<TCpuRecord>& records, bool blankFirst, std::ostream& out,
+                          std::uint64_t& leftOut,
                           const std::function<std::vector<std::string>(int test)>& build) {
-    std::uint64_t leftOut = 0;
     for (int test = kFirstSelectableTest; test <= kLastSelectableTest; ++test) {
         const std::vector<std::string> lines =
             withinMemory(records, leftOut, [&] { return build(test); });
         if (blankFirst || test != kFirstSelectableTest) out << '\n';
         for (const std::string& line : lines) out << line << '\n';
     }
+    out.flush();
+    noteStandardOutputState();
+}
+
+// Says on standard error how many records memory could not take.
+void reportLeftOut(std::uint64_t leftOut) {
     if (leftOut > 0)
         std::cerr << kConsoleMessagePrefix << leftOut
                   << " records left out of the comparison (out of memory)\n";
-    out.flush();
-    noteStandardOutputState();
 }
 
 void printComparison(StoredResults& stored, const ResultTable& benchResults, std::ostream& out) {
     TCpuRecord ownSystem = makeOwnSystem();
     ownSystem.Results = benchResults;
-    printComparisonTests(stored.records, true, out, [&](int test) {
+    std::uint64_t leftOut = 0;
+    printComparisonTests(stored.records, true, out, leftOut, [&](int test) {
         return comparisonTextLines(stored.records, ownSystem, test, BenchUnit::Cycles);
     });
+    reportLeftOut(leftOut);
 }
 
 std::vector<std::string> testLabels() {
@@ -117,19 +124,34 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
             folders += (folders.empty() ? "" : ", ") + folder;
         lines << "No result files to compare in " << platform::printableText(folders) << std::endl;
         noteStandardOutputState();
-    } else {
-        std::vector<std::string> names;
-        for (const StoredMachine& machine : storedMachines(stored.records, stored.files))
-            names.push_back(machine.name);
-        printComparisonTests(stored.records, false, lines, [&](int test) {
+    }
+    // Every list below is made within the memory guard: where memory runs out, later records
+    // are left out, and the rest still compared and written.
+    std::uint64_t leftOut = 0;
+    if (!stored.records.empty()) {
+        const std::vector<std::string> names = withinMemory(stored.records, leftOut, [&] {
+            std::vector<std::string> named;
+            for (StoredMachine& machine : storedMachines(stored.records, stored.files))
+                named.push_back(std::move(machine.name));
+            return named;
+        });
+        printComparisonTests(stored.records, false, lines, leftOut, [&](int test) {
             return storedComparisonTextLines(stored.records, names, test, BenchUnit::Cycles);
         });
     }
-    const ComparisonExport comparison{kProductTitle, programVersion(), platform::hostName(),
-                                      testLabels(), storedMachines(stored.records, stored.files)};
+    // Listed after the text, which may have left records out.
+    ComparisonExport comparison{
+        kProductTitle, programVersion(), platform::hostName(), testLabels(), {}};
+    comparison.machines = withinMemory(
+        stored.records, leftOut, [&] { return storedMachines(stored.records, stored.files); });
+    reportLeftOut(leftOut);
+    platform::FileContentWriter writer;
     const bool written = writeOutputs(
-        outputs, [&](OutputContent content) { return comparisonOutputBytes(content, comparison); },
-        lines, std::cerr);
+        outputs,
+        [&](OutputContent content, std::ostream& out) {
+            writeComparisonOutput(out, content, comparison);
+        },
+        lines, std::cerr, writer);
     if (!finishStandardOutput()) return 1;
     return written ? 0 : 1;
 }
@@ -176,9 +198,11 @@ int main(int argc, char** argv) {
                     testLabels(),
                     benchResults,
                     kernelCodeFingerprint()};
+    platform::FileContentWriter writer;
     const bool written = writeOutputs(
-        outputs, [&](OutputContent content) { return runOutputBytes(content, finished); }, lines,
-        std::cerr);
+        outputs,
+        [&](OutputContent content, std::ostream& out) { writeRunOutput(out, content, finished); },
+        lines, std::cerr, writer);
     StoredResults stored = loadStoredResults(options);
     printComparison(stored, benchResults, lines);
 

@@ -24,7 +24,10 @@ TEST(RunCsv, OneRowPerMachineAndTestWithQuotedTextsAndEmptyFiguresForFailedTests
         {"web1", {"CPU, \"fast\"", "", "=1+2", "Linux"}, &results},
         {"web2", {"", "", "", ""}, &results},
     };
-    const std::vector<std::string> rows = rowsOf(resultsCsv(machines));
+    std::ostringstream csv;
+    writeCsvHeader(csv);
+    for (const CsvMachine& machine : machines) writeCsvMachine(csv, machine);
+    const std::vector<std::string> rows = rowsOf(csv.str());
     ASSERT_EQ(rows.size(), 21u);
     EXPECT_EQ(rows[0],
               "machine,cpu,fsb,memory,os,index,id,best_cycles,best_milliseconds,median_cycles,"
@@ -33,6 +36,27 @@ TEST(RunCsv, OneRowPerMachineAndTestWithQuotedTextsAndEmptyFiguresForFailedTests
               "web1,\"CPU, \"\"fast\"\"\",,'=1+2,Linux,0,ham8-encode,100,40,104,44,104,44,1");
     EXPECT_EQ(rows[10], "web1,\"CPU, \"\"fast\"\"\",,'=1+2,Linux,9,yuv-fourier-sse2,,,,,,,10");
     EXPECT_EQ(rows[12], "web2,,,,,1,ham8-decode,,,,,,,10");
+}
+
+// A text is one field whatever it holds: a line feed or carriage return quotes it, a name's
+// bytes that are not UTF-8 become '?', and a description is written as shown.
+TEST(RunCsv, EachTextStaysOneFieldOfValidText) {
+    const ResultTable results{};
+    const struct {
+        std::string name, cpu, fields;
+    } cases[] = {
+        {"a\nb.dat", "", "\"a\nb.dat\","},
+        {"a\rb.dat", "", "\"a\rb.dat\","},
+        {"\rb.dat", "", "\"'\rb.dat\","},
+        {"caf\xe9.dat", "", "caf?.dat,"},
+        {"p.dat", std::string("Pentium 4\0\0", 11), "p.dat,Pentium 4,"},
+        {"p.dat", "P\n4", "p.dat,P?4,"},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream csv;
+        writeCsvMachine(csv, {c.name, {c.cpu, "", "", ""}, &results});
+        EXPECT_TRUE(csv.str().starts_with(c.fields)) << csv.str().substr(0, 40);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <fstream>
 #include <sstream>
 
@@ -58,6 +59,17 @@ TEST(ConsoleOutput, LinesNotGivenComeFromTheMachine) {
               (platform::MachineDescription{"Athlon", "100 МГц", "24 ГБ", ""}));
 }
 
+// Every output holds a description as the result file does: its first 128 characters.
+TEST(ConsoleOutput, DescriptionsAreCutTo128Characters) {
+    ConsoleOptions options;
+    options.descriptions[0] = std::string(127, 'a') + "ЖЖ";
+    options.descriptions[2] = std::string(128, 'b');
+    const platform::MachineDescription machine{"", "", "", std::string(300, 'c')};
+    EXPECT_EQ(runDescription(options, machine),
+              (platform::MachineDescription{std::string(127, 'a') + "Ж", "", std::string(128, 'b'),
+                                            std::string(128, 'c')}));
+}
+
 std::string textOf(const std::filesystem::path& file) {
     const std::vector<std::uint8_t> bytes = readBytes(file);
     return {bytes.begin(), bytes.end()};
@@ -99,6 +111,10 @@ TEST(ConsoleOutput, TwoOutputsNamingOneFileAreRefused) {
     EXPECT_TRUE(checkOutputs(outputsOf(file, (folder / "run.json").string()), err));
 }
 
+OutputWriter runWriter(const ConsoleOutput& output, const FinishedRun& finished) {
+    return [&](std::ostream& out) { writeRunOutput(out, output.content, finished); };
+}
+
 TEST(ConsoleOutput, OutputsSayWhereTheyWentOrWhyNot) {
     TemporaryFolder folder;
     const std::vector<ConsoleOutput> outputs =
@@ -107,10 +123,8 @@ TEST(ConsoleOutput, OutputsSayWhereTheyWentOrWhyNot) {
     finished.run.program = "Korvex 2";
     platform::FileContentWriter writer;
     std::ostringstream report, err;
-    EXPECT_TRUE(
-        writeOutput(outputs[0], runOutputBytes(outputs[0].content, finished), report, err, writer));
-    EXPECT_TRUE(
-        writeOutput(outputs[1], runOutputBytes(outputs[1].content, finished), report, err, writer));
+    for (const ConsoleOutput& output : outputs)
+        EXPECT_TRUE(writeOutput(output, runWriter(output, finished), report, err, writer));
     EXPECT_EQ(report.str(), "Results saved to " + (folder / "me.dat").string() +
                                 "\nJSON written to " + (folder / "run.json").string() + "\n");
     EXPECT_EQ(readBytes(folder / "me.dat").size(), 1316u);
@@ -120,7 +134,7 @@ TEST(ConsoleOutput, OutputsSayWhereTheyWentOrWhyNot) {
     report.str("");
     ConsoleOutput taken = outputs[0];
     taken.file = (folder / "taken.dat").string();
-    EXPECT_FALSE(writeOutput(taken, runOutputBytes(taken.content, finished), report, err, writer));
+    EXPECT_FALSE(writeOutput(taken, runWriter(taken, finished), report, err, writer));
     EXPECT_EQ(report.str(), "");
     EXPECT_EQ(err.str(), "Ошибка записи: " + taken.file + ": Is a directory\n");
 }
@@ -135,10 +149,53 @@ TEST(ConsoleOutput, FailedJsonWriteLeavesTheOldReport) {
     FinishedRun finished;
     FailingWriter writer(100);
     std::ostringstream report, err;
-    EXPECT_FALSE(writeOutput(json, runOutputBytes(json.content, finished), report, err, writer));
+    EXPECT_FALSE(writeOutput(json, runWriter(json, finished), report, err, writer));
     EXPECT_EQ(err.str(), "Ошибка записи: " + json.file + ": No space left on device\n");
     EXPECT_EQ(readBytes(folder / "run.json"), old);
     EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"run.json"});
+}
+
+// Each output is written or refused on its own: a failed first one stops none after it, and the
+// result says one failed.
+TEST(ConsoleOutput, AFailedOutputStopsNoneAfterIt) {
+    TemporaryFolder folder;
+    std::filesystem::create_directory(folder / "taken.dat");
+    ConsoleOptions options;
+    options.saveFile = (folder / "taken.dat").string();
+    options.jsonFile = (folder / "run.json").string();
+    options.csvFile = (folder / "run.csv").string();
+    FinishedRun finished;
+    platform::FileContentWriter writer;
+    std::ostringstream report, err;
+    EXPECT_FALSE(writeOutputs(
+        requestedOutputs(options),
+        [&](OutputContent content, std::ostream& out) { writeRunOutput(out, content, finished); },
+        report, err, writer));
+    EXPECT_EQ(err.str(), "Ошибка записи: " + *options.saveFile + ": Is a directory\n");
+    EXPECT_EQ(report.str(), "JSON written to " + *options.jsonFile + "\nCSV written to " +
+                                *options.csvFile + "\n");
+}
+
+// A comparison goes to its file in pieces as it is made; a write failing after the first pieces
+// still leaves the old file as it was and no temporary behind.
+TEST(ConsoleOutput, AComparisonFailingPartWayLeavesTheOldFile) {
+    const std::deque<TCpuRecord> records(400, emptyRecord());
+    const ComparisonExport comparison{
+        "Korvex 2", "1.0b", "controller", {}, storedMachines(records, {{"a.dat", 0, 400, {}}})};
+    for (const OutputContent content : {OutputContent::Json, OutputContent::Csv}) {
+        TemporaryFolder folder;
+        const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
+        writeBytes(folder / "out", old);
+        const ConsoleOutput output{"--json", (folder / "out").string(), "written to", content};
+        FailingWriter writer(70000);
+        std::ostringstream report, err;
+        EXPECT_FALSE(writeOutput(
+            output, [&](std::ostream& out) { writeComparisonOutput(out, content, comparison); },
+            report, err, writer));
+        EXPECT_EQ(err.str(), "Ошибка записи: " + output.file + ": No space left on device\n");
+        EXPECT_EQ(readBytes(folder / "out"), old);
+        EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"out"});
+    }
 }
 
 TEST(ConsoleOutput, DescriptionsWindows1251LacksAreReported) {
