@@ -38,18 +38,24 @@ std::string numberField(const std::optional<T>& value) {
     return text;
 }
 
+std::string testId(std::span<const TestName> tests, int test) {
+    const auto index = static_cast<std::size_t>(test);
+    return index < tests.size() ? tests[index].id : std::string();
+}
+
 }  // namespace
 
 void writeCsvHeader(std::ostream& out) { out << kHeader; }
 
-void writeCsvMachine(std::ostream& out, const CsvMachine& machine) {
+void writeCsvMachine(std::ostream& out, std::span<const TestName> tests,
+                     const CsvMachine& machine) {
     std::string described = textField(platform::validUtf8(machine.name));
     for (std::size_t line = 0; line < platform::MachineDescription::kLineCount; ++line)
         described += ',' + textField(platform::printableText(machine.description.line(line)));
     for (int test = 0; test < kTestCount; ++test) {
         const RowSummary summary =
             summariseTest(cycleRow(*machine.results, test), millisecondRow(*machine.results, test));
-        out << described << ',' << test << ',' << kTestIds[static_cast<std::size_t>(test)] << ','
+        out << described << ',' << test << ',' << testId(tests, test) << ','
             << numberField(summary.bestCycles) << ',' << numberField(summary.bestMilliseconds)
             << ',' << numberField(summary.medianCycles) << ','
             << numberField(summary.medianMilliseconds) << ',' << numberField(summary.averageCycles)

@@ -6,6 +6,8 @@
 // runs. Written row by row, so a comparison of a million machines never sits in memory whole.
 
 #include <ostream>
+#include <span>
+#include <string>
 
 #include "platform/machineDescription.h"
 #include "results/resultTableUnit.h"
@@ -21,8 +23,9 @@ struct CsvMachine {
 // The header row.
 void writeCsvHeader(std::ostream& out);
 
-// The machine's ten rows. Descriptions are written as the program shows them
-// (platform::printableText), the name as valid UTF-8 ('?' for a byte that is not). A text that a
-// spreadsheet would take for a formula (one starting with '=', '+', '-', '@', a tab or a carriage
-// return) gets a leading apostrophe, since descriptions come from anyone's result files.
-void writeCsvMachine(std::ostream& out, const CsvMachine& machine);
+// The machine's ten rows, each test under its id in `tests` (empty where `tests` has none).
+// Descriptions are written as the program shows them (platform::printableText), the name as
+// valid UTF-8 ('?' for a byte that is not). A text that a spreadsheet would take for a formula
+// (one starting with '=', '+', '-', '@', a tab or a carriage return) gets a leading apostrophe,
+// since descriptions come from anyone's result files.
+void writeCsvMachine(std::ostream& out, std::span<const TestName> tests, const CsvMachine& machine);

@@ -37,7 +37,7 @@ Json pair(const Json& cycles, const Json& milliseconds) {
     return Json{{"cycles", cycles}, {"milliseconds", milliseconds}};
 }
 
-Json testsJson(const ResultTable& results, const std::vector<std::string>& labels) {
+Json testsJson(const ResultTable& results, const std::vector<TestName>& names) {
     Json tests = Json::array();
     for (int test = 0; test < kTestCount; ++test) {
         const ResultRow& cycles = cycleRow(results, test);
@@ -46,8 +46,8 @@ Json testsJson(const ResultTable& results, const std::vector<std::string>& label
         const auto index = static_cast<std::size_t>(test);
         tests.push_back({
             {"index", test},
-            {"id", kTestIds[index]},
-            {"label", index < labels.size() ? labels[index] : std::string()},
+            {"id", index < names.size() ? names[index].id : std::string()},
+            {"label", index < names.size() ? names[index].label : std::string()},
             {"cycles", cycles},
             {"milliseconds", milliseconds},
             {"failed_runs", summary.failedRuns},
@@ -78,11 +78,11 @@ void writeIndented(std::ostream& out, const Json& value, std::size_t depth) {
     out << rest;
 }
 
-Json storedMachineJson(const StoredMachine& machine, const std::vector<std::string>& labels) {
+Json storedMachineJson(const StoredMachine& machine, const std::vector<TestName>& tests) {
     const TCpuRecord& record = *machine.data;
     Json entry = {{"file", machine.file}, {"record", machine.record}};
     addDescription(entry, recordDescription(record));
-    entry["tests"] = testsJson(record.Results, labels);
+    entry["tests"] = testsJson(record.Results, tests);
     return entry;
 }
 
@@ -123,7 +123,7 @@ std::string runJson(const RunExport& run) {
         {"date", isoUtcTime(run.started)},
         {"machine", machineJson},
         {"clock_mhz", orNull(run.clockMHz)},
-        {"tests", testsJson(run.results, run.testLabels)},
+        {"tests", testsJson(run.results, run.testNames)},
     };
     return text(document);
 }
@@ -159,7 +159,7 @@ void writeComparisonJson(std::ostream& out, const ComparisonExport& comparison) 
     for (const StoredMachine& machine : comparison.machines) {
         if (!out) return;
         out << separator;
-        writeIndented(out, storedMachineJson(machine, comparison.testLabels), 2);
+        writeIndented(out, storedMachineJson(machine, comparison.testNames), 2);
         separator = ",\n";
     }
     out << (comparison.machines.empty() ? "]" : "\n  ]") << "\n}";

@@ -37,7 +37,7 @@ struct RunExport {
     std::time_t started = 0;  // written as UTC, ISO 8601
     RunMachine machine;
     std::optional<std::uint64_t> clockMHz;  // the clock line's figure; null when there was none
-    std::vector<std::string> testLabels;    // test k's label as the run lists it
+    std::vector<TestName> testNames;        // test k's id and label
     ResultTable results{};
     std::string kernelCode;  // the fingerprint of the kernel code that ran
 };
@@ -76,8 +76,8 @@ std::vector<StoredMachine> storedMachines(const std::deque<TCpuRecord>& records,
 struct ComparisonExport {
     std::string program;
     std::string version;
-    std::string host;                     // the host name of the machine that compared
-    std::vector<std::string> testLabels;  // as in RunExport
+    std::string host;                 // the host name of the machine that compared
+    std::vector<TestName> testNames;  // as in RunExport
     std::vector<StoredMachine> machines;
 };
 

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 
 #include "platform/codePage.h"
 #include "platform/runConditions.h"
@@ -15,10 +16,14 @@
 #include "results/cpuRecordUnit.h"
 #include "results/runCsvUnit.h"
 #include "results/saveFolderUnit.h"
+#include "testrun/runFallbackUnit.h"
 #include "testrun/standardOutputUnit.h"
 #include "testrun/streamedContentUnit.h"
 
 namespace {
+
+// The file name ending of each OutputContent, for a fallback file.
+constexpr std::string_view kExtensions[] = {".dat", ".json", ".csv"};
 
 std::string absoluteText(const std::string& file) {
     std::error_code error;
@@ -46,17 +51,6 @@ bool sameFile(const platform::ReplacementCheck& a, const platform::ReplacementCh
 }
 
 }  // namespace
-
-std::optional<std::uint64_t> clockRateFromLine(std::string_view line) {
-    const std::string_view prefix = kClockRateText;
-    if (!line.starts_with(prefix) || !line.ends_with("MHz")) return std::nullopt;
-    const std::string_view digits = line.substr(prefix.size(), line.size() - prefix.size() - 3);
-    std::uint64_t rate = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), rate);
-    if (error != std::errc() || digits.empty() || end != digits.data() + digits.size())
-        return std::nullopt;
-    return rate;
-}
 
 platform::MachineDescription runDescription(const ConsoleOptions& options,
                                             const platform::MachineDescription& machine) {
@@ -97,7 +91,12 @@ bool checkOutputs(const std::vector<ConsoleOutput>& outputs, std::ostream& err) 
     std::vector<platform::ReplacementCheck> checks;
     for (const ConsoleOutput& output : outputs) {
         platform::ReplacementCheck check{output.file, {}, false};
-        if (output.file != "-") check = platform::checkReplacement(output.file);
+        // A result file's length is known now, for the rule of the in-place write.
+        if (output.file != "-")
+            check = platform::checkReplacement(output.file,
+                                               output.content == OutputContent::ResultFile
+                                                   ? std::optional<std::uint64_t>(kRecordSize)
+                                                   : std::nullopt);
         if (check.error) {
             err << kConsoleMessagePrefix << targetProblemText(output.file, check) << std::endl;
             return false;
@@ -137,7 +136,8 @@ void writeRunOutput(std::ostream& out, OutputContent content, const FinishedRun&
             return;
         case OutputContent::Csv:
             writeCsvHeader(out);
-            writeCsvMachine(out, {finished.run.host, finished.description, &finished.run.results});
+            writeCsvMachine(out, finished.run.testNames,
+                            {finished.run.host, finished.description, &finished.run.results});
             return;
     }
 }
@@ -153,7 +153,8 @@ void writeComparisonOutput(std::ostream& out, OutputContent content,
     for (const StoredMachine& machine : comparison.machines) {
         if (!out) return;
         const TCpuRecord& record = *machine.data;
-        writeCsvMachine(out, {machine.name, recordDescription(record), &record.Results});
+        writeCsvMachine(out, comparison.testNames,
+                        {machine.name, recordDescription(record), &record.Results});
     }
 }
 
@@ -167,32 +168,50 @@ void reportCodePageLoss(const platform::MachineDescription& description, std::os
 }
 
 bool writeOutput(const ConsoleOutput& output, const OutputWriter& write, std::ostream& report,
-                 std::ostream& err, platform::FileContentWriter& writer) {
+                 std::ostream& err, platform::FileContentWriter& writer,
+                 std::optional<std::time_t> runStarted) {
     const StreamedContent content(write);
+    std::error_code error;
+    platform::ReplacementNotes notes;
     if (output.file == "-") {
         std::fflush(nullptr);
-        if (const std::error_code error = content.produce(writeStandardOutput)) {
-            err << writeErrorText("standard output", error) << std::endl;
-            return false;
-        }
-        return true;
+        error = content.produce(writeStandardOutput);
+    } else {
+        error = platform::replaceFileContents(output.file, content, writer, &notes);
     }
-    if (const std::error_code error = platform::replaceFileContents(output.file, content, writer)) {
-        err << writeErrorText(output.file, error) << std::endl;
+    if (error) {
+        err << writeErrorText(output.file == "-" ? "standard output" : output.file, error)
+            << std::endl;
+        if (runStarted) {
+            // A run's outputs are small: made again whole for the fallback file.
+            std::ostringstream bytes;
+            write(bytes);
+            (void)keepInFallback(
+                {output.option, kExtensions[static_cast<int>(output.content)], output.file, error},
+                bytes.str(), *runStarted, err);
+        }
         return false;
     }
+    if (output.file == "-") return true;
     report << output.doneText << " " << platform::printableText(absoluteText(output.file))
            << std::endl;
+    if (notes.linksLeftBehind > 0)
+        err << kConsoleMessagePrefix << platform::printableText(output.file) << " had "
+            << notes.linksLeftBehind
+            << " more hard link(s); writing in place could have torn it, so a new file took its "
+               "name and the other links keep the old contents"
+            << std::endl;
     return true;
 }
 
 bool writeOutputs(const std::vector<ConsoleOutput>& outputs,
                   const std::function<void(OutputContent, std::ostream&)>& contents,
-                  std::ostream& report, std::ostream& err, platform::FileContentWriter& writer) {
+                  std::ostream& report, std::ostream& err, platform::FileContentWriter& writer,
+                  std::optional<std::time_t> runStarted) {
     bool written = true;
     for (const ConsoleOutput& output : outputs) {
         const auto write = [&](std::ostream& out) { contents(output.content, out); };
-        written = writeOutput(output, write, report, err, writer) && written;
+        written = writeOutput(output, write, report, err, writer, runStarted) && written;
     }
     return written;
 }

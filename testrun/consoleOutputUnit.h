@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -20,9 +21,6 @@
 #include "results/runJsonUnit.h"
 #include "testrun/consoleOptionsUnit.h"
 #include "testrun/qualityReportUnit.h"
-
-// The rate of the run's clock line "Тактовая частота: 2245MHz"; nothing for any other line.
-std::optional<std::uint64_t> clockRateFromLine(std::string_view line);
 
 // Processor, bus, memory and operating system: each as given on the command line, otherwise the
 // machine's own; each cut to its first 128 characters, as the result file keeps it.
@@ -81,11 +79,14 @@ using OutputWriter = std::function<void(std::ostream& out)>;
 
 // Writes what `write` produces as `output`, piece by piece as it is produced: a file through
 // platform::replaceFileContents with `writer`, "-" to standard output. For a file says where it
-// went on `report`; a failure says "Ошибка записи" with the path and the system's reason on
-// `err`, and the result says which.
+// went on `report`, and on `err` when it replaced a file with other hard links, which keep the
+// old contents; a failure says "Ошибка записи" with the path and the system's reason on `err`,
+// and the result says which. The output of a run (`runStarted` given) that fails is kept in a
+// fallback file (see runFallbackUnit.h).
 [[nodiscard]] bool writeOutput(const ConsoleOutput& output, const OutputWriter& write,
                                std::ostream& report, std::ostream& err,
-                               platform::FileContentWriter& writer);
+                               platform::FileContentWriter& writer,
+                               std::optional<std::time_t> runStarted = {});
 
 // Writes each of `outputs`, in order, each on its own whatever became of those before it, with
 // what `contents` writes for its content, as writeOutput does with `writer`; whether every one
@@ -93,4 +94,5 @@ using OutputWriter = std::function<void(std::ostream& out)>;
 [[nodiscard]] bool writeOutputs(const std::vector<ConsoleOutput>& outputs,
                                 const std::function<void(OutputContent, std::ostream&)>& contents,
                                 std::ostream& report, std::ostream& err,
-                                platform::FileContentWriter& writer);
+                                platform::FileContentWriter& writer,
+                                std::optional<std::time_t> runStarted = {});

@@ -33,7 +33,7 @@
 namespace {
 
 // The run's lines go to standard output, or to standard error while standard output carries
-// JSON. The clock line's rate is kept for the JSON.
+// JSON. The clock rate is kept for the JSON.
 class StandardOutputList final : public SequenceList {
   public:
     explicit StandardOutputList(std::ostream& stream) : stream_(stream) {}
@@ -41,8 +41,8 @@ class StandardOutputList final : public SequenceList {
     void appendLine(const std::string& line) override {
         stream_ << line << std::endl;
         noteStandardOutputState();
-        if (const auto rate = clockRateFromLine(line)) clockMHz = rate;
     }
+    void noteClockRate(std::uint64_t megahertz) override { clockMHz = megahertz; }
     void repaintNow() override {}
     void processPendingMessages() override {}
 
@@ -74,9 +74,9 @@ StoredResults loadStoredResults(const ConsoleOptions& options) {
     return stored;
 }
 
-// Prints each test's comparison text as `build` makes it, after a blank line (the first test's
-// only when `blankFirst`). Where memory runs out, later records are left out until it fits, and
-// added to `leftOut`.
+// Prints each test's caption and comparison text as `build` makes it, after a blank line (the
+// first test's only when `blankFirst`). Where memory runs out, later records are left out until it
+// fits, and added to `leftOut`.
 void printComparisonTests(std::deque<TCpuRecord>& records, bool blankFirst, std::ostream& out,
                           std::uint64_t& leftOut,
                           const std::function<std::vector<std::string>(int test)>& build) {
@@ -84,6 +84,7 @@ void printComparisonTests(std::deque<TCpuRecord>& records, bool blankFirst, std:
         const std::vector<std::string> lines =
             withinMemory(records, leftOut, [&] { return build(test); });
         if (blankFirst || test != kFirstSelectableTest) out << '\n';
+        out << comparisonCaption(test) << '\n';
         for (const std::string& line : lines) out << line << '\n';
     }
     out.flush();
@@ -105,12 +106,6 @@ void printComparison(StoredResults& stored, const ResultTable& benchResults, std
         return comparisonTextLines(stored.records, ownSystem, test, BenchUnit::Cycles);
     });
     reportLeftOut(leftOut);
-}
-
-std::vector<std::string> testLabels() {
-    std::vector<std::string> labels;
-    for (const TestEntry& entry : benchmarkTests()) labels.emplace_back(entry.label);
-    return labels;
 }
 
 // --compare: the stored results side by side, test by test, each row named by its file; then
@@ -141,7 +136,7 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
     }
     // Listed after the text, which may have left records out.
     ComparisonExport comparison{
-        kProductTitle, programVersion(), platform::hostName(), testLabels(), {}};
+        kProductTitle, programVersion(), platform::hostName(), benchmarkTestNames(), {}};
     comparison.machines = withinMemory(
         stored.records, leftOut, [&] { return storedMachines(stored.records, stored.files); });
     reportLeftOut(leftOut);
@@ -195,14 +190,14 @@ int main(int argc, char** argv) {
                     started,
                     currentRunMachine(finished.description, conditions),
                     list.clockMHz,
-                    testLabels(),
+                    benchmarkTestNames(),
                     benchResults,
                     kernelCodeFingerprint()};
     platform::FileContentWriter writer;
     const bool written = writeOutputs(
         outputs,
         [&](OutputContent content, std::ostream& out) { writeRunOutput(out, content, finished); },
-        lines, std::cerr, writer);
+        lines, std::cerr, writer, started);
     StoredResults stored = loadStoredResults(options);
     printComparison(stored, benchResults, lines);
 

@@ -31,7 +31,9 @@ bool measureClockRate(SequenceList& list, SequencePlatform& system) {
     const std::uint64_t before = system.readTimeStampCounter();
     system.sleepMilliseconds(kClockMeasurementMilliseconds);
     const std::uint64_t after = system.readTimeStampCounter();
-    list.appendLine(kClockRateText + std::to_string(clockRateMHz(before, after)) + "MHz");
+    const std::uint64_t megahertz = clockRateMHz(before, after);
+    list.noteClockRate(megahertz);
+    list.appendLine(kClockRateText + std::to_string(megahertz) + "MHz");
     return carryOn(list);
 }
 

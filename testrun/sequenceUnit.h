@@ -28,6 +28,8 @@ class SequenceList {
     virtual ~SequenceList() = default;
     virtual void clearLines() = 0;
     virtual void appendLine(const std::string& line) = 0;  // UTF-8
+    // The clock rate in whole MHz, told just before its line is appended.
+    virtual void noteClockRate(std::uint64_t /*megahertz*/) {}
     virtual void repaintNow() = 0;
     virtual void processPendingMessages() = 0;
 
@@ -79,9 +81,15 @@ struct SequenceOptions {
     bool pauseAfterEachTest = true;  // "Приостанавливаться после каждого теста"; see pauseNow
 };
 
+// One test, described once: everything the run, the console, JSON, CSV and the comparison
+// window know of it (testrun/testTableUnit holds the program's ten).
 struct TestEntry {
-    const char* label;  // the line written before the test, UTF-8
     TestKernel kernel;
+    const char* kernelName;      // the kernel's symbol, as tools name it (kernelOnce, callgrind)
+    const char* id;              // for scripts (JSON, CSV): English, fixed for good
+    const char* label;           // the line written before the test, UTF-8
+    const char* caption;         // the comparison window's caption while the test is chosen, UTF-8
+    const char* icon;            // its tool button's picture, a file of assets/toolbar
     bool resetsMultimediaState;  // the MMX tests: EMMS + CPUID after their ten runs
 };
 

@@ -43,7 +43,7 @@ TEST(TestSequence, ListsEveryTestWithPausesAfterAllButTheLast) {
     SequenceRun run;
     run.start(true, true);
     EXPECT_EQ(run.list.lines, expectedRunLines(kFakeTests, true, 3));
-    EXPECT_EQ(run.system.count("sleep 5000"), 9);
+    EXPECT_EQ(run.system.count("sleep 5000"), kTestCount - 1);
 }
 
 TEST(TestSequence, WithoutPausesNoPauseLineAndNoPause) {
@@ -126,6 +126,7 @@ TEST(TestSequence, ClockRateAbove4295MHzShowsTheFullValue) {
     run.system.timeStampStep = 5'123'456'789;
     run.start(false, false);
     EXPECT_EQ(run.list.lines.at(1), "Тактовая частота: 5123MHz");
+    EXPECT_EQ(run.list.clockRates, std::vector<std::uint64_t>{5123});
 }
 
 TEST(TestSequence, SecondRunClearsTheListFirst) {
@@ -141,7 +142,7 @@ TEST(TestSequence, PauseIsDecidedAnewAtEachPause) {
     FakeSequencePlatform system;
     ResultTable results{};
     runTestSequence({false, true}, kFakeTests, list, system, results);
-    EXPECT_EQ(list.optionsAsked, std::vector<bool>(9, true));
+    EXPECT_EQ(list.optionsAsked, std::vector<bool>(kTestCount - 1, true));
     EXPECT_EQ(std::count(list.lines.begin(), list.lines.end(), "Простой 5 сек."), 5);
     EXPECT_EQ(system.count("sleep 5000"), 5);  // after tests 0, 2, 4, 6 and 8
 }
