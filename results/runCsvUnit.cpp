@@ -2,6 +2,7 @@
 
 #include "results/runCsvUnit.h"
 
+#include <cstdio>
 #include <optional>
 #include <string_view>
 #include <type_traits>
@@ -38,6 +39,26 @@ std::string numberField(const std::optional<T>& value) {
     return text;
 }
 
+constexpr const char* kComparisonHeader = ",unit,ratio,p_value,floor,significant,machine_index";
+
+// Six significant digits, so that a small p-value keeps its figures.
+std::string statisticField(const std::optional<double>& value) {
+    if (!value) return {};
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", *value);
+    return text;
+}
+
+// The comparison's fields of one row, each after a comma.
+std::string comparisonFields(BenchUnit unit, const MachineComparison* comparison, int test) {
+    std::string fields = unit == BenchUnit::Cycles ? ",cycles" : ",milliseconds";
+    if (comparison == nullptr) return fields + ",,,,,";
+    const TestComparison& compared = comparison->tests[static_cast<std::size_t>(test)];
+    return fields + ',' + statisticField(compared.ratio) + ',' + statisticField(compared.pValue) +
+           ',' + statisticField(compared.floor) + ',' + (compared.significant ? "true" : "false") +
+           ',' + statisticField(comparison->index);
+}
+
 std::string testId(std::span<const TestName> tests, int test) {
     const auto index = static_cast<std::size_t>(test);
     return index < tests.size() ? tests[index].id : std::string();
@@ -45,10 +66,14 @@ std::string testId(std::span<const TestName> tests, int test) {
 
 }  // namespace
 
-void writeCsvHeader(std::ostream& out) { out << kHeader; }
+void writeCsvHeader(std::ostream& out, std::optional<BenchUnit> comparedIn) {
+    std::string header = kHeader;
+    if (comparedIn) header.insert(header.size() - 1, kComparisonHeader);
+    out << header;
+}
 
-void writeCsvMachine(std::ostream& out, std::span<const TestName> tests,
-                     const CsvMachine& machine) {
+void writeCsvMachine(std::ostream& out, std::span<const TestName> tests, const CsvMachine& machine,
+                     std::optional<BenchUnit> comparedIn) {
     std::string described = textField(platform::validUtf8(machine.name));
     for (std::size_t line = 0; line < platform::MachineDescription::kLineCount; ++line)
         described += ',' + textField(platform::printableText(machine.description.line(line)));
@@ -60,6 +85,6 @@ void writeCsvMachine(std::ostream& out, std::span<const TestName> tests,
             << ',' << numberField(summary.medianCycles) << ','
             << numberField(summary.medianMilliseconds) << ',' << numberField(summary.averageCycles)
             << ',' << numberField(summary.averageMilliseconds) << ',' << summary.failedRuns.size()
-            << '\n';
+            << (comparedIn ? comparisonFields(*comparedIn, machine.comparison, test) : "") << '\n';
     }
 }

@@ -37,7 +37,61 @@ Json pair(const Json& cycles, const Json& milliseconds) {
     return Json{{"cycles", cycles}, {"milliseconds", milliseconds}};
 }
 
-Json testsJson(const ResultTable& results, const std::vector<TestName>& names) {
+Json callJson(const CallExport& call) {
+    return Json{
+        {"call", call.call},
+        {"cycles", call.cycles},
+        {"milliseconds", call.milliseconds},
+        {"failed", call.failed},
+        {"wait_us", call.waitMicroseconds},
+        {"steal_us", call.stealMicroseconds},
+        {"involuntary_switches", call.involuntarySwitches},
+        {"cpu_start", call.processorAtStart},
+        {"cpu_end", call.processorAtEnd},
+        {"disturbed", call.disturbed},
+    };
+}
+
+// A test's calls, added to its object when the run kept them.
+void addTestCalls(Json& test, const TestCallsExport& calls) {
+    Json stored = Json::array(), replaced = Json::array();
+    for (const CallExport& call : calls.stored) stored.push_back(callJson(call));
+    for (const CallExport& call : calls.replaced) replaced.push_back(callJson(call));
+    test["calls"] = stored;
+    test["replaced_calls"] = replaced;
+    test["extra_calls"] = calls.extraCalls;
+    test["clean_calls"] = calls.cleanCalls;
+}
+
+Json qualityJson(const QualityExport& quality) {
+    Json tests = Json::array();
+    for (std::size_t test = 0; test < quality.tests.size(); ++test) {
+        const TestQualityExport& entry = quality.tests[test];
+        tests.push_back({
+            {"index", test},
+            {"spread", orNull(entry.spread)},
+            {"disturbed_calls", entry.disturbedCalls},
+            {"waited_calls", entry.waitedCalls},
+            {"moved_calls", entry.movedCalls},
+            {"wait_us", entry.waitMicroseconds},
+            {"line", entry.line.empty() ? Json(nullptr) : Json(entry.line)},
+        });
+    }
+    Json causes = Json::array();
+    for (const QualityCauseExport& cause : quality.causes)
+        causes.push_back({{"id", cause.id}, {"text", cause.text}});
+    return Json{
+        {"spread_limit", quality.spreadLimit},
+        {"disturbed_share", quality.disturbedShare},
+        {"tests", tests},
+        {"unsteady_tests", quality.unsteadyTests},
+        {"causes", causes},
+        {"lines", quality.lines},
+    };
+}
+
+Json testsJson(const ResultTable& results, const std::vector<TestName>& names,
+               const std::vector<TestCallsExport>& calls = {}) {
     Json tests = Json::array();
     for (int test = 0; test < kTestCount; ++test) {
         const ResultRow& cycles = cycleRow(results, test);
@@ -55,8 +109,35 @@ Json testsJson(const ResultTable& results, const std::vector<TestName>& names) {
             {"median", pair(orNull(summary.medianCycles), orNull(summary.medianMilliseconds))},
             {"average", pair(orNull(summary.averageCycles), orNull(summary.averageMilliseconds))},
         });
+        if (index < calls.size()) addTestCalls(tests.back(), calls[index]);
     }
     return tests;
+}
+
+const char* unitName(BenchUnit unit) {
+    return unit == BenchUnit::Cycles ? "cycles" : "milliseconds";
+}
+
+// What the comparison's figures mean: the unit, the reference and the two thresholds.
+Json comparisonSettings(const ComparisonStatistics& statistics) {
+    return {{"unit", unitName(statistics.unit)},
+            {"reference", statistics.reference},
+            {"significance_level", kSignificanceLevel},
+            {"default_floor", kRunToRunFloor}};
+}
+
+// Adds the machine's index and each of its tests' comparison with the reference to `entry`.
+void addMachineComparison(Json& entry, const MachineComparison& comparison) {
+    entry["index"] = orNull(comparison.index);
+    entry["tests_in_index"] = comparison.testsInIndex;
+    for (std::size_t test = 0; test < comparison.tests.size(); ++test) {
+        const TestComparison& compared = comparison.tests[test];
+        Json& testJson = entry["tests"][test];
+        testJson["ratio"] = orNull(compared.ratio);
+        testJson["p_value"] = compared.pValue;
+        testJson["floor"] = compared.floor;
+        testJson["significant"] = compared.significant;
+    }
 }
 
 // Texts that are not valid UTF-8 (a description typed in another encoding) are written with
@@ -114,7 +195,7 @@ std::string runJson(const RunExport& run) {
     machineJson["kernel_release"] = machine.kernelRelease;
     machineJson["frequency_governors"] = machine.frequencyGovernors;
     machineJson["hypervisor"] = machine.hypervisor;
-    const Json document = {
+    Json document = {
         {"schema", kJsonSchema},
         {"program", run.program},
         {"version", run.version},
@@ -123,8 +204,9 @@ std::string runJson(const RunExport& run) {
         {"date", isoUtcTime(run.started)},
         {"machine", machineJson},
         {"clock_mhz", orNull(run.clockMHz)},
-        {"tests", testsJson(run.results, run.testNames)},
+        {"tests", testsJson(run.results, run.testNames, run.testCalls)},
     };
+    if (run.quality) document["quality"] = qualityJson(*run.quality);
     return text(document);
 }
 
@@ -147,19 +229,23 @@ std::vector<StoredMachine> storedMachines(const std::deque<TCpuRecord>& records,
 }
 
 void writeComparisonJson(std::ostream& out, const ComparisonExport& comparison) {
-    const Json head = {
+    const auto& statistics = comparison.statistics;
+    Json head = {
         {"schema", kJsonSchema},
         {"program", comparison.program},
         {"version", comparison.version},
         {"host", comparison.host},
     };
+    if (statistics) head["comparison"] = comparisonSettings(*statistics);
     const std::string headText = text(head);  // ends in "\n}"
     out << std::string_view(headText).substr(0, headText.size() - 2) << ",\n  \"machines\": [";
     const char* separator = "\n";
-    for (const StoredMachine& machine : comparison.machines) {
-        if (!out) return;
+    for (std::size_t index = 0; index < comparison.machines.size() && out; ++index) {
+        Json entry = storedMachineJson(comparison.machines[index], comparison.testNames);
+        if (statistics && index < statistics->machines.size())
+            addMachineComparison(entry, statistics->machines[index]);
         out << separator;
-        writeIndented(out, storedMachineJson(machine, comparison.testNames), 2);
+        writeIndented(out, entry, 2);
         separator = ",\n";
     }
     out << (comparison.machines.empty() ? "]" : "\n  ]") << "\n}";

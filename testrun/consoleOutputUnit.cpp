@@ -149,12 +149,17 @@ void writeComparisonOutput(std::ostream& out, OutputContent content,
         out << '\n';
         return;
     }
-    writeCsvHeader(out);
-    for (const StoredMachine& machine : comparison.machines) {
-        if (!out) return;
+    const auto& statistics = comparison.statistics;
+    const auto comparedIn = statistics ? std::optional(statistics->unit) : std::nullopt;
+    writeCsvHeader(out, comparedIn);
+    for (std::size_t index = 0; index < comparison.machines.size() && out; ++index) {
+        const StoredMachine& machine = comparison.machines[index];
         const TCpuRecord& record = *machine.data;
+        const bool compared = statistics && index < statistics->machines.size();
         writeCsvMachine(out, comparison.testNames,
-                        {machine.name, recordDescription(record), &record.Results});
+                        {machine.name, recordDescription(record), &record.Results,
+                         compared ? &statistics->machines[index] : nullptr},
+                        comparedIn);
     }
 }
 

@@ -113,9 +113,11 @@ TEST(RunJson, ComparisonListsEveryStoredMachineWithItsFile) {
     EXPECT_EQ(machines[2].name, "fleet/b.dat#2");
 
     std::ostringstream out;
-    writeComparisonJson(out, {"Korvex 2", "1.0b", "controller", sampleRun().testNames, machines});
+    writeComparisonJson(out,
+                        {"Korvex 2", "1.0b", "controller", sampleRun().testNames, machines, {}});
     const auto json = nlohmann::json::parse(out.str());
     EXPECT_EQ(json["schema"], kJsonSchema);
+    EXPECT_FALSE(json.contains("comparison"));
     EXPECT_EQ(json["host"], "controller");
     const auto& stored = json["machines"];
     ASSERT_EQ(stored.size(), 3u);
@@ -134,8 +136,12 @@ TEST(RunJson, AStreamedComparisonIsLaidOutAsOneDocument) {
     for (const std::size_t count : {0u, 1u, 3u}) {
         const std::vector<ResultFileRecords> files = {{"cpus/a.dat", 0, count, {}}};
         std::ostringstream out;
-        writeComparisonJson(out, {"Korvex 2", "1.0b", "controller", sampleRun().testNames,
-                                  storedMachines(records, files)});
+        writeComparisonJson(out, {"Korvex 2",
+                                  "1.0b",
+                                  "controller",
+                                  sampleRun().testNames,
+                                  storedMachines(records, files),
+                                  {}});
         EXPECT_EQ(out.str(), nlohmann::ordered_json::parse(out.str()).dump(2)) << count;
     }
 }
@@ -148,7 +154,7 @@ TEST(RunJson, DescriptionsAreWrittenAsShown) {
     std::ostringstream out;
     const std::deque<TCpuRecord> records{record};
     writeComparisonJson(
-        out, {"Korvex 2", "1.0b", "c", {}, storedMachines(records, {{"a.dat", 0, 1, {}}})});
+        out, {"Korvex 2", "1.0b", "c", {}, storedMachines(records, {{"a.dat", 0, 1, {}}}), {}});
     const auto stored = nlohmann::json::parse(out.str())["machines"][0];
     EXPECT_EQ(stored["cpu"], "Pentium 4");
     EXPECT_EQ(stored["os"], "Linux?[2J");
@@ -190,6 +196,34 @@ TEST(RunJson, ARunFailedOnlyWhenBothValuesAreZero) {
             << c.cycles << " " << c.milliseconds;
         EXPECT_EQ(summary.bestMilliseconds, c.failed ? 7u : c.milliseconds);
     }
+}
+
+// With statistics, each machine carries its index and each test its comparison with the
+// reference; a test without a ratio says null, and the settings name the unit and reference.
+TEST(RunJson, ComparisonCarriesEachMachinesStatistics) {
+    std::deque<TCpuRecord> records(2, emptyRecord());
+    const std::vector<ResultFileRecords> files = {{"a.dat", 0, 2}};
+    ComparisonStatistics statistics{BenchUnit::Milliseconds, "a.dat#1", {{}, {}}};
+    statistics.machines[1].index = 90.5;
+    statistics.machines[1].testsInIndex = 1;
+    statistics.machines[1].tests[3] = {1.1, 0.0002, 0.06, true};
+    std::ostringstream out;
+    writeComparisonJson(out, {"Korvex 2", "1.0b", "controller", sampleRun().testNames,
+                              storedMachines(records, files), statistics});
+    const auto json = nlohmann::json::parse(out.str());
+    EXPECT_EQ(json["comparison"]["unit"], "milliseconds");
+    EXPECT_EQ(json["comparison"]["reference"], "a.dat#1");
+    EXPECT_TRUE(json["machines"][0]["index"].is_null());
+    const auto& second = json["machines"][1];
+    EXPECT_EQ(second["index"], 90.5);
+    EXPECT_EQ(second["tests_in_index"], 1);
+    EXPECT_EQ(second["tests"][3]["ratio"], 1.1);
+    EXPECT_EQ(second["tests"][3]["p_value"], 0.0002);
+    EXPECT_EQ(second["tests"][3]["floor"], 0.06);
+    EXPECT_EQ(second["tests"][3]["significant"], true);
+    EXPECT_EQ(second["tests"][3]["id"], "id-3");
+    EXPECT_TRUE(second["tests"][4]["ratio"].is_null());
+    EXPECT_EQ(second["tests"][4]["significant"], false);
 }
 
 }  // namespace

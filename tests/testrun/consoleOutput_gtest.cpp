@@ -226,7 +226,7 @@ TEST(ConsoleOutput, AFailedOutputStopsNoneAfterIt) {
 TEST(ConsoleOutput, AComparisonFailingPartWayLeavesTheOldFile) {
     const std::deque<TCpuRecord> records(400, emptyRecord());
     const ComparisonExport comparison{
-        "Korvex 2", "1.0b", "controller", {}, storedMachines(records, {{"a.dat", 0, 400, {}}})};
+        "Korvex 2", "1.0b", "controller", {}, storedMachines(records, {{"a.dat", 0, 400, {}}}), {}};
     for (const OutputContent content : {OutputContent::Json, OutputContent::Csv}) {
         TemporaryFolder folder;
         const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
