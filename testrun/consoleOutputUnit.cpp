@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <span>
 
 #include "platform/codePage.h"
 #include "platform/runConditions.h"
@@ -46,6 +47,12 @@ bool sameFile(const platform::ReplacementCheck& a, const platform::ReplacementCh
     }, second{};
     return ::stat(a.file.c_str(), &first) == 0 && ::stat(b.file.c_str(), &second) == 0 &&
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// The tables the result file and the CSV hold: every run's with --repeat, else the run's.
+std::span<const ResultTable> savedRuns(const FinishedRun& finished) {
+    if (finished.repeatedRuns.empty()) return {&finished.run.results, 1};
+    return finished.repeatedRuns;
 }
 
 }  // namespace
@@ -121,15 +128,20 @@ bool checkResultFolders(const ConsoleOptions& options, std::ostream& err) {
 std::string runOutputBytes(OutputContent content, const FinishedRun& finished) {
     switch (content) {
         case OutputContent::ResultFile: {
-            const TCpuRecord record = describedRecord(finished.description, finished.run.results);
-            return {reinterpret_cast<const char*>(&record), kRecordSize};
+            std::string records;
+            for (const ResultTable& results : savedRuns(finished)) {
+                const TCpuRecord record = describedRecord(finished.description, results);
+                records.append(reinterpret_cast<const char*>(&record), kRecordSize);
+            }
+            return records;
         }
         case OutputContent::Json:
             return runJson(finished.run) + "\n";
         case OutputContent::Csv: {
-            const CsvMachine machine{finished.run.host, finished.description,
-                                     &finished.run.results};
-            return resultsCsv(finished.run.testNames, {&machine, 1});
+            std::vector<CsvMachine> machines;
+            for (const ResultTable& results : savedRuns(finished))
+                machines.push_back({finished.run.host, finished.description, &results});
+            return resultsCsv(finished.run.testNames, machines);
         }
     }
     return {};
