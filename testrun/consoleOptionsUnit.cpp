@@ -50,6 +50,15 @@ const ConsoleOption kOptions[] = {
          return std::string();
      },
      nullptr},
+    {"--runs-as-they-come", "", false, kRunForm, false,
+     "keep each test's ten consecutive calls, disturbed or not (by\n"
+     "default a call that waited for a processor or moved to another\n"
+     "is replaced by a further call, up to 20 per test)",
+     [](ConsoleOptions& options, const std::string&) {
+         options.sequence.replaceDisturbedCalls = false;
+         return std::string();
+     },
+     nullptr},
     {"--save", "FILE", false, kRunForm, false,
      "after the run, save the results with the machine's description as\n"
      "the result file FILE (replaced if it exists; checked before the run\n"

@@ -130,6 +130,15 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
     return written ? 0 : 1;
 }
 
+// The exit status of a run refused because another run holds the machine.
+constexpr int kMachineBusyStatus = 3;
+
+std::string machineBusyText(int otherRun) {
+    return "another benchmark run is in progress on this machine (process " +
+           (otherRun > 0 ? std::to_string(otherRun) : std::string("unknown")) +
+           "); two runs at once skew each other, so this one does not start";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -142,19 +151,25 @@ int main(int argc, char** argv) {
     std::ostream& lines = options.standardOutputTaken() ? std::cerr : std::cout;
     if (options.compareOnly) return compareStoredResults(options, outputs, lines);
 
+    SystemSequencePlatform system;
+    if (const std::optional<int> otherRun = system.lockMachine()) {
+        std::cerr << kConsoleMessagePrefix << machineBusyText(*otherRun) << std::endl;
+        return kMachineBusyStatus;
+    }
     platform::setProgramFpuEnvironment();
     platform::installExceptionGuard();
     BuildKernelWorkArea();
 
     StandardOutputList list(lines);
-    SystemSequencePlatform system;
     ResultTable benchResults{};
+    RunCalls calls;
     RunConditions conditions = conditionsBeforeRun(options.sequence.raisePriority);
     const std::time_t started = std::time(nullptr);
-    runTestSequence(options.sequence, benchmarkTests(), list, system, benchResults);
+    runTestSequence(options.sequence, benchmarkTests(), list, system, benchResults, &calls);
     conditions.priorityGranted = system.raiseGranted();
+    const QualityReport quality = assessRun(benchResults, &calls, conditions);
     lines << '\n';
-    for (const std::string& line : qualityReportLines(benchmarkTests(), benchResults, conditions))
+    for (const std::string& line : qualityReportLines(benchmarkTests(), quality))
         lines << line << '\n';
 
     // The outputs are written before anything reads the result folders, so nothing those
@@ -171,7 +186,9 @@ int main(int argc, char** argv) {
                     list.clockMHz,
                     benchmarkTestNames(),
                     benchResults,
-                    kernelCodeFingerprint()};
+                    kernelCodeFingerprint(),
+                    exportRunCalls(calls),
+                    exportQuality(benchmarkTests(), quality)};
     const bool written = writeOutputs(
         outputs, [&](OutputContent content) { return runOutputBytes(content, finished); }, lines,
         std::cerr, started);
