@@ -278,7 +278,7 @@ std::error_code replaceFileContents(const std::filesystem::path& target, const F
     // A file with several links keeps them where it may be written in place untorn.
     if (exists && old.st_nlink > 1 &&
         fitsInPlace(static_cast<std::uint64_t>(old.st_size), content.knownSize()) &&
-        ::faccessat(path.folder.get(), path.name.c_str(), W_OK, AT_EACCESS) == 0)
+        ::faccessat(path.folder.get(), path.name.c_str(), R_OK | W_OK, AT_EACCESS) == 0)
         return overwriteInPlace(inspected, content, writer,
                                 std::make_error_code(std::errc::permission_denied),
                                 ReplacementRefusal::NoNewFileWouldTear);
@@ -299,12 +299,16 @@ std::error_code replaceFileContents(const std::filesystem::path& target, const F
     if (!error) error = writeContent(file.get(), content, writer);
     if (!error) error = writer.sync(file.get());
     if (const std::error_code closed = file.close(); !error) error = closed;
-    if (!error && ::renameat(folder.get(), temporary.c_str(), folder.get(), path.name.c_str()) != 0)
+    bool renameRefused = false;
+    if (!error &&
+        ::renameat(folder.get(), temporary.c_str(), folder.get(), path.name.c_str()) != 0) {
         error = lastSystemError();
+        renameRefused = exists && refusedByPermission(error);
+    }
     if (error) {
         ::unlinkat(folder.get(), temporary.c_str(), 0);
         // A sticky folder lets only the owners replace the file; it may still be writable.
-        if (exists && refusedByPermission(error))
+        if (renameRefused)
             return overwriteInPlace(inspected, content, writer, ReplacementRefusal::StickyFolder,
                                     ReplacementRefusal::StickyFolderWouldTear);
         return error;
@@ -336,7 +340,9 @@ ReplacementCheck checkReplacement(const std::filesystem::path& target,
     if (!inspected.exists || (check.error && !refusedByPermission(check.error))) return check;
 
     const auto oldSize = static_cast<std::uint64_t>(inspected.old.st_size);
-    const bool writable = ::faccessat(path.folder.get(), path.name.c_str(), W_OK, AT_EACCESS) == 0;
+    // Read as well: the in-place write keeps the old bytes to put them back on a failure.
+    const bool writable =
+        ::faccessat(path.folder.get(), path.name.c_str(), R_OK | W_OK, AT_EACCESS) == 0;
     const bool inPlace = writable && (!size || fitsInPlace(oldSize, *size));
     const bool replaceable = !check.error && !stickyRefuses(path.folder.get(), inspected.old);
     if (inPlace || replaceable) {

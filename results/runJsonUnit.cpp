@@ -90,6 +90,19 @@ Json qualityJson(const QualityExport& quality) {
     };
 }
 
+Json repeatJson(const RepeatExport& repeat) {
+    Json tests = Json::array();
+    for (std::size_t test = 0; test < repeat.spreads.size(); ++test) {
+        Json cycles = Json::array(), milliseconds = Json::array();
+        for (const auto& best : repeat.bestCycles[test]) cycles.push_back(orNull(best));
+        for (const auto& best : repeat.bestMilliseconds[test]) milliseconds.push_back(orNull(best));
+        tests.push_back({{"index", test},
+                         {"best", pair(cycles, milliseconds)},
+                         {"spread", orNull(repeat.spreads[test])}});
+    }
+    return Json{{"runs", repeat.runs}, {"tests", tests}};
+}
+
 Json testsJson(const ResultTable& results, const std::vector<TestName>& names,
                const std::vector<TestCallsExport>& calls = {}) {
     Json tests = Json::array();
@@ -207,6 +220,7 @@ std::string runJson(const RunExport& run) {
         {"tests", testsJson(run.results, run.testNames, run.testCalls)},
     };
     if (run.quality) document["quality"] = qualityJson(*run.quality);
+    if (run.repeat) document["repeat"] = repeatJson(*run.repeat);
     return text(document);
 }
 

@@ -44,6 +44,7 @@ struct RunExport {
     std::string kernelCode;                  // the fingerprint of the kernel code that ran
     std::vector<TestCallsExport> testCalls;  // test k at index k; empty when not kept
     std::optional<QualityExport> quality;
+    std::optional<RepeatExport> repeat;  // when the invocation made several runs
 };
 
 // What one test's two rows say: its failed runs (failedRuns), and the best, median and average

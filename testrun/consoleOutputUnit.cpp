@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <span>
 #include <sstream>
 
 #include "platform/codePage.h"
@@ -48,6 +49,12 @@ bool sameFile(const platform::ReplacementCheck& a, const platform::ReplacementCh
     }, second{};
     return ::stat(a.file.c_str(), &first) == 0 && ::stat(b.file.c_str(), &second) == 0 &&
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+// The tables the result file and the CSV hold: every run's with --repeat, else the run's.
+std::span<const ResultTable> savedRuns(const FinishedRun& finished) {
+    if (finished.repeatedRuns.empty()) return {&finished.run.results, 1};
+    return finished.repeatedRuns;
 }
 
 }  // namespace
@@ -127,8 +134,10 @@ bool checkResultFolders(const ConsoleOptions& options, std::ostream& err) {
 void writeRunOutput(std::ostream& out, OutputContent content, const FinishedRun& finished) {
     switch (content) {
         case OutputContent::ResultFile: {
-            const TCpuRecord record = describedRecord(finished.description, finished.run.results);
-            out.write(reinterpret_cast<const char*>(&record), kRecordSize);
+            for (const ResultTable& results : savedRuns(finished)) {
+                const TCpuRecord record = describedRecord(finished.description, results);
+                out.write(reinterpret_cast<const char*>(&record), kRecordSize);
+            }
             return;
         }
         case OutputContent::Json:
@@ -136,8 +145,9 @@ void writeRunOutput(std::ostream& out, OutputContent content, const FinishedRun&
             return;
         case OutputContent::Csv:
             writeCsvHeader(out);
-            writeCsvMachine(out, finished.run.testNames,
-                            {finished.run.host, finished.description, &finished.run.results});
+            for (const ResultTable& results : savedRuns(finished))
+                writeCsvMachine(out, finished.run.testNames,
+                                {finished.run.host, finished.description, &results});
             return;
     }
 }

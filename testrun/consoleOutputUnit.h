@@ -35,7 +35,10 @@ RunMachine currentRunMachine(const platform::MachineDescription& description,
 // A finished run, from which every output file is made.
 struct FinishedRun {
     platform::MachineDescription description;  // as runDescription gives it
-    RunExport run;                             // the table and the rest of the JSON
+    RunExport run;                             // the (last) run's table and the rest of the JSON
+    // With --repeat, every run's table in order (the last is run.results): the result file
+    // holds a record of each and the CSV rows of each.
+    std::vector<ResultTable> repeatedRuns;
 };
 
 // What an output file holds.

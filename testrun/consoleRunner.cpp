@@ -24,6 +24,7 @@
 #include "testrun/contactUnit.h"
 #include "testrun/kernelCodeUnit.h"
 #include "testrun/qualityReportUnit.h"
+#include "testrun/repeatUnit.h"
 #include "testrun/sequenceUnit.h"
 #include "testrun/standardOutputUnit.h"
 #include "testrun/testTableUnit.h"
@@ -235,14 +236,27 @@ int main(int argc, char** argv) {
     StandardOutputList list(lines);
     ResultTable benchResults{};
     RunCalls calls;
-    RunConditions conditions = conditionsBeforeRun(options.sequence.raisePriority);
-    const std::time_t started = std::time(nullptr);
-    runTestSequence(options.sequence, benchmarkTests(), list, system, benchResults, &calls);
-    conditions.priorityGranted = system.raiseGranted();
-    const QualityReport quality = assessRun(benchResults, &calls, conditions);
-    lines << '\n';
-    for (const std::string& line : qualityReportLines(benchmarkTests(), quality))
-        lines << line << '\n';
+    RunConditions conditions;
+    QualityReport quality;
+    std::time_t started = 0;
+    std::vector<ResultTable> repeatedRuns;
+    for (int run = 1; run <= options.repeat; ++run) {
+        if (options.repeat > 1)
+            lines << (run > 1 ? "\n" : "") << "Запуск " << run << " из " << options.repeat
+                  << std::endl;
+        conditions = conditionsBeforeRun(options.sequence.raisePriority);
+        started = std::time(nullptr);
+        runTestSequence(options.sequence, benchmarkTests(), list, system, benchResults, &calls);
+        conditions.priorityGranted = system.raiseGranted();
+        quality = assessRun(benchResults, &calls, conditions);
+        lines << '\n';
+        for (const std::string& line : qualityReportLines(benchmarkTests(), quality))
+            lines << line << '\n';
+        if (options.repeat > 1) repeatedRuns.push_back(benchResults);
+    }
+    if (options.repeat > 1)
+        for (const std::string& line : repeatReportLines(benchmarkTests(), repeatedRuns))
+            lines << line << '\n';
 
     // The outputs are written before anything reads the result folders, so nothing those
     // folders hold can cost the run.
@@ -260,7 +274,10 @@ int main(int argc, char** argv) {
                     benchResults,
                     kernelCodeFingerprint(),
                     exportRunCalls(calls),
-                    exportQuality(benchmarkTests(), quality)};
+                    exportQuality(benchmarkTests(), quality),
+                    std::nullopt};
+    if (options.repeat > 1) finished.run.repeat = exportRepeat(repeatedRuns);
+    finished.repeatedRuns = repeatedRuns;
     platform::FileContentWriter writer;
     const bool written = writeOutputs(
         outputs,

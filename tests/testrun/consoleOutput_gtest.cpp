@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <fstream>
 #include <sstream>
 
 #include "support/failingWriter.h"
 #include "support/temporaryFolder.h"
+#include "testrun/testTableUnit.h"
 
 namespace {
 
@@ -81,6 +84,10 @@ TEST(ConsoleOptions, MistakeNamesItsReasonAndHelp) {
         {{"--no-pause=yes"}, "--no-pause takes no value"},
         {{"--help=all"}, "--help takes no value"},
         {{"--cpu=X"}, "--cpu needs --save, --json or --csv"},
+        {{"--repeat", "0"}, "--repeat needs a whole number from 1 to 100"},
+        {{"--repeat=101"}, "--repeat needs a whole number from 1 to 100"},
+        {{"--repeat", "3x"}, "--repeat needs a whole number from 1 to 100"},
+        {{"--compare", "--repeat", "2"}, "--repeat repeats a run, and --compare runs nothing"},
     };
     for (const auto& c : cases) {
         const Parsed parsed = parse(c.arguments);
@@ -89,6 +96,45 @@ TEST(ConsoleOptions, MistakeNamesItsReasonAndHelp) {
                                   "\nTry 'korvex2-console --help' for more information.\n");
         EXPECT_EQ(parsed.out, "");
     }
+}
+
+TEST(ConsoleOptions, RepeatAndRunsAsTheyCome) {
+    const Parsed repeated = parse({"--repeat=100", "--runs-as-they-come"});
+    EXPECT_EQ(repeated.status, -1);
+    EXPECT_EQ(repeated.options.repeat, 100);
+    EXPECT_FALSE(repeated.options.sequence.replaceDisturbedCalls);
+    const Parsed plain = parse({});
+    EXPECT_EQ(plain.options.repeat, 1);
+    EXPECT_TRUE(plain.options.sequence.replaceDisturbedCalls);
+}
+
+std::string runOutputBytes(OutputContent content, const FinishedRun& finished) {
+    std::ostringstream out;
+    writeRunOutput(out, content, finished);
+    return out.str();
+}
+
+TEST(ConsoleOutput, RepeatedRunsAreSavedOneRecordEachAndCsvRowsEach) {
+    FinishedRun finished;
+    finished.run.testNames = benchmarkTestNames();
+    for (std::uint32_t run = 1; run <= 3; ++run) {
+        ResultTable results{};
+        cycleRow(results, 0).fill(100 * run);
+        finished.repeatedRuns.push_back(results);
+    }
+    finished.run.results = finished.repeatedRuns.back();
+    const std::string records = runOutputBytes(OutputContent::ResultFile, finished);
+    ASSERT_EQ(records.size(), 3 * kRecordSize);
+    for (std::uint32_t run = 0; run < 3; ++run) {
+        TCpuRecord record{};
+        std::memcpy(&record, records.data() + run * kRecordSize, kRecordSize);
+        EXPECT_EQ(cycleRow(record.Results, 0)[0], 100 * (run + 1));
+    }
+    const std::string csv = runOutputBytes(OutputContent::Csv, finished);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1 + 3 * kTestCount);
+
+    finished.repeatedRuns.clear();
+    EXPECT_EQ(runOutputBytes(OutputContent::ResultFile, finished).size(), kRecordSize);
 }
 
 TEST(ConsoleOutput, LinesNotGivenComeFromTheMachine) {
