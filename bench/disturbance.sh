@@ -23,11 +23,14 @@ stop_neighbours() {
 }
 trap 'stop_neighbours; rm -rf "$work"' EXIT
 
-# One neighbour: busy for 120 ms, idle for 280 ms, until killed.
+# One neighbour: busy for 120 ms, idle for 280 ms, until killed. The time is EPOCHREALTIME in
+# microseconds, without its decimal separator (a point or a comma, as the locale says).
 burst_loop() {
+    local now end
     while :; do
-        local end=$((${EPOCHREALTIME/./} + 120000))
-        while ((${EPOCHREALTIME/./} < end)); do :; done
+        now=${EPOCHREALTIME//[^0-9]/}
+        end=$((10#$now + 120000))
+        while ((10#$now < end)); do now=${EPOCHREALTIME//[^0-9]/}; done
         sleep 0.28
     done
 }
