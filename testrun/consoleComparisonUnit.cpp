@@ -74,11 +74,12 @@ RowRatioText ConsoleComparison::ratioText(int test) const {
 ConsoleComparison compareWithReference(const std::deque<TCpuRecord>& records,
                                        const std::vector<ResultFileRecords>& files,
                                        const TCpuRecord* ownSystem,
-                                       std::optional<std::size_t> referenceIndex, BenchUnit unit) {
+                                       std::optional<std::size_t> referenceIndex, BenchUnit unit,
+                                       const MeasuredFloors& ownFloors) {
     ConsoleComparison comparison;
     comparison.unit = unit;
     const std::vector<MeasuredFloors> floors = repeatedRunFloors(records, files, unit);
-    ComparedMachine reference{ownSystem != nullptr ? &ownSystem->Results : nullptr, {}};
+    ComparedMachine reference{ownSystem != nullptr ? &ownSystem->Results : nullptr, ownFloors};
     if (referenceIndex && *referenceIndex < records.size()) {
         comparison.reference = &records[*referenceIndex];
         reference = {&records[*referenceIndex].Results, floors[*referenceIndex]};
@@ -91,7 +92,7 @@ ConsoleComparison compareWithReference(const std::deque<TCpuRecord>& records,
         comparison.stored.push_back(
             compareMachine({&records[index].Results, floors[index]}, reference, unit));
     if (ownSystem != nullptr)
-        comparison.own = compareMachine({&ownSystem->Results, {}}, reference, unit);
+        comparison.own = compareMachine({&ownSystem->Results, ownFloors}, reference, unit);
     comparison.ownRow = ownSystem;
     for (std::size_t index = 0; index < records.size(); ++index)
         comparison.storedIndex.emplace(&records[index], index);

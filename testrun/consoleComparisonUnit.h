@@ -53,13 +53,15 @@ struct ConsoleComparison {
 };
 
 // Compares every record of `records` (whose files `files` lists; the repeated runs of a file give
-// their floors) and `ownSystem` when given with the reference: `records[referenceIndex]`, or
-// `ownSystem` when `referenceIndex` is empty. The result points into `records` and at
-// `ownSystem` to tell their rows, and holds no other reference to them.
+// their floors) and `ownSystem` when given (its floors `ownFloors`, measured by --repeat) with the
+// reference: `records[referenceIndex]`, or `ownSystem` when `referenceIndex` is empty. The result
+// points into `records` and at `ownSystem` to tell their rows, and holds no other reference to
+// them.
 ConsoleComparison compareWithReference(const std::deque<TCpuRecord>& records,
                                        const std::vector<ResultFileRecords>& files,
                                        const TCpuRecord* ownSystem,
-                                       std::optional<std::size_t> referenceIndex, BenchUnit unit);
+                                       std::optional<std::size_t> referenceIndex, BenchUnit unit,
+                                       const MeasuredFloors& ownFloors = {});
 
 // The summary lines: the stored machines named `names` (one per record) and the running machine
 // "Ваша система".

@@ -10,6 +10,7 @@
 #include <functional>
 #include <iostream>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -108,10 +109,11 @@ std::vector<std::string> machineNames(const StoredResults& stored) {
 // not hold is left out as printComparisonTests leaves it, counted in `leftOut`.
 ConsoleComparison printComparisonSummary(StoredResults& stored, const TCpuRecord* ownSystem,
                                          std::optional<std::size_t> reference, BenchUnit unit,
-                                         std::uint64_t& leftOut, std::ostream& out) {
+                                         std::uint64_t& leftOut, std::ostream& out,
+                                         const MeasuredFloors& ownFloors = {}) {
     return withinMemory(stored.records, leftOut, [&] {
-        ConsoleComparison comparison =
-            compareWithReference(stored.records, stored.files, ownSystem, reference, unit);
+        ConsoleComparison comparison = compareWithReference(stored.records, stored.files, ownSystem,
+                                                            reference, unit, ownFloors);
         std::vector<std::string> lines =
             consoleSummaryLines(comparison, stored.records, machineNames(stored), ownSystem);
         out << '\n';
@@ -128,13 +130,16 @@ RowRatioText ratioColumn(const ConsoleComparison& comparison, const StoredResult
     return comparison.ratioText(testOfNumber(test));
 }
 
-void printComparison(StoredResults& stored, const ResultTable& benchResults, BenchUnit unit,
-                     std::ostream& out) {
+// The running machine's floors come from the runs of --repeat, when there were several.
+void printComparison(StoredResults& stored, const ResultTable& benchResults,
+                     std::span<const ResultTable> repeatedRuns, BenchUnit unit, std::ostream& out) {
     TCpuRecord ownSystem = makeOwnSystem();
     ownSystem.Results = benchResults;
+    std::vector<const ResultTable*> runs;
+    for (const ResultTable& run : repeatedRuns) runs.push_back(&run);
     std::uint64_t leftOut = 0;
-    const ConsoleComparison comparison =
-        printComparisonSummary(stored, &ownSystem, stored.baseline, unit, leftOut, out);
+    const ConsoleComparison comparison = printComparisonSummary(
+        stored, &ownSystem, stored.baseline, unit, leftOut, out, measuredFloors(runs, unit));
     printComparisonTests(stored.records, leftOut, out, [&](int test) {
         return comparisonTextLines(stored.records, ownSystem, test, unit, kTextBarWidth,
                                    ratioColumn(comparison, stored, test));
@@ -284,7 +289,7 @@ int main(int argc, char** argv) {
         [&](OutputContent content, std::ostream& out) { writeRunOutput(out, content, finished); },
         lines, std::cerr, writer, started);
     StoredResults stored = loadStoredResults(options, baseline);
-    printComparison(stored, benchResults, options.comparisonUnit, lines);
+    printComparison(stored, benchResults, repeatedRuns, options.comparisonUnit, lines);
 
     if (!finishStandardOutput()) return 1;
     return written ? 0 : 1;
