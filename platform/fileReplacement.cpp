@@ -176,10 +176,21 @@ std::error_code overwriteInPlace(const Target& target, const FileContent& conten
     if (!S_ISREG(status.st_mode)) return std::make_error_code(std::errc::not_supported);
     const auto oldSize = static_cast<std::uint64_t>(status.st_size);
     if (!fitsInPlace(oldSize, content.knownSize())) return wouldTear;
+    // The new contents are gathered first (they fit in a page), so one write puts them in.
+    std::vector<std::uint8_t> newBytes;
+    const std::uint64_t newSize = *content.knownSize();
+    if (const std::error_code error = content.produce([&](std::span<const std::uint8_t> piece) {
+            if (newBytes.size() + piece.size() > newSize)
+                return std::make_error_code(std::errc::file_too_large);
+            newBytes.insert(newBytes.end(), piece.begin(), piece.end());
+            return std::error_code();
+        }))
+        return error;
+    if (newBytes.size() != newSize) return std::make_error_code(std::errc::io_error);
     std::vector<std::uint8_t> oldBytes(oldSize);
     if (const std::error_code error = readAllAt(file.get(), oldBytes)) return error;
 
-    std::error_code error = writeContent(file.get(), content, writer);
+    std::error_code error = writer.writeAll(file.get(), newBytes);
     if (!error) error = writer.sync(file.get());
     if (error) {
         // Best effort: the first failure is the one reported.

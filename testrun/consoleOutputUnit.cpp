@@ -185,7 +185,9 @@ void reportCodePageLoss(const platform::MachineDescription& description, std::os
 bool writeOutput(const ConsoleOutput& output, const OutputWriter& write, std::ostream& report,
                  std::ostream& err, platform::FileContentWriter& writer,
                  std::optional<std::time_t> runStarted) {
-    const StreamedContent content(write);
+    const StreamedContent content(write, output.content == OutputContent::ResultFile
+                                             ? std::optional<std::uint64_t>(kRecordSize)
+                                             : std::nullopt);
     std::error_code error;
     platform::ReplacementNotes notes;
     if (output.file == "-") {

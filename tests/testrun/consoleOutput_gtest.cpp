@@ -332,6 +332,30 @@ TEST(ConsoleOutput, ReplacingAFileWithOtherLinksSaysSo) {
     EXPECT_EQ(textOf(folder / "copy.json"), std::string(5000, '#'));
 }
 
+// A result file over a result file of two links is written in place, in one write: both names
+// keep showing the new record, and nothing is said.
+TEST(ConsoleOutput, ResultFileOverALinkedResultFileKeepsTheLinks) {
+    TemporaryFolder folder;
+    writeBytes(folder / "me.dat", std::vector<std::uint8_t>(kRecordSize, '#'));
+    std::filesystem::create_hard_link(folder / "me.dat", folder / "copy.dat");
+    const ConsoleOutput save = outputsOf((folder / "me.dat").string(), "-")[0];
+    const std::string record(kRecordSize, 'r');
+    class WriteCounter final : public platform::FileContentWriter {
+      public:
+        std::error_code writeAll(int descriptor, std::span<const std::uint8_t> bytes) override {
+            ++writes;
+            return FileContentWriter::writeAll(descriptor, bytes);
+        }
+        int writes = 0;
+    } writer;
+    std::ostringstream report, err;
+    EXPECT_TRUE(writeOutput(save, writing(record), report, err, writer));
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(writer.writes, 1);
+    EXPECT_TRUE(std::filesystem::equivalent(folder / "me.dat", folder / "copy.dat"));
+    EXPECT_EQ(textOf(folder / "copy.dat"), record);
+}
+
 TEST(ConsoleOutput, DescriptionsWindows1251LacksAreReported) {
     std::ostringstream err;
     reportCodePageLoss({"Процессор", "中文", "", "Linux 🐧"}, err);
