@@ -234,6 +234,7 @@ void ResultFolderReader::leaveOutTheRest() {
             leftOut += recordsOf(later.size());
     }
     note(ResultFileNote::Kind::OverBudget, {}, 0, leftOut);
+    if (notes_ != nullptr) notes_->back().budget = budget_;
     finished_ = true;
 }
 
@@ -259,8 +260,9 @@ void ResultFolderReader::note(ResultFileNote::Kind kind, std::error_code reason,
 }
 
 void loadResultFolder(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
-                      std::vector<ResultFileNote>* notes, std::vector<ResultFileRecords>* files) {
-    ResultFolderReader reader(folder, records, notes, files);
+                      std::vector<ResultFileNote>* notes, std::vector<ResultFileRecords>* files,
+                      std::size_t recordBudget) {
+    ResultFolderReader reader(folder, records, notes, files, recordBudget);
     while (!reader.readSlice(std::chrono::steady_clock::time_point::max())) {
     }
 }

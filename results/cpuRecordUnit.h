@@ -107,6 +107,7 @@ struct ResultFileNote {
     std::error_code reason;         // Unreadable: the system's reason
     std::size_t fragmentBytes = 0;  // PartialRecord: the fragment's length
     std::uint64_t records = 0;      // InAHole, OverBudget: how many records were not loaded
+    std::uint64_t budget = 0;       // OverBudget: the most records the reader loaded
 };
 
 // The records one result file added: the file as `folder / name` with the folder as given, where
@@ -187,7 +188,8 @@ inline constexpr const char* kResultFolder = "cpus";
 // (with their notes and files when `notes` and `files` are given). A missing folder adds nothing.
 void loadResultFolder(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
                       std::vector<ResultFileNote>* notes = nullptr,
-                      std::vector<ResultFileRecords>* files = nullptr);
+                      std::vector<ResultFileRecords>* files = nullptr,
+                      std::size_t recordBudget = kRecordBudget);
 
 // What a save came to. Deliberately not convertible to bool: test ok() or look at the reason.
 struct [[nodiscard]] SaveResult {

@@ -58,7 +58,8 @@ std::string resultFileNoteText(const std::filesystem::path& folder, const Result
         case ResultFileNote::Kind::OverBudget:
             return name + ": " + std::to_string(note.records) +
                    " records of this and later files left out (at most " +
-                   std::to_string(kRecordBudget) + " records are loaded)";
+                   std::to_string(note.budget > 0 ? note.budget : kRecordBudget) +
+                   " records are loaded)";
         case ResultFileNote::Kind::PartialRecord:
             break;
     }

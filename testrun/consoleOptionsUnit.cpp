@@ -81,6 +81,8 @@ const ConsoleOption kOptions[] = {
      "the result file FILE (replaced if it exists; checked before the run\n"
      "starts, as every output file is)",
      [](ConsoleOptions& options, const std::string& file) {
+         // A result file is binary: it would land among the run's lines.
+         if (file == "-") return std::string("--save writes a binary result file; name a file");
          options.saveFile = file;
          return std::string();
      },
@@ -226,6 +228,14 @@ int parseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::ost
             value = argument.substr(equals + 1);
         } else if (i + 1 < argc) {
             value = argv[++i];
+            // "--json --csv" forgot the file: the next option is no file name.
+            const std::string next = value->substr(0, value->find('='));
+            const bool isOption =
+                std::any_of(std::begin(kOptions), std::end(kOptions),
+                            [&](const ConsoleOption& o) { return o.name == next; });
+            if (isOption && (option->argument == "FILE" || option->argument == "DIR"))
+                return usageError(err, name + " needs " + std::string(option->argument) +
+                                           ", not the option " + next);
         }
         if (!value || (value->empty() && !option->argument.empty() && !option->emptyAllowed))
             return usageError(err, name + " needs " + std::string(option->argument));

@@ -5,8 +5,10 @@
 // (or the folders named), and on request the run as JSON and CSV. With --compare it runs nothing
 // and compares the result files alone.
 
+#include <algorithm>
 #include <ctime>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <optional>
@@ -14,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/addressSpace.h"
 #include "platform/codePage.h"
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
@@ -68,9 +71,22 @@ StoredResults loadStoredResults(const ConsoleOptions& options, std::deque<TCpuRe
     StoredResults stored;
     stored.folders = options.resultFolders;
     if (stored.folders.empty()) stored.folders.emplace_back(kResultFolder);
-    for (const std::string& folder : stored.folders) {
+    // Under an address-space limit the records take at most a third of what is left, so the
+    // comparison made over them has room.
+    std::size_t budget = kRecordBudget;
+    if (const auto left = platform::addressSpaceLeft())
+        budget = std::min<std::uint64_t>(budget, *left / 3 / kRecordSize);
+    for (std::size_t index = 0; index < stored.folders.size(); ++index) {
+        const std::string& folder = stored.folders[index];
+        // A folder named twice, under any name, is read once.
+        const auto earlier = [&](const std::string& other) {
+            std::error_code error;
+            return std::filesystem::equivalent(other, folder, error);
+        };
+        if (std::any_of(stored.folders.begin(), stored.folders.begin() + index, earlier)) continue;
         std::vector<ResultFileNote> notes;
-        loadResultFolder(folder, stored.records, &notes, &stored.files);
+        loadResultFolder(folder, stored.records, &notes, &stored.files,
+                         budget > stored.records.size() ? budget - stored.records.size() : 0);
         for (const ResultFileNote& note : notes)
             std::cerr << kConsoleMessagePrefix << resultFileNoteText(folder, note) << '\n';
     }

@@ -27,23 +27,32 @@ namespace {
 
 constexpr int kColumnWidth = 250;
 
-// A folder of its own for the input's file, removed when the fuzzer ends.
-const std::filesystem::path& inputFolder() {
-    static const std::filesystem::path folder = [] {
+// A folder of its own for one input's file, removed with it once the input is read, so nothing
+// outlives the input whichever way the fuzzer ends (a clean-up at exit ran after the folder's
+// name was already destroyed, and removed nothing).
+class InputFolder {
+  public:
+    InputFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "korvex-fuzz-XXXXXX");
         if (mkdtemp(pattern.data()) == nullptr) abort();
-        std::atexit([] { std::filesystem::remove_all(inputFolder()); });
-        return std::filesystem::path(pattern);
-    }();
-    return folder;
-}
+        path_ = pattern;
+    }
+    ~InputFolder() { std::filesystem::remove_all(path_); }
+    InputFolder(const InputFolder&) = delete;
+    InputFolder& operator=(const InputFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+  private:
+    std::filesystem::path path_;
+};
 
 std::deque<TCpuRecord> throughTheFolder(const std::uint8_t* data, std::size_t size) {
-    const std::filesystem::path file = inputFolder() / "input.dat";
+    const InputFolder folder;
+    const std::filesystem::path file = folder.path() / "input.dat";
     std::FILE* out = std::fopen(file.c_str(), "wb");
     if (out == nullptr || std::fwrite(data, 1, size, out) != size || std::fclose(out) != 0) abort();
     std::deque<TCpuRecord> records;
-    loadResultFolder(inputFolder(), records);
+    loadResultFolder(folder.path(), records);
     return records;
 }
 

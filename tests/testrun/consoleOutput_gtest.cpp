@@ -39,12 +39,24 @@ TEST(ConsoleOptions, StatusOfEachCommandLine) {
         std::vector<std::string> arguments;
         int status;
     } cases[] = {
-        {{"--json", "-"}, -1}, {{"--cpu", "X", "--json", "run.json"}, -1},
-        {{"--cpu", "X"}, 2},   {{"--json"}, 2},
-        {{"--json", ""}, 2},   {{"--version"}, 0},
+        {{"--json", "-"}, -1},
+        {{"--cpu", "X", "--json", "run.json"}, -1},
+        {{"--cpu", "X"}, 2},
+        {{"--json"}, 2},
+        {{"--json", ""}, 2},
+        {{"--version"}, 0},
+        // An option where a file belongs forgot the file; standard output takes no result file.
+        {{"--compare", "--json", "--csv"}, 2},
+        {{"--json", "--csv=x.csv"}, 2},
+        {{"--cpus", "--compare"}, 2},
+        {{"--save", "-"}, 2},
+        {{"--save=-"}, 2},
+        {{"--cpu", "--fsb", "--json", "r.json"}, -1},
     };
     for (const auto& c : cases)
         EXPECT_EQ(parse(c.arguments).status, c.status) << c.arguments.front();
+    EXPECT_TRUE(parse({"--json", "--csv", "x.csv"})
+                    .err.starts_with("korvex2-console: --json needs FILE, not the option --csv\n"));
 }
 
 // Every option that takes a value takes it as the next argument or after '='.
