@@ -5,6 +5,7 @@
 // rendered at the size their control shows them, in the screen's own pixels: on a screen of
 // device-pixel ratio 2 a 152 × 192 picture is drawn as 304 × 384 pixels, not enlarged.
 
+#include <QColor>
 #include <QIcon>
 #include <QList>
 #include <QPixmap>
@@ -31,5 +32,7 @@ QIcon programIcon();
 // order: 0 cycles (the letters CLK), 1 milliseconds (a clock face), 2 to 9 the Hamming tests in
 // test order (encoding a green C, decoding a red D; the 8- and 32-bit ones with a small 8 or 32
 // beside the letter), 10 and 11 the two transform tests (a yellow smiling face), 12 the system
-// information (a small bar chart), 13 the about box (a question mark in a green circle).
-QList<QIcon> toolButtonImages(qreal devicePixelRatio = 1);
+// information (a small bar chart), 13 the about box (a question mark in a green circle). The
+// letters CLK and the small 8 and 32 are drawn in `textColour`, the tool buttons' text colour,
+// so they read on a dark palette as on a light one.
+QList<QIcon> toolButtonImages(qreal devicePixelRatio = 1, const QColor& textColour = Qt::black);
