@@ -57,6 +57,7 @@ bench: build
 	@for benchmark in $(BUILD_DIR)/bench/*_bench; do [ -x "$$benchmark" ] && "$$benchmark"; done
 	@bash bench/placement.sh $(BUILD_DIR)
 	@bash bench/startup.sh $(BUILD_DIR)
+	@bash bench/disturbance.sh $(BUILD_DIR)
 
 format-check: deps
 	@git ls-files --error-unmatch '*.cpp' > /dev/null && \

@@ -11,10 +11,10 @@
 #include <cstdio>
 #include <limits>
 
-#include "namedKernels.h"
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
 #include "platform/processorCounters.h"
+#include "testrun/testTableUnit.h"
 #include "testrun/workAreaUnit.h"
 
 namespace {
@@ -28,20 +28,20 @@ int main() {
     platform::setProgramFpuEnvironment();
     platform::installExceptionGuard();
     BuildKernelWorkArea();
-    for (const NamedKernel& entry : kNamedKernels) {
+    for (const TestEntry& entry : benchmarkTests()) {
         std::uint64_t best = std::numeric_limits<std::uint64_t>::max();
         for (int call = 0; call < kCalls; ++call) {
             const std::uint64_t before = platform::serialisedTimeStamp();
             const std::int32_t result = entry.kernel(&TestBuffer1, &TestBuffer2, &TestBuffer3);
             const std::uint64_t after = platform::serialisedTimeStamp();
             if (result != 0) {
-                std::fprintf(stderr, "%s failed\n", entry.name);
+                std::fprintf(stderr, "%s failed\n", entry.kernelName);
                 return 1;
             }
             best = std::min(best, after - before);
         }
         const auto offset = reinterpret_cast<std::uintptr_t>(entry.kernel) % kPageSize;
-        std::printf("%s %lu %lu\n", entry.name, static_cast<unsigned long>(offset),
+        std::printf("%s %lu %lu\n", entry.kernelName, static_cast<unsigned long>(offset),
                     static_cast<unsigned long>(best));
     }
     return 0;

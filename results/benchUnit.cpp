@@ -15,6 +15,7 @@
 #include "results/sendUnit.h"
 #include "testrun/controlsUnit.h"
 #include "testrun/picturesUnit.h"
+#include "testrun/testTableUnit.h"
 #include "testrun/windowRecallUnit.h"
 
 namespace {
@@ -112,10 +113,10 @@ void TForm2::buildToolBars() {
     const QList<QIcon> imageList1 =
         toolButtonImages(devicePixelRatioF(), palette().color(QPalette::ButtonText));
     ToolBar2 = makeToolBar(new QToolBar(this), "ToolBar2");
-    ToolButton14 = addButton(ToolBar2, "ToolButton14", imageList1.at(12), false,
+    ToolButton14 = addButton(ToolBar2, "ToolButton14", imageList1.at(kTestCount + 2), false,
                              QStringLiteral("Заполнение информации"));
     ToolButton15 = addSeparator(ToolBar2, "ToolButton15");
-    ToolButton16 = addButton(ToolBar2, "ToolButton16", imageList1.at(13), false,
+    ToolButton16 = addButton(ToolBar2, "ToolButton16", imageList1.at(kTestCount + 3), false,
                              QStringLiteral("О программе"));
     connect(ToolButton14, &QToolButton::clicked, this, &TForm2::ToolButton14Click);
     connect(ToolButton16, &QToolButton::clicked, this, &TForm2::ToolButton16Click);
@@ -133,13 +134,6 @@ void TForm2::buildToolBars() {
     connect(ToolButton1, &QToolButton::clicked, this, &TForm2::ToolButton1Click);
     connect(ToolButton2, &QToolButton::clicked, this, &TForm2::ToolButton2Click);
 
-    using Handler = void (TForm2::*)();
-    constexpr std::array<Handler, kTestCount> kTestHandlers = {
-        &TForm2::ToolButton4Click,  &TForm2::ToolButton5Click,  &TForm2::ToolButton6Click,
-        &TForm2::ToolButton7Click,  &TForm2::ToolButton8Click,  &TForm2::ToolButton9Click,
-        &TForm2::ToolButton10Click, &TForm2::ToolButton11Click, &TForm2::ToolButton12Click,
-        &TForm2::ToolButton13Click,
-    };
     // Each test button is named after its test, as the caption the button chooses names it.
     const QString captionPrefix = QString::fromUtf8(kComparisonCaption) + QStringLiteral(" - ");
     for (int test = 0; test < kTestCount; ++test) {
@@ -148,7 +142,8 @@ void TForm2::buildToolBars() {
             QString::fromUtf8(comparisonCaption(testNumber(test))).mid(captionPrefix.size());
         QToolButton* button =
             addButton(ToolBar1, name.constData(), imageList1.at(test + 2), true, testName);
-        connect(button, &QToolButton::clicked, this, kTestHandlers[static_cast<std::size_t>(test)]);
+        connect(button, &QToolButton::clicked, this,
+                [this, test] { selectTest(testNumber(test)); });
         testButtons_[static_cast<std::size_t>(test)] = button;
     }
     testButtons_[0]->setChecked(true);
@@ -292,17 +287,6 @@ void TForm2::selectTest(int test) {
     for (int other = 0; other < kTestCount; ++other)
         testButtons_[static_cast<std::size_t>(other)]->setChecked(testNumber(other) == test);
 }
-
-void TForm2::ToolButton4Click() { selectTest(1); }
-void TForm2::ToolButton5Click() { selectTest(2); }
-void TForm2::ToolButton6Click() { selectTest(3); }
-void TForm2::ToolButton7Click() { selectTest(4); }
-void TForm2::ToolButton8Click() { selectTest(5); }
-void TForm2::ToolButton9Click() { selectTest(6); }
-void TForm2::ToolButton10Click() { selectTest(7); }
-void TForm2::ToolButton11Click() { selectTest(8); }
-void TForm2::ToolButton12Click() { selectTest(9); }
-void TForm2::ToolButton13Click() { selectTest(10); }
 
 // The dialog opens centred over this window, placed as a rectangle: left to its own placing, a
 // dialog shown before would open one title bar lower each time under a window manager. It is

@@ -80,16 +80,6 @@ class TForm2 : public QWidget {
   private slots:
     void ToolButton1Click();
     void ToolButton2Click();
-    void ToolButton4Click();
-    void ToolButton5Click();
-    void ToolButton6Click();
-    void ToolButton7Click();
-    void ToolButton8Click();
-    void ToolButton9Click();
-    void ToolButton10Click();
-    void ToolButton11Click();
-    void ToolButton12Click();
-    void ToolButton13Click();
     void ToolButton14Click();
     void ToolButton16Click();
 

@@ -66,9 +66,7 @@ std::vector<std::string> textLines(const std::deque<TCpuRecord>& systems,
                                    std::span<const std::string> names, const ComparisonRows& list,
                                    int selectedTest, BenchUnit unit, int barWidth) {
     std::vector<std::string> lines;
-    const char* caption = comparisonCaption(selectedTest);
-    if (caption == nullptr) return lines;
-    lines.emplace_back(caption);
+    if (selectedTest < kFirstSelectableTest || selectedTest > kLastSelectableTest) return lines;
 
     std::unordered_map<const TCpuRecord*, const std::string*> nameOf;
     for (std::size_t index = 0; index < systems.size() && index < names.size(); ++index)

@@ -18,7 +18,8 @@
 inline constexpr int kTextBarWidth = 40;
 inline constexpr int kTextColumnLimit = 32;  // longer descriptions are cut to this many characters
 
-// The caption of `selectedTest`, a heading line, and one line per row, UTF-8. Each column is as
+// A heading line and one line per row of `selectedTest` (1 to 10; no line for any other), UTF-8;
+// the test's caption (comparisonCaption) is the caller's to print above them. Each column is as
 // wide as its widest text (at most kTextColumnLimit characters), two blanks apart.
 std::vector<std::string> comparisonTextLines(const std::deque<TCpuRecord>& systems,
                                              const TCpuRecord& ownSystem, int selectedTest,

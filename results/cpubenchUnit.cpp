@@ -8,28 +8,11 @@
 
 namespace {
 
-constexpr std::array<const char*, kTestCount> kCaptions = {
-    "Bench - кодирование Хэмминга с использованием 8-разрядных регистров",
-    "Bench - декодирование Хэмминга с использованием 8-разрядных регистров",
-    "Bench - кодирование Хэмминга с использованием 32-разрядных регистров",
-    "Bench - декодирование Хэмминга с использованием 32-разрядных регистров",
-    "Bench - кодирование Хэмминга с использованием MMX",
-    "Bench - декодирование Хэмминга с использованием MMX",
-    "Bench - кодирование Хэмминга с использованием SSE",
-    "Bench - декодирование Хэмминга с использованием SSE2",
-    "Bench - YUV и Фурье преобразования (FPU)",
-    "Bench - YUV и Фурье преобразования (SSE2)",
-};
-
 bool isSelectableTest(int test) {
     return test >= kFirstSelectableTest && test <= kLastSelectableTest;
 }
 
 }  // namespace
-
-const char* comparisonCaption(int selectedTest) {
-    return isSelectableTest(selectedTest) ? kCaptions[testOfNumber(selectedTest)] : nullptr;
-}
 
 TCpuRecord makeOwnSystem() {
     TCpuRecord record = emptyRecord();

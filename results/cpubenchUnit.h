@@ -54,9 +54,6 @@ inline constexpr std::array<ColumnHeading, 6> kComparisonColumns = {{
     {"Bench", 250},
 }};
 
-// The comparison window's caption for `selectedTest` (1 to 10), UTF-8; nullptr for any other.
-const char* comparisonCaption(int selectedTest);
-
 // The running machine's record: Cpu "Ваша система", the other descriptions empty, all results 0.
 TCpuRecord makeOwnSystem();
 

@@ -9,16 +9,18 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 inline constexpr int kTestCount = 10;
 inline constexpr int kRunsPerTest = 10;
 
-// Each test's name for scripts (JSON, CSV), test k at index k: English and fixed for good, so
-// that a dashboard keyed by them survives a change of the Russian labels.
-inline constexpr std::array<const char*, kTestCount> kTestIds = {
-    "ham8-encode",    "ham8-decode",    "ham32-encode",    "ham32-decode",    "ham-mmx-encode",
-    "ham-mmx-decode", "ham-sse-encode", "ham-sse2-decode", "yuv-fourier-fpu", "yuv-fourier-sse2",
+// How test k is named outside the result file, as the run's test table (testrun/testTableUnit)
+// gives it: `id` for scripts (JSON, CSV), English and fixed for good, so that a dashboard keyed
+// by it survives a change of the Russian `label`, the line the run writes before the test.
+struct TestName {
+    std::string id;
+    std::string label;
 };
 
 using ResultRow = std::array<std::uint32_t, kRunsPerTest>;

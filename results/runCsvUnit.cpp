@@ -37,9 +37,14 @@ std::string numberField(const std::optional<T>& value) {
     return text;
 }
 
+std::string testId(std::span<const TestName> tests, int test) {
+    const auto index = static_cast<std::size_t>(test);
+    return index < tests.size() ? tests[index].id : std::string();
+}
+
 }  // namespace
 
-std::string resultsCsv(std::span<const CsvMachine> machines) {
+std::string resultsCsv(std::span<const TestName> tests, std::span<const CsvMachine> machines) {
     std::string csv = kHeader;
     for (const CsvMachine& machine : machines) {
         std::string described = textField(machine.name);
@@ -48,8 +53,7 @@ std::string resultsCsv(std::span<const CsvMachine> machines) {
         for (int test = 0; test < kTestCount; ++test) {
             const RowSummary summary = summariseTest(cycleRow(*machine.results, test),
                                                      millisecondRow(*machine.results, test));
-            csv += described + ',' + std::to_string(test) + ',' +
-                   kTestIds[static_cast<std::size_t>(test)] + ',' +
+            csv += described + ',' + std::to_string(test) + ',' + testId(tests, test) + ',' +
                    numberField(summary.bestCycles) + ',' + numberField(summary.bestMilliseconds) +
                    ',' + numberField(summary.medianCycles) + ',' +
                    numberField(summary.medianMilliseconds) + ',' +

@@ -19,7 +19,8 @@ struct CsvMachine {
     const ResultTable* results = nullptr;
 };
 
-// The header row and ten rows per machine, in the order given. A text that a spreadsheet would
+// The header row and ten rows per machine, in the order given, each test under its id in
+// `tests` (empty where `tests` has none). A text that a spreadsheet would
 // take for a formula (one starting with '=', '+', '-', '@', a tab or a carriage return) gets a
 // leading apostrophe, since descriptions come from anyone's result files.
-std::string resultsCsv(std::span<const CsvMachine> machines);
+std::string resultsCsv(std::span<const TestName> tests, std::span<const CsvMachine> machines);

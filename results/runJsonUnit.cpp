@@ -35,7 +35,61 @@ Json pair(const Json& cycles, const Json& milliseconds) {
     return Json{{"cycles", cycles}, {"milliseconds", milliseconds}};
 }
 
-Json testsJson(const ResultTable& results, const std::vector<std::string>& labels) {
+Json callJson(const CallExport& call) {
+    return Json{
+        {"call", call.call},
+        {"cycles", call.cycles},
+        {"milliseconds", call.milliseconds},
+        {"failed", call.failed},
+        {"wait_us", call.waitMicroseconds},
+        {"steal_us", call.stealMicroseconds},
+        {"involuntary_switches", call.involuntarySwitches},
+        {"cpu_start", call.processorAtStart},
+        {"cpu_end", call.processorAtEnd},
+        {"disturbed", call.disturbed},
+    };
+}
+
+// A test's calls, added to its object when the run kept them.
+void addTestCalls(Json& test, const TestCallsExport& calls) {
+    Json stored = Json::array(), replaced = Json::array();
+    for (const CallExport& call : calls.stored) stored.push_back(callJson(call));
+    for (const CallExport& call : calls.replaced) replaced.push_back(callJson(call));
+    test["calls"] = stored;
+    test["replaced_calls"] = replaced;
+    test["extra_calls"] = calls.extraCalls;
+    test["clean_calls"] = calls.cleanCalls;
+}
+
+Json qualityJson(const QualityExport& quality) {
+    Json tests = Json::array();
+    for (std::size_t test = 0; test < quality.tests.size(); ++test) {
+        const TestQualityExport& entry = quality.tests[test];
+        tests.push_back({
+            {"index", test},
+            {"spread", orNull(entry.spread)},
+            {"disturbed_calls", entry.disturbedCalls},
+            {"waited_calls", entry.waitedCalls},
+            {"moved_calls", entry.movedCalls},
+            {"wait_us", entry.waitMicroseconds},
+            {"line", entry.line.empty() ? Json(nullptr) : Json(entry.line)},
+        });
+    }
+    Json causes = Json::array();
+    for (const QualityCauseExport& cause : quality.causes)
+        causes.push_back({{"id", cause.id}, {"text", cause.text}});
+    return Json{
+        {"spread_limit", quality.spreadLimit},
+        {"disturbed_share", quality.disturbedShare},
+        {"tests", tests},
+        {"unsteady_tests", quality.unsteadyTests},
+        {"causes", causes},
+        {"lines", quality.lines},
+    };
+}
+
+Json testsJson(const ResultTable& results, const std::vector<TestName>& names,
+               const std::vector<TestCallsExport>& calls = {}) {
     Json tests = Json::array();
     for (int test = 0; test < kTestCount; ++test) {
         const ResultRow& cycles = cycleRow(results, test);
@@ -44,8 +98,8 @@ Json testsJson(const ResultTable& results, const std::vector<std::string>& label
         const auto index = static_cast<std::size_t>(test);
         tests.push_back({
             {"index", test},
-            {"id", kTestIds[index]},
-            {"label", index < labels.size() ? labels[index] : std::string()},
+            {"id", index < names.size() ? names[index].id : std::string()},
+            {"label", index < names.size() ? names[index].label : std::string()},
             {"cycles", cycles},
             {"milliseconds", milliseconds},
             {"failed_runs", summary.failedRuns},
@@ -53,6 +107,7 @@ Json testsJson(const ResultTable& results, const std::vector<std::string>& label
             {"median", pair(orNull(summary.medianCycles), orNull(summary.medianMilliseconds))},
             {"average", pair(orNull(summary.averageCycles), orNull(summary.averageMilliseconds))},
         });
+        if (index < calls.size()) addTestCalls(tests.back(), calls[index]);
     }
     return tests;
 }
@@ -91,7 +146,7 @@ std::string runJson(const RunExport& run) {
     machineJson["kernel_release"] = machine.kernelRelease;
     machineJson["frequency_governors"] = machine.frequencyGovernors;
     machineJson["hypervisor"] = machine.hypervisor;
-    const Json document = {
+    Json document = {
         {"schema", kJsonSchema},
         {"program", run.program},
         {"version", run.version},
@@ -100,8 +155,9 @@ std::string runJson(const RunExport& run) {
         {"date", isoUtcTime(run.started)},
         {"machine", machineJson},
         {"clock_mhz", orNull(run.clockMHz)},
-        {"tests", testsJson(run.results, run.testLabels)},
+        {"tests", testsJson(run.results, run.testNames, run.testCalls)},
     };
+    if (run.quality) document["quality"] = qualityJson(*run.quality);
     return text(document);
 }
 
@@ -126,7 +182,7 @@ std::string comparisonJson(const ComparisonExport& comparison) {
         const TCpuRecord& record = *machine.data;
         Json entry = {{"file", machine.file}, {"record", machine.record}};
         addDescription(entry, recordDescription(record));
-        entry["tests"] = testsJson(record.Results, comparison.testLabels);
+        entry["tests"] = testsJson(record.Results, comparison.testNames);
         machines.push_back(entry);
     }
     const Json document = {

@@ -16,10 +16,11 @@
 #include "platform/machineDescription.h"
 #include "results/cpuRecordUnit.h"
 #include "results/resultTableUnit.h"
+#include "results/runQualityUnit.h"
 
 // The version of the documents' layout: raised whenever a field changes meaning or goes away
 // (new fields may appear without a change).
-inline constexpr int kJsonSchema = 1;
+inline constexpr int kJsonSchema = 2;
 
 struct RunMachine {
     platform::MachineDescription description;  // the four lines a result file carries
@@ -36,9 +37,11 @@ struct RunExport {
     std::time_t started = 0;  // written as UTC, ISO 8601
     RunMachine machine;
     std::optional<std::uint64_t> clockMHz;  // the clock line's figure; null when there was none
-    std::vector<std::string> testLabels;    // test k's label as the run lists it
+    std::vector<TestName> testNames;        // test k's id and label
     ResultTable results{};
-    std::string kernelCode;  // the fingerprint of the kernel code that ran
+    std::string kernelCode;                  // the fingerprint of the kernel code that ran
+    std::vector<TestCallsExport> testCalls;  // test k at index k; empty when not kept
+    std::optional<QualityExport> quality;
 };
 
 // What one test's two rows say: its failed runs (failedRuns), and the best, median and average
@@ -73,8 +76,8 @@ std::vector<StoredMachine> storedMachines(const std::deque<TCpuRecord>& records,
 struct ComparisonExport {
     std::string program;
     std::string version;
-    std::string host;                     // the host name of the machine that compared
-    std::vector<std::string> testLabels;  // as in RunExport
+    std::string host;                 // the host name of the machine that compared
+    std::vector<TestName> testNames;  // as in RunExport
     std::vector<StoredMachine> machines;
 };
 

@@ -3,92 +3,202 @@
 #include "testrun/consoleOptionsUnit.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string_view>
 
 #include "testrun/standardOutputUnit.h"
 #include "testrun/versionUnit.h"
 
-const char* const kConsoleUsage =
-    "Usage: korvex2-console [--normal-priority] [--no-pause] [--save FILE] [--json FILE]\n"
-    "                       [--csv FILE] [--cpus DIR]... [--cpu TEXT] [--fsb TEXT]\n"
-    "                       [--memory TEXT] [--os TEXT]\n"
-    "       korvex2-console --compare [--cpus DIR]... [--json FILE] [--csv FILE]\n"
-    "       korvex2-console --version | --help\n"
-    "Runs the Korvex 2 processor benchmark once (about 55 s, 10 s with --no-pause), prints its\n"
-    "result lines, then compares the results test by test, in millions of cycles, with the\n"
-    "result files cpus/*.dat of the current directory. Lower figures are better.\n"
-    "\n"
-    "  --normal-priority  do not raise the process and thread priority during the run\n"
-    "  --no-pause         do not pause 5 seconds after each test\n"
-    "  --save FILE        after the run, save the results with the machine's description as\n"
-    "                     the result file FILE (replaced if it exists; checked before the run\n"
-    "                     starts, as every output file is)\n"
-    "  --json FILE        write the run (with --compare: the compared results) as JSON to\n"
-    "                     FILE, as --save writes its file; with '-' the JSON goes to standard\n"
-    "                     output and the result lines to standard error\n"
-    "  --csv FILE         the same as CSV, one row per machine and test\n"
-    "  --compare          run nothing: only compare the result files\n"
-    "  --cpus DIR         compare the result files *.dat of DIR instead of ./cpus (repeatable;\n"
-    "                     DIR must be an existing folder)\n"
-    "  --cpu TEXT         processor (for --save, --json and --csv; each text is cut to 128\n"
-    "                     characters; a line not given is read from the machine)\n"
-    "  --fsb TEXT         front-side-bus frequency\n"
-    "  --memory TEXT      memory size\n"
-    "  --os TEXT          operating system\n"
-    "  --version          show the version\n"
-    "  --help             show this help\n";
-
 namespace {
 
+// The usage lines an option is shown on.
+enum UsageForm : unsigned { kRunForm = 1u, kCompareForm = 2u };
+
+// One option of the command line: everything --help says of it, and what it does. An option is
+// added here and nowhere else; --help's usage lines and option lines are made from this table.
+struct ConsoleOption {
+    std::string_view name;
+    std::string_view argument;  // "FILE", "DIR", "TEXT"; empty for a switch
+    bool emptyAllowed;          // an empty value is a value, not a mistake
+    unsigned forms;
+    bool repeatable;
+    std::string_view help;  // its lines in --help, '\n' between them
+    // Takes the option's value (empty for a switch) and returns the reason it is refused, or "".
+    // A value that is missing, or empty where that is not allowed, never reaches it.
+    std::string (*apply)(ConsoleOptions&, const std::string&);
+    // For --help and --version: prints and ends the parse with status 0.
+    void (*show)(std::ostream&);
+};
+
+template <std::size_t field>
+std::string describe(ConsoleOptions& options, const std::string& text) {
+    options.descriptions[field] = text;
+    return "";
+}
+
+const ConsoleOption kOptions[] = {
+    {"--normal-priority", "", false, kRunForm, false,
+     "do not raise the process and thread priority during the run",
+     [](ConsoleOptions& options, const std::string&) {
+         options.sequence.raisePriority = false;
+         return std::string();
+     },
+     nullptr},
+    {"--no-pause", "", false, kRunForm, false, "do not pause 5 seconds after each test",
+     [](ConsoleOptions& options, const std::string&) {
+         options.sequence.pauseAfterEachTest = false;
+         return std::string();
+     },
+     nullptr},
+    {"--runs-as-they-come", "", false, kRunForm, false,
+     "keep each test's ten consecutive calls, disturbed or not (by\n"
+     "default a call that waited for a processor or moved to another\n"
+     "is replaced by a further call, up to 20 per test)",
+     [](ConsoleOptions& options, const std::string&) {
+         options.sequence.replaceDisturbedCalls = false;
+         return std::string();
+     },
+     nullptr},
+    {"--save", "FILE", false, kRunForm, false,
+     "after the run, save the results with the machine's description as\n"
+     "the result file FILE (replaced if it exists; checked before the run\n"
+     "starts, as every output file is)",
+     [](ConsoleOptions& options, const std::string& file) {
+         options.saveFile = file;
+         return std::string();
+     },
+     nullptr},
+    {"--json", "FILE", false, kRunForm | kCompareForm, false,
+     "write the run (with --compare: the compared results) as JSON to\n"
+     "FILE, as --save writes its file; with '-' the JSON goes to standard\n"
+     "output and the result lines to standard error",
+     [](ConsoleOptions& options, const std::string& file) {
+         options.jsonFile = file;
+         return std::string();
+     },
+     nullptr},
+    {"--csv", "FILE", false, kRunForm | kCompareForm, false,
+     "the same as CSV, one row per machine and test",
+     [](ConsoleOptions& options, const std::string& file) {
+         options.csvFile = file;
+         return std::string();
+     },
+     nullptr},
+    {"--compare", "", false, 0, false, "run nothing: only compare the result files",
+     [](ConsoleOptions& options, const std::string&) {
+         options.compareOnly = true;
+         return std::string();
+     },
+     nullptr},
+    {"--cpus", "DIR", false, kRunForm | kCompareForm, true,
+     "compare the result files *.dat of DIR instead of ./cpus (repeatable;\n"
+     "DIR must be an existing folder)",
+     [](ConsoleOptions& options, const std::string& folder) {
+         options.resultFolders.push_back(folder);
+         return std::string();
+     },
+     nullptr},
+    {"--cpu", "TEXT", true, kRunForm, false,
+     "processor (for --save, --json and --csv; each text is cut to 128\n"
+     "characters; a line not given is read from the machine)",
+     describe<0>, nullptr},
+    {"--fsb", "TEXT", true, kRunForm, false, "front-side-bus frequency", describe<1>, nullptr},
+    {"--memory", "TEXT", true, kRunForm, false, "memory size", describe<2>, nullptr},
+    {"--os", "TEXT", true, kRunForm, false, "operating system", describe<3>, nullptr},
+    {"--version", "", false, 0, false, "show the version", nullptr,
+     [](std::ostream& out) { out << versionLine("korvex2-console") << "\n"; }},
+    {"--help", "", false, 0, false, "show this help", nullptr,
+     [](std::ostream& out) { out << consoleUsage(); }},
+};
+
+// The description options in the order of ConsoleOptions::descriptions.
 constexpr const char* kDescriptionOptions[4] = {"--cpu", "--fsb", "--memory", "--os"};
 
+constexpr std::size_t kUsageWidth = 90;
+constexpr std::size_t kHelpColumn = 21;
+
 int usageError(std::ostream& err, const std::string& message) {
-    err << kConsoleMessagePrefix << message << "\n" << kConsoleUsage;
+    err << kConsoleMessagePrefix << message << "\n"
+        << "Try 'korvex2-console --help' for more information.\n";
     return 2;
 }
 
+// One usage line: `lead`, then every option shown on `form`, wrapped under the first option.
+std::string usageForm(const std::string& lead, unsigned form) {
+    const std::size_t indent = lead.find("korvex2-console") + 16;
+    std::string text = lead;
+    std::size_t lineStart = 0;
+    for (const ConsoleOption& option : kOptions) {
+        if (!(option.forms & form)) continue;
+        std::string word = "[" + std::string(option.name);
+        if (!option.argument.empty()) word += " " + std::string(option.argument);
+        word += option.repeatable ? "]..." : "]";
+        if (text.size() - lineStart + 1 + word.size() > kUsageWidth) {
+            text += "\n";
+            lineStart = text.size();
+            text += std::string(indent - 1, ' ');
+        }
+        text += " " + word;
+    }
+    return text + "\n";
+}
+
+std::string optionLines(const ConsoleOption& option) {
+    std::string heading = "  " + std::string(option.name);
+    if (!option.argument.empty()) heading += " " + std::string(option.argument);
+    heading +=
+        std::string(kHelpColumn > heading.size() + 2 ? kHelpColumn - heading.size() : 2, ' ');
+    std::string text = heading;
+    for (const char c : option.help)
+        text += c == '\n' ? "\n" + std::string(kHelpColumn, ' ') : std::string(1, c);
+    return text + "\n";
+}
+
 }  // namespace
+
+std::string consoleUsage() {
+    std::string usage = usageForm("Usage: korvex2-console", kRunForm) +
+                        usageForm("       korvex2-console --compare", kCompareForm) +
+                        "       korvex2-console --version | --help\n"
+                        "Runs the Korvex 2 processor benchmark once (about 55 s, 10 s with "
+                        "--no-pause), prints its\n"
+                        "result lines, then compares the results test by test, in millions of "
+                        "cycles, with the\n"
+                        "result files cpus/*.dat of the current directory. Lower figures are "
+                        "better.\n"
+                        "\n";
+    for (const ConsoleOption& option : kOptions) usage += optionLines(option);
+    return usage;
+}
 
 int parseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::ostream& out,
                         std::ostream& err) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        const auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= argc) return std::nullopt;
-            return std::string(argv[++i]);
-        };
-        if (argument == "--normal-priority") {
-            options.sequence.raisePriority = false;
-        } else if (argument == "--no-pause") {
-            options.sequence.pauseAfterEachTest = false;
-        } else if (argument == "--help") {
-            out << kConsoleUsage;
-            return 0;
-        } else if (argument == "--version") {
-            out << versionLine("korvex2-console") << "\n";
-            return 0;
-        } else if (argument == "--compare") {
-            options.compareOnly = true;
-        } else if (argument == "--cpus") {
-            const auto folder = value();
-            if (!folder || folder->empty()) return usageError(err, "--cpus needs a folder");
-            options.resultFolders.push_back(*folder);
-        } else if (argument == "--save" || argument == "--json" || argument == "--csv") {
-            auto& file = argument == "--save"   ? options.saveFile
-                         : argument == "--json" ? options.jsonFile
-                                                : options.csvFile;
-            file = value();
-            if (!file || file->empty()) return usageError(err, argument + " needs a file name");
-        } else {
-            const auto* known =
-                std::find_if(std::begin(kDescriptionOptions), std::end(kDescriptionOptions),
-                             [&](const char* option) { return argument == option; });
-            if (known == std::end(kDescriptionOptions))
-                return usageError(err, "unknown option '" + argument + "'");
-            auto& description = options.descriptions[static_cast<std::size_t>(
-                known - std::begin(kDescriptionOptions))];
-            description = value();
-            if (!description) return usageError(err, argument + " needs a text");
+        // --name=value is --name value, for every option that takes a value.
+        const std::size_t equals =
+            argument.rfind("--", 0) == 0 ? argument.find('=') : argument.npos;
+        const std::string name = argument.substr(0, equals);
+        const auto* option = std::find_if(std::begin(kOptions), std::end(kOptions),
+                                          [&](const ConsoleOption& o) { return o.name == name; });
+        if (option == std::end(kOptions)) return usageError(err, "unknown option '" + name + "'");
+        std::optional<std::string> value;
+        if (option->argument.empty()) {
+            if (equals != argument.npos) return usageError(err, name + " takes no value");
+            value = "";
+        } else if (equals != argument.npos) {
+            value = argument.substr(equals + 1);
+        } else if (i + 1 < argc) {
+            value = argv[++i];
         }
+        if (!value || (value->empty() && !option->argument.empty() && !option->emptyAllowed))
+            return usageError(err, name + " needs " + std::string(option->argument));
+        if (option->show) {
+            option->show(out);
+            return 0;
+        }
+        if (const std::string refused = option->apply(options, *value); !refused.empty())
+            return usageError(err, refused);
     }
     const bool describesRun = options.saveFile || options.jsonFile || options.csvFile;
     for (std::size_t field = 0; field < 4; ++field) {

@@ -29,10 +29,12 @@ struct ConsoleOptions {
     bool standardOutputTaken() const { return jsonToStandardOutput() || csvToStandardOutput(); }
 };
 
-extern const char* const kConsoleUsage;
+// The text of --help: the usage lines, then one entry per option.
+std::string consoleUsage();
 
-// Reads the command line into `options`. Returns -1 to go on with a run, otherwise the exit
-// status: 0 after --help (the usage on `out`) or --version (the version line on `out`), 2 after
-// a mistake (the reason and the usage on `err`).
+// Reads the command line into `options`; an option's value follows it as the next argument or
+// after '=' (--save=FILE). Returns -1 to go on with a run, otherwise the exit status: 0 after
+// --help (the usage on `out`) or --version (the version line on `out`), 2 after a mistake (the
+// reason and a line naming --help on `err`).
 [[nodiscard]] int parseConsoleOptions(int argc, char** argv, ConsoleOptions& options,
                                       std::ostream& out, std::ostream& err);

@@ -15,9 +15,13 @@
 #include "results/cpuRecordUnit.h"
 #include "results/runCsvUnit.h"
 #include "results/saveFolderUnit.h"
+#include "testrun/runFallbackUnit.h"
 #include "testrun/standardOutputUnit.h"
 
 namespace {
+
+// The file name ending of each OutputContent, for a fallback file.
+constexpr std::string_view kExtensions[] = {".dat", ".json", ".csv"};
 
 std::string absoluteText(const std::string& file) {
     std::error_code error;
@@ -45,17 +49,6 @@ bool sameFile(const platform::ReplacementCheck& a, const platform::ReplacementCh
 }
 
 }  // namespace
-
-std::optional<std::uint64_t> clockRateFromLine(std::string_view line) {
-    const std::string_view prefix = kClockRateText;
-    if (!line.starts_with(prefix) || !line.ends_with("MHz")) return std::nullopt;
-    const std::string_view digits = line.substr(prefix.size(), line.size() - prefix.size() - 3);
-    std::uint64_t rate = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), rate);
-    if (error != std::errc() || digits.empty() || end != digits.data() + digits.size())
-        return std::nullopt;
-    return rate;
-}
 
 platform::MachineDescription runDescription(const ConsoleOptions& options,
                                             const platform::MachineDescription& machine) {
@@ -92,7 +85,12 @@ bool checkOutputs(const std::vector<ConsoleOutput>& outputs, std::ostream& err) 
     std::vector<platform::ReplacementCheck> checks;
     for (const ConsoleOutput& output : outputs) {
         platform::ReplacementCheck check{output.file, {}, false};
-        if (output.file != "-") check = platform::checkReplacement(output.file);
+        // A result file's length is known now, for the rule of the in-place write.
+        if (output.file != "-")
+            check = platform::checkReplacement(output.file,
+                                               output.content == OutputContent::ResultFile
+                                                   ? std::optional<std::uint64_t>(kRecordSize)
+                                                   : std::nullopt);
         if (check.error) {
             err << kConsoleMessagePrefix << targetProblemText(output.file, check) << std::endl;
             return false;
@@ -131,7 +129,7 @@ std::string runOutputBytes(OutputContent content, const FinishedRun& finished) {
         case OutputContent::Csv: {
             const CsvMachine machine{finished.run.host, finished.description,
                                      &finished.run.results};
-            return resultsCsv({&machine, 1});
+            return resultsCsv(finished.run.testNames, {&machine, 1});
         }
     }
     return {};
@@ -144,7 +142,7 @@ std::string comparisonOutputBytes(OutputContent content, const ComparisonExport&
         const TCpuRecord& record = *machine.data;
         rows.push_back({machine.name, recordDescription(record), &record.Results});
     }
-    return resultsCsv(rows);
+    return resultsCsv(comparison.testNames, rows);
 }
 
 void reportCodePageLoss(const platform::MachineDescription& description, std::ostream& err) {
@@ -157,30 +155,43 @@ void reportCodePageLoss(const platform::MachineDescription& description, std::os
 }
 
 bool writeOutput(const ConsoleOutput& output, std::string_view bytes, std::ostream& report,
-                 std::ostream& err, platform::FileContentWriter& writer) {
+                 std::ostream& err, platform::FileContentWriter& writer,
+                 std::optional<std::time_t> runStarted) {
+    std::error_code error;
+    platform::ReplacementNotes notes;
     if (output.file == "-") {
-        if (const std::error_code error = writeStandardOutput(bytes)) {
-            err << writeErrorText("standard output", error) << std::endl;
-            return false;
-        }
-        return true;
+        error = writeStandardOutput(bytes);
+    } else {
+        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+        error = platform::replaceFileContents(output.file, {data, bytes.size()}, writer, &notes);
     }
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    if (const std::error_code error =
-            platform::replaceFileContents(output.file, {data, bytes.size()}, writer)) {
-        err << writeErrorText(output.file, error) << std::endl;
+    if (error) {
+        err << writeErrorText(output.file == "-" ? "standard output" : output.file, error)
+            << std::endl;
+        if (runStarted)
+            (void)keepInFallback(
+                {output.option, kExtensions[static_cast<int>(output.content)], output.file, error},
+                bytes, *runStarted, err);
         return false;
     }
+    if (output.file == "-") return true;
     report << output.doneText << " " << absoluteText(output.file) << std::endl;
+    if (notes.linksLeftBehind > 0)
+        err << kConsoleMessagePrefix << platform::printableText(output.file) << " had "
+            << notes.linksLeftBehind
+            << " more hard link(s); writing in place could have torn it, so a new file took its "
+               "name and the other links keep the old contents"
+            << std::endl;
     return true;
 }
 
 bool writeOutputs(const std::vector<ConsoleOutput>& outputs,
                   const std::function<std::string(OutputContent)>& contents, std::ostream& report,
-                  std::ostream& err) {
+                  std::ostream& err, std::optional<std::time_t> runStarted) {
     platform::FileContentWriter writer;
     bool written = true;
     for (const ConsoleOutput& output : outputs)
-        written = writeOutput(output, contents(output.content), report, err, writer) && written;
+        written = writeOutput(output, contents(output.content), report, err, writer, runStarted) &&
+                  written;
     return written;
 }

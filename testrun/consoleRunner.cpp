@@ -32,7 +32,7 @@
 namespace {
 
 // The run's lines go to standard output, or to standard error while standard output carries
-// JSON. The clock line's rate is kept for the JSON.
+// JSON. The clock rate is kept for the JSON.
 class StandardOutputList final : public SequenceList {
   public:
     explicit StandardOutputList(std::ostream& stream) : stream_(stream) {}
@@ -40,8 +40,8 @@ class StandardOutputList final : public SequenceList {
     void appendLine(const std::string& line) override {
         stream_ << line << std::endl;
         noteStandardOutputState();
-        if (const auto rate = clockRateFromLine(line)) clockMHz = rate;
     }
+    void noteClockRate(std::uint64_t megahertz) override { clockMHz = megahertz; }
     void repaintNow() override {}
     void processPendingMessages() override {}
 
@@ -73,9 +73,9 @@ StoredResults loadStoredResults(const ConsoleOptions& options) {
     return stored;
 }
 
-// Prints each test's comparison text as `build` makes it, after a blank line (the first test's
-// only when `blankFirst`). Where memory runs out, later records are left out until it fits, and
-// how many is said on standard error.
+// Prints each test's caption and comparison text as `build` makes it, after a blank line (the
+// first test's only when `blankFirst`). Where memory runs out, later records are left out until it
+// fits, and how many is said on standard error.
 void printComparisonTests(std::deque<TCpuRecord>& records, bool blankFirst, std::ostream& out,
                           const std::function<std::vector<std::string>(int test)>& build) {
     std::uint64_t leftOut = 0;
@@ -83,6 +83,7 @@ void printComparisonTests(std::deque<TCpuRecord>& records, bool blankFirst, std:
         const std::vector<std::string> lines =
             withinMemory(records, leftOut, [&] { return build(test); });
         if (blankFirst || test != kFirstSelectableTest) out << '\n';
+        out << comparisonCaption(test) << '\n';
         for (const std::string& line : lines) out << line << '\n';
     }
     if (leftOut > 0)
@@ -98,12 +99,6 @@ void printComparison(StoredResults& stored, const ResultTable& benchResults, std
     printComparisonTests(stored.records, true, out, [&](int test) {
         return comparisonTextLines(stored.records, ownSystem, test, BenchUnit::Cycles);
     });
-}
-
-std::vector<std::string> testLabels() {
-    std::vector<std::string> labels;
-    for (const TestEntry& entry : benchmarkTests()) labels.emplace_back(entry.label);
-    return labels;
 }
 
 // --compare: the stored results side by side, test by test, each row named by its file; then
@@ -126,12 +121,22 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
         });
     }
     const ComparisonExport comparison{kProductTitle, programVersion(), platform::hostName(),
-                                      testLabels(), storedMachines(stored.records, stored.files)};
+                                      benchmarkTestNames(),
+                                      storedMachines(stored.records, stored.files)};
     const bool written = writeOutputs(
         outputs, [&](OutputContent content) { return comparisonOutputBytes(content, comparison); },
         lines, std::cerr);
     if (!finishStandardOutput()) return 1;
     return written ? 0 : 1;
+}
+
+// The exit status of a run refused because another run holds the machine.
+constexpr int kMachineBusyStatus = 3;
+
+std::string machineBusyText(int otherRun) {
+    return "another benchmark run is in progress on this machine (process " +
+           (otherRun > 0 ? std::to_string(otherRun) : std::string("unknown")) +
+           "); two runs at once skew each other, so this one does not start";
 }
 
 }  // namespace
@@ -146,19 +151,25 @@ int main(int argc, char** argv) {
     std::ostream& lines = options.standardOutputTaken() ? std::cerr : std::cout;
     if (options.compareOnly) return compareStoredResults(options, outputs, lines);
 
+    SystemSequencePlatform system;
+    if (const std::optional<int> otherRun = system.lockMachine()) {
+        std::cerr << kConsoleMessagePrefix << machineBusyText(*otherRun) << std::endl;
+        return kMachineBusyStatus;
+    }
     platform::setProgramFpuEnvironment();
     platform::installExceptionGuard();
     BuildKernelWorkArea();
 
     StandardOutputList list(lines);
-    SystemSequencePlatform system;
     ResultTable benchResults{};
+    RunCalls calls;
     RunConditions conditions = conditionsBeforeRun(options.sequence.raisePriority);
     const std::time_t started = std::time(nullptr);
-    runTestSequence(options.sequence, benchmarkTests(), list, system, benchResults);
+    runTestSequence(options.sequence, benchmarkTests(), list, system, benchResults, &calls);
     conditions.priorityGranted = system.raiseGranted();
+    const QualityReport quality = assessRun(benchResults, &calls, conditions);
     lines << '\n';
-    for (const std::string& line : qualityReportLines(benchmarkTests(), benchResults, conditions))
+    for (const std::string& line : qualityReportLines(benchmarkTests(), quality))
         lines << line << '\n';
 
     // The outputs are written before anything reads the result folders, so nothing those
@@ -173,12 +184,14 @@ int main(int argc, char** argv) {
                     started,
                     currentRunMachine(finished.description, conditions),
                     list.clockMHz,
-                    testLabels(),
+                    benchmarkTestNames(),
                     benchResults,
-                    kernelCodeFingerprint()};
+                    kernelCodeFingerprint(),
+                    exportRunCalls(calls),
+                    exportQuality(benchmarkTests(), quality)};
     const bool written = writeOutputs(
         outputs, [&](OutputContent content) { return runOutputBytes(content, finished); }, lines,
-        std::cerr);
+        std::cerr, started);
     StoredResults stored = loadStoredResults(options);
     printComparison(stored, benchResults, lines);
 

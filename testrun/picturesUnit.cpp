@@ -9,16 +9,20 @@
 #include <QtMath>
 #include <algorithm>
 #include <array>
+#include <vector>
+
+#include "testrun/testTableUnit.h"
 
 namespace {
 
-// File names under assets/toolbar, in image-list order.
-constexpr std::array<const char*, kToolButtonImageCount> kToolButtonImageFiles = {
-    "00-cycles.svg",       "01-milliseconds.svg", "02-ham8-encode.svg",   "03-ham8-decode.svg",
-    "04-ham32-encode.svg", "05-ham32-decode.svg", "06-mmx-encode.svg",    "07-mmx-decode.svg",
-    "08-sse-encode.svg",   "09-sse2-decode.svg",  "10-fpu-transform.svg", "11-sse2-transform.svg",
-    "12-system-info.svg",  "13-about.svg",
-};
+// File names under assets/toolbar, in image-list order: the two units, each test's own picture
+// as the test table names it, then the system information and the about box.
+std::vector<const char*> toolButtonImageFiles() {
+    std::vector<const char*> files = {"00-cycles.svg", "01-milliseconds.svg"};
+    for (const TestEntry& test : benchmarkTests()) files.push_back(test.icon);
+    files.insert(files.end(), {"12-system-info.svg", "13-about.svg"});
+    return files;
+}
 
 }  // namespace
 
@@ -75,7 +79,7 @@ QIcon programIcon() {
 
 QList<QIcon> toolButtonImages(qreal devicePixelRatio, const QColor& textColour) {
     QList<QIcon> images;
-    for (const char* file : kToolButtonImageFiles) {
+    for (const char* file : toolButtonImageFiles()) {
         const QString path = QStringLiteral(":/pictures/toolbar/") + QLatin1String(file);
         QIcon image(renderPicture(path, kToolButtonImageSize, Qt::transparent, 1, textColour));
         if (devicePixelRatio > 1)

@@ -11,10 +11,12 @@
 #include <QPixmap>
 #include <QSize>
 
+#include "results/resultTableUnit.h"
+
 inline constexpr QSize kAboutPictureSize{152, 192};
 inline constexpr QSize kBannerPictureSize{207, 47};
 inline constexpr QSize kToolButtonImageSize{16, 16};
-inline constexpr int kToolButtonImageCount = 14;
+inline constexpr int kToolButtonImageCount = kTestCount + 4;
 
 // The about box's picture, opaque, for a screen of `devicePixelRatio` (the window's
 // devicePixelRatioF()); its size in the window's pixels is kAboutPictureSize.
@@ -29,10 +31,11 @@ QIcon programIcon();
 
 // The comparison window's tool-button images, 16 × 16, each rendered at 1× and, where
 // `devicePixelRatio` is higher, at that ratio too; transparent around the drawing; in image-list
-// order: 0 cycles (the letters CLK), 1 milliseconds (a clock face), 2 to 9 the Hamming tests in
-// test order (encoding a green C, decoding a red D; the 8- and 32-bit ones with a small 8 or 32
-// beside the letter), 10 and 11 the two transform tests (a yellow smiling face), 12 the system
-// information (a small bar chart), 13 the about box (a question mark in a green circle). The
-// letters CLK and the small 8 and 32 are drawn in `textColour`, the tool buttons' text colour,
-// so they read on a dark palette as on a light one.
+// order: 0 cycles (the letters CLK), 1 milliseconds (a clock face), then each test's picture in
+// test order (the test table's icon: for the Hamming tests encoding a green C, decoding a red D,
+// the 8- and 32-bit ones with a small 8 or 32 beside the letter; for the transform tests a
+// yellow smiling face), then the system information (a small bar chart) and the about box (a
+// question mark in a green circle), the last two. The letters CLK and the small 8 and 32 are
+// drawn in `textColour`, the tool buttons' text colour, so they read on a dark palette as on a
+// light one.
 QList<QIcon> toolButtonImages(qreal devicePixelRatio = 1, const QColor& textColour = Qt::black);

@@ -75,7 +75,7 @@ void checkJson(const TCpuRecord& record) {
              std::string(descriptionBytes(record.Memory)),
              std::string(descriptionBytes(record.Os))};
     run.machine.frequencyGovernors = {lines.operatingSystem};
-    run.testLabels = {lines.processor, descriptionText(record.Fsb)};
+    run.testNames = {{lines.processor, descriptionText(record.Fsb)}};
     run.started = static_cast<std::time_t>(record.Results[0][0]) << 16;
     run.results = record.Results;
     const nlohmann::json parsed = nlohmann::json::parse(runJson(run));

@@ -166,15 +166,6 @@ TEST(BarLength, WidthTimesValueOverScaleTruncated) {
             << c.width << " x " << c.value << " / " << c.scale;
 }
 
-TEST(Captions, OnePerTestAndNoneOutside) {
-    EXPECT_STREQ(comparisonCaption(1),
-                 "Bench - кодирование Хэмминга с использованием 8-разрядных регистров");
-    EXPECT_STREQ(comparisonCaption(8), "Bench - декодирование Хэмминга с использованием SSE2");
-    EXPECT_STREQ(comparisonCaption(10), "Bench - YUV и Фурье преобразования (SSE2)");
-    EXPECT_EQ(comparisonCaption(0), nullptr);
-    EXPECT_EQ(comparisonCaption(11), nullptr);
-}
-
 // Memory that runs out building the comparison leaves out the later records until it fits.
 TEST(ComparisonRows, MemoryRunningOutLeavesOutTheLaterHalfUntilItFits) {
     std::deque<TCpuRecord> systems(8, emptyRecord());

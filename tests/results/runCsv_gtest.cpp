@@ -24,15 +24,19 @@ TEST(RunCsv, OneRowPerMachineAndTestWithQuotedTextsAndEmptyFiguresForFailedTests
         {"web1", {"CPU, \"fast\"", "", "=1+2", "Linux"}, &results},
         {"web2", {"", "", "", ""}, &results},
     };
-    const std::vector<std::string> rows = rowsOf(resultsCsv(machines));
-    ASSERT_EQ(rows.size(), 21u);
+    std::vector<TestName> tests;
+    for (int test = 0; test < kTestCount; ++test)
+        tests.push_back({"id-" + std::to_string(test), "label " + std::to_string(test)});
+    const std::vector<std::string> rows = rowsOf(resultsCsv(tests, machines));
+    ASSERT_EQ(rows.size(), 1u + 2 * kTestCount);
     EXPECT_EQ(rows[0],
               "machine,cpu,fsb,memory,os,index,id,best_cycles,best_milliseconds,median_cycles,"
               "median_milliseconds,average_cycles,average_milliseconds,failed_runs");
-    EXPECT_EQ(rows[1],
-              "web1,\"CPU, \"\"fast\"\"\",,'=1+2,Linux,0,ham8-encode,100,40,104,44,104,44,1");
-    EXPECT_EQ(rows[10], "web1,\"CPU, \"\"fast\"\"\",,'=1+2,Linux,9,yuv-fourier-sse2,,,,,,,10");
-    EXPECT_EQ(rows[12], "web2,,,,,1,ham8-decode,,,,,,,10");
+    EXPECT_EQ(rows[1], "web1,\"CPU, \"\"fast\"\"\",,'=1+2,Linux,0,id-0,100,40,104,44,104,44,1");
+    EXPECT_EQ(rows[kTestCount], "web1,\"CPU, \"\"fast\"\"\",,'=1+2,Linux," +
+                                    std::to_string(kTestCount - 1) + ",id-" +
+                                    std::to_string(kTestCount - 1) + ",,,,,,,10");
+    EXPECT_EQ(rows[kTestCount + 2], "web2,,,,,1,id-1,,,,,,,10");
 }
 
 }  // namespace

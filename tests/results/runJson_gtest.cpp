@@ -18,7 +18,7 @@ RunExport sampleRun() {
         {"performance"}, true};
     run.clockMHz = 2245;
     for (int test = 0; test < kTestCount; ++test) {
-        run.testLabels.push_back("test " + std::to_string(test));
+        run.testNames.push_back({"id-" + std::to_string(test), "test " + std::to_string(test)});
         for (int column = 0; column < kRunsPerTest; ++column) {
             const auto offset = static_cast<std::uint32_t>(column);
             run.results[2 * test][column] = 1000u * static_cast<std::uint32_t>(test) + 10 - offset;
@@ -34,12 +34,12 @@ RunExport sampleRun() {
 TEST(RunJson, EveryValueOfTheTableIsWrittenWhereItBelongs) {
     const RunExport run = sampleRun();
     const auto json = nlohmann::json::parse(runJson(run));
-    ASSERT_EQ(json["tests"].size(), 10u);
+    ASSERT_EQ(json["tests"].size(), static_cast<std::size_t>(kTestCount));
     for (int test = 0; test < kTestCount; ++test) {
         const auto& entry = json["tests"][static_cast<std::size_t>(test)];
         EXPECT_EQ(entry["index"], test);
-        EXPECT_EQ(entry["id"], kTestIds[static_cast<std::size_t>(test)]);
-        EXPECT_EQ(entry["label"], run.testLabels[static_cast<std::size_t>(test)]);
+        EXPECT_EQ(entry["id"], run.testNames[static_cast<std::size_t>(test)].id);
+        EXPECT_EQ(entry["label"], run.testNames[static_cast<std::size_t>(test)].label);
         EXPECT_EQ(
             entry["cycles"].get<std::vector<std::uint32_t>>(),
             std::vector<std::uint32_t>(run.results[2 * test].begin(), run.results[2 * test].end()));
@@ -112,7 +112,7 @@ TEST(RunJson, ComparisonListsEveryStoredMachineWithItsFile) {
     EXPECT_EQ(machines[2].name, "fleet/b.dat#2");
 
     const auto json = nlohmann::json::parse(
-        comparisonJson({"Korvex 2", "1.0b", "controller", sampleRun().testLabels, machines}));
+        comparisonJson({"Korvex 2", "1.0b", "controller", sampleRun().testNames, machines}));
     EXPECT_EQ(json["schema"], kJsonSchema);
     EXPECT_EQ(json["host"], "controller");
     const auto& stored = json["machines"];
@@ -121,7 +121,7 @@ TEST(RunJson, ComparisonListsEveryStoredMachineWithItsFile) {
     EXPECT_EQ(stored[1]["record"], 0);
     EXPECT_EQ(stored[1]["os"], "Linux");
     EXPECT_EQ(stored[2]["record"], 1);
-    EXPECT_EQ(stored[2]["tests"][9]["id"], "yuv-fourier-sse2");
+    EXPECT_EQ(stored[2]["tests"][9]["id"], "id-9");
     EXPECT_EQ(stored[2]["tests"][9]["milliseconds"][9], 77);
 }
 

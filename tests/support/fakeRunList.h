@@ -5,6 +5,7 @@
 // every pause (pausing at the first), and asks the run to stop once `stopAfter` is the newest
 // line.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,8 @@ class FakeRunList final : public SequenceList {
 
     std::vector<std::string> lines;
     std::vector<std::string> events;
-    std::vector<bool> optionsAsked;  // the run's option, at each pause
+    std::vector<bool> optionsAsked;         // the run's option, at each pause
+    std::vector<std::uint64_t> clockRates;  // each rate told, in MHz
     bool flipsPauseBox = false;
     std::string stopAfter;
 
@@ -30,6 +32,7 @@ class FakeRunList final : public SequenceList {
         lines.push_back(line);
         log_->push_back(line);
     }
+    void noteClockRate(std::uint64_t megahertz) override { clockRates.push_back(megahertz); }
     void repaintNow() override { log_->push_back("repaint"); }
     void processPendingMessages() override { log_->push_back("messages"); }
     bool pauseNow(bool option) override {

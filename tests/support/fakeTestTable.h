@@ -13,8 +13,9 @@ using FakeTestTable = std::array<TestEntry, kTestCount>;
 inline FakeTestTable programTestsTiming(TestKernel kernel) {
     FakeTestTable tests{};
     std::transform(benchmarkTests().begin(), benchmarkTests().end(), tests.begin(),
-                   [kernel](const TestEntry& test) {
-                       return TestEntry{test.label, kernel, test.resetsMultimediaState};
+                   [kernel](TestEntry test) {
+                       test.kernel = kernel;
+                       return test;
                    });
     return tests;
 }

@@ -25,6 +25,9 @@ function(run_console)
     set(err "${err}" PARENT_SCOPE)
 endfunction()
 
+# How standard error ends after a mistake on the command line, as a pattern.
+set(namesHelp "\nTry 'korvex2-console --help' for more information\\.\n$")
+
 # Stops the script, naming `what`, unless the last run exited with `code`, wrote nothing on
 # standard output, and its standard error compares to `expected` by `how` (MATCHES or STREQUAL).
 function(expect_refusal what code how expected)

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -84,6 +85,7 @@ class TestTForm1 : public QObject {
     void runFollowsCheckBoxes_data();
     void runFollowsCheckBoxes();
     void secondClickDuringRunIsIgnored();
+    void anotherRunHoldingTheMachineStopsTheRunWithAMessage();
     void runFillsTheTableHandedIn();
     void pauseBoxIsReadAtEachPause_data();
     void pauseBoxIsReadAtEachPause();
@@ -344,9 +346,9 @@ void TestTForm1::runFollowsCheckBoxes_data() {
     QTest::addColumn<bool>("pauses");
     QTest::addColumn<int>("expectedRaises");
     QTest::addColumn<int>("expectedPauses");
-    QTest::newRow("both ticked (as at start)") << true << true << 1 << 9;
+    QTest::newRow("both ticked (as at start)") << true << true << 1 << kTestCount - 1;
     QTest::newRow("priority only") << true << false << 1 << 0;
-    QTest::newRow("pauses only") << false << true << 0 << 9;
+    QTest::newRow("pauses only") << false << true << 0 << kTestCount - 1;
     QTest::newRow("neither") << false << false << 0 << 0;
 }
 
@@ -386,6 +388,24 @@ void TestTForm1::secondClickDuringRunIsIgnored() {
     platform->duringSleep = nullptr;
     clickStart();
     QCOMPARE(platform->count("save"), 2);
+}
+
+void TestTForm1::anotherRunHoldingTheMachineStopsTheRunWithAMessage() {
+    platform->otherRun = 4321;
+    clickStart();
+    QCOMPARE(platform->count("save"), 0);
+    QVERIFY(lines(*listBox()).isEmpty());
+    auto* box = form->findChild<QMessageBox*>(QStringLiteral("MachineBusyBox"));
+    QVERIFY(box != nullptr);
+    QTRY_VERIFY(box->isVisible());
+    QVERIFY(box->text().contains(QStringLiteral("другой запуск теста (процесс 4321)")));
+    box->accept();
+
+    // Once the machine is free the button runs, and the run lets the machine go at its end.
+    platform->otherRun.reset();
+    clickStart();
+    QCOMPARE(platform->count("save"), 1);
+    QCOMPARE(platform->machineReleases, 1);
 }
 
 void TestTForm1::runFillsTheTableHandedIn() {

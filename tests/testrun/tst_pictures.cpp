@@ -122,8 +122,10 @@ void TestPictures::sharpAtHigherRatios() {
         const QIcon image = ::toolButtonImages(ratio).at(13);
         sharp = image.pixmap(kToolButtonImageSize, ratio);
         plain = image.pixmap(kToolButtonImageSize, 1);
-        QCOMPARE(plain.toImage(),
-                 ::toolButtonImages().at(13).pixmap(kToolButtonImageSize, 1).toImage());
+        QCOMPARE(plain.toImage(), ::toolButtonImages()
+                                      .at(kToolButtonImageCount - 1)
+                                      .pixmap(kToolButtonImageSize, 1)
+                                      .toImage());
         size = kToolButtonImageSize;
     }
     QCOMPARE(sharp.devicePixelRatio(), ratio);
