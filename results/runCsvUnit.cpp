@@ -2,6 +2,7 @@
 
 #include "results/runCsvUnit.h"
 
+#include <cstdio>
 #include <optional>
 #include <string_view>
 #include <type_traits>
@@ -37,6 +38,26 @@ std::string numberField(const std::optional<T>& value) {
     return text;
 }
 
+constexpr const char* kComparisonHeader = ",unit,ratio,p_value,floor,significant,machine_index";
+
+// Six significant digits, so that a small p-value keeps its figures.
+std::string statisticField(const std::optional<double>& value) {
+    if (!value) return {};
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", *value);
+    return text;
+}
+
+// The comparison's fields of one row, each after a comma.
+std::string comparisonFields(BenchUnit unit, const MachineComparison* comparison, int test) {
+    std::string fields = unit == BenchUnit::Cycles ? ",cycles" : ",milliseconds";
+    if (comparison == nullptr) return fields + ",,,,,";
+    const TestComparison& compared = comparison->tests[static_cast<std::size_t>(test)];
+    return fields + ',' + statisticField(compared.ratio) + ',' + statisticField(compared.pValue) +
+           ',' + statisticField(compared.floor) + ',' + (compared.significant ? "true" : "false") +
+           ',' + statisticField(comparison->index);
+}
+
 std::string testId(std::span<const TestName> tests, int test) {
     const auto index = static_cast<std::size_t>(test);
     return index < tests.size() ? tests[index].id : std::string();
@@ -44,8 +65,10 @@ std::string testId(std::span<const TestName> tests, int test) {
 
 }  // namespace
 
-std::string resultsCsv(std::span<const TestName> tests, std::span<const CsvMachine> machines) {
+std::string resultsCsv(std::span<const TestName> tests, std::span<const CsvMachine> machines,
+                       std::optional<BenchUnit> comparedIn) {
     std::string csv = kHeader;
+    if (comparedIn) csv.insert(csv.size() - 1, kComparisonHeader);
     for (const CsvMachine& machine : machines) {
         std::string described = textField(machine.name);
         for (std::size_t line = 0; line < platform::MachineDescription::kLineCount; ++line)
@@ -53,13 +76,14 @@ std::string resultsCsv(std::span<const TestName> tests, std::span<const CsvMachi
         for (int test = 0; test < kTestCount; ++test) {
             const RowSummary summary = summariseTest(cycleRow(*machine.results, test),
                                                      millisecondRow(*machine.results, test));
-            csv += described + ',' + std::to_string(test) + ',' + testId(tests, test) + ',' +
-                   numberField(summary.bestCycles) + ',' + numberField(summary.bestMilliseconds) +
-                   ',' + numberField(summary.medianCycles) + ',' +
-                   numberField(summary.medianMilliseconds) + ',' +
-                   numberField(summary.averageCycles) + ',' +
-                   numberField(summary.averageMilliseconds) + ',' +
-                   std::to_string(summary.failedRuns.size()) + "\n";
+            csv +=
+                described + ',' + std::to_string(test) + ',' + testId(tests, test) + ',' +
+                numberField(summary.bestCycles) + ',' + numberField(summary.bestMilliseconds) +
+                ',' + numberField(summary.medianCycles) + ',' +
+                numberField(summary.medianMilliseconds) + ',' + numberField(summary.averageCycles) +
+                ',' + numberField(summary.averageMilliseconds) + ',' +
+                std::to_string(summary.failedRuns.size()) +
+                (comparedIn ? comparisonFields(*comparedIn, machine.comparison, test) : "") + "\n";
         }
     }
     return csv;

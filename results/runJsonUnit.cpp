@@ -112,6 +112,32 @@ Json testsJson(const ResultTable& results, const std::vector<TestName>& names,
     return tests;
 }
 
+const char* unitName(BenchUnit unit) {
+    return unit == BenchUnit::Cycles ? "cycles" : "milliseconds";
+}
+
+// What the comparison's figures mean: the unit, the reference and the two thresholds.
+Json comparisonSettings(const ComparisonStatistics& statistics) {
+    return {{"unit", unitName(statistics.unit)},
+            {"reference", statistics.reference},
+            {"significance_level", kSignificanceLevel},
+            {"default_floor", kRunToRunFloor}};
+}
+
+// Adds the machine's index and each of its tests' comparison with the reference to `entry`.
+void addMachineComparison(Json& entry, const MachineComparison& comparison) {
+    entry["index"] = orNull(comparison.index);
+    entry["tests_in_index"] = comparison.testsInIndex;
+    for (std::size_t test = 0; test < comparison.tests.size(); ++test) {
+        const TestComparison& compared = comparison.tests[test];
+        Json& testJson = entry["tests"][test];
+        testJson["ratio"] = orNull(compared.ratio);
+        testJson["p_value"] = compared.pValue;
+        testJson["floor"] = compared.floor;
+        testJson["significant"] = compared.significant;
+    }
+}
+
 // Texts that are not valid UTF-8 (a description typed in another encoding) are written with
 // U+FFFD in place of the bad bytes rather than failing the export.
 std::string text(const Json& document) {
@@ -177,17 +203,25 @@ std::vector<StoredMachine> storedMachines(const std::deque<TCpuRecord>& records,
 }
 
 std::string comparisonJson(const ComparisonExport& comparison) {
+    const auto& statistics = comparison.statistics;
     Json machines = Json::array();
-    for (const StoredMachine& machine : comparison.machines) {
+    for (std::size_t index = 0; index < comparison.machines.size(); ++index) {
+        const StoredMachine& machine = comparison.machines[index];
         const TCpuRecord& record = *machine.data;
         Json entry = {{"file", machine.file}, {"record", machine.record}};
         addDescription(entry, recordDescription(record));
         entry["tests"] = testsJson(record.Results, comparison.testNames);
+        if (statistics && index < statistics->machines.size())
+            addMachineComparison(entry, statistics->machines[index]);
         machines.push_back(entry);
     }
-    const Json document = {
-        {"schema", kJsonSchema},   {"program", comparison.program}, {"version", comparison.version},
-        {"host", comparison.host}, {"machines", machines},
+    Json document = {
+        {"schema", kJsonSchema},
+        {"program", comparison.program},
+        {"version", comparison.version},
+        {"host", comparison.host},
     };
+    if (statistics) document["comparison"] = comparisonSettings(*statistics);
+    document["machines"] = machines;
     return text(document);
 }

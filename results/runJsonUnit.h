@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/machineDescription.h"
+#include "results/comparisonStatsUnit.h"
 #include "results/cpuRecordUnit.h"
 #include "results/resultTableUnit.h"
 #include "results/runQualityUnit.h"
@@ -73,12 +74,20 @@ struct StoredMachine {
 std::vector<StoredMachine> storedMachines(const std::deque<TCpuRecord>& records,
                                           const std::vector<ResultFileRecords>& files);
 
+// Every stored machine against the reference, in the order of the machines.
+struct ComparisonStatistics {
+    BenchUnit unit = BenchUnit::Cycles;
+    std::string reference;  // the reference's name, as StoredMachine::name
+    std::vector<MachineComparison> machines;
+};
+
 struct ComparisonExport {
     std::string program;
     std::string version;
     std::string host;                 // the host name of the machine that compared
     std::vector<TestName> testNames;  // as in RunExport
     std::vector<StoredMachine> machines;
+    std::optional<ComparisonStatistics> statistics;  // none when nothing was compared
 };
 
 // The comparison as one document, written like runJson.

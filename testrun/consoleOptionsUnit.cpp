@@ -105,6 +105,22 @@ const ConsoleOption kOptions[] = {
     {"--fsb", "TEXT", true, kRunForm, false, "front-side-bus frequency", describe<1>, nullptr},
     {"--memory", "TEXT", true, kRunForm, false, "memory size", describe<2>, nullptr},
     {"--os", "TEXT", true, kRunForm, false, "operating system", describe<3>, nullptr},
+    {"--unit", "ms|cycles", false, kRunForm | kCompareForm, false,
+     "compare in cycles (the default) or ms (milliseconds)",
+     [](ConsoleOptions& options, const std::string& unit) {
+         if (unit != "ms" && unit != "cycles") return std::string("--unit needs ms or cycles");
+         options.comparisonUnit = unit == "ms" ? BenchUnit::Milliseconds : BenchUnit::Cycles;
+         return std::string();
+     },
+     nullptr},
+    {"--baseline", "FILE", false, kRunForm | kCompareForm, false,
+     "compare with the first record of the result file FILE (by default\n"
+     "with the run, or with --compare with the first result file read)",
+     [](ConsoleOptions& options, const std::string& file) {
+         options.baselineFile = file;
+         return std::string();
+     },
+     nullptr},
     {"--version", "", false, 0, false, "show the version", nullptr,
      [](std::ostream& out) { out << versionLine("korvex2-console") << "\n"; }},
     {"--help", "", false, 0, false, "show this help", nullptr,
@@ -165,7 +181,10 @@ std::string consoleUsage() {
                         "result lines, then compares the results test by test, in millions of "
                         "cycles, with the\n"
                         "result files cpus/*.dat of the current directory. Lower figures are "
-                        "better.\n"
+                        "better; an index\n"
+                        "per machine (reference 100) and a ratio per test come first, '≈' "
+                        "marking a difference\n"
+                        "within noise.\n"
                         "\n";
     for (const ConsoleOption& option : kOptions) usage += optionLines(option);
     return usage;

@@ -137,12 +137,17 @@ std::string runOutputBytes(OutputContent content, const FinishedRun& finished) {
 
 std::string comparisonOutputBytes(OutputContent content, const ComparisonExport& comparison) {
     if (content == OutputContent::Json) return comparisonJson(comparison) + "\n";
+    const auto& statistics = comparison.statistics;
     std::vector<CsvMachine> rows;
-    for (const StoredMachine& machine : comparison.machines) {
+    for (std::size_t index = 0; index < comparison.machines.size(); ++index) {
+        const StoredMachine& machine = comparison.machines[index];
         const TCpuRecord& record = *machine.data;
-        rows.push_back({machine.name, recordDescription(record), &record.Results});
+        const bool compared = statistics && index < statistics->machines.size();
+        rows.push_back({machine.name, recordDescription(record), &record.Results,
+                        compared ? &statistics->machines[index] : nullptr});
     }
-    return resultsCsv(comparison.testNames, rows);
+    return resultsCsv(comparison.testNames, rows,
+                      statistics ? std::optional(statistics->unit) : std::nullopt);
 }
 
 void reportCodePageLoss(const platform::MachineDescription& description, std::ostream& err) {

@@ -39,4 +39,27 @@ TEST(RunCsv, OneRowPerMachineAndTestWithQuotedTextsAndEmptyFiguresForFailedTests
     EXPECT_EQ(rows[kTestCount + 2], "web2,,,,,1,id-1,,,,,,,10");
 }
 
+// A comparison's rows carry each test's statistics and the machine's index; a machine that was
+// not compared leaves them empty.
+TEST(RunCsv, ComparisonRowsCarryTheStatistics) {
+    const ResultTable results{};
+    MachineComparison compared;
+    compared.index = 90.9090909;
+    compared.tests[0] = {1.1, 0.000155655, 0.05, true};
+    compared.tests[1].floor = 0.12;
+    const CsvMachine machines[] = {
+        {"a.dat", {"", "", "", ""}, &results, &compared},
+        {"b.dat", {"", "", "", ""}, &results, nullptr},
+    };
+    const std::vector<TestName> tests(kTestCount);
+    const std::vector<std::string> rows = rowsOf(resultsCsv(tests, machines, BenchUnit::Cycles));
+    ASSERT_EQ(rows.size(), 21u);
+    EXPECT_TRUE(
+        rows[0].ends_with(",failed_runs,unit,ratio,p_value,floor,significant,machine_index"))
+        << rows[0];
+    EXPECT_TRUE(rows[1].ends_with(",10,cycles,1.1,0.000155655,0.05,true,90.9091")) << rows[1];
+    EXPECT_TRUE(rows[2].ends_with(",10,cycles,,1,0.12,false,90.9091")) << rows[2];
+    EXPECT_TRUE(rows[11].ends_with(",10,cycles,,,,,")) << rows[11];
+}
+
 }  // namespace
