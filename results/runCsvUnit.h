@@ -3,9 +3,10 @@
 //
 // Results as CSV for spreadsheets (RFC 4180 quoting, UTF-8, one line feed per row): a header row,
 // then one row per machine and test with the tests' fixed English ids and the summary of their
-// runs.
+// runs. Written row by row, so a comparison of a million machines never sits in memory whole.
 
 #include <optional>
+#include <ostream>
 #include <span>
 #include <string>
 
@@ -22,12 +23,16 @@ struct CsvMachine {
     const MachineComparison* comparison = nullptr;  // against the reference, where compared
 };
 
-// The header row and ten rows per machine, in the order given, each test under its id in
-// `tests` (empty where `tests` has none). A text that a spreadsheet would
-// take for a formula (one starting with '=', '+', '-', '@', a tab or a carriage return) gets a
-// leading apostrophe, since descriptions come from anyone's result files.
-// With `comparedIn`, six columns more: the unit compared in, and from each machine's comparison
-// the test's ratio, p-value, floor and whether the difference is real ("true", "false"), and the
-// machine's index (empty where there is none).
-std::string resultsCsv(std::span<const TestName> tests, std::span<const CsvMachine> machines,
-                       std::optional<BenchUnit> comparedIn = std::nullopt);
+// The header row; with `comparedIn`, six columns more: the unit compared in, and from each
+// machine's comparison the test's ratio, p-value, floor and whether the difference is real
+// ("true", "false"), and the machine's index (empty where there is none).
+void writeCsvHeader(std::ostream& out, std::optional<BenchUnit> comparedIn = std::nullopt);
+
+// The machine's ten rows, each test under its id in `tests` (empty where `tests` has none), with
+// the comparison's columns when `comparedIn` is given, as for writeCsvHeader. Descriptions are
+// written as the program shows them (platform::printableText), the name as valid UTF-8 ('?' for
+// a byte that is not). A text that a spreadsheet would take for a formula (one starting with
+// '=', '+', '-', '@', a tab or a carriage return) gets a leading apostrophe, since descriptions
+// come from anyone's result files.
+void writeCsvMachine(std::ostream& out, std::span<const TestName> tests, const CsvMachine& machine,
+                     std::optional<BenchUnit> comparedIn = std::nullopt);

@@ -27,7 +27,10 @@ TEST(RunCsv, OneRowPerMachineAndTestWithQuotedTextsAndEmptyFiguresForFailedTests
     std::vector<TestName> tests;
     for (int test = 0; test < kTestCount; ++test)
         tests.push_back({"id-" + std::to_string(test), "label " + std::to_string(test)});
-    const std::vector<std::string> rows = rowsOf(resultsCsv(tests, machines));
+    std::ostringstream csv;
+    writeCsvHeader(csv);
+    for (const CsvMachine& machine : machines) writeCsvMachine(csv, tests, machine);
+    const std::vector<std::string> rows = rowsOf(csv.str());
     ASSERT_EQ(rows.size(), 1u + 2 * kTestCount);
     EXPECT_EQ(rows[0],
               "machine,cpu,fsb,memory,os,index,id,best_cycles,best_milliseconds,median_cycles,"
@@ -37,6 +40,27 @@ TEST(RunCsv, OneRowPerMachineAndTestWithQuotedTextsAndEmptyFiguresForFailedTests
                                     std::to_string(kTestCount - 1) + ",id-" +
                                     std::to_string(kTestCount - 1) + ",,,,,,,10");
     EXPECT_EQ(rows[kTestCount + 2], "web2,,,,,1,id-1,,,,,,,10");
+}
+
+// A text is one field whatever it holds: a line feed or carriage return quotes it, a name's
+// bytes that are not UTF-8 become '?', and a description is written as shown.
+TEST(RunCsv, EachTextStaysOneFieldOfValidText) {
+    const ResultTable results{};
+    const struct {
+        std::string name, cpu, fields;
+    } cases[] = {
+        {"a\nb.dat", "", "\"a\nb.dat\","},
+        {"a\rb.dat", "", "\"a\rb.dat\","},
+        {"\rb.dat", "", "\"'\rb.dat\","},
+        {"caf\xe9.dat", "", "caf?.dat,"},
+        {"p.dat", std::string("Pentium 4\0\0", 11), "p.dat,Pentium 4,"},
+        {"p.dat", "P\n4", "p.dat,P?4,"},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream csv;
+        writeCsvMachine(csv, {}, {c.name, {c.cpu, "", "", ""}, &results});
+        EXPECT_TRUE(csv.str().starts_with(c.fields)) << csv.str().substr(0, 40);
+    }
 }
 
 // A comparison's rows carry each test's statistics and the machine's index; a machine that was
@@ -52,7 +76,11 @@ TEST(RunCsv, ComparisonRowsCarryTheStatistics) {
         {"b.dat", {"", "", "", ""}, &results, nullptr},
     };
     const std::vector<TestName> tests(kTestCount);
-    const std::vector<std::string> rows = rowsOf(resultsCsv(tests, machines, BenchUnit::Cycles));
+    std::ostringstream csv;
+    writeCsvHeader(csv, BenchUnit::Cycles);
+    for (const CsvMachine& machine : machines)
+        writeCsvMachine(csv, tests, machine, BenchUnit::Cycles);
+    const std::vector<std::string> rows = rowsOf(csv.str());
     ASSERT_EQ(rows.size(), 21u);
     EXPECT_TRUE(
         rows[0].ends_with(",failed_runs,unit,ratio,p_value,floor,significant,machine_index"))
