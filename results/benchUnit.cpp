@@ -110,7 +110,8 @@ TForm2::~TForm2() {
 }
 
 void TForm2::buildToolBars() {
-    const QList<QIcon> imageList1 = toolButtonImages(devicePixelRatioF());
+    const QList<QIcon> imageList1 =
+        toolButtonImages(devicePixelRatioF(), palette().color(QPalette::ButtonText));
     ToolBar2 = makeToolBar(new QToolBar(this), "ToolBar2");
     ToolButton14 = addButton(ToolBar2, "ToolButton14", imageList1.at(kTestCount + 2), false,
                              QStringLiteral("Заполнение информации"));
@@ -288,12 +289,13 @@ void TForm2::selectTest(int test) {
 }
 
 // The dialog opens centred over this window, placed as a rectangle: left to its own placing, a
-// dialog shown before would open one title bar lower each time under a window manager.
+// dialog shown before would open one title bar lower each time under a window manager. It is
+// modal to this window only and has no event loop of its own, so a run goes on behind it.
 void TForm2::ToolButton14Click() {
     if (systemInformationDialog_ == nullptr) return;
     const QSize size = systemInformationDialog_->size();
     systemInformationDialog_->setGeometry(QRect(centredOnScreen(geometry(), size), size));
-    systemInformationDialog_->exec();
+    systemInformationDialog_->open();
 }
 
 void TForm2::ToolButton16Click() {

@@ -145,6 +145,10 @@ void TForm3::fillEmptyLines() {
 }
 
 void TForm3::Button1Click() {
+    if (!resultsMeasured_) {
+        explainNothingToSave();
+        return;
+    }
     if (sd1 == nullptr) createSaveDialog();
     if (sd1->exec() == QDialog::Accepted && !sd1->selectedFiles().isEmpty()) {
         const QByteArray fileName = QFile::encodeName(sd1->selectedFiles().constFirst());
@@ -158,3 +162,15 @@ void TForm3::Button1Click() {
 }
 
 void TForm3::Button2Click() { close(); }
+
+// Opened without an event loop of its own, so that a run in progress goes on behind it.
+void TForm3::explainNothingToSave() {
+    auto* notice = new QMessageBox(
+        QMessageBox::Information, windowTitle(),
+        QStringLiteral("Сохранять пока нечего: результаты появятся, когда тест пройдёт до конца. "
+                       "Введённые описания останутся в этом окне."),
+        QMessageBox::Ok, this);
+    notice->setObjectName(QStringLiteral("nothingToSave"));
+    notice->setAttribute(Qt::WA_DeleteOnClose);
+    notice->open();
+}

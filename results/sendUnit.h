@@ -2,7 +2,9 @@
 // Layer korvex_ui: the windows; includes Qt and every layer.
 //
 // TForm3, the system information dialog: four lines describing the machine, saved with the
-// running machine's result table as a result file of one record.
+// running machine's result table as a result file of one record. Only a completed run's results
+// are saved: before one, and while a run is overwriting the table, "Ок" says there is nothing
+// to save yet, so no file of zeros or of half a run is ever shared as measured.
 //
 // Created once at start-up and only hidden when closed, so the four texts and the last file
 // name chosen stay between openings. Each time it opens, a line left empty is filled with what
@@ -37,13 +39,20 @@ class TForm3 : public QDialog {
     using MachineDescriber = std::function<platform::MachineDescription()>;
     void setMachineDescriber(MachineDescriber describer);
 
+  public slots:
+    // Whether the result table holds a completed run's results (the main window says so when a
+    // run starts and when it completes); false until told otherwise.
+    void setResultsMeasured(bool complete) { resultsMeasured_ = complete; }
+
   protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
   private slots:
     // Asks for a file name (cancelling writes nothing), writes the file, reports a failure with
-    // the message box "Ошибка записи", and closes the dialog in every case.
+    // the message box "Ошибка записи", and closes the dialog in every case. Without measured
+    // results it only says so, in a box over the dialog that leaves a run going on, and the
+    // dialog stays open with its texts.
     void Button1Click();
     // Closes the dialog; nothing is written.
     void Button2Click();
@@ -52,9 +61,11 @@ class TForm3 : public QDialog {
     void buildPanel();
     void createSaveDialog();
     void fillEmptyLines();
+    void explainNothingToSave();
 
     const ResultTable& benchResults_;
     MachineDescriber describeMachine_ = [] { return platform::describeMachine(); };
+    bool resultsMeasured_ = false;
 
     QFrame* Panel1 = nullptr;
     QLabel* Label1 = nullptr;

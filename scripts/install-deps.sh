@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev libxcb-xinput-dev qt6-translations-l10n
     xvfb xauth fonts-dejavu-core fonts-dejavu-extra imagemagick x11-apps x11-utils xdotool openbox
     qt6-wayland weston
+    at-spi2-core python3-pyatspi dbus
     binutils valgrind clang libclang-rt-14-dev
     nlohmann-json3-dev desktop-file-utils appstream dpkg-dev file gzip util-linux
     lintian ansible-core jq

@@ -3,6 +3,7 @@
 #include "testrun/boutUnit.h"
 
 #include <QDesktopServices>
+#include <QEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -72,9 +73,7 @@ TAboutBox::TAboutBox(QWidget* parent)
         new ClickableLabel(QStringLiteral("mailto: ") + QLatin1String(kContactMailAddress), Panel1),
         "Comments", {184, 184, 0, 0});
     Comments->setWordWrap(true);
-    QPalette commentsPalette = Comments->palette();
-    commentsPalette.setColor(QPalette::WindowText, Qt::blue);
-    Comments->setPalette(commentsPalette);
+    colourLink();
     Comments->setCursor(Qt::PointingHandCursor);
     // A wrapped caption grows downwards, as the label is sized to its text.
     Comments->resize(kCommentsWidth,
@@ -92,9 +91,21 @@ TAboutBox::TAboutBox(QWidget* parent)
     setModal(true);
 }
 
-int TAboutBox::execOwnedBy(QWidget* owner) {
+void TAboutBox::openOwnedBy(QWidget* owner) {
     if (parentWidget() != owner) setParent(owner, windowFlags());
-    return exec();
+    open();
+}
+
+// Only the text colour is set on the link, so everything else follows the box's palette.
+void TAboutBox::colourLink() {
+    QPalette linkPalette;
+    linkPalette.setColor(QPalette::WindowText, readableLinkColour(palette()));
+    Comments->setPalette(linkPalette);
+}
+
+void TAboutBox::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && Comments != nullptr) colourLink();
 }
 
 // Without a mail program the link opens nowhere, and nothing is said about it.

@@ -2,8 +2,10 @@
 // Layer korvex_ui: the windows; includes Qt and every layer.
 //
 // The about box: product name, version, copyright, the program's picture and a link that opens
-// a new mail to the developers. Shown modally from the main window's pop-up menu and from the
-// comparison window's question-mark button; closed with "OK", Enter or the title bar.
+// a new mail to the developers. Shown modally to the window that opens it (the main window's
+// pop-up menu, the comparison window's question-mark button); closed with "OK", Enter or the
+// title bar. The link takes the keyboard focus and opens with Enter or Space; its colour
+// follows the palette, readable on light and dark ones.
 
 #include <QDialog>
 #include <QSize>
@@ -25,18 +27,22 @@ class TAboutBox final : public QDialog {
 
     explicit TAboutBox(QWidget* parent = nullptr);
 
-    // Shows the box modally over `owner`, the window that opens it, and waits until it is
-    // closed. Owned by that window, the box stays above it and the window manager keeps the two
-    // together (no separate minimising).
-    int execOwnedBy(QWidget* owner);
+    // Shows the box over `owner`, the window that opens it, modal to that window, and returns at
+    // once: the box has no event loop of its own, so a test run in progress goes on behind it.
+    // Owned by that window, the box stays above it and the window manager keeps the two together
+    // (no separate minimising).
+    void openOwnedBy(QWidget* owner);
 
   private slots:
     void CommentsClick();
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
+    void colourLink();
+
     BevelPanel* Panel1 = nullptr;
     BevelPanel* Panel2 = nullptr;
     QLabel* Image1 = nullptr;

@@ -59,12 +59,16 @@ class BevelPanel final : public QWidget {
     Bevel inner_;
 };
 
-// A label (text or picture) that emits clicked() when the left button is pressed and released
-// over it.
+// A label (text or picture) that opens something, as a link does: it emits clicked() when the
+// left button is pressed and released over it, and when it has the keyboard focus (it takes the
+// focus by Tab and by a click) and Enter or Space is pressed. A focused label shows a focus
+// frame. To assistive technology it is a link with a press action, named by its accessible name
+// or else its text.
 class ClickableLabel final : public QLabel {
     Q_OBJECT
   public:
-    using QLabel::QLabel;
+    explicit ClickableLabel(QWidget* parent = nullptr);
+    explicit ClickableLabel(const QString& text, QWidget* parent = nullptr);
 
   signals:
     void clicked();
@@ -72,4 +76,15 @@ class ClickableLabel final : public QLabel {
   protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };
+
+// The colour for a link's text on `palette`'s window background: the palette's link colour,
+// made lighter on a dark background or darker on a light one until it has a contrast ratio of
+// at least 4.5:1 with the background (the usual threshold for body text).
+QColor readableLinkColour(const QPalette& palette);
+
+// The contrast ratio of two colours, from 1 (alike) to 21 (black on white), from their relative
+// luminances.
+double contrastRatio(const QColor& one, const QColor& other);

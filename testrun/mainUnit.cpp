@@ -2,6 +2,7 @@
 
 #include "testrun/mainUnit.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QContextMenuEvent>
@@ -70,19 +71,34 @@ void fitLines(QListWidget* listBox, TestTable tests) {
     });
 }
 
+// A screen reader hears of a new line as a new child of the list that carries the line's text.
+// Qt's AT-SPI bridge sends no text with a name or value change of the list, and the current
+// item's change is told only while the list has the focus.
+void announceNewLine(QListWidget& listBox, int row) {
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&listBox);
+    QAccessibleInterface* line = list != nullptr ? list->child(row) : nullptr;
+    if (line == nullptr) return;
+    QAccessibleEvent added(line, QAccessible::ObjectCreated);
+    QAccessible::updateAccessibility(&added);
+}
+
 }  // namespace
 
 // The run's lines go into the list box, each on the screen before the next kernel starts. The
 // list lays its lines out on a timer and paints on the window's next frame, which would both
 // come only after the kernel: the newest line is laid out and scrolled into view as it is
 // added, and the list is painted right after the messages are processed. Nothing of this
-// happens while a kernel is being timed.
+// happens while a kernel is being timed. The newest line becomes the list's current item (not
+// selected), so the arrow keys start from it, and is announced to assistive technology.
 class TForm1::RunList final : public SequenceList {
   public:
     explicit RunList(TForm1& form) : form_(form), listBox_(*form.ListBox1) {}
     void clearLines() override { listBox_.clear(); }
     void appendLine(const std::string& line) override {
         listBox_.addItem(QString::fromStdString(line));
+        const int row = listBox_.count() - 1;
+        listBox_.setCurrentRow(row, QItemSelectionModel::NoUpdate);
+        announceNewLine(listBox_, row);
         listBox_.scrollToBottom();
     }
     void repaintNow() override { listBox_.repaint(); }
@@ -152,7 +168,7 @@ TForm1::TForm1(SequencePlatform& platform, TestTable tests, QWidget* parent)
 void TForm1::setBenchResults(ResultTable& benchResults) { benchResults_ = &benchResults; }
 
 void TForm1::FormCreate() {
-    setFixedSize(kClientWidth, kCollapsedHeight);
+    showHeight(kCollapsedHeight);
     BuildKernelWorkArea();
 }
 
@@ -173,8 +189,11 @@ void TForm1::Button1Click() {
         &platform_, [](SequencePlatform* system) { system->releaseMachine(); });
     closedDuringRun_ = false;
     RunList list(*this);
+    emit resultsMeasured(false);
     runTestSequence(runOptions(), tests_, list, platform_, *benchResults_);
-    if (!closedDuringRun_) Button3Click();
+    if (closedDuringRun_) return;
+    emit resultsMeasured(true);
+    Button3Click();
 }
 
 void TForm1::showMachineBusy(int otherRun) {
@@ -193,7 +212,16 @@ void TForm1::showMachineBusy(int otherRun) {
 }
 
 void TForm1::Button2Click() {
-    setFixedSize(kClientWidth, height() == kCollapsedHeight ? kExpandedHeight : kCollapsedHeight);
+    showHeight(height() == kCollapsedHeight ? kExpandedHeight : kCollapsedHeight);
+}
+
+// The collapsed window's list lies below its lower edge: it leaves the Tab order, and the focus
+// it has moves on to the control after it in that order, so the focus never goes out of sight.
+void TForm1::showHeight(int clientHeight) {
+    setFixedSize(kClientWidth, clientHeight);
+    const bool listShown = clientHeight == kExpandedHeight;
+    ListBox1->setFocusPolicy(listShown ? Qt::StrongFocus : Qt::NoFocus);
+    if (!listShown && focusWidget() == ListBox1) CheckBox2->setFocus(Qt::TabFocusReason);
 }
 
 // The comparison of the running machine with the stored ones, rebuilt from the current results.
@@ -205,7 +233,7 @@ void TForm1::Button3Click() {
 }
 
 void TForm1::N1Click() {
-    if (aboutBox_ != nullptr) aboutBox_->execOwnedBy(this);
+    if (aboutBox_ != nullptr) aboutBox_->openOwnedBy(this);
 }
 
 void TForm1::showEvent(QShowEvent* event) {

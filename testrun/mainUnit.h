@@ -58,6 +58,10 @@ class TForm1 final : public QWidget {
     // The user closed the main window: the program ends. A run in progress ends after the
     // kernel being timed, without further tests or pauses.
     void closed();
+    // Whether the result table holds the results of a completed run: false when a run starts
+    // (its table is being overwritten), true when it has completed. A run ended by closing the
+    // window leaves it false.
+    void resultsMeasured(bool complete);
 
   private slots:
     void FormCreate();
@@ -77,6 +81,7 @@ class TForm1 final : public QWidget {
     class RunList;
 
     SequenceOptions runOptions() const;
+    void showHeight(int clientHeight);
     // Waits out a pause of the run in an event loop, so the windows stay painted and usable;
     // ends early when the window is closed.
     void waitOutPause(std::uint32_t milliseconds);

@@ -2,6 +2,7 @@
 
 #include "testrun/picturesUnit.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QString>
 #include <QSvgRenderer>
@@ -38,15 +39,19 @@ static void registerPictureResources() {
 namespace {
 
 // The drawing at `size` in the window's pixels, rendered with `devicePixelRatio` screen pixels
-// to each of them (a fractional ratio rounds the pixel size up).
+// to each of them (a fractional ratio rounds the pixel size up). Parts of the drawing filled
+// with `currentColor` (the letters and figures of the tool-button images) take `textColour`.
 QPixmap renderPicture(const QString& resourcePath, QSize size, const QColor& background,
-                      qreal devicePixelRatio) {
+                      qreal devicePixelRatio, const QColor& textColour = Qt::black) {
     registerPictureResources();
+    QFile file(resourcePath);
+    QByteArray drawing = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    drawing.replace("currentColor", textColour.name().toLatin1());
     const qreal ratio = std::max<qreal>(1, devicePixelRatio);
     QPixmap pixmap(QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio)));
     pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(background);
-    QSvgRenderer renderer(resourcePath);
+    QSvgRenderer renderer(drawing);
     QPainter painter(&pixmap);
     renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
     return pixmap;
@@ -72,14 +77,14 @@ QIcon programIcon() {
     return icon;
 }
 
-QList<QIcon> toolButtonImages(qreal devicePixelRatio) {
+QList<QIcon> toolButtonImages(qreal devicePixelRatio, const QColor& textColour) {
     QList<QIcon> images;
     for (const char* file : toolButtonImageFiles()) {
         const QString path = QStringLiteral(":/pictures/toolbar/") + QLatin1String(file);
-        QIcon image(renderPicture(path, kToolButtonImageSize, Qt::transparent, 1));
+        QIcon image(renderPicture(path, kToolButtonImageSize, Qt::transparent, 1, textColour));
         if (devicePixelRatio > 1)
-            image.addPixmap(
-                renderPicture(path, kToolButtonImageSize, Qt::transparent, devicePixelRatio));
+            image.addPixmap(renderPicture(path, kToolButtonImageSize, Qt::transparent,
+                                          devicePixelRatio, textColour));
         images.append(image);
     }
     return images;

@@ -5,6 +5,7 @@
 // rendered at the size their control shows them, in the screen's own pixels: on a screen of
 // device-pixel ratio 2 a 152 × 192 picture is drawn as 304 × 384 pixels, not enlarged.
 
+#include <QColor>
 #include <QIcon>
 #include <QList>
 #include <QPixmap>
@@ -34,5 +35,7 @@ QIcon programIcon();
 // test order (the test table's icon: for the Hamming tests encoding a green C, decoding a red D,
 // the 8- and 32-bit ones with a small 8 or 32 beside the letter; for the transform tests a
 // yellow smiling face), then the system information (a small bar chart) and the about box (a
-// question mark in a green circle), the last two.
-QList<QIcon> toolButtonImages(qreal devicePixelRatio = 1);
+// question mark in a green circle), the last two. The letters CLK and the small 8 and 32 are
+// drawn in `textColour`, the tool buttons' text colour, so they read on a dark palette as on a
+// light one.
+QList<QIcon> toolButtonImages(qreal devicePixelRatio = 1, const QColor& textColour = Qt::black);

@@ -27,7 +27,8 @@ void createProgramWindows(SequencePlatform& platform, TestTable tests) {
     Form1->setBanner(rekForm);
     Form2->setSystemInformationDialog(Form3);
     Form2->setAboutBoxOpener(
-        [aboutBox = AboutBox, comparison = Form2] { aboutBox->execOwnedBy(comparison); });
+        [aboutBox = AboutBox, comparison = Form2] { aboutBox->openOwnedBy(comparison); });
+    QObject::connect(Form1, &TForm1::resultsMeasured, Form3, &TForm3::setResultsMeasured);
 }
 
 void deleteProgramWindows() {

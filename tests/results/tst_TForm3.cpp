@@ -1,5 +1,5 @@
-// The system information dialog: its controls, and saving, cancelling and failing to write,
-// driven through its modal windows.
+// The system information dialog: its controls, and saving, cancelling, failing to write and
+// refusing to save without measured results, driven through its modal windows.
 
 #include <QFileDialog>
 #include <QLabel>
@@ -32,6 +32,8 @@ class TestTForm3 : public QObject {
     void writeErrorShowsTheMessageAndClosesTheDialog();
     void saveOverAnExistingFileLeavesExactlyOneRecord();
     void openingFillsTheEmptyLinesFromTheMachineAndKeepsTypedOnes();
+    void okWithoutMeasuredResultsSavesNothing_data();
+    void okWithoutMeasuredResultsSavesNothing();
 
   private:
     QLineEdit* edit(int number) {
@@ -59,6 +61,7 @@ void TestTForm3::init() {
     for (int row = 0; row < 20; ++row)
         for (int run = 0; run < 10; ++run) results_[row][run] = 1000u * row + run;
     dialog_ = std::make_unique<TForm3>(results_);
+    dialog_->setResultsMeasured(true);
     // A machine that says nothing about itself, so the texts are only what a test types.
     dialog_->setMachineDescriber([] { return platform::MachineDescription{}; });
 }
@@ -267,6 +270,40 @@ void TestTForm3::openingFillsTheEmptyLinesFromTheMachineAndKeepsTypedOnes() {
     QCOMPARE(edit(1)->text(), QStringLiteral("Athlon"));
     QCOMPARE(asked, 2);  // the bus line was still empty, so the machine was asked again
     QCOMPARE(edit(2)->text(), QString());
+}
+
+void TestTForm3::okWithoutMeasuredResultsSavesNothing_data() {
+    QTest::addColumn<QList<bool>>("toldMeasured");
+    QTest::newRow("before any run") << QList<bool>{};
+    QTest::newRow("before the first run has completed") << QList<bool>{false};
+    QTest::newRow("during a run after a completed one") << QList<bool>{true, false};
+}
+
+// "Ок" explains, in a box over the dialog that needs no event loop of its own (a run goes on),
+// and asks for no file; the dialog stays open with the typed texts.
+void TestTForm3::okWithoutMeasuredResultsSavesNothing() {
+    QFETCH(QList<bool>, toldMeasured);
+    TForm3 dialog(results_);
+    dialog.setMachineDescriber([] { return platform::MachineDescription{}; });
+    for (const bool complete : toldMeasured) dialog.setResultsMeasured(complete);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTest::keyClicks(control<QLineEdit>(dialog, "Edit1"), "Athlon");
+    // A save dialog wrongly asked for is cancelled, so the test fails rather than waits.
+    whenModal<QFileDialog>([](QFileDialog* saveDialog) { saveDialog->reject(); });
+
+    QTest::mouseClick(control<QPushButton>(dialog, "Button1"), Qt::LeftButton);
+    auto* notice = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    QVERIFY(notice != nullptr);
+    QCOMPARE(notice->parentWidget(), &dialog);
+    QCOMPARE(notice->windowModality(), Qt::WindowModal);
+    QVERIFY(notice->text().startsWith(QStringLiteral("Сохранять пока нечего")));
+    QCOMPARE(dialog.findChild<QFileDialog*>(), nullptr);
+    notice->button(QMessageBox::Ok)->click();
+    QTRY_COMPARE(dialog.findChild<QMessageBox*>(), nullptr);
+
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(control<QLineEdit>(dialog, "Edit1")->text(), QStringLiteral("Athlon"));
 }
 
 QTEST_MAIN(TestTForm3)

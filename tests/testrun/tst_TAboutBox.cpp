@@ -1,12 +1,13 @@
-// The about box: its texts, picture and layout, the mail link, and closing it with OK or Enter
-// while it is shown modally.
+// The about box: its texts, picture and layout, the mail link (by mouse, keyboard and assistive
+// technology, readable on light and dark palettes), and closing it with OK or Enter while it is
+// shown modally.
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
-#include <QTimer>
 #include <QUrlQuery>
 #include <QtTest>
 
@@ -32,8 +33,11 @@ class TestTAboutBox : public QObject {
     void window();
     void productNameIsBoldSerif();
     void pictureIsShownWhole();
+    void commentsLooksLikeALink_data();
     void commentsLooksLikeALink();
     void commentsClickOpensMailToDevelopers();
+    void commentsOpensFromTheKeyboardAndAssistiveTechnology_data();
+    void commentsOpensFromTheKeyboardAndAssistiveTechnology();
     void closes_data();
     void closes();
     void centredOnScreen_data();
@@ -124,9 +128,34 @@ void TestTAboutBox::pictureIsShownWhole() {
             picture.toImage().pixelColor(0, 0).alpha() == 255);
 }
 
+void TestTAboutBox::commentsLooksLikeALink_data() {
+    QTest::addColumn<QColor>("window");
+    QTest::addColumn<QColor>("link");
+    QTest::addColumn<bool>("linkKept");
+    QTest::newRow("light, the usual blue link")
+        << QColor(0xEF, 0xEF, 0xEF) << QColor(Qt::blue) << true;
+    QTest::newRow("dark, the same blue") << QColor(0x20, 0x20, 0x20) << QColor(Qt::blue) << false;
+    QTest::newRow("dark, a pale blue of its own")
+        << QColor(0x20, 0x20, 0x20) << QColor(0x8A, 0xB4, 0xF8) << true;
+    QTest::newRow("light, a pale link") << QColor(Qt::white) << QColor(0x8A, 0xB4, 0xF8) << false;
+    QTest::newRow("mid grey, blue") << QColor(0x80, 0x80, 0x80) << QColor(Qt::blue) << false;
+}
+
+// The link's text takes the palette's link colour where it reads with the usual 4.5:1
+// contrast, and a lighter or darker shade of it where not; a palette changed while the program
+// runs is followed.
 void TestTAboutBox::commentsLooksLikeALink() {
+    QFETCH(QColor, window);
+    QFETCH(QColor, link);
+    QFETCH(bool, linkKept);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::Link, link);
+    box->setPalette(palette);
     const auto* comments = control<QLabel>(*box, "Comments");
-    QCOMPARE(comments->palette().color(QPalette::WindowText), QColor(Qt::blue));
+    const QColor shown = comments->palette().color(QPalette::WindowText);
+    QVERIFY2(contrastRatio(shown, window) >= 4.5, qPrintable(shown.name()));
+    QCOMPARE(shown == link, linkKept);
     QCOMPARE(comments->cursor().shape(), Qt::PointingHandCursor);
     QVERIFY(comments->wordWrap());
 }
@@ -145,6 +174,38 @@ void TestTAboutBox::commentsClickOpensMailToDevelopers() {
     QCOMPARE(mail.opened.size(), 1);
 }
 
+void TestTAboutBox::commentsOpensFromTheKeyboardAndAssistiveTechnology_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("Enter") << "Return" << true;
+    QTest::newRow("keypad Enter") << "Enter" << true;
+    QTest::newRow("Space") << "Space" << true;
+    QTest::newRow("Ctrl+Enter, a command of its own") << "Ctrl+Return" << false;
+    QTest::newRow("a letter") << "A" << false;
+    QTest::newRow("assistive technology's press action") << "press" << true;
+}
+
+// Tab reaches the link; a key or the press action opens the mail as a click does.
+void TestTAboutBox::commentsOpensFromTheKeyboardAndAssistiveTechnology() {
+    QFETCH(QString, how);
+    QFETCH(bool, opens);
+    UrlRecorder mail(QStringLiteral("mailto"));
+    auto* comments = control<QLabel>(*box, "Comments");
+    QVERIFY(comments->focusPolicy() & Qt::TabFocus);
+    QAccessibleInterface* link = QAccessible::queryAccessibleInterface(comments);
+    QCOMPARE(link->role(), QAccessible::Link);
+    QCOMPARE(link->text(QAccessible::Name), comments->text());
+    if (how == QLatin1String("press")) {
+        QVERIFY(link->actionInterface()->actionNames().contains(
+            QAccessibleActionInterface::pressAction()));
+        link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    } else {
+        const QKeySequence key(how);
+        QTest::keyClick(comments, Qt::Key(key[0].key()), key[0].keyboardModifiers());
+    }
+    QCOMPARE(mail.opened.size(), opens ? 1 : 0);
+}
+
 void TestTAboutBox::closes_data() {
     QTest::addColumn<QString>("how");
     QTest::newRow("Enter presses the default button") << "enter";
@@ -154,16 +215,13 @@ void TestTAboutBox::closes_data() {
 void TestTAboutBox::closes() {
     QFETCH(QString, how);
     QVERIFY(control<QPushButton>(*box, "OKButton")->isDefault());
-    bool wasModal = false;
-    QTimer::singleShot(0, [&] {
-        wasModal = QApplication::activeModalWidget() == box;
-        if (how == QLatin1String("enter"))
-            QTest::keyClick(box, Qt::Key_Return);
-        else
-            QTest::mouseClick(control<QPushButton>(*box, "OKButton"), Qt::LeftButton);
-    });
-    QCOMPARE(box->exec(), int(QDialog::Accepted));
-    QVERIFY(wasModal);
+    box->open();
+    QCOMPARE(QApplication::activeModalWidget(), box);
+    if (how == QLatin1String("enter"))
+        QTest::keyClick(box, Qt::Key_Return);
+    else
+        QTest::mouseClick(control<QPushButton>(*box, "OKButton"), Qt::LeftButton);
+    QCOMPARE(box->result(), int(QDialog::Accepted));
     QVERIFY(!box->isVisible());
 }
 
@@ -201,18 +259,14 @@ void TestTAboutBox::ownedByTheWindowThatOpensIt() {
     for (QWidget* owner : {&mainWindow, &comparisonWindow, &mainWindow}) {
         owner->show();
         QVERIFY(QTest::qWaitForWindowExposed(owner));
-        QPoint openedAt;
-        QWindow* ownerSeen = nullptr;
-        QTimer::singleShot(0, [&] {
-            openedAt = box->geometry().topLeft();
-            ownerSeen = box->windowHandle()->transientParent();
-            box->accept();
-        });
-        box->execOwnedBy(owner);
+        box->openOwnedBy(owner);
         QCOMPARE(box->parentWidget(), owner);
         QVERIFY(box->isWindow());
-        QCOMPARE(ownerSeen, owner->windowHandle());
-        QCOMPARE(openedAt, ::centredOnScreen(box->screen()->geometry(), box->size()));
+        QCOMPARE(box->windowModality(), Qt::WindowModal);
+        QCOMPARE(box->windowHandle()->transientParent(), owner->windowHandle());
+        QCOMPARE(box->geometry().topLeft(),
+                 ::centredOnScreen(box->screen()->geometry(), box->size()));
+        box->accept();
     }
 }
 

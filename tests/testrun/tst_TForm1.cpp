@@ -70,12 +70,15 @@ class TestTForm1 : public QObject {
     void windowAtStart();
     void expandedEveryControlShowsWholeAndApart();
     void collapsedOnlyTheListIsHidden();
+    void tabOrder_data();
     void tabOrder();
+    void collapsingMovesTheFocusOffTheList();
     void expandButtonTogglesHeight();
     void rightClickOpensPopupMenu_data();
     void rightClickOpensPopupMenu();
     void shiftF10OpensPopupMenuOverTheFocusedControl();
     void aboutEntryShowsAboutBoxModally();
+    void runGoesOnBehindAnOpenAboutBox();
     void showingTheWindowShowsBanner();
     void runListsEveryLineOfOneRun();
     void runLinesAppearWhileRunning();
@@ -177,15 +180,39 @@ void TestTForm1::collapsedOnlyTheListIsHidden() {
     QVERIFY(listBox()->y() >= form->height());
 }
 
+void TestTForm1::tabOrder_data() {
+    QTest::addColumn<bool>("expanded");
+    QTest::addColumn<QStringList>("order");
+    QTest::newRow("collapsed: the list below the edge is left out")
+        << false << QStringList({"Button1", "CheckBox1", "Button2", "Button3", "CheckBox2"});
+    QTest::newRow("expanded") << true
+                              << QStringList({"Button1", "CheckBox1", "Button2", "Button3",
+                                              "ListBox1", "CheckBox2"});
+}
+
 void TestTForm1::tabOrder() {
-    QStringList order;
+    QFETCH(bool, expanded);
+    QFETCH(QStringList, order);
+    // Expanded and collapsed again before the collapsed row, so the order follows each change.
+    for (int click = 0; click < (expanded ? 1 : 2); ++click)
+        QTest::mouseClick(control<QPushButton>(*form, "Button2"), Qt::LeftButton);
+    QStringList seen;
     QWidget* widget = control<QPushButton>(*form, "Button1");
     do {
-        if (widget->focusPolicy() & Qt::TabFocus) order.append(widget->objectName());
+        if (widget->focusPolicy() & Qt::TabFocus) seen.append(widget->objectName());
         widget = widget->nextInFocusChain();
     } while (widget != control<QPushButton>(*form, "Button1"));
-    QCOMPARE(order,
-             QStringList({"Button1", "CheckBox1", "Button2", "Button3", "ListBox1", "CheckBox2"}));
+    QCOMPARE(seen, order);
+}
+
+void TestTForm1::collapsingMovesTheFocusOffTheList() {
+    auto* expand = control<QPushButton>(*form, "Button2");
+    QTest::mouseClick(expand, Qt::LeftButton);
+    listBox()->setFocus();
+    QCOMPARE(form->focusWidget(), listBox());
+    expand->click();  // as a shortcut or assistive technology would, leaving the focus alone
+    QCOMPARE(form->height(), TForm1::kCollapsedHeight);
+    QCOMPARE(form->focusWidget(), control<QWidget>(*form, "CheckBox2"));
 }
 
 void TestTForm1::expandButtonTogglesHeight() {
@@ -242,18 +269,41 @@ void TestTForm1::shiftF10OpensPopupMenuOverTheFocusedControl() {
     QTRY_VERIFY(!menu->isVisible());
 }
 
+// Modal to this window, and open as soon as the menu entry returns: the box runs no event loop
+// of its own.
 void TestTForm1::aboutEntryShowsAboutBoxModally() {
     TAboutBox about;
     form->setAboutBox(&about);
-    bool wasModal = false;
-    QTimer::singleShot(0, [&] {
-        wasModal = QApplication::activeModalWidget() == &about;
-        QTest::keyClick(&about, Qt::Key_Return);
-    });
+    form->show();
+    // A box that ran an event loop of its own would hold the trigger until closed.
+    QTimer::singleShot(5s, &about, &QDialog::reject);
     control<QAction>(*form, "N1")->trigger();
-    QVERIFY(wasModal);
+    QVERIFY(about.isVisible());
+    QCOMPARE(QApplication::activeModalWidget(), &about);
+    QCOMPARE(about.windowModality(), Qt::WindowModal);
+    QCOMPARE(about.parentWidget(), form);
+    QTest::keyClick(&about, Qt::Key_Return);
     QCOMPARE(about.result(), int(QDialog::Accepted));
     QVERIFY(!about.isVisible());
+}
+
+// Opened in the pause after test 5, the box stays open while the run adds its remaining lines.
+// Should the box hold the run, it is closed after a while so that the test ends, and fails.
+void TestTForm1::runGoesOnBehindAnOpenAboutBox() {
+    TAboutBox about;
+    form->setAboutBox(&about);
+    form->show();
+    int linesWhenOpened = 0;
+    atLine(QStringLiteral("test 5"), [&] {
+        linesWhenOpened = listBox()->count();
+        control<QAction>(*form, "N1")->trigger();
+        QTimer::singleShot(10s, &about, &QDialog::reject);
+    });
+    clickStart();
+    QVERIFY(linesWhenOpened > 0);
+    QVERIFY2(about.isVisible(), "the run waited for the about box to close");
+    QCOMPARE(lines(*listBox()), expectedLines(true));
+    about.accept();
 }
 
 void TestTForm1::showingTheWindowShowsBanner() {
@@ -265,9 +315,16 @@ void TestTForm1::showingTheWindowShowsBanner() {
 }
 
 void TestTForm1::runListsEveryLineOfOneRun() {
+    QSignalSpy measured(form, &TForm1::resultsMeasured);
     clickStart();
     const QListWidget* list = listBox();
     QCOMPARE(lines(*list), expectedLines(true));
+    // The newest line is the current one, for the arrow keys, and none is selected.
+    QCOMPARE(list->currentRow(), list->count() - 1);
+    QVERIFY(list->selectionModel()->selectedIndexes().isEmpty());
+    QCOMPARE(measured.size(), 2);
+    QCOMPARE(measured.at(0).at(0).toBool(), false);  // when the run starts
+    QCOMPARE(measured.at(1).at(0).toBool(), true);   // when it has completed
     // Lines are 13 pixels apart.
     QCOMPARE(list->visualItemRect(list->item(1)).top() - list->visualItemRect(list->item(0)).top(),
              13);
@@ -419,6 +476,7 @@ void TestTForm1::closingDuringRunEndsIt() {
     form->setComparisonWindow(&comparison);
     platform->current = {5, 0, 0};
     QSignalSpy closed(form, &TForm1::closed);
+    QSignalSpy measured(form, &TForm1::resultsMeasured);
     form->show();
     QStringList linesAtClose;
     atLine(closedAt, [&] {
@@ -435,6 +493,9 @@ void TestTForm1::closingDuringRunEndsIt() {
     QCOMPARE(platform->calls.back(), std::string("restore"));
     QCOMPARE(platform->current.niceValue, 5);
     QVERIFY(!comparison.isVisible());
+    // Half a run's results are never taken for measured ones.
+    QCOMPARE(measured.size(), 1);
+    QCOMPARE(measured.at(0).at(0).toBool(), false);
 }
 
 QTEST_MAIN(TestTForm1)

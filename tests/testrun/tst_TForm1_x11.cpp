@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -28,7 +29,10 @@
 #include "testrun/mainUnit.h"
 #include "testrun/picturesUnit.h"
 #include "testrun/programWindowsUnit.h"
+#include "testrun/windowRecallUnit.h"
 #include "x11Screen.h"
+
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -63,6 +67,7 @@ class TestTForm1OnX11 : public QObject {
     void comparisonWindowIsOnTopAndActiveAfterTheRun();
     void captionsAreExactlyTheWindowsOwn();
     void everyWindowShowsTheProgramsIcon();
+    void minimisedOwnerOfADialogComesBackOnAPressElsewhere();
 
   private:
     // Compares the list box's lines on the screen with the lines as the list paints them, and
@@ -215,6 +220,27 @@ void TestTForm1OnX11::everyWindowShowsTheProgramsIcon() {
             QTRY_COMPARE(screen.windowIcon(static_cast<std::uint32_t>(window->winId()), side),
                          expected);
     }
+}
+
+// The about box open over the minimised comparison window: a press on the main window, as the X
+// server delivers it to the program, restores the owner along with the box. (Under a window
+// manager that minimises a dialog together with its owner, restoring the dialog brings both
+// back whatever the program does, so this is seen here, where the program's own state shows.)
+void TestTForm1OnX11::minimisedOwnerOfADialogComesBackOnAPressElsewhere() {
+    Form2->show();
+    Form2->showMinimized();
+    QVERIFY(Form2->isMinimized());
+    AboutBox->openOwnedBy(Form2);
+    const auto closeBox = qScopeGuard([] { AboutBox->accept(); });
+
+    xcb_button_press_event_t press{};
+    press.response_type = XCB_BUTTON_PRESS;
+    press.detail = 1;
+    press.event = static_cast<xcb_window_t>(Form1->winId());
+    ModalDialogRecall recall;
+    recall.nativeEventFilter("xcb_generic_event_t", &press, nullptr);
+    QTRY_VERIFY2(!Form2->isMinimized(), "the dialog's owner stayed minimised");
+    QVERIFY(AboutBox->isVisible());
 }
 
 QTEST_MAIN(TestTForm1OnX11)

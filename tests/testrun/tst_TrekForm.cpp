@@ -2,6 +2,7 @@
 // its picture opens the project's web page.
 
 #include <QtTest/qtestspontaneevent.h>
+#include <QAccessible>
 #include <QCloseEvent>
 #include <QScreen>
 #include <QtTest>
@@ -26,6 +27,7 @@ class TestTrekForm : public QObject {
     void window();
     void pictureFillsThePanel();
     void placedInTopRightCornerWhenShown();
+    void clickOpensWebPage_data();
     void clickOpensWebPage();
     void windowManagerCannotCloseIt();
 
@@ -85,10 +87,28 @@ void TestTrekForm::placedInTopRightCornerWhenShown() {
     QCOMPARE(banner->pos(), ::bannerPosition(banner->screen()->geometry()));
 }
 
+void TestTrekForm::clickOpensWebPage_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("a click") << "click";
+    QTest::newRow("Enter on the focused picture") << "enter";
+    QTest::newRow("assistive technology's press action") << "press";
+}
+
 void TestTrekForm::clickOpensWebPage() {
+    QFETCH(QString, how);
     const QUrl page{QLatin1String(kProjectWebPage)};
     UrlRecorder browser(page.scheme());
-    QTest::mouseClick(control<QLabel>(*banner, "Image1"), Qt::LeftButton);
+    auto* picture = control<QLabel>(*banner, "Image1");
+    if (how == QLatin1String("click")) {
+        QTest::mouseClick(picture, Qt::LeftButton);
+    } else if (how == QLatin1String("enter")) {
+        QVERIFY(picture->focusPolicy() & Qt::TabFocus);
+        QTest::keyClick(picture, Qt::Key_Return);
+    } else {
+        QAccessibleInterface* link = QAccessible::queryAccessibleInterface(picture);
+        QCOMPARE(link->text(QAccessible::Name), QLatin1String(kProductTitle));
+        link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    }
     QCOMPARE(browser.opened, QList<QUrl>({page}));
 }
 

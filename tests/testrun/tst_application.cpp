@@ -1,4 +1,5 @@
-// What the start-up sets on the application: Qt's own texts in Russian whatever the locale.
+// What the start-up sets on the application: Qt's own texts in Russian whatever the locale, and
+// Enter on a focused button pressing it.
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -16,6 +17,8 @@ class TestApplication : public QObject {
   private slots:
     void initTestCase();
     void qtTextsAreRussian();
+    void enterPressesTheFocusedButtonOnlyWithoutCommandKeys_data();
+    void enterPressesTheFocusedButtonOnlyWithoutCommandKeys();
 };
 
 void TestApplication::initTestCase() {
@@ -42,6 +45,29 @@ void TestApplication::qtTextsAreRussian() {
                          QMessageBox::Ok | QMessageBox::Cancel);
     QCOMPARE(question.button(QMessageBox::Cancel)->text().remove(QLatin1Char('&')),
              QStringLiteral("Отмена"));
+}
+
+void TestApplication::enterPressesTheFocusedButtonOnlyWithoutCommandKeys_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("pressed");
+    QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier) << true;
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << true;
+    QTest::newRow("Shift+Enter") << int(Qt::Key_Return) << int(Qt::ShiftModifier) << true;
+    QTest::newRow("Ctrl+Enter") << int(Qt::Key_Return) << int(Qt::ControlModifier) << false;
+    QTest::newRow("Alt+Enter") << int(Qt::Key_Return) << int(Qt::AltModifier) << false;
+    QTest::newRow("Meta+Enter") << int(Qt::Key_Return) << int(Qt::MetaModifier) << false;
+}
+
+// Enter with Ctrl, Alt or Meta is a command of its own (a window's shortcut), not a press.
+void TestApplication::enterPressesTheFocusedButtonOnlyWithoutCommandKeys() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, pressed);
+    QPushButton button(QStringLiteral("Bench"));
+    QSignalSpy clicks(&button, &QPushButton::clicked);
+    QTest::keyClick(&button, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(clicks.size(), pressed ? 1 : 0);
 }
 
 QTEST_MAIN(TestApplication)

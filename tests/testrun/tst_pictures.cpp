@@ -33,6 +33,8 @@ class TestPictures : public QObject {
     void windowPictures_data();
     void windowPictures();
     void toolButtonImages();
+    void toolButtonFiguresTakeTheTextColour_data();
+    void toolButtonFiguresTakeTheTextColour();
     void sharpAtHigherRatios_data();
     void sharpAtHigherRatios();
 };
@@ -62,6 +64,33 @@ void TestPictures::toolButtonImages() {
         QCOMPARE(image.size(), kToolButtonImageSize);
         QVERIFY2(drawnPixels(image, Qt::transparent) > 10,
                  qPrintable(QStringLiteral("image %1 is blank").arg(index)));
+    }
+}
+
+void TestPictures::toolButtonFiguresTakeTheTextColour_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("hasFigures");
+    QTest::newRow("the letters CLK") << 0 << true;
+    QTest::newRow("8-bit encoding's 8") << 2 << true;
+    QTest::newRow("8-bit decoding's 8") << 3 << true;
+    QTest::newRow("32-bit encoding's 32") << 4 << true;
+    QTest::newRow("32-bit decoding's 32") << 5 << true;
+    QTest::newRow("MMX encoding, no figure") << 6 << false;
+    QTest::newRow("the question mark keeps its white") << 13 << false;
+}
+
+// Drawn in the colour handed in (the tool buttons' text colour), the figures read on a dark
+// palette as on a light one; the coloured letters and faces keep their own colours.
+void TestPictures::toolButtonFiguresTakeTheTextColour() {
+    QFETCH(int, index);
+    QFETCH(bool, hasFigures);
+    for (const QColor text : {QColor(0xF0, 0xF0, 0xF0), QColor(0x10, 0x10, 0x10)}) {
+        const QImage image =
+            ::toolButtonImages(1, text).at(index).pixmap(kToolButtonImageSize, 1).toImage();
+        int inTextColour = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) inTextColour += image.pixelColor(x, y) == text;
+        QVERIFY2((inTextColour >= 10) == hasFigures, qPrintable(QString::number(inTextColour)));
     }
 }
 
