@@ -2,6 +2,7 @@
 
 #include "results/runCsvUnit.h"
 
+#include <cmath>
 #include <optional>
 #include <string_view>
 #include <type_traits>
@@ -12,7 +13,7 @@ namespace {
 
 constexpr const char* kHeader =
     "machine,cpu,fsb,memory,os,index,id,best_cycles,best_milliseconds,median_cycles,"
-    "median_milliseconds,average_cycles,average_milliseconds,failed_runs\n";
+    "median_milliseconds,average_cycles,average_milliseconds,failed_runs,cores,scaling\n";
 
 std::string textField(std::string text) {
     if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string::npos)
@@ -42,6 +43,23 @@ std::string testId(std::span<const TestName> tests, int test) {
     return index < tests.size() ? tests[index].id : std::string();
 }
 
+// The rows of the run on every core at once: the machine's figures as the best, the worker count
+// in `cores` and the scaling; median, average and failed runs have no meaning there.
+std::string coresRows(const std::string& described, std::span<const TestName> tests,
+                      const CoresRun& cores) {
+    std::string rows;
+    for (std::size_t index = 0; index < cores.tests.size(); ++index) {
+        const CoresTest& test = cores.tests[index];
+        std::optional<double> scaling;
+        if (test.scaling) scaling = std::round(*test.scaling * 1000) / 1000;
+        const int number = static_cast<int>(index);
+        rows += described + ',' + std::to_string(number) + ',' + testId(tests, number) + ',' +
+                numberField(test.machineCycles) + ',' + numberField(test.machineMilliseconds) +
+                ",,,,,," + std::to_string(cores.count) + ',' + numberField(scaling) + "\n";
+    }
+    return rows;
+}
+
 }  // namespace
 
 std::string resultsCsv(std::span<const TestName> tests, std::span<const CsvMachine> machines) {
@@ -59,8 +77,9 @@ std::string resultsCsv(std::span<const TestName> tests, std::span<const CsvMachi
                    numberField(summary.medianMilliseconds) + ',' +
                    numberField(summary.averageCycles) + ',' +
                    numberField(summary.averageMilliseconds) + ',' +
-                   std::to_string(summary.failedRuns.size()) + "\n";
+                   std::to_string(summary.failedRuns.size()) + ",1,\n";
         }
+        if (machine.cores) csv += coresRows(described, tests, *machine.cores);
     }
     return csv;
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/machineDescription.h"
+#include "results/coresResultUnit.h"
 #include "results/resultTableUnit.h"
 
 // One machine's results: its name (the host name of a run, the result file of a stored machine)
@@ -17,10 +18,13 @@ struct CsvMachine {
     std::string name;
     platform::MachineDescription description;
     const ResultTable* results = nullptr;
+    const CoresRun* cores = nullptr;  // its run on every core at once, if it had one
 };
 
 // The header row and ten rows per machine, in the order given, each test under its id in
-// `tests` (empty where `tests` has none). A text that a spreadsheet would
+// `tests` (empty where `tests` has none), with 1 in `cores`; then, for a machine run on every
+// core at once, a row per test with the machine's figures as the best, the worker count in
+// `cores` and the scaling. A text that a spreadsheet would
 // take for a formula (one starting with '=', '+', '-', '@', a tab or a carriage return) gets a
 // leading apostrophe, since descriptions come from anyone's result files.
 std::string resultsCsv(std::span<const TestName> tests, std::span<const CsvMachine> machines);

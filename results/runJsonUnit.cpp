@@ -2,6 +2,7 @@
 
 #include "results/runJsonUnit.h"
 
+#include <cmath>
 #include <nlohmann/json.hpp>
 
 namespace {
@@ -57,6 +58,28 @@ Json testsJson(const ResultTable& results, const std::vector<TestName>& names) {
     return tests;
 }
 
+// The run on every core at once: the worker count and per test the machine's figure, the
+// scaling (to three decimals) and each worker's best, with the reason when the test failed.
+Json coresJson(const CoresRun& cores, const std::vector<TestName>& names) {
+    Json tests = Json::array();
+    for (std::size_t index = 0; index < cores.tests.size(); ++index) {
+        const CoresTest& test = cores.tests[index];
+        Json bestCycles = Json::array(), bestMilliseconds = Json::array();
+        for (const auto& best : test.workerBestCycles) bestCycles.push_back(orNull(best));
+        for (const auto& best : test.workerBestMilliseconds)
+            bestMilliseconds.push_back(orNull(best));
+        tests.push_back({
+            {"index", index},
+            {"id", index < names.size() ? names[index].id : std::string()},
+            {"machine", pair(orNull(test.machineCycles), orNull(test.machineMilliseconds))},
+            {"scaling", test.scaling ? Json(std::round(*test.scaling * 1000) / 1000) : Json()},
+            {"worker_best", pair(bestCycles, bestMilliseconds)},
+            {"failure", test.failure.empty() ? Json() : Json(test.failure)},
+        });
+    }
+    return {{"count", cores.count}, {"tests", tests}};
+}
+
 // Texts that are not valid UTF-8 (a description typed in another encoding) are written with
 // U+FFFD in place of the bad bytes rather than failing the export.
 std::string text(const Json& document) {
@@ -91,7 +114,7 @@ std::string runJson(const RunExport& run) {
     machineJson["kernel_release"] = machine.kernelRelease;
     machineJson["frequency_governors"] = machine.frequencyGovernors;
     machineJson["hypervisor"] = machine.hypervisor;
-    const Json document = {
+    Json document = {
         {"schema", kJsonSchema},
         {"program", run.program},
         {"version", run.version},
@@ -102,6 +125,7 @@ std::string runJson(const RunExport& run) {
         {"clock_mhz", orNull(run.clockMHz)},
         {"tests", testsJson(run.results, run.testNames)},
     };
+    if (run.cores) document["cores"] = coresJson(*run.cores, run.testNames);
     return text(document);
 }
 
@@ -129,7 +153,7 @@ std::string comparisonJson(const ComparisonExport& comparison) {
         entry["tests"] = testsJson(record.Results, comparison.testNames);
         machines.push_back(entry);
     }
-    const Json document = {
+    Json document = {
         {"schema", kJsonSchema},   {"program", comparison.program}, {"version", comparison.version},
         {"host", comparison.host}, {"machines", machines},
     };

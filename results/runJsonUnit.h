@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/machineDescription.h"
+#include "results/coresResultUnit.h"
 #include "results/cpuRecordUnit.h"
 #include "results/resultTableUnit.h"
 
@@ -38,7 +39,8 @@ struct RunExport {
     std::optional<std::uint64_t> clockMHz;  // the clock line's figure; null when there was none
     std::vector<TestName> testNames;        // test k's id and label
     ResultTable results{};
-    std::string kernelCode;  // the fingerprint of the kernel code that ran
+    std::string kernelCode;         // the fingerprint of the kernel code that ran
+    std::optional<CoresRun> cores;  // the run on every core at once, when there was one
 };
 
 // What one test's two rows say: its failed runs (failedRuns), and the best, median and average

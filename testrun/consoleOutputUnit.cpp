@@ -118,8 +118,8 @@ std::string runOutputBytes(OutputContent content, const FinishedRun& finished) {
         case OutputContent::Json:
             return runJson(finished.run) + "\n";
         case OutputContent::Csv: {
-            const CsvMachine machine{finished.run.host, finished.description,
-                                     &finished.run.results};
+            const CsvMachine machine{finished.run.host, finished.description, &finished.run.results,
+                                     finished.run.cores ? &*finished.run.cores : nullptr};
             return resultsCsv(finished.run.testNames, {&machine, 1});
         }
     }

@@ -21,6 +21,7 @@
 #include "results/saveFolderUnit.h"
 #include "testrun/consoleOutputUnit.h"
 #include "testrun/contactUnit.h"
+#include "testrun/coresRunUnit.h"
 #include "testrun/kernelCodeUnit.h"
 #include "testrun/qualityReportUnit.h"
 #include "testrun/sequenceUnit.h"
@@ -130,6 +131,17 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
     return written ? 0 : 1;
 }
 
+// The block of the run on every core at once, each test's line printed as it comes.
+CoresRun timeOnEveryCore(int count, const ResultTable& benchResults, std::ostream& lines) {
+    lines << '\n' << coresHeading(count) << std::endl;
+    noteStandardOutputState();
+    return runOnEveryCore(benchmarkTests(), benchResults, firstProcessors(count),
+                          [&](int test, const CoresTest& result) {
+                              lines << coresLine(benchmarkTests()[test], result) << std::endl;
+                              noteStandardOutputState();
+                          });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -153,6 +165,8 @@ int main(int argc, char** argv) {
     const std::time_t started = std::time(nullptr);
     runTestSequence(options.sequence, benchmarkTests(), list, system, benchResults);
     conditions.priorityGranted = system.raiseGranted();
+    std::optional<CoresRun> cores;
+    if (options.cores > 1) cores = timeOnEveryCore(options.cores, benchResults, lines);
     lines << '\n';
     for (const std::string& line : qualityReportLines(benchmarkTests(), benchResults, conditions))
         lines << line << '\n';
@@ -171,7 +185,8 @@ int main(int argc, char** argv) {
                     list.clockMHz,
                     benchmarkTestNames(),
                     benchResults,
-                    kernelCodeFingerprint()};
+                    kernelCodeFingerprint(),
+                    cores};
     const bool written = writeOutputs(
         outputs, [&](OutputContent content) { return runOutputBytes(content, finished); }, lines,
         std::cerr);

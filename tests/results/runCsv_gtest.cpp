@@ -31,12 +31,25 @@ TEST(RunCsv, OneRowPerMachineAndTestWithQuotedTextsAndEmptyFiguresForFailedTests
     ASSERT_EQ(rows.size(), 1u + 2 * kTestCount);
     EXPECT_EQ(rows[0],
               "machine,cpu,fsb,memory,os,index,id,best_cycles,best_milliseconds,median_cycles,"
-              "median_milliseconds,average_cycles,average_milliseconds,failed_runs");
-    EXPECT_EQ(rows[1], "web1,\"CPU, \"\"fast\"\"\",,'=1+2,Linux,0,id-0,100,40,104,44,104,44,1");
+              "median_milliseconds,average_cycles,average_milliseconds,failed_runs,cores,scaling");
+    EXPECT_EQ(rows[1], "web1,\"CPU, \"\"fast\"\"\",,'=1+2,Linux,0,id-0,100,40,104,44,104,44,1,1,");
     EXPECT_EQ(rows[kTestCount], "web1,\"CPU, \"\"fast\"\"\",,'=1+2,Linux," +
                                     std::to_string(kTestCount - 1) + ",id-" +
-                                    std::to_string(kTestCount - 1) + ",,,,,,,10");
-    EXPECT_EQ(rows[kTestCount + 2], "web2,,,,,1,id-1,,,,,,,10");
+                                    std::to_string(kTestCount - 1) + ",,,,,,,10,1,");
+    EXPECT_EQ(rows[kTestCount + 2], "web2,,,,,1,id-1,,,,,,,10,1,");
+}
+
+// A machine run on every core at once gets a second row per test, its worker count in `cores`.
+TEST(RunCsv, CoresRowsFollowTheOneCoreRows) {
+    ResultTable results{};
+    CoresRun cores{2, std::vector<CoresTest>(kTestCount)};
+    cores.tests[0] = {{90, 80}, {40, 44}, 95, 44, 2 * 100.0 / 95, ""};
+    const CsvMachine machines[] = {{"web1", {"CPU", "", "", ""}, &results, &cores}};
+    const std::vector<TestName> tests(kTestCount, TestName{"id", "label"});
+    const std::vector<std::string> rows = rowsOf(resultsCsv(tests, machines));
+    ASSERT_EQ(rows.size(), 1u + 2 * kTestCount);
+    EXPECT_EQ(rows[1 + kTestCount], "web1,CPU,,,,0,id,95,44,,,,,,2,2.105");
+    EXPECT_EQ(rows[2 + kTestCount], "web1,CPU,,,,1,id,,,,,,,,2,");
 }
 
 }  // namespace
