@@ -38,9 +38,9 @@ bool sendMessage(int socket, const Message& message) {
 }
 
 // The worker's side: never returns.
-[[noreturn]] void workerMain(int socket, pid_t caller, int processor,
+[[noreturn]] void workerMain(int socket, pid_t caller, int worker, int processor,
                              const std::function<void()>& prepare,
-                             const std::function<WorkerCall()>& call, int calls) {
+                             const std::function<WorkerCall(int worker)>& call, int calls) {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != caller) ::_exit(1);  // the caller died before the line above
     cpu_set_t set;
@@ -55,7 +55,7 @@ bool sendMessage(int socket, const Message& message) {
     for (int made = 0; made < calls; ++made) {
         char go = 0;
         if (::recv(socket, &go, 1, 0) != 1 || go != kGo) ::_exit(1);
-        if (!sendMessage(socket, {MessageKind::Called, call(), 0})) ::_exit(1);
+        if (!sendMessage(socket, {MessageKind::Called, call(worker), 0})) ::_exit(1);
     }
     ::_exit(0);
 }
@@ -144,7 +144,7 @@ std::vector<int> usableProcessors() {
 }
 
 WorkerOutcome runWorkers(const WorkerPlan& plan, const std::function<void()>& prepare,
-                         const std::function<WorkerCall()>& call) {
+                         const std::function<WorkerCall(int worker)>& call) {
     WorkerOutcome outcome;
     outcome.calls.resize(plan.processors.size());
     std::vector<Worker> workers;
@@ -162,7 +162,8 @@ WorkerOutcome runWorkers(const WorkerPlan& plan, const std::function<void()>& pr
             // after the caller is gone.
             for (const Worker& other : workers) ::close(other.socket);
             ::close(ends[0]);
-            workerMain(ends[1], caller, plan.processors[index], prepare, call, plan.calls);
+            workerMain(ends[1], caller, static_cast<int>(index), plan.processors[index], prepare,
+                       call, plan.calls);
         }
         const int forkError = errno;
         ::close(ends[1]);

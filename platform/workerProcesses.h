@@ -63,7 +63,8 @@ std::vector<int> usableProcessors();
 // so far are returned with it. A worker also dies with the caller (PR_SET_PDEATHSIG).
 // `prepare` and `call` run only in the workers, which end with _exit: they must not rely on
 // anything being flushed or destroyed.
+// `call` is told its worker's index (from 0, in the order of `plan.processors`).
 WorkerOutcome runWorkers(const WorkerPlan& plan, const std::function<void()>& prepare,
-                         const std::function<WorkerCall()>& call);
+                         const std::function<WorkerCall(int worker)>& call);
 
 }  // namespace platform

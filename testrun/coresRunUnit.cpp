@@ -81,7 +81,7 @@ CoresRun runOnEveryCore(TestTable tests, const ResultTable& oneCore,
                 (void)tests[before].kernel(&TestBuffer1, &TestBuffer2, &TestBuffer3);
         };
         const TestKernel kernel = tests[index].kernel;
-        const auto call = [kernel] {
+        const auto call = [kernel](int) {
             const CallTiming timing = TimeCall(kernel, &TestBuffer1, &TestBuffer2, &TestBuffer3);
             return platform::WorkerCall{timing.cycles, timing.milliseconds, timing.failed};
         };

@@ -40,7 +40,7 @@ TEST(WorkerProcesses, EveryRoundStartsOnlyOnceEveryWorkerEndedTheLast) {
     processors.resize(3, processors.front());
     const platform::WorkerOutcome outcome = platform::runWorkers(
         {processors, 6, std::chrono::seconds(60)}, [] {},
-        [&counter] {
+        [&counter](int) {
             return WorkerCall{counter.next(), 0, false};
         });
     ASSERT_EQ(outcome.failure.kind, WorkerFailureKind::None);
@@ -86,13 +86,13 @@ TEST(WorkerProcesses, AWorkerThatDiesExitsHangsOrCannotBePinnedEndsTheRoundWithI
          EINVAL},
     };
     for (const Case& c : cases) {
-        SharedCounter calls;
+        // Each worker counts its own calls: its copy of `made` is its own after the fork.
+        int made = 0;
         const auto misbehave = c.misbehave;
         const platform::WorkerOutcome outcome = platform::runWorkers(
             {c.processors, 10, std::chrono::seconds(2)}, [] {},
-            [&calls, misbehave, &c] {
-                // Calls 0 to 5 are the first three rounds of the two workers.
-                if (calls.next() == 5 && c.kind != WorkerFailureKind::PinningRefused) misbehave();
+            [&made, misbehave](int worker) {
+                if (worker == 1 && ++made == 3) misbehave();
                 return WorkerCall{};
             });
         EXPECT_EQ(outcome.failure.kind, c.kind) << c.what;
@@ -108,7 +108,7 @@ TEST(WorkerProcesses, WorkersPrepareOnceOnTheirOwnProcessorAndReportEachCall) {
     SharedCounter prepared;
     const platform::WorkerOutcome outcome = platform::runWorkers(
         {processors, 2, std::chrono::seconds(60)}, [&prepared] { prepared.next(); },
-        [] {
+        [](int) {
             cpu_set_t set;
             CPU_ZERO(&set);
             ::sched_getaffinity(0, sizeof set, &set);
