@@ -3,19 +3,29 @@
 #            then fuzzes the result file reader for 30 s (a small clang build of its own)
 # make build builds only; make bench runs the benchmarks of our own code paths (bench/startup.sh
 #            among them: start-up over large result folders, under a virtual X server)
-# make package  builds the Debian package build/korvex2_<version>-1_<arch>.deb (CPack)
+# make install  installs both programs, their manual pages, the desktop entry and the fleet
+#               playbook under PREFIX (default /usr/local, with sudo when not root), so
+#               korvex2 and korvex2-console are on the path
+# make package  builds the Debian packages build/korvex2-console_<version>-1_<arch>.deb (the
+#               console runner, no Qt) and build/korvex2_<version>-1_<arch>.deb (CPack)
 # make format-check  fails when a tracked C++ file differs from what clang-format makes of it
 #                    (.clang-format); `clang-format -i FILE` formats one
 # make screenshot  runs the program under a virtual display and saves its windows as PNGs in
 #                  build/screenshots/
 
+# The make that cmake --build runs inherits this, so the build prints no "Entering directory"
+# lines.
+MAKEFLAGS += --no-print-directory
+
 BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
 FUZZ_DIR := build-fuzz
 JOBS := $(shell nproc)
+PREFIX := /usr/local
+SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 
-.PHONY: deps configure build run test test-sanitized test-fuzz bench screenshot package \
-	format-check
+.PHONY: deps configure build run install test test-sanitized test-fuzz bench screenshot \
+	package format-check
 
 deps:
 	@bash scripts/install-deps.sh
@@ -32,6 +42,9 @@ run: build
 	else \
 		$(BUILD_DIR)/korvex2-console; \
 	fi
+
+install: build
+	@$(SUDO) cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
@@ -57,6 +70,7 @@ bench: build
 	@for benchmark in $(BUILD_DIR)/bench/*_bench; do [ -x "$$benchmark" ] && "$$benchmark"; done
 	@bash bench/placement.sh $(BUILD_DIR)
 	@bash bench/startup.sh $(BUILD_DIR)
+	@bash bench/disturbance.sh $(BUILD_DIR)
 
 format-check: deps
 	@git ls-files --error-unmatch '*.cpp' > /dev/null && \

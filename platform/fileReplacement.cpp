@@ -4,17 +4,19 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <ctime>
-#include <new>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/descriptor.h"
 #include "platform/linkResolution.h"
 #include "platform/systemError.h"
 
@@ -27,28 +29,6 @@ constexpr char kTemporaryPrefix[] = ".korvex-";
 constexpr std::size_t kTemporaryLetters = 8;
 // A temporary this old is a leftover of a save that was killed, not one in progress.
 constexpr time_t kStaleTemporaryAge = 24 * 60 * 60;
-
-// A descriptor closed at the end of its scope.
-class Descriptor {
-  public:
-    explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
-    ~Descriptor() {
-        if (descriptor_ >= 0) ::close(descriptor_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return descriptor_; }
-    bool valid() const { return descriptor_ >= 0; }
-    // Closes now, for the error close reports (a deferred write error on some file systems).
-    std::error_code close() {
-        const int descriptor = descriptor_;
-        descriptor_ = -1;
-        return ::close(descriptor) == 0 ? std::error_code() : lastSystemError();
-    }
-
-  private:
-    int descriptor_;
-};
 
 // A name that is short whatever the target's length (so a 255-byte name still saves), hidden,
 // and never ends in ".dat", so a leftover is never read as a result file.
@@ -98,30 +78,90 @@ std::error_code writeAllAt(int descriptor, std::span<const std::uint8_t> bytes) 
     return {};
 }
 
-// Overwrites the regular file `path` in place, which keeps its inode: its hard links, mode and
-// owner. The old bytes are read first and written back if the overwrite fails. A longer old file
-// is cut to the new length before the new bytes go in, so a kill part-way never leaves a file
-// longer than both: the new bytes followed by the old tail would read as records of neither.
-std::error_code overwriteInPlace(const std::filesystem::path& path,
-                                 std::span<const std::uint8_t> bytes, FileContentWriter& writer) {
-    Descriptor file(::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!file.valid()) return lastSystemError();
+// Whether a sticky folder keeps the process from replacing `old`: only the file's owner, the
+// folder's owner and a privileged process may rename over or remove it.
+bool stickyRefuses(int folder, const struct stat& old) {
+    struct stat status {};
+    if (::fstat(folder, &status) != 0) return false;
+    const uid_t user = ::geteuid();
+    return (status.st_mode & S_ISVTX) != 0 && user != 0 && old.st_uid != user &&
+           status.st_uid != user;
+}
+
+bool refusedByPermission(std::error_code error) {
+    return error == std::errc::permission_denied || error == std::errc::operation_not_permitted;
+}
+
+// /proc, /sys and the kernel's other file systems of that kind: their files are the kernel's
+// settings and reports, and what they say to a write is no reason a user could act on.
+bool onKernelFileSystem(int folder) {
+    struct statfs info {};
+    if (::fstatfs(folder, &info) != 0) return false;
+    switch (info.f_type) {
+        case PROC_SUPER_MAGIC:
+        case SYSFS_MAGIC:
+        case DEBUGFS_MAGIC:
+        case TRACEFS_MAGIC:
+        case SECURITYFS_MAGIC:
+        case CGROUP_SUPER_MAGIC:
+        case CGROUP2_SUPER_MAGIC:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// What a save meets: the walked path, held, and what its last name holds.
+struct Target {
+    WalkedPath path;
+    struct stat old {};
+    bool exists = false;
+};
+
+// Walks `target` and looks at what its last name holds: nothing yet, or a regular file. A
+// folder (EISDIR), a FIFO, device or socket (ENOTSUP), a link put there since the walk (ELOOP)
+// and a file of the kernel's file systems are refused.
+std::error_code inspectTarget(const std::filesystem::path& target, Target& inspected) {
+    if (const std::error_code error = walkPath(target, inspected.path)) return error;
+    const WalkedPath& path = inspected.path;
+    if (path.name == ".") return std::make_error_code(std::errc::is_a_directory);
+    if (onKernelFileSystem(path.folder.get())) return ReplacementRefusal::KernelFileSystem;
+    inspected.exists =
+        ::fstatat(path.folder.get(), path.name.c_str(), &inspected.old, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!inspected.exists) return errno == ENOENT ? std::error_code() : lastSystemError();
+    const mode_t type = inspected.old.st_mode & S_IFMT;
+    if (type == S_IFDIR) return std::make_error_code(std::errc::is_a_directory);
+    if (type == S_IFLNK) return std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    if (type != S_IFREG) return std::make_error_code(std::errc::not_supported);
+    return {};
+}
+
+// The in-place write cannot tear the file when one write puts all of the new bytes in and no
+// cut follows: they are no shorter than the old contents and fit in one page, which the kernel
+// copies whole before it looks at a pending kill again.
+bool fitsInPlace(std::uint64_t oldSize, std::uint64_t size) {
+    return oldSize <= size && size <= static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+}
+
+// Overwrites the target in place, which keeps its inode: its hard links, mode and owner. When
+// the file cannot be opened for writing: `notWritable`; when it is (or has grown since it was
+// looked at) too long for the new bytes to go in untorn: `wouldTear`. A failed write or sync
+// puts the old bytes back, which fit in a page.
+std::error_code overwriteInPlace(const Target& target, std::span<const std::uint8_t> bytes,
+                                 FileContentWriter& writer, std::error_code notWritable,
+                                 std::error_code wouldTear) {
+    Descriptor file(::openat(target.path.folder.get(), target.path.name.c_str(),
+                             O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!file.valid()) return notWritable;
     struct stat status {};
     if (::fstat(file.get(), &status) != 0) return lastSystemError();
     if (!S_ISREG(status.st_mode)) return std::make_error_code(std::errc::not_supported);
     const auto oldSize = static_cast<std::uint64_t>(status.st_size);
-    std::vector<std::uint8_t> oldBytes;
-    try {
-        oldBytes.resize(oldSize);
-    } catch (const std::bad_alloc&) {
-        return std::make_error_code(std::errc::not_enough_memory);
-    }
+    if (!fitsInPlace(oldSize, bytes.size())) return wouldTear;
+    std::vector<std::uint8_t> oldBytes(oldSize);
     if (const std::error_code error = readAllAt(file.get(), oldBytes)) return error;
 
-    std::error_code error;
-    if (oldSize > bytes.size() && ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0)
-        error = lastSystemError();
-    if (!error) error = writer.writeAll(file.get(), bytes);
+    std::error_code error = writer.writeAll(file.get(), bytes);
     if (!error) error = writer.sync(file.get());
     if (error) {
         // Best effort: the first failure is the one reported.
@@ -131,18 +171,6 @@ std::error_code overwriteInPlace(const std::filesystem::path& path,
         return error;
     }
     return file.close();
-}
-
-// Resolves the links of `path` as the kernel would follow them and looks at what it names:
-// nothing yet (`exists` false) or a regular file (`status`). A folder (EISDIR) and a FIFO, device
-// or socket (ENOTSUP) are refused.
-std::error_code inspectTarget(std::filesystem::path& path, struct stat& status, bool& exists) {
-    if (const std::error_code error = resolveLinks(path)) return error;
-    exists = ::lstat(path.c_str(), &status) == 0;
-    if (!exists && errno != ENOENT) return lastSystemError();
-    if (exists && S_ISDIR(status.st_mode)) return std::make_error_code(std::errc::is_a_directory);
-    if (exists && !S_ISREG(status.st_mode)) return std::make_error_code(std::errc::not_supported);
-    return {};
 }
 
 // Removes the process's own temporaries in `folder` that a killed save left a day or more ago:
@@ -167,6 +195,22 @@ void removeStaleTemporaries(int folder) {
             ::unlinkat(folder, entry->d_name, 0);
     }
     ::closedir(entries);
+}
+
+// Whether the process can create a file in `folder` (and read it, for the fsync after a
+// rename): creates one exclusively under a temporary name, as a save would, and removes it
+// again. Empty when it can, else the system's reason (a read-only file system, permissions, a
+// folder that the mode bits do not describe).
+std::error_code probeFileCreation(int folder) {
+    if (const Descriptor readable(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        !readable.valid())
+        return lastSystemError();
+    std::string name;
+    Descriptor probe(createTemporary(folder, 0600, name));
+    if (!probe.valid()) return lastSystemError();
+    const std::error_code closed = probe.close();
+    ::unlinkat(folder, name.c_str(), 0);
+    return closed;
 }
 
 // Gives the new file the old one's owner and group where the process may (a user may still set
@@ -197,17 +241,24 @@ std::error_code FileContentWriter::sync(int descriptor) {
 }
 
 std::error_code replaceFileContents(const std::filesystem::path& target,
-                                    std::span<const std::uint8_t> bytes,
-                                    FileContentWriter& writer) {
-    std::filesystem::path path = target;
-    struct stat old {};
-    bool exists = false;
-    if (const std::error_code error = inspectTarget(path, old, exists)) return error;
-    if (exists && old.st_nlink > 1) return overwriteInPlace(path, bytes, writer);
-
-    const std::string name = path.filename().native();
-    Descriptor folder(::open(containingFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+                                    std::span<const std::uint8_t> bytes, FileContentWriter& writer,
+                                    ReplacementNotes* notes) {
+    Target inspected;
+    if (const std::error_code error = inspectTarget(target, inspected)) return error;
+    const WalkedPath& path = inspected.path;
+    const struct stat& old = inspected.old;
+    const bool exists = inspected.exists;
+    // Read access, for the fsync of the folder and the look for stale temporaries.
+    Descriptor folder(::openat(path.folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder.valid()) return lastSystemError();
+
+    // A file with several links keeps them where it may be written in place untorn.
+    if (exists && old.st_nlink > 1 &&
+        fitsInPlace(static_cast<std::uint64_t>(old.st_size), bytes.size()) &&
+        ::faccessat(path.folder.get(), path.name.c_str(), W_OK, AT_EACCESS) == 0)
+        return overwriteInPlace(inspected, bytes, writer,
+                                std::make_error_code(std::errc::permission_denied),
+                                ReplacementRefusal::NoNewFileWouldTear);
 
     // A new file gets the mode a plain create gives (0666 less the umask); an existing file's
     // bytes are never readable to more people than before, not even while being written.
@@ -215,9 +266,9 @@ std::error_code replaceFileContents(const std::filesystem::path& target,
     Descriptor file(createTemporary(folder.get(), exists ? 0600 : 0666, temporary));
     if (!file.valid()) {
         const std::error_code error = lastSystemError();
-        if (exists &&
-            (error == std::errc::permission_denied || error == std::errc::operation_not_permitted))
-            return overwriteInPlace(path, bytes, writer);
+        if (exists && refusedByPermission(error))
+            return overwriteInPlace(inspected, bytes, writer, error,
+                                    ReplacementRefusal::NoNewFileWouldTear);
         return error;
     }
 
@@ -225,50 +276,61 @@ std::error_code replaceFileContents(const std::filesystem::path& target,
     if (!error) error = writer.writeAll(file.get(), bytes);
     if (!error) error = writer.sync(file.get());
     if (const std::error_code closed = file.close(); !error) error = closed;
-    if (!error && ::renameat(folder.get(), temporary.c_str(), folder.get(), name.c_str()) != 0)
+    if (!error && ::renameat(folder.get(), temporary.c_str(), folder.get(), path.name.c_str()) != 0)
         error = lastSystemError();
     if (error) {
         ::unlinkat(folder.get(), temporary.c_str(), 0);
+        // A sticky folder lets only the owners replace the file; it may still be writable.
+        if (exists && refusedByPermission(error))
+            return overwriteInPlace(inspected, bytes, writer, ReplacementRefusal::StickyFolder,
+                                    ReplacementRefusal::StickyFolderWouldTear);
         return error;
     }
     // The rename itself reaches the disk with the folder. Some file systems cannot sync a
     // folder (EINVAL); that is no reason to call a completed save failed.
-    if (::fsync(folder.get()) != 0 && errno != EINVAL) return lastSystemError();
+    if (const std::error_code synced = writer.sync(folder.get());
+        synced && synced != std::errc::invalid_argument)
+        return synced;
+    if (notes != nullptr && exists && old.st_nlink > 1) notes->linksLeftBehind = old.st_nlink - 1;
     removeStaleTemporaries(folder.get());
     return {};
 }
 
-ReplacementCheck checkReplacement(const std::filesystem::path& target) {
+ReplacementCheck checkReplacement(const std::filesystem::path& target,
+                                  std::optional<std::uint64_t> size) {
     ReplacementCheck check{target, {}, false};
-    struct stat status {};
-    bool exists = false;
-    if ((check.error = inspectTarget(check.file, status, exists))) {
+    Target inspected;
+    check.error = inspectTarget(target, inspected);
+    const WalkedPath& path = inspected.path;
+    if (!path.shown.empty()) check.file = path.shown;
+    if (check.error) {
         check.folderFault = check.error == std::errc::no_such_file_or_directory ||
                             check.error == std::errc::not_a_directory;
         return check;
     }
-    check.error = probeFileCreation(containingFolder(check.file));
-    const bool refused = check.error == std::errc::permission_denied ||
-                         check.error == std::errc::operation_not_permitted;
-    if (exists && refused && ::faccessat(AT_FDCWD, check.file.c_str(), W_OK, AT_EACCESS) == 0)
-        check.error.clear();
+    check.error = probeFileCreation(path.folder.get());
     check.folderFault = static_cast<bool>(check.error);
+    if (!inspected.exists || (check.error && !refusedByPermission(check.error))) return check;
+
+    const auto oldSize = static_cast<std::uint64_t>(inspected.old.st_size);
+    const bool writable = ::faccessat(path.folder.get(), path.name.c_str(), W_OK, AT_EACCESS) == 0;
+    const bool inPlace = writable && (!size || fitsInPlace(oldSize, *size));
+    const bool replaceable = !check.error && !stickyRefuses(path.folder.get(), inspected.old);
+    if (inPlace || replaceable) {
+        check.error.clear();
+        check.folderFault = false;
+    } else if (!check.error) {
+        check.error =
+            writable ? ReplacementRefusal::StickyFolderWouldTear : ReplacementRefusal::StickyFolder;
+    } else if (writable) {
+        check.error = ReplacementRefusal::NoNewFileWouldTear;
+        check.folderFault = false;
+    }
     return check;
 }
 
 std::filesystem::path containingFolder(const std::filesystem::path& file) {
     return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-}
-
-std::error_code probeFileCreation(const std::filesystem::path& folder) {
-    Descriptor opened(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!opened.valid()) return lastSystemError();
-    std::string name;
-    Descriptor probe(createTemporary(opened.get(), 0600, name));
-    if (!probe.valid()) return lastSystemError();
-    const std::error_code closed = probe.close();
-    ::unlinkat(opened.get(), name.c_str(), 0);
-    return closed;
 }
 
 }  // namespace platform

@@ -2,11 +2,13 @@
 
 #include "platform/regularFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "platform/linkResolution.h"
 #include "platform/systemError.h"
@@ -20,27 +22,65 @@ constexpr std::size_t kLargestSmallFile = 4u << 20;
 
 }  // namespace
 
-RegularFile::RegularFile(const std::filesystem::path& path, LinkFreeFolder folder) {
+HeldFolder::HeldFolder(const std::filesystem::path& path) {
+    WalkedPath walked;
+    if ((openError_ = walkPath(path, walked))) return;
+    if ((openError_ = openWalkedFolder(walked, descriptor_))) return;
+    shown_ = std::move(walked.shown);
+}
+
+HeldFolder::~HeldFolder() {
+    if (listing_ != nullptr) ::closedir(static_cast<DIR*>(listing_));
+}
+
+bool HeldFolder::nextName(std::string& name) {
+    if (listing_ == nullptr && descriptor_.valid()) {
+        // The listing reads through a descriptor of its own, so the held one keeps its offset.
+        const int duplicate = ::openat(descriptor_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (duplicate >= 0 && (listing_ = ::fdopendir(duplicate)) == nullptr) ::close(duplicate);
+    }
+    if (listing_ == nullptr) return false;
+    while (const dirent* entry = ::readdir(static_cast<DIR*>(listing_))) {
+        name = entry->d_name;
+        if (name != "." && name != "..") return true;
+    }
+    return false;
+}
+
+RegularFile::RegularFile(const std::filesystem::path& path) {
+    WalkedPath walked;
+    if ((openError_ = walkPath(path, walked))) return;
+    open(walked.folder.get(), walked.name, walked.shown.parent_path());
+}
+
+RegularFile::RegularFile(const HeldFolder& folder, const std::string& name) {
+    if ((openError_ = folder.openError())) return;
+    open(folder.descriptor(), name, folder.shown());
+}
+
+void RegularFile::open(int folder, const std::string& name, const std::filesystem::path& shown) {
     // The name is looked at first, so a device is not even opened; what is opened is checked
     // again, since the name may have been replaced in between. O_NONBLOCK keeps a FIFO put there
-    // meanwhile from blocking the open.
-    // The links are resolved first, so that what is opened has none left to follow. In a folder
-    // known to be free of them only the name itself can be one: one look instead of one per
-    // folder on the way, which a folder of 100,000 files would pay 100,000 times.
-    std::filesystem::path file = path;
+    // meanwhile from blocking the open, O_NOFOLLOW a link put there from being followed.
     struct stat status {};
-    const bool direct = folder == LinkFreeFolder::Yes && ::lstat(path.c_str(), &status) == 0 &&
-                        !S_ISLNK(status.st_mode);
-    if (!direct) {
-        if ((openError_ = resolveLinks(file))) return;
-        if (::lstat(file.c_str(), &status) != 0) {
+    if (::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        openError_ = lastSystemError();
+        return;
+    }
+    WalkedPath walked;
+    if (S_ISLNK(status.st_mode)) {
+        if ((openError_ = walkPath(name, walked, folder, shown))) return;
+        if (::fstatat(walked.folder.get(), walked.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) !=
+            0) {
             openError_ = lastSystemError();
             return;
         }
+        folder = walked.folder.get();
     }
     if (!S_ISREG(status.st_mode)) return;
+    const std::string& last = walked.folder.valid() ? walked.name : name;
     const int descriptor =
-        ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        ::openat(folder, last.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0) {
         openError_ = lastSystemError();
         return;

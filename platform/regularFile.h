@@ -13,20 +13,46 @@
 #include <string>
 #include <system_error>
 
+#include "platform/descriptor.h"
+
 namespace platform {
+
+// A folder held open for listing and for opening its files, reached as walkPath walks (see
+// linkResolution.h), so a name swapped for a link while it is read leads nowhere else.
+class HeldFolder {
+  public:
+    explicit HeldFolder(const std::filesystem::path& path);
+    ~HeldFolder();
+    HeldFolder(const HeldFolder&) = delete;
+    HeldFolder& operator=(const HeldFolder&) = delete;
+
+    // Empty when the folder is open, else the system's reason (missing, not a folder, a link the
+    // rule refuses, no permission).
+    std::error_code openError() const { return openError_; }
+    int descriptor() const { return descriptor_.get(); }
+    // The absolute name with no link in it.
+    const std::filesystem::path& shown() const { return shown_; }
+
+    // The next name of the listing ("." and ".." left out) in the listing's order; false at the
+    // end or when the listing fails.
+    bool nextName(std::string& name);
+
+  private:
+    Descriptor descriptor_;
+    std::filesystem::path shown_;
+    std::error_code openError_;
+    void* listing_ = nullptr;  // the DIR of a duplicate descriptor, opened on the first name
+};
 
 class RegularFile {
   public:
-    // Whether the caller knows that the folders of an absolute `path` hold no symbolic link (it
-    // resolved them once for a whole folder's files): then only the last name needs a look.
-    enum class LinkFreeFolder : bool { No, Yes };
-
     // Opens `path` for reading, following symbolic links where the kernel's protected_symlinks
     // rule would (see linkResolution.h; a link it refuses gives EACCES). The file stays closed
     // (isOpen() is false) when it cannot be opened or is not a regular file once opened.
     // Opening never waits.
-    explicit RegularFile(const std::filesystem::path& path,
-                         LinkFreeFolder folder = LinkFreeFolder::No);
+    explicit RegularFile(const std::filesystem::path& path);
+    // Opens the file `name` of `folder` the same way: one look when it is no link.
+    RegularFile(const HeldFolder& folder, const std::string& name);
     ~RegularFile();
     RegularFile(const RegularFile&) = delete;
     RegularFile& operator=(const RegularFile&) = delete;
@@ -54,6 +80,8 @@ class RegularFile {
     bool seek(std::uint64_t offset);
 
   private:
+    void open(int folder, const std::string& name, const std::filesystem::path& shown);
+
     int descriptor_ = -1;
     std::uint64_t size_ = 0;
     std::error_code openError_;

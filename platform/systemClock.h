@@ -11,6 +11,10 @@ namespace platform {
 // take differences modulo 2^32.
 std::uint32_t tickCount();
 
+// Nanoseconds of CLOCK_MONOTONIC_RAW: the hardware clock as it runs, untouched by the time
+// daemon's slewing, for measuring the time-stamp counter's rate against.
+std::uint64_t rawMonotonicNanoseconds();
+
 // Sleeps at least `milliseconds`, resuming after signals.
 void sleepMilliseconds(std::uint32_t milliseconds);
 

@@ -12,23 +12,9 @@ namespace {
 
 constexpr std::size_t kTextColumns = kBenchColumn;  // the Bench column is the bar
 constexpr const char* kFileColumnTitle = "File";
+constexpr const char* kRatioColumnTitle = "Ratio";
 
 bool isContinuationByte(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
-
-std::size_t characterCount(const std::string& text) {
-    return static_cast<std::size_t>(std::count_if(
-        text.begin(), text.end(), [](char byte) { return !isContinuationByte(byte); }));
-}
-
-// `text` cut to at most `limit` characters, never inside a character.
-std::string cutToCharacters(const std::string& text, std::size_t limit) {
-    std::size_t characters = 0;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (isContinuationByte(text[at])) continue;
-        if (characters++ == limit) return text.substr(0, at);
-    }
-    return text;
-}
 
 // `text` cut at its start to at most `limit` characters, "…" standing for what is left out: the
 // end of a file's path is what tells files apart.
@@ -44,10 +30,6 @@ std::string keepEnd(const std::string& text, std::size_t limit) {
     return "…" + text.substr(at);
 }
 
-std::string padded(const std::string& text, std::size_t width) {
-    return text + std::string(width - std::min(width, characterCount(text)), ' ');
-}
-
 std::string bar(const ComparisonRow& row, BenchUnit unit, std::uint32_t barScale, int barWidth) {
     const std::uint32_t average = averageValue(row.summary, unit);
     const std::uint32_t best = bestValue(row.summary, unit);
@@ -61,23 +43,26 @@ std::string bar(const ComparisonRow& row, BenchUnit unit, std::uint32_t barScale
     return text;
 }
 
-// The lines of `list`; with `names`, a first column of each stored record's name.
+// The lines of `list`; with `names`, a first column of each stored record's name; with
+// `ratioText`, a column "Ratio" before the bar.
 std::vector<std::string> textLines(const std::deque<TCpuRecord>& systems,
                                    std::span<const std::string> names, const ComparisonRows& list,
-                                   int selectedTest, BenchUnit unit, int barWidth) {
+                                   int selectedTest, BenchUnit unit, int barWidth,
+                                   const RowRatioText& ratioText) {
     std::vector<std::string> lines;
     if (selectedTest < kFirstSelectableTest || selectedTest > kLastSelectableTest) return lines;
 
     std::unordered_map<const TCpuRecord*, const std::string*> nameOf;
     for (std::size_t index = 0; index < systems.size() && index < names.size(); ++index)
         nameOf.emplace(&systems[index], &names[index]);
-    const bool named = !names.empty();
-    std::vector<std::array<std::string, kTextColumns + 1>> cells;
+    constexpr std::size_t kRatioCell = kTextColumns + 1;
+    std::vector<std::array<std::string, kTextColumns + 2>> cells;
     cells.reserve(list.rows.size());
-    std::array<std::size_t, kTextColumns + 1> widths{};
+    std::array<std::size_t, kTextColumns + 2> widths{};
     widths[0] = characterCount(kFileColumnTitle);
     for (std::size_t column = 0; column < kTextColumns; ++column)
         widths[column + 1] = characterCount(kComparisonColumns[column].title);
+    widths[kRatioCell] = characterCount(kRatioColumnTitle);
     for (const ComparisonRow& row : list.rows) {
         auto& texts = cells.emplace_back();
         if (const auto name = nameOf.find(row.record); name != nameOf.end())
@@ -89,18 +74,24 @@ std::vector<std::string> textLines(const std::deque<TCpuRecord>& systems,
             texts[column + 1] = cutToCharacters(
                 platform::printableText(comparisonCellText(row, static_cast<int>(column), unit)),
                 kTextColumnLimit);
+        if (ratioText) texts[kRatioCell] = ratioText(row.record);
         for (std::size_t column = 0; column < texts.size(); ++column)
             widths[column] = std::max(widths[column], characterCount(texts[column]));
     }
 
-    const std::size_t firstColumn = named ? 0 : 1;
-    std::string heading = named ? padded(kFileColumnTitle, widths[0]) + "  " : std::string();
-    for (std::size_t column = 0; column < kTextColumns; ++column)
-        heading += padded(kComparisonColumns[column].title, widths[column + 1]) + "  ";
+    const std::size_t firstColumn = names.empty() ? 1 : 0;
+    const std::size_t endColumn = ratioText ? kRatioCell + 1 : kRatioCell;
+    std::string heading;
+    for (std::size_t column = firstColumn; column < endColumn; ++column) {
+        const char* title = column == 0            ? kFileColumnTitle
+                            : column == kRatioCell ? kRatioColumnTitle
+                                                   : kComparisonColumns[column - 1].title;
+        heading += padded(title, widths[column]) + "  ";
+    }
     lines.push_back(heading + kComparisonColumns[kBenchColumn].title);
     for (std::size_t index = 0; index < list.rows.size(); ++index) {
         std::string line;
-        for (std::size_t column = firstColumn; column < cells[index].size(); ++column)
+        for (std::size_t column = firstColumn; column < endColumn; ++column)
             line += padded(cells[index][column], widths[column]) + "  ";
         line += bar(list.rows[index], unit, list.BarScale, barWidth);
         const std::size_t end = line.find_last_not_of(' ');
@@ -111,16 +102,36 @@ std::vector<std::string> textLines(const std::deque<TCpuRecord>& systems,
 
 }  // namespace
 
+std::size_t characterCount(const std::string& text) {
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char byte) { return !isContinuationByte(byte); }));
+}
+
+std::string cutToCharacters(const std::string& text, std::size_t limit) {
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (isContinuationByte(text[at])) continue;
+        if (characters++ == limit) return text.substr(0, at);
+    }
+    return text;
+}
+
+std::string padded(const std::string& text, std::size_t width) {
+    return text + std::string(width - std::min(width, characterCount(text)), ' ');
+}
+
 std::vector<std::string> comparisonTextLines(const std::deque<TCpuRecord>& systems,
                                              const TCpuRecord& ownSystem, int selectedTest,
-                                             BenchUnit unit, int barWidth) {
+                                             BenchUnit unit, int barWidth,
+                                             const RowRatioText& ratioText) {
     return textLines(systems, {}, buildComparisonRows(systems, ownSystem, selectedTest, unit),
-                     selectedTest, unit, barWidth);
+                     selectedTest, unit, barWidth, ratioText);
 }
 
 std::vector<std::string> storedComparisonTextLines(const std::deque<TCpuRecord>& systems,
                                                    std::span<const std::string> names,
-                                                   int selectedTest, BenchUnit unit, int barWidth) {
+                                                   int selectedTest, BenchUnit unit, int barWidth,
+                                                   const RowRatioText& ratioText) {
     return textLines(systems, names, buildComparisonRows(systems, nullptr, selectedTest, unit),
-                     selectedTest, unit, barWidth);
+                     selectedTest, unit, barWidth, ratioText);
 }

@@ -9,6 +9,7 @@
 // "Тест не пройден" after the average bar when the best run is 0.
 
 #include <deque>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -18,12 +19,23 @@
 inline constexpr int kTextBarWidth = 40;
 inline constexpr int kTextColumnLimit = 32;  // longer descriptions are cut to this many characters
 
+// The text of a column "Ratio" before the bar, for the row of `record`; without it there is no
+// such column.
+using RowRatioText = std::function<std::string(const TCpuRecord* record)>;
+
+// Texts of the console's tables, UTF-8: how many characters `text` has; `text` cut to at most
+// `limit` characters, never inside a character; `text` padded with blanks to `width` characters.
+std::size_t characterCount(const std::string& text);
+std::string cutToCharacters(const std::string& text, std::size_t limit);
+std::string padded(const std::string& text, std::size_t width);
+
 // A heading line and one line per row of `selectedTest` (1 to 10; no line for any other), UTF-8;
 // the test's caption (comparisonCaption) is the caller's to print above them. Each column is as
 // wide as its widest text (at most kTextColumnLimit characters), two blanks apart.
 std::vector<std::string> comparisonTextLines(const std::deque<TCpuRecord>& systems,
                                              const TCpuRecord& ownSystem, int selectedTest,
-                                             BenchUnit unit, int barWidth = kTextBarWidth);
+                                             BenchUnit unit, int barWidth = kTextBarWidth,
+                                             const RowRatioText& ratioText = {});
 
 // The comparison of stored results alone: no row for the running machine. When `names` is not
 // empty it holds a name for each of `systems` (where the record came from), shown in a first
@@ -31,4 +43,5 @@ std::vector<std::string> comparisonTextLines(const std::deque<TCpuRecord>& syste
 std::vector<std::string> storedComparisonTextLines(const std::deque<TCpuRecord>& systems,
                                                    std::span<const std::string> names,
                                                    int selectedTest, BenchUnit unit,
-                                                   int barWidth = kTextBarWidth);
+                                                   int barWidth = kTextBarWidth,
+                                                   const RowRatioText& ratioText = {});

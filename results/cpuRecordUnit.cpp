@@ -7,7 +7,6 @@
 #include <new>
 
 #include "platform/codePage.h"
-#include "platform/linkResolution.h"
 #include "platform/systemError.h"
 
 namespace {
@@ -83,14 +82,13 @@ ResultFolderReader::ResultFolderReader(const std::filesystem::path& folder,
                                        std::vector<ResultFileNote>* notes,
                                        std::vector<ResultFileRecords>* files,
                                        std::size_t recordBudget)
-    : records_(records), notes_(notes), files_(files), folder_(folder), budget_(recordBudget) {
-    std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(folder, error);
-    // The folder's links resolved once, each file's name is all that is left to look at. A
-    // folder the rule does not let us resolve is listed as named, its files looked at whole.
-    if (!error && !platform::resolveLinks(absolute)) linkFree_ = LinkFreeFolder::Yes;
-    if (!error) entry_ = std::filesystem::directory_iterator(absolute, error);
-    finished_ = static_cast<bool>(error);
+    : records_(records),
+      notes_(notes),
+      files_(files),
+      folder_(folder),
+      budget_(recordBudget),
+      held_(folder) {
+    finished_ = static_cast<bool>(held_.openError());
 }
 
 bool ResultFolderReader::readSlice(std::chrono::steady_clock::time_point deadline) {
@@ -112,15 +110,11 @@ bool ResultFolderReader::readSlice(std::chrono::steady_clock::time_point deadlin
 // Opens the next result file of the listing that is a regular file; false at the end of the
 // listing. A matching name that is not a regular file counts as a file read.
 bool ResultFolderReader::openNextFile() {
-    const std::filesystem::directory_iterator end;
-    while (entry_ != end) {
-        const std::filesystem::path path = entry_->path();
-        std::error_code error;
-        entry_.increment(error);
-        if (error) entry_ = end;
-        if (!isResultFileName(path.filename().native())) continue;
-        fileName_ = path.filename();
-        file_.emplace(path, linkFree_);
+    std::string name;
+    while (held_.nextName(name)) {
+        if (!isResultFileName(name)) continue;
+        fileName_ = name;
+        file_.emplace(held_, name);
         if (!file_->isOpen()) {
             const std::error_code reason = file_->openError();
             note(reason ? ResultFileNote::Kind::Unreadable : ResultFileNote::Kind::NotARegularFile,
@@ -186,11 +180,9 @@ void ResultFolderReader::leaveOutTheRest() {
     };
     std::uint64_t leftOut = recordsOf(unread_);
     closeFile(true);
-    const std::filesystem::directory_iterator end;
-    for (std::error_code error; entry_ != end; entry_.increment(error)) {
-        if (error) break;
-        if (!isResultFileName(entry_->path().filename().native())) continue;
-        if (const platform::RegularFile later(entry_->path(), linkFree_); later.isOpen())
+    for (std::string name; held_.nextName(name);) {
+        if (!isResultFileName(name)) continue;
+        if (const platform::RegularFile later(held_, name); later.isOpen())
             leftOut += recordsOf(later.size());
     }
     note(ResultFileNote::Kind::OverBudget, {}, 0, leftOut);

@@ -128,10 +128,10 @@ struct ResultFileRecords {
 // most `recordBudget` records are loaded; the rest are counted in an OverBudget note.
 class ResultFolderReader {
   public:
-    // Reads `folder` (made absolute now, so a later change of the current directory does not
-    // matter) into `records`, which must outlive the reader, as must `notes` when given: each
-    // file not used in full adds its note there, in listing order; so must `files` when given:
-    // each file that added records adds its entry there.
+    // Reads `folder` (opened now, so a later change of the current directory or a swap of a folder
+    // on the way for a link does not matter) into `records`, which must outlive the reader, as must
+    // `notes` when given: each file not used in full adds its note there, in listing order; so must
+    // `files` when given: each file that added records adds its entry there.
     ResultFolderReader(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
                        std::vector<ResultFileNote>* notes = nullptr,
                        std::vector<ResultFileRecords>* files = nullptr,
@@ -158,9 +158,7 @@ class ResultFolderReader {
     std::filesystem::path folder_;  // as given, for the names in files_
     std::size_t budget_;
     std::filesystem::path fileName_;  // the name of the file being opened or read
-    std::filesystem::directory_iterator entry_;
-    using LinkFreeFolder = platform::RegularFile::LinkFreeFolder;
-    LinkFreeFolder linkFree_ = LinkFreeFolder::No;  // the listed folder's links are resolved
+    platform::HeldFolder held_;       // the folder, listed and its files opened through it
     std::optional<platform::RegularFile> file_;
     std::uint64_t unread_ = 0;         // bytes of the open file still to read
     std::uint64_t inHole_ = 0;         // records of the open file skipped in holes

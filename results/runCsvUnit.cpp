@@ -3,6 +3,7 @@
 #include "results/runCsvUnit.h"
 
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <string_view>
 #include <type_traits>
@@ -38,15 +39,36 @@ std::string numberField(const std::optional<T>& value) {
     return text;
 }
 
+constexpr const char* kComparisonHeader = ",unit,ratio,p_value,floor,significant,machine_index";
+
+// Six significant digits, so that a small p-value keeps its figures.
+std::string statisticField(const std::optional<double>& value) {
+    if (!value) return {};
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", *value);
+    return text;
+}
+
+// The comparison's fields of one row, each after a comma.
+std::string comparisonFields(BenchUnit unit, const MachineComparison* comparison, int test) {
+    std::string fields = unit == BenchUnit::Cycles ? ",cycles" : ",milliseconds";
+    if (comparison == nullptr) return fields + ",,,,,";
+    const TestComparison& compared = comparison->tests[static_cast<std::size_t>(test)];
+    return fields + ',' + statisticField(compared.ratio) + ',' + statisticField(compared.pValue) +
+           ',' + statisticField(compared.floor) + ',' + (compared.significant ? "true" : "false") +
+           ',' + statisticField(comparison->index);
+}
+
 std::string testId(std::span<const TestName> tests, int test) {
     const auto index = static_cast<std::size_t>(test);
     return index < tests.size() ? tests[index].id : std::string();
 }
 
 // The rows of the run on every core at once: the machine's figures as the best, the worker count
-// in `cores` and the scaling; median, average and failed runs have no meaning there.
+// in `cores` and the scaling; median, average, failed runs and a comparison have no meaning
+// there.
 std::string coresRows(const std::string& described, std::span<const TestName> tests,
-                      const CoresRun& cores) {
+                      const CoresRun& cores, std::optional<BenchUnit> comparedIn) {
     std::string rows;
     for (std::size_t index = 0; index < cores.tests.size(); ++index) {
         const CoresTest& test = cores.tests[index];
@@ -55,15 +77,18 @@ std::string coresRows(const std::string& described, std::span<const TestName> te
         const int number = static_cast<int>(index);
         rows += described + ',' + std::to_string(number) + ',' + testId(tests, number) + ',' +
                 numberField(test.machineCycles) + ',' + numberField(test.machineMilliseconds) +
-                ",,,,,," + std::to_string(cores.count) + ',' + numberField(scaling) + "\n";
+                ",,,,,," + std::to_string(cores.count) + ',' + numberField(scaling) +
+                (comparedIn ? std::string(6, ',') : "") + "\n";
     }
     return rows;
 }
 
 }  // namespace
 
-std::string resultsCsv(std::span<const TestName> tests, std::span<const CsvMachine> machines) {
+std::string resultsCsv(std::span<const TestName> tests, std::span<const CsvMachine> machines,
+                       std::optional<BenchUnit> comparedIn) {
     std::string csv = kHeader;
+    if (comparedIn) csv.insert(csv.size() - 1, kComparisonHeader);
     for (const CsvMachine& machine : machines) {
         std::string described = textField(machine.name);
         for (std::size_t line = 0; line < platform::MachineDescription::kLineCount; ++line)
@@ -71,15 +96,16 @@ std::string resultsCsv(std::span<const TestName> tests, std::span<const CsvMachi
         for (int test = 0; test < kTestCount; ++test) {
             const RowSummary summary = summariseTest(cycleRow(*machine.results, test),
                                                      millisecondRow(*machine.results, test));
-            csv += described + ',' + std::to_string(test) + ',' + testId(tests, test) + ',' +
-                   numberField(summary.bestCycles) + ',' + numberField(summary.bestMilliseconds) +
-                   ',' + numberField(summary.medianCycles) + ',' +
-                   numberField(summary.medianMilliseconds) + ',' +
-                   numberField(summary.averageCycles) + ',' +
-                   numberField(summary.averageMilliseconds) + ',' +
-                   std::to_string(summary.failedRuns.size()) + ",1,\n";
+            csv +=
+                described + ',' + std::to_string(test) + ',' + testId(tests, test) + ',' +
+                numberField(summary.bestCycles) + ',' + numberField(summary.bestMilliseconds) +
+                ',' + numberField(summary.medianCycles) + ',' +
+                numberField(summary.medianMilliseconds) + ',' + numberField(summary.averageCycles) +
+                ',' + numberField(summary.averageMilliseconds) + ',' +
+                std::to_string(summary.failedRuns.size()) + ",1," +
+                (comparedIn ? comparisonFields(*comparedIn, machine.comparison, test) : "") + "\n";
         }
-        if (machine.cores) csv += coresRows(described, tests, *machine.cores);
+        if (machine.cores) csv += coresRows(described, tests, *machine.cores, comparedIn);
     }
     return csv;
 }

@@ -5,10 +5,12 @@
 // then one row per machine and test with the tests' fixed English ids and the summary of their
 // runs.
 
+#include <optional>
 #include <span>
 #include <string>
 
 #include "platform/machineDescription.h"
+#include "results/comparisonStatsUnit.h"
 #include "results/coresResultUnit.h"
 #include "results/resultTableUnit.h"
 
@@ -18,7 +20,8 @@ struct CsvMachine {
     std::string name;
     platform::MachineDescription description;
     const ResultTable* results = nullptr;
-    const CoresRun* cores = nullptr;  // its run on every core at once, if it had one
+    const MachineComparison* comparison = nullptr;  // against the reference, where compared
+    const CoresRun* cores = nullptr;                // its run on every core at once, if it had one
 };
 
 // The header row and ten rows per machine, in the order given, each test under its id in
@@ -27,4 +30,8 @@ struct CsvMachine {
 // `cores` and the scaling. A text that a spreadsheet would
 // take for a formula (one starting with '=', '+', '-', '@', a tab or a carriage return) gets a
 // leading apostrophe, since descriptions come from anyone's result files.
-std::string resultsCsv(std::span<const TestName> tests, std::span<const CsvMachine> machines);
+// With `comparedIn`, six columns more: the unit compared in, and from each machine's comparison
+// the test's ratio, p-value, floor and whether the difference is real ("true", "false"), and the
+// machine's index (empty where there is none).
+std::string resultsCsv(std::span<const TestName> tests, std::span<const CsvMachine> machines,
+                       std::optional<BenchUnit> comparedIn = std::nullopt);

@@ -36,7 +36,61 @@ Json pair(const Json& cycles, const Json& milliseconds) {
     return Json{{"cycles", cycles}, {"milliseconds", milliseconds}};
 }
 
-Json testsJson(const ResultTable& results, const std::vector<TestName>& names) {
+Json callJson(const CallExport& call) {
+    return Json{
+        {"call", call.call},
+        {"cycles", call.cycles},
+        {"milliseconds", call.milliseconds},
+        {"failed", call.failed},
+        {"wait_us", call.waitMicroseconds},
+        {"steal_us", call.stealMicroseconds},
+        {"involuntary_switches", call.involuntarySwitches},
+        {"cpu_start", call.processorAtStart},
+        {"cpu_end", call.processorAtEnd},
+        {"disturbed", call.disturbed},
+    };
+}
+
+// A test's calls, added to its object when the run kept them.
+void addTestCalls(Json& test, const TestCallsExport& calls) {
+    Json stored = Json::array(), replaced = Json::array();
+    for (const CallExport& call : calls.stored) stored.push_back(callJson(call));
+    for (const CallExport& call : calls.replaced) replaced.push_back(callJson(call));
+    test["calls"] = stored;
+    test["replaced_calls"] = replaced;
+    test["extra_calls"] = calls.extraCalls;
+    test["clean_calls"] = calls.cleanCalls;
+}
+
+Json qualityJson(const QualityExport& quality) {
+    Json tests = Json::array();
+    for (std::size_t test = 0; test < quality.tests.size(); ++test) {
+        const TestQualityExport& entry = quality.tests[test];
+        tests.push_back({
+            {"index", test},
+            {"spread", orNull(entry.spread)},
+            {"disturbed_calls", entry.disturbedCalls},
+            {"waited_calls", entry.waitedCalls},
+            {"moved_calls", entry.movedCalls},
+            {"wait_us", entry.waitMicroseconds},
+            {"line", entry.line.empty() ? Json(nullptr) : Json(entry.line)},
+        });
+    }
+    Json causes = Json::array();
+    for (const QualityCauseExport& cause : quality.causes)
+        causes.push_back({{"id", cause.id}, {"text", cause.text}});
+    return Json{
+        {"spread_limit", quality.spreadLimit},
+        {"disturbed_share", quality.disturbedShare},
+        {"tests", tests},
+        {"unsteady_tests", quality.unsteadyTests},
+        {"causes", causes},
+        {"lines", quality.lines},
+    };
+}
+
+Json testsJson(const ResultTable& results, const std::vector<TestName>& names,
+               const std::vector<TestCallsExport>& calls = {}) {
     Json tests = Json::array();
     for (int test = 0; test < kTestCount; ++test) {
         const ResultRow& cycles = cycleRow(results, test);
@@ -54,6 +108,7 @@ Json testsJson(const ResultTable& results, const std::vector<TestName>& names) {
             {"median", pair(orNull(summary.medianCycles), orNull(summary.medianMilliseconds))},
             {"average", pair(orNull(summary.averageCycles), orNull(summary.averageMilliseconds))},
         });
+        if (index < calls.size()) addTestCalls(tests.back(), calls[index]);
     }
     return tests;
 }
@@ -78,6 +133,32 @@ Json coresJson(const CoresRun& cores, const std::vector<TestName>& names) {
         });
     }
     return {{"count", cores.count}, {"tests", tests}};
+}
+
+const char* unitName(BenchUnit unit) {
+    return unit == BenchUnit::Cycles ? "cycles" : "milliseconds";
+}
+
+// What the comparison's figures mean: the unit, the reference and the two thresholds.
+Json comparisonSettings(const ComparisonStatistics& statistics) {
+    return {{"unit", unitName(statistics.unit)},
+            {"reference", statistics.reference},
+            {"significance_level", kSignificanceLevel},
+            {"default_floor", kRunToRunFloor}};
+}
+
+// Adds the machine's index and each of its tests' comparison with the reference to `entry`.
+void addMachineComparison(Json& entry, const MachineComparison& comparison) {
+    entry["index"] = orNull(comparison.index);
+    entry["tests_in_index"] = comparison.testsInIndex;
+    for (std::size_t test = 0; test < comparison.tests.size(); ++test) {
+        const TestComparison& compared = comparison.tests[test];
+        Json& testJson = entry["tests"][test];
+        testJson["ratio"] = orNull(compared.ratio);
+        testJson["p_value"] = compared.pValue;
+        testJson["floor"] = compared.floor;
+        testJson["significant"] = compared.significant;
+    }
 }
 
 // Texts that are not valid UTF-8 (a description typed in another encoding) are written with
@@ -123,8 +204,9 @@ std::string runJson(const RunExport& run) {
         {"date", isoUtcTime(run.started)},
         {"machine", machineJson},
         {"clock_mhz", orNull(run.clockMHz)},
-        {"tests", testsJson(run.results, run.testNames)},
+        {"tests", testsJson(run.results, run.testNames, run.testCalls)},
     };
+    if (run.quality) document["quality"] = qualityJson(*run.quality);
     if (run.cores) document["cores"] = coresJson(*run.cores, run.testNames);
     return text(document);
 }
@@ -145,17 +227,25 @@ std::vector<StoredMachine> storedMachines(const std::deque<TCpuRecord>& records,
 }
 
 std::string comparisonJson(const ComparisonExport& comparison) {
+    const auto& statistics = comparison.statistics;
     Json machines = Json::array();
-    for (const StoredMachine& machine : comparison.machines) {
+    for (std::size_t index = 0; index < comparison.machines.size(); ++index) {
+        const StoredMachine& machine = comparison.machines[index];
         const TCpuRecord& record = *machine.data;
         Json entry = {{"file", machine.file}, {"record", machine.record}};
         addDescription(entry, recordDescription(record));
         entry["tests"] = testsJson(record.Results, comparison.testNames);
+        if (statistics && index < statistics->machines.size())
+            addMachineComparison(entry, statistics->machines[index]);
         machines.push_back(entry);
     }
     Json document = {
-        {"schema", kJsonSchema},   {"program", comparison.program}, {"version", comparison.version},
-        {"host", comparison.host}, {"machines", machines},
+        {"schema", kJsonSchema},
+        {"program", comparison.program},
+        {"version", comparison.version},
+        {"host", comparison.host},
     };
+    if (statistics) document["comparison"] = comparisonSettings(*statistics);
+    document["machines"] = machines;
     return text(document);
 }

@@ -14,13 +14,15 @@
 #include <vector>
 
 #include "platform/machineDescription.h"
+#include "results/comparisonStatsUnit.h"
 #include "results/coresResultUnit.h"
 #include "results/cpuRecordUnit.h"
 #include "results/resultTableUnit.h"
+#include "results/runQualityUnit.h"
 
 // The version of the documents' layout: raised whenever a field changes meaning or goes away
 // (new fields may appear without a change).
-inline constexpr int kJsonSchema = 1;
+inline constexpr int kJsonSchema = 2;
 
 struct RunMachine {
     platform::MachineDescription description;  // the four lines a result file carries
@@ -39,7 +41,9 @@ struct RunExport {
     std::optional<std::uint64_t> clockMHz;  // the clock line's figure; null when there was none
     std::vector<TestName> testNames;        // test k's id and label
     ResultTable results{};
-    std::string kernelCode;         // the fingerprint of the kernel code that ran
+    std::string kernelCode;                  // the fingerprint of the kernel code that ran
+    std::vector<TestCallsExport> testCalls;  // test k at index k; empty when not kept
+    std::optional<QualityExport> quality;
     std::optional<CoresRun> cores;  // the run on every core at once, when there was one
 };
 
@@ -72,12 +76,20 @@ struct StoredMachine {
 std::vector<StoredMachine> storedMachines(const std::deque<TCpuRecord>& records,
                                           const std::vector<ResultFileRecords>& files);
 
+// Every stored machine against the reference, in the order of the machines.
+struct ComparisonStatistics {
+    BenchUnit unit = BenchUnit::Cycles;
+    std::string reference;  // the reference's name, as StoredMachine::name
+    std::vector<MachineComparison> machines;
+};
+
 struct ComparisonExport {
     std::string program;
     std::string version;
     std::string host;                 // the host name of the machine that compared
     std::vector<TestName> testNames;  // as in RunExport
     std::vector<StoredMachine> machines;
+    std::optional<ComparisonStatistics> statistics;  // none when nothing was compared
 };
 
 // The comparison as one document, written like runJson.

@@ -4,6 +4,7 @@
 
 #include "platform/codePage.h"
 #include "platform/fileReplacement.h"
+#include "platform/regularFile.h"
 #include "results/cpuRecordUnit.h"
 
 namespace {
@@ -33,13 +34,7 @@ std::string targetProblemText(const std::filesystem::path& target,
 }
 
 std::error_code checkResultFolder(const std::filesystem::path& folder) {
-    std::error_code error;
-    const auto status = std::filesystem::status(folder, error);
-    if (error) return error;
-    if (!std::filesystem::is_directory(status))
-        return std::make_error_code(std::errc::not_a_directory);
-    std::filesystem::directory_iterator listing(folder, error);
-    return error;
+    return platform::HeldFolder(folder).openError();
 }
 
 std::string writeErrorText(const std::filesystem::path& path, std::error_code reason) {

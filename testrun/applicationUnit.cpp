@@ -6,7 +6,10 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/displayServer.h"
 #include "testrun/keyboardUnit.h"
@@ -21,7 +24,40 @@ constexpr const char* kPlatformVariable = "QT_QPA_PLATFORM";
 // connected: left without clients, the server would reset and turn Qt away meanwhile.
 std::optional<platform::XServerConnection> xServerAsked;
 
+struct HeldMessage {
+    QtMsgType type;
+    std::string category;
+    QString text;
+};
+std::vector<HeldMessage> heldMessages;
+QtMessageHandler passMessagesTo = nullptr;
+
+void holdStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fputs(
+            "korvex2: нет дисплея для окон, без окон тест запускает korvex2-console / no "
+            "display for the windows: korvex2-console runs the benchmark without them\n",
+            stderr);
+        std::_Exit(1);
+    }
+    heldMessages.push_back({type, context.category ? context.category : "", text});
+}
+
+// Ends guardApplicationStart()'s hold and passes on what it held.
+void passHeldMessages() {
+    if (!passMessagesTo) return;
+    qInstallMessageHandler(passMessagesTo);
+    for (const HeldMessage& message : heldMessages)
+        passMessagesTo(message.type,
+                       QMessageLogContext(nullptr, 0, nullptr, message.category.c_str()),
+                       message.text);
+    heldMessages.clear();
+    passMessagesTo = nullptr;
+}
+
 }  // namespace
+
+void guardApplicationStart() { passMessagesTo = qInstallMessageHandler(holdStartMessage); }
 
 void chooseWindowSystem() {
     if (!qEnvironmentVariableIsEmpty(kPlatformVariable)) return;
@@ -33,6 +69,7 @@ void chooseWindowSystem() {
 }
 
 void prepareApplication(QApplication& application) {
+    passHeldMessages();
     // The choice stays the program's own: programs the windows start (a browser, a mail program)
     // do not inherit it.
     if (xServerAsked) qunsetenv(kPlatformVariable);

@@ -10,6 +10,12 @@ class QApplication;
 // bars take the program's name and icon from it, so no window caption needs the name appended.
 inline constexpr const char* kDesktopFileName = "korvex2";
 
+// Holds Qt's messages from now until prepareApplication(), so that a start without any window
+// system says one thing: when Qt reaches no display (its fatal message, after which it would
+// abort), the program prints one line, in Russian and English, naming korvex2-console, and
+// ends with exit status 1. The messages of a start that succeeded are passed on unchanged.
+void guardApplicationStart();
+
 // Chooses Qt's window system before the application object exists. The windows keep fixed
 // places, the banner its corner of the screen and its place on top, which only X11 lets a
 // program ask for: unless the user chose a Qt platform (QT_QPA_PLATFORM), the program uses X11

@@ -76,6 +76,15 @@ const ConsoleOption kOptions[] = {
      "logical processor ('all': every one), and print each test's figure\n"
      "for the whole machine and its scaling (default 1: no such times)",
      chooseCores, nullptr},
+    {"--runs-as-they-come", "", false, kRunForm, false,
+     "keep each test's ten consecutive calls, disturbed or not (by\n"
+     "default a call that waited for a processor or moved to another\n"
+     "is replaced by a further call, up to 20 per test)",
+     [](ConsoleOptions& options, const std::string&) {
+         options.sequence.replaceDisturbedCalls = false;
+         return std::string();
+     },
+     nullptr},
     {"--save", "FILE", false, kRunForm, false,
      "after the run, save the results with the machine's description as\n"
      "the result file FILE (replaced if it exists; checked before the run\n"
@@ -122,6 +131,22 @@ const ConsoleOption kOptions[] = {
     {"--fsb", "TEXT", true, kRunForm, false, "front-side-bus frequency", describe<1>, nullptr},
     {"--memory", "TEXT", true, kRunForm, false, "memory size", describe<2>, nullptr},
     {"--os", "TEXT", true, kRunForm, false, "operating system", describe<3>, nullptr},
+    {"--unit", "ms|cycles", false, kRunForm | kCompareForm, false,
+     "compare in cycles (the default) or ms (milliseconds)",
+     [](ConsoleOptions& options, const std::string& unit) {
+         if (unit != "ms" && unit != "cycles") return std::string("--unit needs ms or cycles");
+         options.comparisonUnit = unit == "ms" ? BenchUnit::Milliseconds : BenchUnit::Cycles;
+         return std::string();
+     },
+     nullptr},
+    {"--baseline", "FILE", false, kRunForm | kCompareForm, false,
+     "compare with the first record of the result file FILE (by default\n"
+     "with the run, or with --compare with the first result file read)",
+     [](ConsoleOptions& options, const std::string& file) {
+         options.baselineFile = file;
+         return std::string();
+     },
+     nullptr},
     {"--version", "", false, 0, false, "show the version", nullptr,
      [](std::ostream& out) { out << versionLine("korvex2-console") << "\n"; }},
     {"--help", "", false, 0, false, "show this help", nullptr,
@@ -182,7 +207,10 @@ std::string consoleUsage() {
                         "result lines, then compares the results test by test, in millions of "
                         "cycles, with the\n"
                         "result files cpus/*.dat of the current directory. Lower figures are "
-                        "better.\n"
+                        "better; an index\n"
+                        "per machine (reference 100) and a ratio per test come first, '≈' "
+                        "marking a difference\n"
+                        "within noise.\n"
                         "\n";
     for (const ConsoleOption& option : kOptions) usage += optionLines(option);
     return usage;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "results/cpubenchUnit.h"
 #include "testrun/sequenceUnit.h"
 
 struct ConsoleOptions {
@@ -21,6 +22,8 @@ struct ConsoleOptions {
     // The folders whose result files are compared, in order; none given means "cpus", which
     // may be missing, while a folder named here must exist.
     std::vector<std::string> resultFolders;
+    BenchUnit comparisonUnit = BenchUnit::Cycles;  // --unit
+    std::optional<std::string> baselineFile;       // --baseline: the comparison's reference
     // Processor, bus, memory, operating system; a line not given is the machine's own.
     std::array<std::optional<std::string>, 4> descriptions;
 

@@ -15,9 +15,13 @@
 #include "results/cpuRecordUnit.h"
 #include "results/runCsvUnit.h"
 #include "results/saveFolderUnit.h"
+#include "testrun/runFallbackUnit.h"
 #include "testrun/standardOutputUnit.h"
 
 namespace {
+
+// The file name ending of each OutputContent, for a fallback file.
+constexpr std::string_view kExtensions[] = {".dat", ".json", ".csv"};
 
 std::string absoluteText(const std::string& file) {
     std::error_code error;
@@ -81,7 +85,12 @@ bool checkOutputs(const std::vector<ConsoleOutput>& outputs, std::ostream& err) 
     std::vector<platform::ReplacementCheck> checks;
     for (const ConsoleOutput& output : outputs) {
         platform::ReplacementCheck check{output.file, {}, false};
-        if (output.file != "-") check = platform::checkReplacement(output.file);
+        // A result file's length is known now, for the rule of the in-place write.
+        if (output.file != "-")
+            check = platform::checkReplacement(output.file,
+                                               output.content == OutputContent::ResultFile
+                                                   ? std::optional<std::uint64_t>(kRecordSize)
+                                                   : std::nullopt);
         if (check.error) {
             err << kConsoleMessagePrefix << targetProblemText(output.file, check) << std::endl;
             return false;
@@ -119,7 +128,7 @@ std::string runOutputBytes(OutputContent content, const FinishedRun& finished) {
             return runJson(finished.run) + "\n";
         case OutputContent::Csv: {
             const CsvMachine machine{finished.run.host, finished.description, &finished.run.results,
-                                     finished.run.cores ? &*finished.run.cores : nullptr};
+                                     nullptr, finished.run.cores ? &*finished.run.cores : nullptr};
             return resultsCsv(finished.run.testNames, {&machine, 1});
         }
     }
@@ -128,12 +137,17 @@ std::string runOutputBytes(OutputContent content, const FinishedRun& finished) {
 
 std::string comparisonOutputBytes(OutputContent content, const ComparisonExport& comparison) {
     if (content == OutputContent::Json) return comparisonJson(comparison) + "\n";
+    const auto& statistics = comparison.statistics;
     std::vector<CsvMachine> rows;
-    for (const StoredMachine& machine : comparison.machines) {
+    for (std::size_t index = 0; index < comparison.machines.size(); ++index) {
+        const StoredMachine& machine = comparison.machines[index];
         const TCpuRecord& record = *machine.data;
-        rows.push_back({machine.name, recordDescription(record), &record.Results});
+        const bool compared = statistics && index < statistics->machines.size();
+        rows.push_back({machine.name, recordDescription(record), &record.Results,
+                        compared ? &statistics->machines[index] : nullptr});
     }
-    return resultsCsv(comparison.testNames, rows);
+    return resultsCsv(comparison.testNames, rows,
+                      statistics ? std::optional(statistics->unit) : std::nullopt);
 }
 
 void reportCodePageLoss(const platform::MachineDescription& description, std::ostream& err) {
@@ -146,30 +160,43 @@ void reportCodePageLoss(const platform::MachineDescription& description, std::os
 }
 
 bool writeOutput(const ConsoleOutput& output, std::string_view bytes, std::ostream& report,
-                 std::ostream& err, platform::FileContentWriter& writer) {
+                 std::ostream& err, platform::FileContentWriter& writer,
+                 std::optional<std::time_t> runStarted) {
+    std::error_code error;
+    platform::ReplacementNotes notes;
     if (output.file == "-") {
-        if (const std::error_code error = writeStandardOutput(bytes)) {
-            err << writeErrorText("standard output", error) << std::endl;
-            return false;
-        }
-        return true;
+        error = writeStandardOutput(bytes);
+    } else {
+        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+        error = platform::replaceFileContents(output.file, {data, bytes.size()}, writer, &notes);
     }
-    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    if (const std::error_code error =
-            platform::replaceFileContents(output.file, {data, bytes.size()}, writer)) {
-        err << writeErrorText(output.file, error) << std::endl;
+    if (error) {
+        err << writeErrorText(output.file == "-" ? "standard output" : output.file, error)
+            << std::endl;
+        if (runStarted)
+            (void)keepInFallback(
+                {output.option, kExtensions[static_cast<int>(output.content)], output.file, error},
+                bytes, *runStarted, err);
         return false;
     }
+    if (output.file == "-") return true;
     report << output.doneText << " " << absoluteText(output.file) << std::endl;
+    if (notes.linksLeftBehind > 0)
+        err << kConsoleMessagePrefix << platform::printableText(output.file) << " had "
+            << notes.linksLeftBehind
+            << " more hard link(s); writing in place could have torn it, so a new file took its "
+               "name and the other links keep the old contents"
+            << std::endl;
     return true;
 }
 
 bool writeOutputs(const std::vector<ConsoleOutput>& outputs,
                   const std::function<std::string(OutputContent)>& contents, std::ostream& report,
-                  std::ostream& err) {
+                  std::ostream& err, std::optional<std::time_t> runStarted) {
     platform::FileContentWriter writer;
     bool written = true;
     for (const ConsoleOutput& output : outputs)
-        written = writeOutput(output, contents(output.content), report, err, writer) && written;
+        written = writeOutput(output, contents(output.content), report, err, writer, runStarted) &&
+                  written;
     return written;
 }

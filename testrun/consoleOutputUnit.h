@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -72,14 +73,18 @@ std::string comparisonOutputBytes(OutputContent content, const ComparisonExport&
 void reportCodePageLoss(const platform::MachineDescription& description, std::ostream& err);
 
 // Writes `bytes` as `output`: a file through platform::replaceFileContents with `writer`, "-" to
-// standard output. For a file says where it went on `report`; a failure says "Ошибка записи"
-// with the path and the system's reason on `err`, and the result says which.
+// standard output. For a file says where it went on `report`, and on `err` when it replaced a
+// file with other hard links, which keep the old contents; a failure says "Ошибка записи" with
+// the path and the system's reason on `err`, and the result says which. The output of a run
+// (`runStarted` given) that fails is kept in a fallback file (see runFallbackUnit.h).
 [[nodiscard]] bool writeOutput(const ConsoleOutput& output, std::string_view bytes,
                                std::ostream& report, std::ostream& err,
-                               platform::FileContentWriter& writer);
+                               platform::FileContentWriter& writer,
+                               std::optional<std::time_t> runStarted = {});
 
 // Writes each of `outputs`, in order, with the bytes `contents` gives for its content, as
 // writeOutput does with the real writer; whether every one was written.
 [[nodiscard]] bool writeOutputs(const std::vector<ConsoleOutput>& outputs,
                                 const std::function<std::string(OutputContent)>& contents,
-                                std::ostream& report, std::ostream& err);
+                                std::ostream& report, std::ostream& err,
+                                std::optional<std::time_t> runStarted = {});

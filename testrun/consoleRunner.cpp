@@ -19,6 +19,7 @@
 #include "results/comparisonTextUnit.h"
 #include "results/cpuRecordUnit.h"
 #include "results/saveFolderUnit.h"
+#include "testrun/consoleComparisonUnit.h"
 #include "testrun/consoleOutputUnit.h"
 #include "testrun/contactUnit.h"
 #include "testrun/coresRunUnit.h"
@@ -59,9 +60,10 @@ struct StoredResults {
     std::deque<TCpuRecord> records;
     std::vector<ResultFileRecords> files;
     std::vector<std::string> folders;
+    std::optional<std::size_t> baseline;  // the first record of --baseline's file
 };
 
-StoredResults loadStoredResults(const ConsoleOptions& options) {
+StoredResults loadStoredResults(const ConsoleOptions& options, std::deque<TCpuRecord>& baseline) {
     StoredResults stored;
     stored.folders = options.resultFolders;
     if (stored.folders.empty()) stored.folders.emplace_back(kResultFolder);
@@ -71,20 +73,21 @@ StoredResults loadStoredResults(const ConsoleOptions& options) {
         for (const ResultFileNote& note : notes)
             std::cerr << kConsoleMessagePrefix << resultFileNoteText(folder, note) << '\n';
     }
+    if (options.baselineFile)
+        stored.baseline =
+            addBaseline(*options.baselineFile, baseline, stored.records, stored.files);
     return stored;
 }
 
-// Prints each test's caption and comparison text as `build` makes it, after a blank line (the
-// first test's only when `blankFirst`). Where memory runs out, later records are left out until it
-// fits, and how many is said on standard error.
-void printComparisonTests(std::deque<TCpuRecord>& records, bool blankFirst, std::ostream& out,
+// Prints each test's caption and comparison text as `build` makes it, after a blank line. Where
+// memory runs out, later records are left out until it fits, and how many (with `leftOut`, those
+// left out before) is said on standard error.
+void printComparisonTests(std::deque<TCpuRecord>& records, std::uint64_t leftOut, std::ostream& out,
                           const std::function<std::vector<std::string>(int test)>& build) {
-    std::uint64_t leftOut = 0;
     for (int test = kFirstSelectableTest; test <= kLastSelectableTest; ++test) {
         const std::vector<std::string> lines =
             withinMemory(records, leftOut, [&] { return build(test); });
-        if (blankFirst || test != kFirstSelectableTest) out << '\n';
-        out << comparisonCaption(test) << '\n';
+        out << '\n' << comparisonCaption(test) << '\n';
         for (const std::string& line : lines) out << line << '\n';
     }
     if (leftOut > 0)
@@ -94,19 +97,68 @@ void printComparisonTests(std::deque<TCpuRecord>& records, bool blankFirst, std:
     noteStandardOutputState();
 }
 
-void printComparison(StoredResults& stored, const ResultTable& benchResults, std::ostream& out) {
+std::vector<std::string> machineNames(const StoredResults& stored) {
+    std::vector<std::string> names;
+    for (const StoredMachine& machine : storedMachines(stored.records, stored.files))
+        names.push_back(machine.name);
+    return names;
+}
+
+// The comparison's statistics with the reference, and their summary on `out`; what memory could
+// not hold is left out as printComparisonTests leaves it, counted in `leftOut`.
+ConsoleComparison printComparisonSummary(StoredResults& stored, const TCpuRecord* ownSystem,
+                                         std::optional<std::size_t> reference, BenchUnit unit,
+                                         std::uint64_t& leftOut, std::ostream& out) {
+    return withinMemory(stored.records, leftOut, [&] {
+        ConsoleComparison comparison =
+            compareWithReference(stored.records, stored.files, ownSystem, reference, unit);
+        std::vector<std::string> lines =
+            consoleSummaryLines(comparison, stored.records, machineNames(stored), ownSystem);
+        out << '\n';
+        for (const std::string& line : lines) out << line << '\n';
+        return comparison;
+    });
+}
+
+// The ratio column of test `test` (1 to 10); none once memory has cost records after the
+// statistics were taken, since the rows are then made anew.
+RowRatioText ratioColumn(const ConsoleComparison& comparison, const StoredResults& stored,
+                         int test) {
+    if (stored.records.size() != comparison.stored.size()) return {};
+    return comparison.ratioText(testOfNumber(test));
+}
+
+void printComparison(StoredResults& stored, const ResultTable& benchResults, BenchUnit unit,
+                     std::ostream& out) {
     TCpuRecord ownSystem = makeOwnSystem();
     ownSystem.Results = benchResults;
-    printComparisonTests(stored.records, true, out, [&](int test) {
-        return comparisonTextLines(stored.records, ownSystem, test, BenchUnit::Cycles);
+    std::uint64_t leftOut = 0;
+    const ConsoleComparison comparison =
+        printComparisonSummary(stored, &ownSystem, stored.baseline, unit, leftOut, out);
+    printComparisonTests(stored.records, leftOut, out, [&](int test) {
+        return comparisonTextLines(stored.records, ownSystem, test, unit, kTextBarWidth,
+                                   ratioColumn(comparison, stored, test));
     });
+}
+
+// The statistics for --compare's documents; the machines the memory kept are a leading part of
+// those compared.
+std::optional<ComparisonStatistics> exportedStatistics(const ConsoleComparison& comparison,
+                                                       const StoredResults& stored) {
+    if (comparison.stored.empty()) return std::nullopt;
+    const std::vector<std::string> names = machineNames(stored);
+    const std::size_t reference = stored.baseline.value_or(0);
+    return ComparisonStatistics{comparison.unit,
+                                reference < names.size() ? names[reference] : std::string(),
+                                comparison.stored};
 }
 
 // --compare: the stored results side by side, test by test, each row named by its file; then
 // the JSON and CSV of every stored machine. No result file at all is said, and is no failure.
 int compareStoredResults(const ConsoleOptions& options, const std::vector<ConsoleOutput>& outputs,
-                         std::ostream& lines) {
-    StoredResults stored = loadStoredResults(options);
+                         std::deque<TCpuRecord>& baseline, std::ostream& lines) {
+    StoredResults stored = loadStoredResults(options, baseline);
+    ConsoleComparison comparison;
     if (stored.records.empty()) {
         std::string folders;
         for (const std::string& folder : stored.folders)
@@ -114,18 +166,23 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
         lines << "No result files to compare in " << platform::printableText(folders) << std::endl;
         noteStandardOutputState();
     } else {
-        std::vector<std::string> names;
-        for (const StoredMachine& machine : storedMachines(stored.records, stored.files))
-            names.push_back(machine.name);
-        printComparisonTests(stored.records, false, lines, [&](int test) {
-            return storedComparisonTextLines(stored.records, names, test, BenchUnit::Cycles);
+        std::uint64_t leftOut = 0;
+        comparison = printComparisonSummary(stored, nullptr, stored.baseline.value_or(0),
+                                            options.comparisonUnit, leftOut, lines);
+        const std::vector<std::string> names = machineNames(stored);
+        printComparisonTests(stored.records, leftOut, lines, [&](int test) {
+            return storedComparisonTextLines(stored.records, names, test, options.comparisonUnit,
+                                             kTextBarWidth, ratioColumn(comparison, stored, test));
         });
     }
-    const ComparisonExport comparison{kProductTitle, programVersion(), platform::hostName(),
-                                      benchmarkTestNames(),
-                                      storedMachines(stored.records, stored.files)};
+    const ComparisonExport exported{kProductTitle,
+                                    programVersion(),
+                                    platform::hostName(),
+                                    benchmarkTestNames(),
+                                    storedMachines(stored.records, stored.files),
+                                    exportedStatistics(comparison, stored)};
     const bool written = writeOutputs(
-        outputs, [&](OutputContent content) { return comparisonOutputBytes(content, comparison); },
+        outputs, [&](OutputContent content) { return comparisonOutputBytes(content, exported); },
         lines, std::cerr);
     if (!finishStandardOutput()) return 1;
     return written ? 0 : 1;
@@ -142,6 +199,15 @@ CoresRun timeOnEveryCore(int count, const ResultTable& benchResults, std::ostrea
                           });
 }
 
+// The exit status of a run refused because another run holds the machine.
+constexpr int kMachineBusyStatus = 3;
+
+std::string machineBusyText(int otherRun) {
+    return "another benchmark run is in progress on this machine (process " +
+           (otherRun > 0 ? std::to_string(otherRun) : std::string("unknown")) +
+           "); two runs at once skew each other, so this one does not start";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -150,25 +216,34 @@ int main(int argc, char** argv) {
         status >= 0)
         return status;
     const std::vector<ConsoleOutput> outputs = requestedOutputs(options);
-    if (!checkResultFolders(options, std::cerr) || !checkOutputs(outputs, std::cerr)) return 1;
+    std::deque<TCpuRecord> baseline;
+    if (!checkResultFolders(options, std::cerr) || !checkOutputs(outputs, std::cerr) ||
+        !readBaseline(options, baseline, std::cerr))
+        return 1;
     std::ostream& lines = options.standardOutputTaken() ? std::cerr : std::cout;
-    if (options.compareOnly) return compareStoredResults(options, outputs, lines);
+    if (options.compareOnly) return compareStoredResults(options, outputs, baseline, lines);
 
+    SystemSequencePlatform system;
+    if (const std::optional<int> otherRun = system.lockMachine()) {
+        std::cerr << kConsoleMessagePrefix << machineBusyText(*otherRun) << std::endl;
+        return kMachineBusyStatus;
+    }
     platform::setProgramFpuEnvironment();
     platform::installExceptionGuard();
     BuildKernelWorkArea();
 
     StandardOutputList list(lines);
-    SystemSequencePlatform system;
     ResultTable benchResults{};
+    RunCalls calls;
     RunConditions conditions = conditionsBeforeRun(options.sequence.raisePriority);
     const std::time_t started = std::time(nullptr);
-    runTestSequence(options.sequence, benchmarkTests(), list, system, benchResults);
+    runTestSequence(options.sequence, benchmarkTests(), list, system, benchResults, &calls);
     conditions.priorityGranted = system.raiseGranted();
     std::optional<CoresRun> cores;
     if (options.cores > 1) cores = timeOnEveryCore(options.cores, benchResults, lines);
+    const QualityReport quality = assessRun(benchResults, &calls, conditions);
     lines << '\n';
-    for (const std::string& line : qualityReportLines(benchmarkTests(), benchResults, conditions))
+    for (const std::string& line : qualityReportLines(benchmarkTests(), quality))
         lines << line << '\n';
 
     // The outputs are written before anything reads the result folders, so nothing those
@@ -186,12 +261,14 @@ int main(int argc, char** argv) {
                     benchmarkTestNames(),
                     benchResults,
                     kernelCodeFingerprint(),
+                    exportRunCalls(calls),
+                    exportQuality(benchmarkTests(), quality),
                     cores};
     const bool written = writeOutputs(
         outputs, [&](OutputContent content) { return runOutputBytes(content, finished); }, lines,
-        std::cerr);
-    StoredResults stored = loadStoredResults(options);
-    printComparison(stored, benchResults, lines);
+        std::cerr, started);
+    StoredResults stored = loadStoredResults(options, baseline);
+    printComparison(stored, benchResults, options.comparisonUnit, lines);
 
     if (!finishStandardOutput()) return 1;
     return written ? 0 : 1;

@@ -6,9 +6,11 @@
 
 #include <cstdint>
 
+#include "platform/disturbance.h"
 #include "platform/processorCounters.h"
 #include "platform/systemClock.h"
 #include "results/resultTableUnit.h"
+#include "testrun/disturbedCallsUnit.h"
 #include "testrun/testKernel.h"
 
 // Millions of cycles in the 64-bit difference c1 - c0, as L / 1 000 000 + 4294 H modulo 2^32
@@ -24,10 +26,11 @@ constexpr std::uint32_t cycleValue(std::uint64_t c0, std::uint64_t c1) {
 // Ticks between two readings of the tick counter, modulo 2^32 (right across its wrap).
 constexpr std::uint32_t millisecondValue(std::uint32_t t0, std::uint32_t t1) { return t1 - t0; }
 
-// The real counters: CPUID then RDTSC, and the system tick counter.
+// The real counters: CPUID then RDTSC, the system tick counter, and the disturbance readings.
 struct ProcessorClock {
     static std::uint64_t serialisedTimeStamp() { return platform::serialisedTimeStamp(); }
     static std::uint32_t tickCount() { return platform::tickCount(); }
+    static platform::DisturbanceReading disturbance() { return platform::readDisturbance(); }
 };
 
 // One call of `kernel`, measured as each run of timeKernelWith is: tick t0, CPUID + RDTSC c0, the
@@ -77,4 +80,40 @@ inline void TimeKernel(TestKernel kernel, ResultRow& cycles, ResultRow& millisec
                        std::uint8_t* const* buffer3, RunFlags& flags) {
     ProcessorClock clock;
     timeKernelWith(clock, kernel, cycles, milliseconds, buffer1, buffer2, buffer3, flags);
+}
+
+// One call measured as a run of timeKernelWith is, with the disturbance read before the tick
+// t0 and after the tick t1: nothing is added between the two counter reads.
+template <class Clock>
+TimedCall timeCall(Clock& clock, TestKernel kernel, std::uint8_t* const* buffer1,
+                   std::uint8_t* const* buffer2, std::uint8_t* const* buffer3) {
+    TimedCall call;
+    const platform::DisturbanceReading before = clock.disturbance();
+    const std::uint32_t t0 = clock.tickCount();
+    const std::uint64_t c0 = clock.serialisedTimeStamp();
+    const std::int32_t result = kernel(buffer1, buffer2, buffer3);
+    call.failed = result != 0;
+    const std::uint64_t c1 = clock.serialisedTimeStamp();
+    const std::uint32_t t1 = clock.tickCount();
+    const platform::DisturbanceReading after = clock.disturbance();
+    if (!call.failed) {
+        call.cycles = cycleValue(c0, c1);
+        call.milliseconds = millisecondValue(t0, t1);
+    }
+    call.disturbance = disturbanceBetween(before, after);
+    return call;
+}
+
+// The calls of one test into `calls`: ten, and while `replacing` further ones as
+// wantsAnotherCall says; the ten least disturbed are stored (all ten when not replacing).
+template <class Clock>
+void timeTestCalls(Clock& clock, TestKernel kernel, std::uint8_t* const* buffer1,
+                   std::uint8_t* const* buffer2, std::uint8_t* const* buffer3, bool replacing,
+                   TestCalls& calls) {
+    calls.made.clear();
+    calls.made.reserve(kRunsPerTest + kMostExtraCalls);
+    calls.replacing = replacing;
+    while (wantsAnotherCall(calls.made, replacing))
+        calls.made.push_back(timeCall(clock, kernel, buffer1, buffer2, buffer3));
+    calls.stored = leastDisturbedCalls(calls.made);
 }

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScrollBar>
@@ -17,6 +18,8 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <algorithm>
+#include <memory>
+#include <optional>
 
 #include "results/benchUnit.h"
 #include "testrun/boutUnit.h"
@@ -157,13 +160,36 @@ void TForm1::FormShow() {
     if (banner_ != nullptr) banner_->show();
 }
 
+// A run starts only once it holds the machine's lock; while another run (of either program)
+// holds it past the wait, a message names that run and nothing starts.
 void TForm1::Button1Click() {
     if (runInProgress_ || benchResults_ == nullptr) return;
     const QScopedValueRollback running(runInProgress_, true);
+    if (const std::optional<int> otherRun = platform_.lockMachine()) {
+        showMachineBusy(*otherRun);
+        return;
+    }
+    const std::unique_ptr<SequencePlatform, void (*)(SequencePlatform*)> release(
+        &platform_, [](SequencePlatform* system) { system->releaseMachine(); });
     closedDuringRun_ = false;
     RunList list(*this);
     runTestSequence(runOptions(), tests_, list, platform_, *benchResults_);
     if (!closedDuringRun_) Button3Click();
+}
+
+void TForm1::showMachineBusy(int otherRun) {
+    const QString process =
+        otherRun > 0 ? QStringLiteral(" (процесс %1)").arg(otherRun) : QString();
+    auto* box = new QMessageBox(
+        QMessageBox::Warning, QStringLiteral("Тестирование"),
+        QStringLiteral("На этой машине уже идёт другой запуск теста%1. Два запуска сразу "
+                       "искажают результаты друг друга: дождитесь его окончания и начните тест "
+                       "снова.")
+            .arg(process),
+        QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("MachineBusyBox"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void TForm1::Button2Click() {

@@ -25,6 +25,9 @@ constexpr std::array<std::string_view, 13> kQtOptionsWithValue = {
     "style",       "stylesheet",         "display",
     "geometry"};
 constexpr std::array<std::string_view, 2> kQtFlags = {"reverse", "widgetcount"};
+// The options Qt also takes as -name=value (-style=Fusion).
+constexpr std::array<std::string_view, 3> kQtOptionsWithEquals = {"style", "stylesheet",
+                                                                  "qmljsdebugger"};
 
 bool listed(std::string_view name, std::span<const std::string_view> names) {
     return std::find(names.begin(), names.end(), name) != names.end();
@@ -51,6 +54,10 @@ int answerProgramOptions(int argc, char** argv, std::ostream& out, std::ostream&
             continue;
         }
         if (name.size() < argument.size() && listed(name, kQtFlags)) continue;
+        if (const std::size_t equals = name.find('=');
+            name.size() < argument.size() && equals != name.npos &&
+            listed(name.substr(0, equals), kQtOptionsWithEquals))
+            continue;
         err << "korvex2: unknown option '" << argument << "' (korvex2 --help lists the options)"
             << std::endl;
         return 2;

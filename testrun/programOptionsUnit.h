@@ -8,6 +8,6 @@
 
 // Returns -1 to go on with the windows, otherwise the exit status: 0 after --help (the usage on
 // `out`) or --version (the version line on `out`), 2 after an option it does not know (one line
-// naming it on `err`). Qt's own options (-platform NAME, -style NAME, -reverse, …) are left
-// for Qt.
+// naming it on `err`). Qt's own options (-platform NAME, -style NAME, -style=NAME, -reverse, …)
+// are left for Qt.
 [[nodiscard]] int answerProgramOptions(int argc, char** argv, std::ostream& out, std::ostream& err);

@@ -15,30 +15,71 @@ std::string percent(double fraction) {
     return text;
 }
 
-std::vector<std::string> detectedCauses(const RunConditions& conditions) {
-    std::vector<std::string> causes;
+std::string testList(const std::vector<int>& tests) {
+    std::string list;
+    for (const int test : tests)
+        list += (list.empty() ? "" : ", ") + std::to_string(testNumber(test));
+    return list;
+}
+
+// The unsteady tests whose stored calls include disturbed ones.
+std::vector<int> disturbedUnsteadyTests(const QualityReport& report) {
+    std::vector<int> tests;
+    for (const int test : report.unsteadyTests) {
+        const auto& disturbance = report.disturbance[static_cast<std::size_t>(test)];
+        if (disturbance && disturbance->cleanCalls < kRunsPerTest) tests.push_back(test);
+    }
+    return tests;
+}
+
+// The measured disturbance first; the load average lags the run by a minute, so it is a hint.
+std::vector<QualityCause> detectedCauses(const QualityReport& report,
+                                         const RunConditions& conditions) {
+    std::vector<QualityCause> causes;
+    if (const std::vector<int> tests = disturbedUnsteadyTests(report); !tests.empty())
+        causes.push_back(
+            {"disturbed-calls", "  - вызовы тестов " + testList(tests) +
+                                    " ждали процессор или переходили на другой: машину занимали "
+                                    "другие программы"});
     if (conditions.loadAtStart && *conditions.loadAtStart >= kOtherLoadLimit) {
-        char text[160];
+        char text[400];
         std::snprintf(text, sizeof text,
                       "  - другая нагрузка на машину при запуске: средняя загрузка %.2f "
-                      "(/proc/loadavg)",
+                      "(/proc/loadavg, только подсказка: она запаздывает на минуту)",
                       *conditions.loadAtStart);
-        causes.emplace_back(text);
+        causes.push_back({"load", text});
     }
     for (const std::string& governor : conditions.governors)
         if (governor != "performance")
-            causes.push_back("  - регулятор частоты процессора «" + governor +
-                             "», а не «performance»");
+            causes.push_back({"governor", "  - регулятор частоты процессора «" + governor +
+                                              "», а не «performance»"});
     if (conditions.hypervisor)
-        causes.emplace_back("  - программа работает под гипервизором (виртуальная машина)");
+        causes.push_back(
+            {"hypervisor", "  - программа работает под гипервизором (виртуальная машина)"});
     if (conditions.priorityAsked && !conditions.priorityGranted)
-        causes.emplace_back(
-            "  - повышенный приоритет запрошен, но не предоставлен (нужны права root или "
-            "CAP_SYS_NICE)");
+        causes.push_back({"priority-refused",
+                          "  - повышенный приоритет запрошен, но не предоставлен (нужны права "
+                          "root или CAP_SYS_NICE)"});
     if (causes.empty())
-        causes.emplace_back(
-            "  - причин, которые программа умеет распознать, не найдено; повторите запуск");
+        causes.push_back(
+            {"unknown",
+             "  - причин, которые программа умеет распознать, не найдено; повторите запуск"});
     return causes;
+}
+
+std::vector<std::string> disturbanceSection(const QualityReport& report) {
+    std::vector<std::string> lines;
+    for (int test = 0; test < kTestCount; ++test)
+        if (const auto& disturbance = report.disturbance[static_cast<std::size_t>(test)])
+            if (auto line = disturbanceLine(test, *disturbance)) lines.push_back(std::move(*line));
+    if (lines.empty())
+        return {
+            "Помех не замечено: ни один вызов не ждал процессор дольше 1 % своей "
+            "длительности и не переходил на другой процессор."};
+    lines.insert(lines.begin(),
+                 "Помехи (ожидание процессора дольше 1 % длительности вызова, переход на другой "
+                 "процессор):");
+    return lines;
 }
 
 }  // namespace
@@ -59,22 +100,62 @@ std::optional<double> runSpread(const ResultRow& cycles) {
     return *medianOfPassedRuns(cycles, {}) / best - 1;
 }
 
-std::vector<std::string> qualityReportLines(TestTable tests, const ResultTable& benchResults,
-                                            const RunConditions& conditions) {
-    std::vector<std::string> lines = {"Разброс десяти прогонов (медиана / лучший − 1):"};
-    std::string unsteadyTests;
+QualityReport assessRun(const ResultTable& benchResults, const RunCalls* calls,
+                        const RunConditions& conditions) {
+    QualityReport report;
     for (int test = 0; test < kTestCount; ++test) {
-        const auto spread = runSpread(cycleRow(benchResults, test));
-        lines.push_back(std::string(tests[static_cast<std::size_t>(test)].label) + " " +
-                        (spread ? percent(*spread) : "нет оценки"));
-        if (spread && *spread > kSpreadWarningLimit)
-            unsteadyTests += (unsteadyTests.empty() ? "" : ", ") + std::to_string(testNumber(test));
+        const auto index = static_cast<std::size_t>(test);
+        report.spreads[index] = runSpread(cycleRow(benchResults, test));
+        if (calls != nullptr) report.disturbance[index] = summariseDisturbance((*calls)[index]);
+        if (report.spreads[index] && *report.spreads[index] > kSpreadWarningLimit)
+            report.unsteadyTests.push_back(test);
     }
-    if (unsteadyTests.empty()) return lines;
+    if (!report.unsteadyTests.empty()) report.causes = detectedCauses(report, conditions);
+    return report;
+}
+
+std::vector<std::string> qualityReportLines(TestTable tests, const QualityReport& report) {
+    std::vector<std::string> lines = {"Разброс десяти прогонов (медиана / лучший − 1):"};
+    for (int test = 0; test < kTestCount; ++test) {
+        const auto& spread = report.spreads[static_cast<std::size_t>(test)];
+        lines.push_back("тест " + std::to_string(testNumber(test)) + ", " +
+                        tests[static_cast<std::size_t>(test)].label + " " +
+                        (spread ? percent(*spread) : "нет оценки"));
+    }
+    if (std::any_of(report.disturbance.begin(), report.disturbance.end(),
+                    [](const auto& disturbance) { return disturbance.has_value(); })) {
+        const std::vector<std::string> section = disturbanceSection(report);
+        lines.insert(lines.end(), section.begin(), section.end());
+    }
+    if (report.unsteadyTests.empty()) return lines;
     lines.push_back("Внимание: разброс больше " + percent(kSpreadWarningLimit) + " у тестов " +
-                    unsteadyTests + ", цифрам этого запуска нельзя вполне доверять. " +
-                    "Возможные причины:");
-    const std::vector<std::string> causes = detectedCauses(conditions);
-    lines.insert(lines.end(), causes.begin(), causes.end());
+                    testList(report.unsteadyTests) +
+                    ", цифрам этого запуска нельзя вполне доверять. Возможные причины:");
+    for (const QualityCause& cause : report.causes) lines.push_back(cause.text);
     return lines;
+}
+
+QualityExport exportQuality(TestTable tests, const QualityReport& report) {
+    QualityExport exported;
+    exported.spreadLimit = kSpreadWarningLimit;
+    exported.disturbedShare = kDisturbedShare;
+    for (int test = 0; test < kTestCount; ++test) {
+        const auto index = static_cast<std::size_t>(test);
+        TestQualityExport entry;
+        entry.spread = report.spreads[index];
+        if (const auto& disturbance = report.disturbance[index]) {
+            entry.disturbedCalls = disturbance->disturbedOfTen;
+            entry.waitedCalls = disturbance->waitedOfTen;
+            entry.movedCalls = disturbance->movedOfTen;
+            entry.waitMicroseconds = disturbance->waitNanoseconds / 1000u;
+            entry.line = disturbanceLine(test, *disturbance).value_or("");
+        }
+        exported.tests.push_back(entry);
+    }
+    exported.unsteadyTests = report.unsteadyTests;
+    for (const QualityCause& cause : report.causes)
+        exported.causes.push_back(
+            {cause.id, cause.text.substr(cause.text.find_first_not_of(" -"))});
+    exported.lines = qualityReportLines(tests, report);
+    return exported;
 }

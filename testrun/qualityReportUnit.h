@@ -2,8 +2,12 @@
 // Layer korvex_run: includes korvex_kernels, korvex_results and korvex_platform; no Qt.
 //
 // The console's report on how far a run's figures can be trusted, printed after the run's own
-// lines: per test the spread of its ten runs, and when a spread exceeds 5 % a warning naming
-// the causes the program can detect on this machine.
+// lines: per test the spread of its ten runs; per test the calls that waited for a processor or
+// moved to another, and what became of them; and when a spread exceeds 5 % a warning naming the
+// causes the program can detect on this machine. Tests are numbered 1 to 10, as the comparison
+// numbers them.
+
+#include <array>
 
 #include <optional>
 #include <span>
@@ -11,6 +15,7 @@
 #include <vector>
 
 #include "results/resultTableUnit.h"
+#include "testrun/disturbanceReportUnit.h"
 #include "testrun/sequenceUnit.h"
 
 // Spreads above this are warned about.
@@ -37,8 +42,31 @@ RunConditions conditionsBeforeRun(bool priorityAsked);
 // millions of cycles.
 std::optional<double> runSpread(const ResultRow& cycles);
 
-// The report's lines (UTF-8): a heading, one line per test with its spread, then, when any
-// spread exceeds kSpreadWarningLimit, the warning with the tests concerned and the causes
-// found in `conditions`.
-std::vector<std::string> qualityReportLines(TestTable tests, const ResultTable& benchResults,
-                                            const RunConditions& conditions);
+// One cause of unsteady figures the program found: a fixed id for scripts and its line.
+struct QualityCause {
+    const char* id;  // "disturbed-calls", "load", "governor", "hypervisor", "priority-refused",
+                     // "unknown"
+    std::string text;
+};
+
+// What the report says, as data.
+struct QualityReport {
+    std::array<std::optional<double>, kTestCount> spreads{};
+    // Per test, when the run kept its calls (the console does).
+    std::array<std::optional<TestDisturbance>, kTestCount> disturbance{};
+    std::vector<int> unsteadyTests;    // 0 to 9, spread above kSpreadWarningLimit
+    std::vector<QualityCause> causes;  // only when some test is unsteady
+};
+
+// The report on a run: `calls` as the run kept them, or none.
+QualityReport assessRun(const ResultTable& benchResults, const RunCalls* calls,
+                        const RunConditions& conditions);
+
+// The report's lines (UTF-8): a heading, one line per test with its spread; when calls were kept
+// a heading and a line per disturbed test (or one saying none was); then, when any spread
+// exceeds kSpreadWarningLimit, the warning with the tests concerned and its causes.
+std::vector<std::string> qualityReportLines(TestTable tests, const QualityReport& report);
+
+// The report as the JSON gives it: per test its spread and disturbance, the unsteady tests,
+// the causes and the lines as printed.
+QualityExport exportQuality(TestTable tests, const QualityReport& report);

@@ -28,27 +28,42 @@ bool measureClockRate(SequenceList& list, SequencePlatform& system) {
     list.repaintNow();
     if (!carryOn(list)) return false;
     system.sleepMilliseconds(kSettleMilliseconds);
-    const std::uint64_t before = system.readTimeStampCounter();
+    const ClockReading before = system.readClocks();
     system.sleepMilliseconds(kClockMeasurementMilliseconds);
-    const std::uint64_t after = system.readTimeStampCounter();
+    const ClockReading after = system.readClocks();
     const std::uint64_t megahertz = clockRateMHz(before, after);
     list.noteClockRate(megahertz);
     list.appendLine(kClockRateText + std::to_string(megahertz) + "MHz");
     return carryOn(list);
 }
 
+// One test's calls: the ten consecutive ones of TimeKernel, or, given `calls`, those of
+// timeTestCalls.
+void timeTest(const TestEntry& entry, const SequenceOptions& options, ResultRow& cycles,
+              ResultRow& milliseconds, RunFlags& flags, TestCalls* calls) {
+    if (calls == nullptr) {
+        TimeKernel(entry.kernel, cycles, milliseconds, &TestBuffer1, &TestBuffer2, &TestBuffer3,
+                   flags);
+        return;
+    }
+    ProcessorClock clock;
+    timeTestCalls(clock, entry.kernel, &TestBuffer1, &TestBuffer2, &TestBuffer3,
+                  options.replaceDisturbedCalls, *calls);
+    storeCalls(*calls, cycles, milliseconds, flags);
+}
+
 // Each test's label, its ten timed runs, its lines and the pause after it; false when the run
 // was stopped before the last test.
 bool timeEveryTest(const SequenceOptions& options, TestTable tests, SequenceList& list,
-                   SequencePlatform& system, ResultTable& benchResults) {
+                   SequencePlatform& system, ResultTable& benchResults, RunCalls* calls) {
     RunFlags flags{};
     for (std::size_t test = 0; test < tests.size(); ++test) {
         const TestEntry& entry = tests[test];
         const int row = static_cast<int>(test);
         list.appendLine(entry.label);
         if (!carryOn(list)) return false;
-        TimeKernel(entry.kernel, cycleRow(benchResults, row), millisecondRow(benchResults, row),
-                   &TestBuffer1, &TestBuffer2, &TestBuffer3, flags);
+        timeTest(entry, options, cycleRow(benchResults, row), millisecondRow(benchResults, row),
+                 flags, calls != nullptr ? &(*calls)[test] : nullptr);
         if (entry.resetsMultimediaState) system.resetMultimediaState();
         for (const std::string& line : testSummaryLines(cycleRow(benchResults, row),
                                                         millisecondRow(benchResults, row), flags))
@@ -100,8 +115,11 @@ void SystemSequencePlatform::restorePriority(const platform::PriorityState& save
     platform::restorePriority(saved);
 }
 
-std::uint64_t SystemSequencePlatform::readTimeStampCounter() {
-    return platform::readTimeStampCounter();
+ClockReading SystemSequencePlatform::readClocks() {
+    ClockReading reading;
+    reading.timeStamp = platform::readTimeStampCounter();
+    reading.rawNanoseconds = platform::rawMonotonicNanoseconds();
+    return reading;
 }
 
 void SystemSequencePlatform::resetMultimediaState() {
@@ -109,8 +127,28 @@ void SystemSequencePlatform::resetMultimediaState() {
     static_cast<void>(platform::runGuarded([] { platform::resetMultimediaState(); }));
 }
 
-std::uint64_t clockRateMHz(std::uint64_t before, std::uint64_t after) {
-    return (after - before) / 1000000u;
+std::optional<int> SystemSequencePlatform::lockMachine() {
+    constexpr std::uint32_t kRetryMilliseconds = 100;
+    const std::string name = platform::machineLockName();
+    const std::uint32_t start = platform::tickCount();
+    for (;;) {
+        bool busy = false;
+        machineLock_ = platform::MachineLock::tryTake(name, busy);
+        if (!busy) return std::nullopt;
+        if (platform::tickCount() - start >= kMachineLockWaitMilliseconds)
+            return platform::MachineLock::holder(name);
+        platform::sleepMilliseconds(kRetryMilliseconds);
+    }
+}
+
+void SystemSequencePlatform::releaseMachine() { machineLock_ = platform::MachineLock(); }
+
+std::uint64_t clockRateMHz(const ClockReading& before, const ClockReading& after) {
+    const std::uint64_t ticks = after.timeStamp - before.timeStamp;
+    if (after.rawNanoseconds <= before.rawNanoseconds) return ticks / 1000000u;
+    const std::uint64_t nanoseconds = after.rawNanoseconds - before.rawNanoseconds;
+    return static_cast<std::uint64_t>(static_cast<double>(ticks) * 1000.0 /
+                                      static_cast<double>(nanoseconds));
 }
 
 std::vector<std::string> testSummaryLines(const ResultRow& cycles, const ResultRow& milliseconds,
@@ -125,10 +163,11 @@ std::vector<std::string> testSummaryLines(const ResultRow& cycles, const ResultR
 }
 
 void runTestSequence(const SequenceOptions& options, TestTable tests, SequenceList& list,
-                     SequencePlatform& system, ResultTable& benchResults) {
+                     SequencePlatform& system, ResultTable& benchResults, RunCalls* calls) {
     list.clearLines();
     const PriorityScope priority(system, options.raisePriority);
 
-    if (measureClockRate(list, system) && timeEveryTest(options, tests, list, system, benchResults))
+    if (measureClockRate(list, system) &&
+        timeEveryTest(options, tests, list, system, benchResults, calls))
         list.appendLine(kFinishedText);
 }

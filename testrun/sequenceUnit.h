@@ -10,12 +10,15 @@
 // The list and the platform are interfaces so that tests can replace them with fakes.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "platform/machineLock.h"
 #include "platform/priority.h"
 #include "results/resultTableUnit.h"
+#include "testrun/disturbedCallsUnit.h"
 #include "testrun/testKernel.h"
 
 class SequencePlatform;
@@ -46,6 +49,12 @@ class SequenceList {
     virtual bool stopRequested() { return false; }
 };
 
+// The time-stamp counter and CLOCK_MONOTONIC_RAW (nanoseconds), read one right after the other.
+struct ClockReading {
+    std::uint64_t timeStamp = 0;
+    std::uint64_t rawNanoseconds = 0;
+};
+
 // The operating-system and processor services the run uses besides the harness.
 class SequencePlatform {
   public:
@@ -54,10 +63,18 @@ class SequencePlatform {
     virtual platform::PriorityState savePriority() = 0;
     virtual void raisePriority() = 0;
     virtual void restorePriority(const platform::PriorityState& saved) = 0;
-    virtual std::uint64_t readTimeStampCounter() = 0;
+    virtual ClockReading readClocks() = 0;
     // EMMS then CPUID leaf 0 under a guard of its own that swallows any exception.
     virtual void resetMultimediaState() = 0;
+    // Takes the machine's lock for a run (platform::MachineLock), waiting up to
+    // kMachineLockWaitMilliseconds while another run holds it. Nothing when taken (or when the
+    // system offers no lock); otherwise the other run's process id, 0 when unknown. Held until
+    // releaseMachine, or the end of the platform object or the process.
+    virtual std::optional<int> lockMachine() = 0;
+    virtual void releaseMachine() = 0;
 };
+
+inline constexpr std::uint32_t kMachineLockWaitMilliseconds = 5000;
 
 // The real services.
 class SystemSequencePlatform final : public SequencePlatform {
@@ -66,19 +83,25 @@ class SystemSequencePlatform final : public SequencePlatform {
     platform::PriorityState savePriority() override;
     void raisePriority() override;
     void restorePriority(const platform::PriorityState& saved) override;
-    std::uint64_t readTimeStampCounter() override;
+    ClockReading readClocks() override;
     void resetMultimediaState() override;
+    std::optional<int> lockMachine() override;
+    void releaseMachine() override;
 
     // False once a raise was refused any of the settings it chose.
     bool raiseGranted() const { return raiseGranted_; }
 
   private:
     bool raiseGranted_ = true;
+    platform::MachineLock machineLock_;
 };
 
 struct SequenceOptions {
     bool raisePriority = true;  // "Повышенный приоритет"
     bool pauseAfterEachTest = true;  // "Приостанавливаться после каждого теста"; see pauseNow
+    // Where the run keeps each test's calls (see runTestSequence): whether disturbed calls are
+    // replaced by further ones.
+    bool replaceDisturbedCalls = true;
 };
 
 // One test, described once: everything the run, the console, JSON, CSV and the comparison
@@ -104,8 +127,10 @@ inline constexpr const char* kMillisecondsText = " миллисекунд";
 inline constexpr const char* kPauseText = "Простой 5 сек.";
 inline constexpr const char* kFinishedText = "Завершено...";
 
-// Whole millions in the difference of two time-stamp readings one second apart.
-std::uint64_t clockRateMHz(std::uint64_t before, std::uint64_t after);
+// The time-stamp counter's rate in whole MHz across a sleep: its ticks over the nanoseconds
+// CLOCK_MONOTONIC_RAW counted across the same sleep, so a sleep that ran long (a loaded
+// machine) does not inflate it. Over the nominal second when the raw clock did not advance.
+std::uint64_t clockRateMHz(const ClockReading& before, const ClockReading& after);
 
 // The lines a timed test adds: "Тест не пройден" when any run failed, else the smallest cycle
 // value and, independently, the smallest millisecond value (compared unsigned).
@@ -116,6 +141,9 @@ std::vector<std::string> testSummaryLines(const ResultRow& cycles, const ResultR
 // the restoring of the priorities. Every test gets the references to TestBuffer1, TestBuffer2
 // and TestBuffer3, in this order. A run the list stops ends early (see
 // SequenceList::stopRequested). The priorities are restored on every way out of the run, an
-// early stop or an exception included.
+// early stop or an exception included. Given `calls`, each test's calls are kept there with
+// their disturbance, and disturbed ones are replaced as options.replaceDisturbedCalls says
+// (timeTestCalls); without, each test makes its ten consecutive calls (TimeKernel).
 void runTestSequence(const SequenceOptions& options, TestTable tests, SequenceList& list,
-                     SequencePlatform& system, ResultTable& benchResults);
+                     SequencePlatform& system, ResultTable& benchResults,
+                     RunCalls* calls = nullptr);

@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     platform::setProgramFpuEnvironment();
     platform::installExceptionGuard();
 
+    guardApplicationStart();
     chooseWindowSystem();
     QApplication application(argc, argv);
     prepareApplication(application);

@@ -1,6 +1,6 @@
 # Installs the build into PREFIX and checks that the programs, the desktop entry, the icon, the
-# metainfo, the manual pages, the copyright, the changelog and the fleet playbook are where
-# desktops, man and Debian look for them, and that the installed programs answer --version, both
+# metainfo, the manual pages, each package's copyright and changelog and the fleet playbook are
+# where desktops, man and Debian look for them, and that the installed programs answer --version, both
 # with the same kernel code; the program with windows answers --help and refuses an unknown option
 # before it needs a display.
 file(REMOVE_RECURSE ${PREFIX})
@@ -14,6 +14,7 @@ foreach(file bin/korvex2 bin/korvex2-console share/applications/korvex2.desktop
              share/metainfo/org.example.korvex2.metainfo.xml
              share/man/man1/korvex2-console.1.gz share/man/man1/korvex2.1.gz
              share/doc/korvex2/copyright share/doc/korvex2/changelog.Debian.gz
+             share/doc/korvex2-console/copyright share/doc/korvex2-console/changelog.Debian.gz
              share/korvex2/korvex2-fleet.yml)
     if(NOT EXISTS ${PREFIX}/${file})
         message(FATAL_ERROR "not installed: ${file}")

@@ -1,6 +1,5 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -16,6 +15,7 @@
 #include "support/failingWriter.h"
 #include "support/records.h"
 #include "support/temporaryFolder.h"
+#include "support/unprivileged.h"
 
 namespace {
 
@@ -27,22 +27,6 @@ mode_t modeOf(const fs::path& path) {
     struct stat status {};
     stat(path.c_str(), &status);
     return status.st_mode & 07777;
-}
-
-bool isRoot() { return geteuid() == 0; }
-
-// Runs `check` as an unprivileged user (nobody, in a child process) when the test runs as root,
-// since root may write anywhere; the child's answer comes back as its exit status.
-bool runUnprivileged(const std::function<bool()>& check) {
-    if (!isRoot()) return check();
-    const pid_t child = fork();
-    if (child == 0) {
-        constexpr uid_t kNobody = 65534;
-        const bool dropped = setgid(kNobody) == 0 && setuid(kNobody) == 0;
-        _exit(dropped && check() ? 0 : 1);
-    }
-    int status = 0;
-    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 TEST(SaveRecordFile, ReplacingAFileKeepsItsModeAndANewFileFollowsTheUmask) {
@@ -73,13 +57,33 @@ TEST(SaveRecordFile, ReplacingAFileKeepsItsOwnerAndGroup) {
     EXPECT_EQ(status.st_gid, 2345u);
 }
 
-TEST(SaveRecordFile, HardLinksStayOneFile) {
-    TemporaryFolder folder;
-    writeBytes(folder / "one.dat", kOldBytes);
-    fs::create_hard_link(folder / "one.dat", folder / "two.dat");
-    ASSERT_TRUE(saveRecordFile(folder / "one.dat", testMachine("linked")).ok());
-    EXPECT_TRUE(fs::equivalent(folder / "one.dat", folder / "two.dat"));
-    EXPECT_EQ(readBytes(folder / "two.dat"), bytesOf(testMachine("linked")));
+// A file with several links keeps them where the new contents go in with one write that no
+// cut follows; otherwise a new file replaces it and the other names keep the old contents.
+TEST(SaveRecordFile, HardLinksStayWhereTheWriteCannotTearTheFile) {
+    struct Case {
+        const char* name;
+        std::size_t oldSize;
+        std::size_t newSize;
+        bool linksKept;
+    };
+    const Case cases[] = {{"same length", kRecordSize, kRecordSize, true},
+                          {"old shorter", 10, kRecordSize, true},
+                          {"old longer", 3000, kRecordSize, false},
+                          {"more than a page", 10, 5000, false}};
+    for (const Case& c : cases) {
+        TemporaryFolder folder;
+        const std::vector<std::uint8_t> oldBytes(c.oldSize, 0x5A), newBytes(c.newSize, 0x33);
+        writeBytes(folder / "one.dat", oldBytes);
+        fs::create_hard_link(folder / "one.dat", folder / "two.dat");
+        platform::FileContentWriter writer;
+        platform::ReplacementNotes notes;
+        ASSERT_FALSE(platform::replaceFileContents(folder / "one.dat", newBytes, writer, &notes))
+            << c.name;
+        EXPECT_EQ(readBytes(folder / "one.dat"), newBytes) << c.name;
+        EXPECT_EQ(fs::equivalent(folder / "one.dat", folder / "two.dat"), c.linksKept) << c.name;
+        EXPECT_EQ(readBytes(folder / "two.dat"), c.linksKept ? newBytes : oldBytes) << c.name;
+        EXPECT_EQ(notes.linksLeftBehind, c.linksKept ? 0u : 1u) << c.name;
+    }
 }
 
 TEST(SaveRecordFile, SymbolicLinksAreWrittenThroughAndKept) {
@@ -93,6 +97,9 @@ TEST(SaveRecordFile, SymbolicLinksAreWrittenThroughAndKept) {
         {"absolute link", {{"link.dat", "@/real.dat"}}, "real.dat"},
         {"chain of two", {{"link.dat", "middle"}, {"middle", "sub/real.dat"}}, "sub/real.dat"},
         {"dangling link", {{"link.dat", "sub/missing.dat"}}, "sub/missing.dat"},
+        {"link to a folder on the way",
+         {{"link.dat", "via/real.dat"}, {"via", "sub"}},
+         "sub/real.dat"},
     };
     for (const Case& c : cases) {
         TemporaryFolder folder;
@@ -201,31 +208,6 @@ TEST(SaveRecordFile, SuccessRemovesTemporariesADayOld) {
               (std::vector<std::string>{".korvex-fresh000", ".korvex-old", "old.dat", "x.dat"}));
 }
 
-// Killed between cutting and writing, the in-place overwrite leaves no more records than the
-// new contents: a longer old file is cut first.
-TEST(SaveRecordFile, InPlaceOverwriteCutsALongerFileFirst) {
-    TemporaryFolder folder;
-    writeBytes(folder / "one.dat", kOldBytes);
-    fs::create_hard_link(folder / "one.dat", folder / "two.dat");
-    std::vector<std::uint64_t> sizesSeen;
-    class SizeRecorder final : public RecordFileWriter {
-      public:
-        explicit SizeRecorder(std::vector<std::uint64_t>& sizes) : sizes_(sizes) {}
-        std::error_code writeAll(int descriptor, std::span<const std::uint8_t> bytes) override {
-            struct stat status {};
-            fstat(descriptor, &status);
-            sizes_.push_back(static_cast<std::uint64_t>(status.st_size));
-            return RecordFileWriter::writeAll(descriptor, bytes);
-        }
-
-      private:
-        std::vector<std::uint64_t>& sizes_;
-    } writer(sizesSeen);
-    ASSERT_TRUE(saveRecordFile(folder / "one.dat", testMachine("x"), writer).ok());
-    EXPECT_EQ(sizesSeen, std::vector<std::uint64_t>{kRecordSize});
-    EXPECT_EQ(readBytes(folder / "two.dat"), bytesOf(testMachine("x")));
-}
-
 TEST(SaveRecordFile, StaleTemporariesNeverBlockASave) {
     TemporaryFolder folder;
     for (int i = 0; i < 100; ++i) {
@@ -267,22 +249,32 @@ TEST(SaveRecordFile, FailedWriteOrSyncLeavesTheOldFileAndNoTemporary) {
 }
 
 // A folder the user may not create files in, holding a file they may write: overwritten in
-// place, with the old bytes written back when that fails part-way.
+// place where that cannot tear it, with the old bytes written back when that fails part-way;
+// refused with the reason, the file untouched, where it could.
 TEST(SaveRecordFile, OverwritesInPlaceWhereNoFileMayBeCreated) {
     struct Case {
         const char* name;
+        std::size_t oldSize;
         std::size_t limit;
         bool syncFails;
-        bool saves;
+        std::error_code reason;   // what the save says
+        std::error_code checked;  // what the check before it says
     };
-    const Case cases[] = {{"writes", kRecordSize, false, true},
-                          {"fails part-way", 600, false, false},
-                          {"fails to sync", kRecordSize, true, false}};
+    const std::error_code tear = platform::ReplacementRefusal::NoNewFileWouldTear;
+    const std::error_code full = std::make_error_code(std::errc::no_space_on_device);
+    const std::error_code failed = std::make_error_code(std::errc::io_error);
+    const Case cases[] = {
+        {"writes", kRecordSize, kRecordSize, false, {}, {}},
+        {"fails part-way", kRecordSize, 600, false, full, {}},
+        {"fails to sync", 100, kRecordSize, true, failed, {}},
+        {"old file longer", 3000, kRecordSize, false, tear, tear},
+    };
     for (const Case& c : cases) {
         TemporaryFolder folder;
         const fs::path locked = folder / "locked";
+        const std::vector<std::uint8_t> oldBytes(c.oldSize, 0x5A);
         fs::create_directory(locked);
-        writeBytes(locked / "mine.dat", kOldBytes);
+        writeBytes(locked / "mine.dat", oldBytes);
         if (isRoot()) {
             ASSERT_EQ(chown((locked / "mine.dat").c_str(), 65534, 65534), 0);
             fs::permissions(folder.path(), fs::perms(0755));
@@ -290,9 +282,12 @@ TEST(SaveRecordFile, OverwritesInPlaceWhereNoFileMayBeCreated) {
         fs::permissions(locked, fs::perms(0555));
         const bool asExpected = runUnprivileged([&] {
             FailingWriter writer(c.limit, c.syncFails);
-            const bool saved = saveRecordFile(locked / "mine.dat", testMachine("x"), writer).ok();
-            return saved == c.saves && readBytes(locked / "mine.dat") ==
-                                           (c.saves ? bytesOf(testMachine("x")) : kOldBytes);
+            const SaveResult saved = saveRecordFile(locked / "mine.dat", testMachine("x"), writer);
+            const platform::ReplacementCheck check =
+                platform::checkReplacement(locked / "mine.dat", kRecordSize);
+            return check.error == c.checked && saved.error == c.reason &&
+                   readBytes(locked / "mine.dat") ==
+                       (c.reason ? oldBytes : bytesOf(testMachine("x")));
         });
         EXPECT_TRUE(asExpected) << c.name;
         fs::permissions(locked, fs::perms(0755));

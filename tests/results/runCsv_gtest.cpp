@@ -44,12 +44,35 @@ TEST(RunCsv, CoresRowsFollowTheOneCoreRows) {
     ResultTable results{};
     CoresRun cores{2, std::vector<CoresTest>(kTestCount)};
     cores.tests[0] = {{90, 80}, {40, 44}, 95, 44, 2 * 100.0 / 95, ""};
-    const CsvMachine machines[] = {{"web1", {"CPU", "", "", ""}, &results, &cores}};
+    const CsvMachine machines[] = {{"web1", {"CPU", "", "", ""}, &results, nullptr, &cores}};
     const std::vector<TestName> tests(kTestCount, TestName{"id", "label"});
     const std::vector<std::string> rows = rowsOf(resultsCsv(tests, machines));
     ASSERT_EQ(rows.size(), 1u + 2 * kTestCount);
     EXPECT_EQ(rows[1 + kTestCount], "web1,CPU,,,,0,id,95,44,,,,,,2,2.105");
     EXPECT_EQ(rows[2 + kTestCount], "web1,CPU,,,,1,id,,,,,,,,2,");
+}
+
+// A comparison's rows carry each test's statistics and the machine's index; a machine that was
+// not compared leaves them empty.
+TEST(RunCsv, ComparisonRowsCarryTheStatistics) {
+    const ResultTable results{};
+    MachineComparison compared;
+    compared.index = 90.9090909;
+    compared.tests[0] = {1.1, 0.000155655, 0.05, true};
+    compared.tests[1].floor = 0.12;
+    const CsvMachine machines[] = {
+        {"a.dat", {"", "", "", ""}, &results, &compared},
+        {"b.dat", {"", "", "", ""}, &results, nullptr},
+    };
+    const std::vector<TestName> tests(kTestCount);
+    const std::vector<std::string> rows = rowsOf(resultsCsv(tests, machines, BenchUnit::Cycles));
+    ASSERT_EQ(rows.size(), 21u);
+    EXPECT_TRUE(rows[0].ends_with(
+        ",failed_runs,cores,scaling,unit,ratio,p_value,floor,significant,machine_index"))
+        << rows[0];
+    EXPECT_TRUE(rows[1].ends_with(",10,1,,cycles,1.1,0.000155655,0.05,true,90.9091")) << rows[1];
+    EXPECT_TRUE(rows[2].ends_with(",10,1,,cycles,,1,0.12,false,90.9091")) << rows[2];
+    EXPECT_TRUE(rows[11].ends_with(",10,1,,cycles,,,,,")) << rows[11];
 }
 
 }  // namespace

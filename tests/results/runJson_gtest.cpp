@@ -137,8 +137,9 @@ TEST(RunJson, ComparisonListsEveryStoredMachineWithItsFile) {
     EXPECT_EQ(machines[2].name, "fleet/b.dat#2");
 
     const auto json = nlohmann::json::parse(
-        comparisonJson({"Korvex 2", "1.0b", "controller", sampleRun().testNames, machines}));
+        comparisonJson({"Korvex 2", "1.0b", "controller", sampleRun().testNames, machines, {}}));
     EXPECT_EQ(json["schema"], kJsonSchema);
+    EXPECT_FALSE(json.contains("comparison"));
     EXPECT_EQ(json["host"], "controller");
     const auto& stored = json["machines"];
     ASSERT_EQ(stored.size(), 3u);
@@ -148,6 +149,33 @@ TEST(RunJson, ComparisonListsEveryStoredMachineWithItsFile) {
     EXPECT_EQ(stored[2]["record"], 1);
     EXPECT_EQ(stored[2]["tests"][9]["id"], "id-9");
     EXPECT_EQ(stored[2]["tests"][9]["milliseconds"][9], 77);
+}
+
+// With statistics, each machine carries its index and each test its comparison with the
+// reference; a test without a ratio says null, and the settings name the unit and reference.
+TEST(RunJson, ComparisonCarriesEachMachinesStatistics) {
+    std::deque<TCpuRecord> records(2, emptyRecord());
+    const std::vector<ResultFileRecords> files = {{"a.dat", 0, 2}};
+    ComparisonStatistics statistics{BenchUnit::Milliseconds, "a.dat#1", {{}, {}}};
+    statistics.machines[1].index = 90.5;
+    statistics.machines[1].testsInIndex = 1;
+    statistics.machines[1].tests[3] = {1.1, 0.0002, 0.06, true};
+    const auto json = nlohmann::json::parse(
+        comparisonJson({"Korvex 2", "1.0b", "controller", sampleRun().testNames,
+                        storedMachines(records, files), statistics}));
+    EXPECT_EQ(json["comparison"]["unit"], "milliseconds");
+    EXPECT_EQ(json["comparison"]["reference"], "a.dat#1");
+    EXPECT_TRUE(json["machines"][0]["index"].is_null());
+    const auto& second = json["machines"][1];
+    EXPECT_EQ(second["index"], 90.5);
+    EXPECT_EQ(second["tests_in_index"], 1);
+    EXPECT_EQ(second["tests"][3]["ratio"], 1.1);
+    EXPECT_EQ(second["tests"][3]["p_value"], 0.0002);
+    EXPECT_EQ(second["tests"][3]["floor"], 0.06);
+    EXPECT_EQ(second["tests"][3]["significant"], true);
+    EXPECT_EQ(second["tests"][3]["id"], "id-3");
+    EXPECT_TRUE(second["tests"][4]["ratio"].is_null());
+    EXPECT_EQ(second["tests"][4]["significant"], false);
 }
 
 }  // namespace

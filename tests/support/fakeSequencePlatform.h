@@ -1,12 +1,14 @@
 #pragma once
 // A stand-in for the system's services in test runs: every call returns at once and is recorded
 // in order ("save", "raise", "sleep 1000", "tsc", "emms", ...). The time-stamp counter advances
-// by `timeStampStep` during the one-second sleep, the priority state is kept as the run sets it,
-// and a test may act during any sleep.
+// by `timeStampStep` during the one-second sleep and the raw clock by `sleptNanoseconds` (the
+// sleep's real length), the priority state is kept as the run sets it, and a test may act during
+// any sleep.
 
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,12 +19,17 @@ class FakeSequencePlatform final : public SequencePlatform {
     std::vector<std::string> calls;
     std::uint64_t timeStampStep = 2'394'000'000;
     std::uint64_t timeStamp = 1'000'000'000'000;
+    std::uint64_t sleptNanoseconds = 1'000'000'000;
+    std::uint64_t rawNanoseconds = 5'000'000'000;
     platform::PriorityState current{};
     std::function<void(std::uint32_t)> duringSleep;
 
     void sleepMilliseconds(std::uint32_t milliseconds) override {
         calls.push_back("sleep " + std::to_string(milliseconds));
-        if (milliseconds == 1000) timeStamp += timeStampStep;
+        if (milliseconds == 1000) {
+            timeStamp += timeStampStep;
+            rawNanoseconds += sleptNanoseconds;
+        }
         if (duringSleep) duringSleep(milliseconds);
     }
     platform::PriorityState savePriority() override {
@@ -37,11 +44,20 @@ class FakeSequencePlatform final : public SequencePlatform {
         calls.push_back("restore");
         current = saved;
     }
-    std::uint64_t readTimeStampCounter() override {
+    ClockReading readClocks() override {
         calls.push_back("tsc");
-        return timeStamp;
+        return {timeStamp, rawNanoseconds};
     }
     void resetMultimediaState() override { calls.push_back("emms"); }
+    // The machine lock: taken unless `otherRun` names a run that holds it.
+    std::optional<int> otherRun;
+    int machineLocks = 0;
+    int machineReleases = 0;
+    std::optional<int> lockMachine() override {
+        ++machineLocks;
+        return otherRun;
+    }
+    void releaseMachine() override { ++machineReleases; }
 
     // How often `call` was made.
     int count(const std::string& call) const {

@@ -23,7 +23,7 @@ endif()
 execute_process(COMMAND head -c 2632 /dev/zero OUTPUT_FILE ${WORK}/fleet/a/two.dat)
 execute_process(COMMAND head -c 1316 /dev/zero OUTPUT_FILE ${WORK}/fleet/b/web2.dat)
 run_console(--compare --cpus fleet/a --cpus fleet/b --json - --csv out.csv)
-string(REGEX MATCHALL "\n(fleet/a/two.dat#[12]|fleet/b/web2.dat) +0 +Тест не пройден" rows
+string(REGEX MATCHALL "\n(fleet/a/two.dat#[12]|fleet/b/web2.dat) +0 +(ref +)?Тест не пройден" rows
        "${err}")
 list(LENGTH rows count)
 string(JSON testCount LENGTH "${out}" machines 0 tests)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -223,6 +224,49 @@ TEST(ConsoleOutput, FailedJsonWriteLeavesTheOldReport) {
     EXPECT_EQ(err.str(), "Ошибка записи: " + json.file + ": No space left on device\n");
     EXPECT_EQ(readBytes(folder / "run.json"), old);
     EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"run.json"});
+}
+
+// A run's output that cannot be written where asked after the run goes to the state folder,
+// under a name of its own each time, and the user is told where and why.
+TEST(ConsoleOutput, FailedOutputOfARunIsKeptInTheFallbackFolder) {
+    TemporaryFolder folder;
+    const char* saved = std::getenv("XDG_STATE_HOME");
+    const std::string previous = saved != nullptr ? saved : "";
+    setenv("XDG_STATE_HOME", (folder / "state").c_str(), 1);
+    std::filesystem::create_directory(folder / "taken.json");
+    const ConsoleOutput json = outputsOf("", (folder / "taken.json").string())[1];
+    platform::FileContentWriter writer;
+    std::ostringstream report, err;
+    const std::time_t started = 60;
+    EXPECT_FALSE(writeOutput(json, "{\"one\"}", report, err, writer, started));
+    EXPECT_FALSE(writeOutput(json, "{\"two\"}", report, err, writer, started));
+    if (saved != nullptr)
+        setenv("XDG_STATE_HOME", previous.c_str(), 1);
+    else
+        unsetenv("XDG_STATE_HOME");
+    const std::filesystem::path kept = folder / "state" / "korvex2";
+    EXPECT_EQ(textOf(kept / "korvex2-run-19700101T000100Z.json"), "{\"one\"}");
+    EXPECT_EQ(textOf(kept / "korvex2-run-19700101T000100Z-2.json"), "{\"two\"}");
+    EXPECT_NE(err.str().find("korvex2-console: --json " + json.file +
+                             " could not be written (Is a directory); kept in " +
+                             (kept / "korvex2-run-19700101T000100Z.json").string() + " instead\n"),
+              std::string::npos)
+        << err.str();
+    EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"state", "taken.json"}));
+}
+
+TEST(ConsoleOutput, ReplacingAFileWithOtherLinksSaysSo) {
+    TemporaryFolder folder;
+    writeBytes(folder / "run.json", std::vector<std::uint8_t>(5000, '#'));
+    std::filesystem::create_hard_link(folder / "run.json", folder / "copy.json");
+    const ConsoleOutput json = outputsOf("", (folder / "run.json").string())[1];
+    platform::FileContentWriter writer;
+    std::ostringstream report, err;
+    EXPECT_TRUE(writeOutput(json, "{}\n", report, err, writer));
+    EXPECT_EQ(err.str(), "korvex2-console: " + json.file +
+                             " had 1 more hard link(s); writing in place could have torn it, so a "
+                             "new file took its name and the other links keep the old contents\n");
+    EXPECT_EQ(textOf(folder / "copy.json"), std::string(5000, '#'));
 }
 
 TEST(ConsoleOutput, DescriptionsWindows1251LacksAreReported) {

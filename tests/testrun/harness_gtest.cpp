@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -15,6 +18,24 @@ struct ScriptedClock {
     std::size_t nextTick = 0;
     std::uint64_t serialisedTimeStamp() { return timeStamps.at(nextTimeStamp++); }
     std::uint32_t tickCount() { return ticks.at(nextTick++); }
+};
+
+// Counter readings that advance by a million cycles and one tick a read; the disturbance readings
+// say the calls in `waiting` (counted from 0) waited 5 ms of their 50 ms.
+struct DisturbedClock {
+    std::vector<int> waiting;
+    std::uint64_t timeStamp = 0;
+    std::uint32_t ticks = 0;
+    int readings = 0;
+    std::uint64_t wait = 0;
+    std::uint64_t serialisedTimeStamp() { return timeStamp += 1'000'000; }
+    std::uint32_t tickCount() { return ++ticks; }
+    platform::DisturbanceReading disturbance() {
+        const int call = readings / 2;
+        if (readings++ % 2 == 1 && std::find(waiting.begin(), waiting.end(), call) != waiting.end())
+            wait += 5'000'000;
+        return {static_cast<std::uint64_t>(readings) * 50'000'000, wait, 0, 0, 0};
+    }
 };
 
 int kernelCalls = 0;
@@ -101,6 +122,52 @@ TEST(TimeKernel, PassesTheThreeReferencesUnchangedInOrder) {
         EXPECT_EQ(flags[run], 0);
         EXPECT_EQ(cycles[run], 0u);  // an empty kernel takes far less than a million cycles
     }
+}
+
+TEST(TimeTestCalls, DisturbedCallsAreReplacedWhenAsked) {
+    struct Case {
+        const char* what;
+        std::vector<int> waiting;
+        bool replacing;
+        std::size_t calls;
+        std::array<std::size_t, kRunsPerTest> stored;
+        int clean;
+    };
+    const Case cases[] = {
+        {"quiet", {}, true, 10, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, 10},
+        {"two disturbed, replaced", {2, 5}, true, 12, {0, 1, 3, 4, 6, 7, 8, 9, 10, 11}, 10},
+        {"a replacement disturbed too", {2, 10}, true, 12, {0, 1, 3, 4, 5, 6, 7, 8, 9, 11}, 10},
+        {"as they come", {2, 5}, false, 10, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DisturbedClock clock{c.waiting};
+        TestCalls calls;
+        kernelCalls = 0;
+        timeTestCalls(clock, kernelFailingOnThirdRun, nullptr, nullptr, nullptr, c.replacing,
+                      calls);
+        // The third call fails: no call is replaced once one has failed.
+        EXPECT_EQ(calls.made.size(), 10u);
+        DisturbedClock again{c.waiting};
+        timeTestCalls(again, kernelRecordingArguments, nullptr, nullptr, nullptr, c.replacing,
+                      calls);
+        EXPECT_EQ(calls.made.size(), c.calls);
+        EXPECT_EQ(calls.stored, c.stored);
+        EXPECT_EQ(calls.cleanCalls(), c.clean);
+        EXPECT_EQ(calls.made[0].cycles, 1u);
+        EXPECT_EQ(calls.made[0].milliseconds, 1u);
+    }
+}
+
+TEST(TimeTestCalls, ACallWaitingThroughoutStopsAfterTwentyExtraCalls) {
+    std::vector<int> everyCall(kRunsPerTest + kMostExtraCalls + 5);
+    std::iota(everyCall.begin(), everyCall.end(), 0);
+    DisturbedClock clock{everyCall};
+    TestCalls calls;
+    timeTestCalls(clock, kernelRecordingArguments, nullptr, nullptr, nullptr, true, calls);
+    EXPECT_EQ(calls.extraCalls(), kMostExtraCalls);
+    EXPECT_EQ(calls.cleanCalls(), 0);
+    EXPECT_TRUE(calls.made[0].disturbance.waited());
 }
 
 }  // namespace

@@ -129,6 +129,14 @@ TEST(TestSequence, ClockRateAbove4295MHzShowsTheFullValue) {
     EXPECT_EQ(run.list.clockRates, std::vector<std::uint64_t>{5123});
 }
 
+TEST(TestSequence, ClockLineCountsTheSleepsRealLength) {
+    SequenceRun run;
+    run.system.timeStampStep = 2'620'800'000;
+    run.system.sleptNanoseconds = 1'008'000'000;
+    run.start(false, false);
+    EXPECT_EQ(run.list.lines.at(1), "Тактовая частота: 2600MHz");
+}
+
 TEST(TestSequence, SecondRunClearsTheListFirst) {
     SequenceRun run;
     run.start(false, false);
@@ -193,9 +201,21 @@ TEST(TestSummary, AnyFailedRunShowsTheFailureOnly) {
               (std::vector<std::string>{"Тест не пройден"}));
 }
 
-TEST(ClockRate, WholeMillionsOfTheSixtyFourBitDifference) {
-    EXPECT_EQ(clockRateMHz(0, 2'394'999'999), 2394u);
-    EXPECT_EQ(clockRateMHz(0xFFFF'FFFF'0000'0000, 0xFFFF'FFFF'0000'0000 + 4'300'000'000), 4300u);
+TEST(ClockRate, TicksOverTheRawLengthOfTheSleepInWholeMHz) {
+    struct Case {
+        const char* what;
+        ClockReading before, after;
+        std::uint64_t expected;
+    };
+    constexpr std::uint64_t kHigh = 0xFFFF'FFFF'0000'0000;
+    const Case cases[] = {
+        {"one second exactly", {0, 0}, {2'394'999'999, 1'000'000'000}, 2394},
+        {"a sleep that ran 8 ms long", {0, 7}, {2'620'800'000, 1'008'000'007}, 2600},
+        {"a sleep cut short", {0, 0}, {2'580'000'000, 992'000'000}, 2600},
+        {"the full 64-bit difference", {kHigh, 0}, {kHigh + 4'300'000'000, 1'000'000'000}, 4300},
+        {"a raw clock that stood still", {0, 9}, {2'394'999'999, 9}, 2394},
+    };
+    for (const Case& c : cases) EXPECT_EQ(clockRateMHz(c.before, c.after), c.expected) << c.what;
 }
 
 }  // namespace

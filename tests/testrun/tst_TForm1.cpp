@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -81,6 +82,7 @@ class TestTForm1 : public QObject {
     void runFollowsCheckBoxes_data();
     void runFollowsCheckBoxes();
     void secondClickDuringRunIsIgnored();
+    void anotherRunHoldingTheMachineStopsTheRunWithAMessage();
     void runFillsTheTableHandedIn();
     void pauseBoxIsReadAtEachPause_data();
     void pauseBoxIsReadAtEachPause();
@@ -329,6 +331,24 @@ void TestTForm1::secondClickDuringRunIsIgnored() {
     platform->duringSleep = nullptr;
     clickStart();
     QCOMPARE(platform->count("save"), 2);
+}
+
+void TestTForm1::anotherRunHoldingTheMachineStopsTheRunWithAMessage() {
+    platform->otherRun = 4321;
+    clickStart();
+    QCOMPARE(platform->count("save"), 0);
+    QVERIFY(lines(*listBox()).isEmpty());
+    auto* box = form->findChild<QMessageBox*>(QStringLiteral("MachineBusyBox"));
+    QVERIFY(box != nullptr);
+    QTRY_VERIFY(box->isVisible());
+    QVERIFY(box->text().contains(QStringLiteral("другой запуск теста (процесс 4321)")));
+    box->accept();
+
+    // Once the machine is free the button runs, and the run lets the machine go at its end.
+    platform->otherRun.reset();
+    clickStart();
+    QCOMPARE(platform->count("save"), 1);
+    QCOMPARE(platform->machineReleases, 1);
 }
 
 void TestTForm1::runFillsTheTableHandedIn() {

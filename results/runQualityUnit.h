@@ -1,0 +1,57 @@
+#pragma once
+// Layer korvex_results: includes only its own layer and korvex_platform; no Qt.
+//
+// What a run's JSON says beyond its result table (schema 2): each test's calls with what
+// disturbed them, and the quality report as data. Filled by the run; written by runJson.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// One timed call.
+struct CallExport {
+    std::size_t call = 0;  // its place among the test's calls, in run order, from 0
+    std::uint32_t cycles = 0;
+    std::uint32_t milliseconds = 0;
+    bool failed = false;
+    std::uint64_t waitMicroseconds = 0;   // waiting for a processor (run queue)
+    std::uint64_t stealMicroseconds = 0;  // taken by the hypervisor
+    std::uint64_t involuntarySwitches = 0;
+    int processorAtStart = -1;  // -1 when unknown
+    int processorAtEnd = -1;
+    bool disturbed = false;
+};
+
+// One test's calls: the ten its rows hold and those left out for being more disturbed.
+struct TestCallsExport {
+    std::vector<CallExport> stored;
+    std::vector<CallExport> replaced;
+    int extraCalls = 0;
+    int cleanCalls = 0;  // of the stored ten
+};
+
+// One test in the quality report.
+struct TestQualityExport {
+    std::optional<double> spread;  // median / best - 1 of the stored calls
+    int disturbedCalls = 0;        // of the first ten calls
+    int waitedCalls = 0;
+    int movedCalls = 0;
+    std::uint64_t waitMicroseconds = 0;  // wait + steal of those calls
+    std::string line;                    // its line in the report; empty when undisturbed
+};
+
+struct QualityCauseExport {
+    std::string id;
+    std::string text;
+};
+
+struct QualityExport {
+    double spreadLimit = 0;                // spreads above it are warned about
+    double disturbedShare = 0;             // the disturbed-call rule's share of a call's duration
+    std::vector<TestQualityExport> tests;  // test k at index k
+    std::vector<int> unsteadyTests;        // indexes
+    std::vector<QualityCauseExport> causes;
+    std::vector<std::string> lines;  // the report as printed
+};

@@ -1,0 +1,114 @@
+// Layer korvex_run: includes korvex_kernels, korvex_results and korvex_platform; no Qt.
+
+#include "testrun/consoleComparisonUnit.h"
+
+#include <algorithm>
+
+#include "platform/codePage.h"
+#include "platform/regularFile.h"
+#include "testrun/standardOutputUnit.h"
+
+std::error_code loadBaselineFile(const std::filesystem::path& file,
+                                 std::deque<TCpuRecord>& records) {
+    platform::RegularFile input(file);
+    if (!input.isOpen())
+        return input.openError() ? input.openError()
+                                 : std::make_error_code(std::errc::operation_not_supported);
+    std::vector<std::uint8_t> chunk(kRecordSize * 64);
+    std::uint64_t unread = std::min<std::uint64_t>(input.size(), kRecordSize * kRecordBudget);
+    std::size_t filled = 0;
+    while (unread > 0) {
+        const auto wanted =
+            static_cast<std::size_t>(std::min<std::uint64_t>(unread, chunk.size() - filled));
+        const std::ptrdiff_t got = input.read({chunk.data() + filled, wanted});
+        if (got < 0) return std::make_error_code(std::errc::io_error);
+        if (got == 0) break;
+        unread -= static_cast<std::uint64_t>(got);
+        filled += static_cast<std::size_t>(got);
+        const std::size_t whole = filled / kRecordSize * kRecordSize;
+        appendRecords({chunk.data(), whole}, records);
+        std::copy(chunk.begin() + static_cast<std::ptrdiff_t>(whole),
+                  chunk.begin() + static_cast<std::ptrdiff_t>(filled), chunk.begin());
+        filled -= whole;
+    }
+    appendRecords({chunk.data(), filled}, records);
+    return {};
+}
+
+bool readBaseline(const ConsoleOptions& options, std::deque<TCpuRecord>& records,
+                  std::ostream& err) {
+    if (!options.baselineFile) return true;
+    const std::error_code error = loadBaselineFile(*options.baselineFile, records);
+    if (!error && !records.empty()) return true;
+    err << kConsoleMessagePrefix << "cannot read baseline "
+        << platform::printableText(*options.baselineFile) << ": "
+        << (error ? error.message() : "it holds no record") << std::endl;
+    return false;
+}
+
+std::size_t addBaseline(const std::filesystem::path& baseline,
+                        std::deque<TCpuRecord>& baselineRecords, std::deque<TCpuRecord>& records,
+                        std::vector<ResultFileRecords>& files) {
+    for (const ResultFileRecords& file : files) {
+        std::error_code error;
+        if (std::filesystem::equivalent(file.file, baseline, error) && !error) return file.first;
+    }
+    const std::size_t first = records.size();
+    files.push_back({baseline, first, baselineRecords.size()});
+    records.insert(records.end(), baselineRecords.begin(), baselineRecords.end());
+    baselineRecords.clear();
+    return first;
+}
+
+RowRatioText ConsoleComparison::ratioText(int test) const {
+    return [this, test](const TCpuRecord* record) -> std::string {
+        const MachineComparison* machine = nullptr;
+        if (record == ownRow && own) machine = &*own;
+        if (const auto found = storedIndex.find(record); found != storedIndex.end())
+            machine = &stored[found->second];
+        if (machine == nullptr) return {};
+        return ratioCellText(machine->tests[static_cast<std::size_t>(test)], record == reference);
+    };
+}
+
+ConsoleComparison compareWithReference(const std::deque<TCpuRecord>& records,
+                                       const std::vector<ResultFileRecords>& files,
+                                       const TCpuRecord* ownSystem,
+                                       std::optional<std::size_t> referenceIndex, BenchUnit unit) {
+    ConsoleComparison comparison;
+    comparison.unit = unit;
+    const std::vector<MeasuredFloors> floors = repeatedRunFloors(records, files, unit);
+    ComparedMachine reference{ownSystem != nullptr ? &ownSystem->Results : nullptr, {}};
+    if (referenceIndex && *referenceIndex < records.size()) {
+        comparison.reference = &records[*referenceIndex];
+        reference = {&records[*referenceIndex].Results, floors[*referenceIndex]};
+    } else {
+        comparison.reference = ownSystem;
+    }
+    if (reference.results == nullptr) return comparison;
+    comparison.stored.reserve(records.size());
+    for (std::size_t index = 0; index < records.size(); ++index)
+        comparison.stored.push_back(
+            compareMachine({&records[index].Results, floors[index]}, reference, unit));
+    if (ownSystem != nullptr)
+        comparison.own = compareMachine({&ownSystem->Results, {}}, reference, unit);
+    comparison.ownRow = ownSystem;
+    for (std::size_t index = 0; index < records.size(); ++index)
+        comparison.storedIndex.emplace(&records[index], index);
+    return comparison;
+}
+
+std::vector<std::string> consoleSummaryLines(const ConsoleComparison& comparison,
+                                             const std::deque<TCpuRecord>& records,
+                                             const std::vector<std::string>& names,
+                                             const TCpuRecord* ownSystem) {
+    std::vector<SummaryMachine> machines;
+    for (std::size_t index = 0; index < records.size() && index < comparison.stored.size(); ++index)
+        machines.push_back({index < names.size() ? names[index] : std::string(),
+                            descriptionText(records[index].Cpu), &comparison.stored[index],
+                            &records[index] == comparison.reference});
+    if (ownSystem != nullptr && comparison.own)
+        machines.push_back({kOwnSystemCaption, std::string(), &*comparison.own,
+                            ownSystem == comparison.reference});
+    return comparisonSummaryLines(machines, comparison.unit);
+}

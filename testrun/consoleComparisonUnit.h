@@ -1,0 +1,69 @@
+#pragma once
+// Layer korvex_run: includes korvex_kernels, korvex_results and korvex_platform; no Qt.
+//
+// The console's comparison with its statistics: which record is the reference (the running
+// machine after a run, the first result file read with --compare, or the file of --baseline),
+// every machine's comparison with it, and the summary printed before the tests.
+
+#include <cstddef>
+#include <deque>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <system_error>
+#include <unordered_map>
+#include <vector>
+
+#include "results/comparisonStatsUnit.h"
+#include "results/comparisonSummaryUnit.h"
+#include "results/comparisonTextUnit.h"
+#include "results/cpuRecordUnit.h"
+#include "testrun/consoleOptionsUnit.h"
+
+// Reads the result file `file` for --baseline into `records` as the comparison's reader reads a
+// file (only a regular file, links as the reader follows them, at most kRecordBudget records).
+// The system's reason when it cannot be read (a file that is not a regular one: ENOTSUP).
+[[nodiscard]] std::error_code loadBaselineFile(const std::filesystem::path& file,
+                                               std::deque<TCpuRecord>& records);
+
+// --baseline: reads its file into `records` before anything runs (nothing without the option).
+// When it cannot, says so with the reason on `err` and returns false.
+[[nodiscard]] bool readBaseline(const ConsoleOptions& options, std::deque<TCpuRecord>& records,
+                                std::ostream& err);
+
+// Makes the baseline's records part of the stored results: where `baseline` is one of `files`
+// (the same file under any name), nothing is added; otherwise its records are appended to
+// `records` as one more file. Returns the index of the baseline's first record in `records`.
+std::size_t addBaseline(const std::filesystem::path& baseline,
+                        std::deque<TCpuRecord>& baselineRecords, std::deque<TCpuRecord>& records,
+                        std::vector<ResultFileRecords>& files);
+
+// Every machine's comparison with the reference, in `unit`.
+struct ConsoleComparison {
+    BenchUnit unit = BenchUnit::Cycles;
+    const TCpuRecord* reference = nullptr;  // names the reference's row; never read through
+    std::vector<MachineComparison> stored;  // one per stored record, in order
+    std::optional<MachineComparison> own;   // the running machine, after a run
+    const TCpuRecord* ownRow = nullptr;
+    std::unordered_map<const TCpuRecord*, std::size_t> storedIndex;  // of each record's row
+
+    // The ratio column of test `test` (0 to 9) for the rows of the comparison's records.
+    RowRatioText ratioText(int test) const;
+};
+
+// Compares every record of `records` (whose files `files` lists; the repeated runs of a file give
+// their floors) and `ownSystem` when given with the reference: `records[referenceIndex]`, or
+// `ownSystem` when `referenceIndex` is empty. The result points into `records` and at
+// `ownSystem` to tell their rows, and holds no other reference to them.
+ConsoleComparison compareWithReference(const std::deque<TCpuRecord>& records,
+                                       const std::vector<ResultFileRecords>& files,
+                                       const TCpuRecord* ownSystem,
+                                       std::optional<std::size_t> referenceIndex, BenchUnit unit);
+
+// The summary lines: the stored machines named `names` (one per record) and the running machine
+// "Ваша система".
+std::vector<std::string> consoleSummaryLines(const ConsoleComparison& comparison,
+                                             const std::deque<TCpuRecord>& records,
+                                             const std::vector<std::string>& names,
+                                             const TCpuRecord* ownSystem);

@@ -1,0 +1,48 @@
+#include "platform/machineLock.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+#include <utility>
+
+namespace {
+
+// A name of this test process's own, so that no real run is disturbed.
+std::string testLockName() { return "korvex2-lock-test-" + std::to_string(::getpid()); }
+
+TEST(MachineLock, ASecondTakerIsRefusedAndLearnsTheHolderUntilItIsReleased) {
+    const std::string name = testLockName();
+    bool busy = true;
+    platform::MachineLock first = platform::MachineLock::tryTake(name, busy);
+    ASSERT_TRUE(first.held());
+    EXPECT_FALSE(busy);
+
+    platform::MachineLock second = platform::MachineLock::tryTake(name, busy);
+    EXPECT_FALSE(second.held());
+    EXPECT_TRUE(busy);
+    EXPECT_EQ(platform::MachineLock::holder(name), ::getpid());
+
+    // Moving keeps it held; only the end of its last owner frees the name.
+    platform::MachineLock moved = std::move(first);
+    EXPECT_FALSE(platform::MachineLock::tryTake(name, busy).held());
+    moved = platform::MachineLock();
+    EXPECT_EQ(platform::MachineLock::holder(name), 0);
+    EXPECT_TRUE(platform::MachineLock::tryTake(name, busy).held());
+    EXPECT_FALSE(busy);
+}
+
+TEST(MachineLock, NameComesFromTheEnvironmentWhenSet) {
+    const char* saved = std::getenv("KORVEX2_RUN_LOCK");
+    const std::string restore = saved != nullptr ? saved : "";
+    ::unsetenv("KORVEX2_RUN_LOCK");
+    EXPECT_EQ(platform::machineLockName(), "korvex2-run");
+    ::setenv("KORVEX2_RUN_LOCK", "copy-7", 1);
+    EXPECT_EQ(platform::machineLockName(), "copy-7");
+    if (saved != nullptr)
+        ::setenv("KORVEX2_RUN_LOCK", restore.c_str(), 1);
+    else
+        ::unsetenv("KORVEX2_RUN_LOCK");
+}
+
+}  // namespace
