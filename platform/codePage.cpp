@@ -112,6 +112,30 @@ std::string printableText(std::string_view text) {
     return shown;
 }
 
+std::string validUtf8(std::string_view text) {
+    std::string valid;
+    valid.reserve(text.size());
+    while (!text.empty()) {
+        char32_t code = 0;
+        const std::size_t length = utf8Character(text, code);
+        if (length == 0)
+            valid += kReplacement;
+        else
+            valid += text.substr(0, length);
+        text.remove_prefix(std::max<std::size_t>(length, 1));
+    }
+    return valid;
+}
+
+std::string_view leadingCharacters(std::string_view text, std::size_t count) {
+    std::size_t end = 0;
+    for (; count > 0 && end < text.size(); --count) {
+        char32_t code = 0;
+        end += std::max<std::size_t>(utf8Character(text.substr(end), code), 1);
+    }
+    return text.substr(0, end);
+}
+
 bool fitsWindows1251(std::string_view utf8) {
     return windows1251ToUtf8(utf8ToWindows1251(utf8)) == utf8;
 }

@@ -6,6 +6,7 @@
 // Result files carry single-byte Windows-1251 text (the Russian Windows ANSI code page); the
 // windows and the console work in UTF-8. The conversion uses glibc's iconv ("CP1251").
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,13 @@ std::string windows1251ToUtf8(std::string_view bytes);
 // terminal or break a line, and the reader still sees that something stood there. NUL, which
 // pads a description whose length byte covers its whole slot, shows as nothing.
 std::string printableText(std::string_view text);
+
+// `text` with each byte that is not part of valid UTF-8 replaced by '?'; everything else kept.
+std::string validUtf8(std::string_view text);
+
+// The first `count` characters of UTF-8 `text` (a byte that is not part of valid UTF-8 counts as
+// one character), never splitting a character.
+std::string_view leadingCharacters(std::string_view text, std::size_t count);
 
 // Whether UTF-8 `text` has a Windows-1251 form for every character (no '?' would stand in).
 bool fitsWindows1251(std::string_view utf8);

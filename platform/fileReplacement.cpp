@@ -136,18 +136,36 @@ std::error_code inspectTarget(const std::filesystem::path& target, Target& inspe
     return {};
 }
 
+// The bytes of one span, in one piece.
+class BytesContent final : public FileContent {
+  public:
+    explicit BytesContent(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    std::error_code produce(const ContentSink& sink) const override { return sink(bytes_); }
+    std::optional<std::uint64_t> knownSize() const override { return bytes_.size(); }
+
+  private:
+    std::span<const std::uint8_t> bytes_;
+};
+
+// Writes every piece of `content` at the descriptor's offset.
+std::error_code writeContent(int descriptor, const FileContent& content,
+                             FileContentWriter& writer) {
+    return content.produce(
+        [&](std::span<const std::uint8_t> piece) { return writer.writeAll(descriptor, piece); });
+}
+
 // The in-place write cannot tear the file when one write puts all of the new bytes in and no
 // cut follows: they are no shorter than the old contents and fit in one page, which the kernel
 // copies whole before it looks at a pending kill again.
-bool fitsInPlace(std::uint64_t oldSize, std::uint64_t size) {
-    return oldSize <= size && size <= static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+bool fitsInPlace(std::uint64_t oldSize, std::optional<std::uint64_t> size) {
+    return size && oldSize <= *size && *size <= static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
 }
 
 // Overwrites the target in place, which keeps its inode: its hard links, mode and owner. When
 // the file cannot be opened for writing: `notWritable`; when it is (or has grown since it was
 // looked at) too long for the new bytes to go in untorn: `wouldTear`. A failed write or sync
 // puts the old bytes back, which fit in a page.
-std::error_code overwriteInPlace(const Target& target, std::span<const std::uint8_t> bytes,
+std::error_code overwriteInPlace(const Target& target, const FileContent& content,
                                  FileContentWriter& writer, std::error_code notWritable,
                                  std::error_code wouldTear) {
     Descriptor file(::openat(target.path.folder.get(), target.path.name.c_str(),
@@ -157,11 +175,11 @@ std::error_code overwriteInPlace(const Target& target, std::span<const std::uint
     if (::fstat(file.get(), &status) != 0) return lastSystemError();
     if (!S_ISREG(status.st_mode)) return std::make_error_code(std::errc::not_supported);
     const auto oldSize = static_cast<std::uint64_t>(status.st_size);
-    if (!fitsInPlace(oldSize, bytes.size())) return wouldTear;
+    if (!fitsInPlace(oldSize, content.knownSize())) return wouldTear;
     std::vector<std::uint8_t> oldBytes(oldSize);
     if (const std::error_code error = readAllAt(file.get(), oldBytes)) return error;
 
-    std::error_code error = writer.writeAll(file.get(), bytes);
+    std::error_code error = writeContent(file.get(), content, writer);
     if (!error) error = writer.sync(file.get());
     if (error) {
         // Best effort: the first failure is the one reported.
@@ -243,6 +261,11 @@ std::error_code FileContentWriter::sync(int descriptor) {
 std::error_code replaceFileContents(const std::filesystem::path& target,
                                     std::span<const std::uint8_t> bytes, FileContentWriter& writer,
                                     ReplacementNotes* notes) {
+    return replaceFileContents(target, BytesContent(bytes), writer, notes);
+}
+
+std::error_code replaceFileContents(const std::filesystem::path& target, const FileContent& content,
+                                    FileContentWriter& writer, ReplacementNotes* notes) {
     Target inspected;
     if (const std::error_code error = inspectTarget(target, inspected)) return error;
     const WalkedPath& path = inspected.path;
@@ -254,9 +277,9 @@ std::error_code replaceFileContents(const std::filesystem::path& target,
 
     // A file with several links keeps them where it may be written in place untorn.
     if (exists && old.st_nlink > 1 &&
-        fitsInPlace(static_cast<std::uint64_t>(old.st_size), bytes.size()) &&
-        ::faccessat(path.folder.get(), path.name.c_str(), W_OK, AT_EACCESS) == 0)
-        return overwriteInPlace(inspected, bytes, writer,
+        fitsInPlace(static_cast<std::uint64_t>(old.st_size), content.knownSize()) &&
+        ::faccessat(path.folder.get(), path.name.c_str(), R_OK | W_OK, AT_EACCESS) == 0)
+        return overwriteInPlace(inspected, content, writer,
                                 std::make_error_code(std::errc::permission_denied),
                                 ReplacementRefusal::NoNewFileWouldTear);
 
@@ -267,22 +290,26 @@ std::error_code replaceFileContents(const std::filesystem::path& target,
     if (!file.valid()) {
         const std::error_code error = lastSystemError();
         if (exists && refusedByPermission(error))
-            return overwriteInPlace(inspected, bytes, writer, error,
+            return overwriteInPlace(inspected, content, writer, error,
                                     ReplacementRefusal::NoNewFileWouldTear);
         return error;
     }
 
     std::error_code error = exists ? takeOverAttributes(file.get(), old) : std::error_code();
-    if (!error) error = writer.writeAll(file.get(), bytes);
+    if (!error) error = writeContent(file.get(), content, writer);
     if (!error) error = writer.sync(file.get());
     if (const std::error_code closed = file.close(); !error) error = closed;
-    if (!error && ::renameat(folder.get(), temporary.c_str(), folder.get(), path.name.c_str()) != 0)
+    bool renameRefused = false;
+    if (!error &&
+        ::renameat(folder.get(), temporary.c_str(), folder.get(), path.name.c_str()) != 0) {
         error = lastSystemError();
+        renameRefused = exists && refusedByPermission(error);
+    }
     if (error) {
         ::unlinkat(folder.get(), temporary.c_str(), 0);
         // A sticky folder lets only the owners replace the file; it may still be writable.
-        if (exists && refusedByPermission(error))
-            return overwriteInPlace(inspected, bytes, writer, ReplacementRefusal::StickyFolder,
+        if (renameRefused)
+            return overwriteInPlace(inspected, content, writer, ReplacementRefusal::StickyFolder,
                                     ReplacementRefusal::StickyFolderWouldTear);
         return error;
     }
@@ -313,7 +340,9 @@ ReplacementCheck checkReplacement(const std::filesystem::path& target,
     if (!inspected.exists || (check.error && !refusedByPermission(check.error))) return check;
 
     const auto oldSize = static_cast<std::uint64_t>(inspected.old.st_size);
-    const bool writable = ::faccessat(path.folder.get(), path.name.c_str(), W_OK, AT_EACCESS) == 0;
+    // Read as well: the in-place write keeps the old bytes to put them back on a failure.
+    const bool writable =
+        ::faccessat(path.folder.get(), path.name.c_str(), R_OK | W_OK, AT_EACCESS) == 0;
     const bool inPlace = writable && (!size || fitsInPlace(oldSize, *size));
     const bool replaceable = !check.error && !stickyRefuses(path.folder.get(), inspected.old);
     if (inPlace || replaceable) {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <system_error>
@@ -28,6 +29,21 @@ class FileContentWriter {
     // fsync of a file or a folder: the written bytes, or a rename in the folder, reach the
     // disk; the system's reason when they do not.
     [[nodiscard]] virtual std::error_code sync(int descriptor);
+};
+
+// Where the pieces of new contents go; the first error it returns ends the writing.
+using ContentSink = std::function<std::error_code(std::span<const std::uint8_t> piece)>;
+
+// New contents made piece by piece as they are written, so a document larger than the memory it
+// may take can still be saved.
+class FileContent {
+  public:
+    virtual ~FileContent() = default;
+    // Hands every piece, in order, to `sink`. Returns the first error `sink` returned, or its
+    // own reason when it could not make a piece (out of memory); nothing when all went.
+    [[nodiscard]] virtual std::error_code produce(const ContentSink& sink) const = 0;
+    // The length of the whole contents when known before they are made.
+    virtual std::optional<std::uint64_t> knownSize() const { return std::nullopt; }
 };
 
 // What a successful replacement did that its caller should tell the user.
@@ -62,6 +78,12 @@ struct ReplacementNotes {
 //   links left with the old contents. A failed overwrite puts the old bytes back.
 [[nodiscard]] std::error_code replaceFileContents(const std::filesystem::path& target,
                                                   std::span<const std::uint8_t> bytes,
+                                                  FileContentWriter& writer,
+                                                  ReplacementNotes* notes = nullptr);
+// The same with contents made while they are written; a failure to make them fails the save.
+// Contents whose length is not known before they are made are never written in place.
+[[nodiscard]] std::error_code replaceFileContents(const std::filesystem::path& target,
+                                                  const FileContent& content,
                                                   FileContentWriter& writer,
                                                   ReplacementNotes* notes = nullptr);
 

@@ -105,11 +105,25 @@ std::ptrdiff_t RegularFile::read(std::span<std::uint8_t> buffer) {
 }
 
 std::uint64_t RegularFile::dataFrom(std::uint64_t offset) {
+    const off_t position = ::lseek(descriptor_, 0, SEEK_CUR);
     const off_t data = ::lseek(descriptor_, static_cast<off_t>(offset), SEEK_DATA);
     const int error = errno;
-    (void)::lseek(descriptor_, static_cast<off_t>(offset), SEEK_SET);  // SEEK_DATA moved it
+    (void)::lseek(descriptor_, position, SEEK_SET);  // SEEK_DATA moved it
     if (data >= 0) return static_cast<std::uint64_t>(data);
-    return error == ENXIO ? size_ : offset;  // ENXIO: a hole up to the end
+    if (error != ENXIO) return offset;
+    // ENXIO: a hole up to the end, or nothing at all where the file has shrunk meanwhile.
+    struct stat status {};
+    const bool shrunk =
+        ::fstat(descriptor_, &status) == 0 && static_cast<std::uint64_t>(status.st_size) <= offset;
+    return shrunk ? offset : size_;
+}
+
+std::uint64_t RegularFile::holeFrom(std::uint64_t offset) {
+    const off_t position = ::lseek(descriptor_, 0, SEEK_CUR);
+    const off_t hole = ::lseek(descriptor_, static_cast<off_t>(offset), SEEK_HOLE);
+    (void)::lseek(descriptor_, position, SEEK_SET);  // SEEK_HOLE moved it
+    return hole >= 0 && static_cast<std::uint64_t>(hole) < size_ ? static_cast<std::uint64_t>(hole)
+                                                                 : size_;
 }
 
 bool RegularFile::seek(std::uint64_t offset) {

@@ -73,8 +73,13 @@ class RegularFile {
 
     // Where stored data begins at or after `offset`: `offset` itself unless the file system
     // reports a hole there (the unwritten part of a sparse file), the length when only a hole
-    // follows. Does not move the read position.
+    // follows; `offset` when the file has shrunk to end there or before. Does not move the read
+    // position.
     std::uint64_t dataFrom(std::uint64_t offset);
+
+    // Where the stored data at `offset` ends: the next hole, or the length when none comes
+    // first. Does not move the read position.
+    std::uint64_t holeFrom(std::uint64_t offset);
 
     // Moves the read position to `offset`; false when that fails.
     bool seek(std::uint64_t offset);

@@ -125,19 +125,28 @@ bool ResultFolderReader::openNextFile() {
         unread_ = file_->size();
         inHole_ = 0;
         firstOfFile_ = records_.size();
+        places_.clear();
+        sparse_ = false;
         return true;
     }
     return false;
 }
 
 // Reads one chunk of the open file into records: one per 1316 bytes, and a zero-filled one
-// for a trailing fragment; none beyond the budget.
+// for a trailing fragment; none beyond the budget, and none past the data at the read position,
+// so the hole after it adds no record.
 void ResultFolderReader::readChunk() {
     if (chunk_.empty()) chunk_.resize(kChunkRecords * kRecordSize);
-    if (unread_ > 0) skipHole();
+    const std::uint64_t dataEnd = unread_ > 0 ? skipHole() : 0;
     if (unread_ > 0 && records_.size() >= budget_) return leaveOutTheRest();
+    const std::uint64_t position = file_->size() - unread_;
+    const std::uint64_t dataRecords =
+        dataEnd > position ? (dataEnd - position + kRecordSize - 1) / kRecordSize : 1;
     const std::size_t room = records_.size() < budget_ ? budget_ - records_.size() : 0;
-    const std::size_t limit = std::min(chunk_.size(), room * kRecordSize);
+    const std::size_t limit =
+        std::min({chunk_.size(), room * kRecordSize,
+                  static_cast<std::size_t>(std::min<std::uint64_t>(dataRecords, kChunkRecords)) *
+                      kRecordSize});
     std::size_t filled = 0;
     while (filled < limit && unread_ > 0) {
         const std::size_t want = std::min<std::uint64_t>(limit - filled, unread_);
@@ -153,23 +162,62 @@ void ResultFolderReader::readChunk() {
         filled += static_cast<std::size_t>(got);
         unread_ -= static_cast<std::uint64_t>(got);
     }
-    appendRecords({chunk_.data(), filled}, records_);
+    const bool lastTaken = takeRecords({chunk_.data(), filled}, position / kRecordSize);
     if (unread_ == 0) {
         if (inHole_ > 0) note(ResultFileNote::Kind::InAHole, {}, 0, inHole_);
-        if (const std::size_t fragment = file_->size() % kRecordSize; fragment != 0)
+        if (const std::size_t fragment = filled % kRecordSize; fragment != 0 && lastTaken)
             note(ResultFileNote::Kind::PartialRecord, {}, fragment);
         closeFile(true);
     }
 }
 
-// Skips the whole records at the read position that lie in a hole of the file.
-void ResultFolderReader::skipHole() {
+// Skips the records at the read position that lie wholly in a hole of the file (a fragment at
+// the end too); where the data that follows ends.
+std::uint64_t ResultFolderReader::skipHole() {
     const std::uint64_t position = file_->size() - unread_;
     const std::uint64_t data = std::clamp(file_->dataFrom(position), position, file_->size());
-    const std::uint64_t records = (data - position) / kRecordSize;
-    if (records == 0 || !file_->seek(position + records * kRecordSize)) return;
-    unread_ -= records * kRecordSize;
-    inHole_ += records;
+    const std::uint64_t skipped = data == file_->size() && data > position
+                                      ? unread_
+                                      : (data - position) / kRecordSize * kRecordSize;
+    if (skipped > 0 && file_->seek(position + skipped)) {
+        unread_ -= skipped;
+        inHole_ += (skipped + kRecordSize - 1) / kRecordSize;
+    }
+    const std::uint64_t dataEnd = std::clamp(file_->holeFrom(data), data, file_->size());
+    if (data > position || dataEnd < file_->size()) sparse_ = true;
+    return dataEnd;
+}
+
+// Adds the records of `bytes`, read from place `firstPlace` on, as appendRecords does. In a
+// sparse file an all-zero record is taken for the rest of a hole (a file system keeps holes in
+// whole blocks, so the records beside one read as zeros) and counted with the hole's records.
+// Whether the last record was taken.
+bool ResultFolderReader::takeRecords(std::span<const std::uint8_t> bytes,
+                                     std::uint64_t firstPlace) {
+    bool lastTaken = false;
+    for (std::size_t offset = 0; offset < bytes.size(); offset += kRecordSize) {
+        const std::span<const std::uint8_t> record =
+            bytes.subspan(offset, std::min(kRecordSize, bytes.size() - offset));
+        if (sparse_ &&
+            std::all_of(record.begin(), record.end(), [](auto byte) { return byte == 0; })) {
+            ++inHole_;
+            lastTaken = false;
+            continue;
+        }
+        // Each record's place is kept once one has been left out, and before the record itself,
+        // so memory running out never leaves a record without its place.
+        const std::uint64_t place = firstPlace + offset / kRecordSize;
+        const std::size_t taken = records_.size() - firstOfFile_;
+        if (!places_.empty() || place != taken) {
+            if (places_.empty())
+                for (std::uint64_t earlier = 0; earlier < taken; ++earlier)
+                    places_.push_back(earlier);
+            places_.push_back(place);
+        }
+        appendRecords(record, records_);
+        lastTaken = true;
+    }
+    return lastTaken;
 }
 
 // The budget is spent: counts the records of the open file still unread and of every later
@@ -192,9 +240,16 @@ void ResultFolderReader::leaveOutTheRest() {
 // Closes the open file. A file that could not be read adds nothing: its records go again.
 void ResultFolderReader::closeFile(bool keepRecords) {
     if (!keepRecords) records_.resize(firstOfFile_);
-    if (files_ != nullptr && records_.size() > firstOfFile_)
-        files_->push_back({(folder_ / fileName_).lexically_normal(), firstOfFile_,
-                           records_.size() - firstOfFile_});
+    // Memory running out part-way may have left places without records or, while the places
+    // were first filled in, records without places: a record is kept only with its place.
+    if (!places_.empty() && places_.size() < records_.size() - firstOfFile_)
+        records_.resize(firstOfFile_ + places_.size());
+    const std::size_t count = records_.size() - firstOfFile_;
+    if (!places_.empty()) places_.resize(count);
+    if (files_ != nullptr && count > 0)
+        files_->push_back(
+            {(folder_ / fileName_).lexically_normal(), firstOfFile_, count, std::move(places_)});
+    places_.clear();
     file_.reset();
 }
 

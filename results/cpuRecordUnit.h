@@ -109,12 +109,19 @@ struct ResultFileNote {
     std::uint64_t records = 0;      // InAHole, OverBudget: how many records were not loaded
 };
 
-// The records one result file added: the file as `folder / name` with the folder as given, and
-// where its records lie among the records read.
+// The records one result file added: the file as `folder / name` with the folder as given, where
+// its records lie among the records read, and each one's place in the file.
 struct ResultFileRecords {
     std::filesystem::path file;
     std::size_t first = 0;
     std::size_t count = 0;
+    // Each record's place in the file, from 0, when holes of a sparse file left places out;
+    // empty when the records are the file's places 0 to count - 1.
+    std::vector<std::uint64_t> places{};
+
+    std::uint64_t place(std::size_t record) const {
+        return places.empty() ? record : places[record];
+    }
 };
 
 // Reads the result files of a folder a slice at a time, so that a window stays responsive
@@ -124,8 +131,10 @@ struct ResultFileRecords {
 // without being waited on. A file is read in chunks up to the length it had when opened, so
 // memory holds the records and one chunk, never a copy of a whole file. A file that cannot be
 // opened or read adds nothing; one for which memory runs out keeps the records already taken.
-// The whole records in a hole of a sparse file hold nothing written and are not loaded. At
-// most `recordBudget` records are loaded; the rest are counted in an OverBudget note.
+// The records in a hole of a sparse file hold nothing written and are not loaded, nor are the
+// all-zero records of a sparse file (the rest of a hole, as the file system keeps holes in whole
+// blocks); a record any of whose bytes were written is. At most `recordBudget` records are loaded;
+// the rest are counted in an OverBudget note.
 class ResultFolderReader {
   public:
     // Reads `folder` (opened now, so a later change of the current directory or a swap of a folder
@@ -146,7 +155,8 @@ class ResultFolderReader {
   private:
     bool openNextFile();
     void readChunk();
-    void skipHole();
+    std::uint64_t skipHole();
+    bool takeRecords(std::span<const std::uint8_t> bytes, std::uint64_t firstPlace);
     void leaveOutTheRest();
     void closeFile(bool keepRecords);
     void note(ResultFileNote::Kind kind, std::error_code reason = {}, std::size_t fragment = 0,
@@ -160,10 +170,12 @@ class ResultFolderReader {
     std::filesystem::path fileName_;  // the name of the file being opened or read
     platform::HeldFolder held_;       // the folder, listed and its files opened through it
     std::optional<platform::RegularFile> file_;
-    std::uint64_t unread_ = 0;         // bytes of the open file still to read
-    std::uint64_t inHole_ = 0;         // records of the open file skipped in holes
-    std::size_t firstOfFile_ = 0;      // where the open file's records begin in records_
-    std::vector<std::uint8_t> chunk_;  // one chunk, reused for every file
+    std::uint64_t unread_ = 0;           // bytes of the open file still to read
+    std::uint64_t inHole_ = 0;           // records of the open file skipped in holes
+    std::size_t firstOfFile_ = 0;        // where the open file's records begin in records_
+    std::vector<std::uint64_t> places_;  // the open file's places, once a hole left some out
+    bool sparse_ = false;                // a hole of the open file has been met
+    std::vector<std::uint8_t> chunk_;    // one chunk, reused for every file
     bool finished_ = false;
 };
 

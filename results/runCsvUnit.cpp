@@ -8,6 +8,7 @@
 #include <string_view>
 #include <type_traits>
 
+#include "platform/codePage.h"
 #include "results/runJsonUnit.h"
 
 namespace {
@@ -85,27 +86,27 @@ std::string coresRows(const std::string& described, std::span<const TestName> te
 
 }  // namespace
 
-std::string resultsCsv(std::span<const TestName> tests, std::span<const CsvMachine> machines,
-                       std::optional<BenchUnit> comparedIn) {
-    std::string csv = kHeader;
-    if (comparedIn) csv.insert(csv.size() - 1, kComparisonHeader);
-    for (const CsvMachine& machine : machines) {
-        std::string described = textField(machine.name);
-        for (std::size_t line = 0; line < platform::MachineDescription::kLineCount; ++line)
-            described += ',' + textField(machine.description.line(line));
-        for (int test = 0; test < kTestCount; ++test) {
-            const RowSummary summary = summariseTest(cycleRow(*machine.results, test),
-                                                     millisecondRow(*machine.results, test));
-            csv +=
-                described + ',' + std::to_string(test) + ',' + testId(tests, test) + ',' +
-                numberField(summary.bestCycles) + ',' + numberField(summary.bestMilliseconds) +
-                ',' + numberField(summary.medianCycles) + ',' +
-                numberField(summary.medianMilliseconds) + ',' + numberField(summary.averageCycles) +
-                ',' + numberField(summary.averageMilliseconds) + ',' +
-                std::to_string(summary.failedRuns.size()) + ",1," +
-                (comparedIn ? comparisonFields(*comparedIn, machine.comparison, test) : "") + "\n";
-        }
-        if (machine.cores) csv += coresRows(described, tests, *machine.cores, comparedIn);
+void writeCsvHeader(std::ostream& out, std::optional<BenchUnit> comparedIn) {
+    std::string header = kHeader;
+    if (comparedIn) header.insert(header.size() - 1, kComparisonHeader);
+    out << header;
+}
+
+void writeCsvMachine(std::ostream& out, std::span<const TestName> tests, const CsvMachine& machine,
+                     std::optional<BenchUnit> comparedIn) {
+    std::string described = textField(platform::validUtf8(machine.name));
+    for (std::size_t line = 0; line < platform::MachineDescription::kLineCount; ++line)
+        described += ',' + textField(platform::printableText(machine.description.line(line)));
+    for (int test = 0; test < kTestCount; ++test) {
+        const RowSummary summary =
+            summariseTest(cycleRow(*machine.results, test), millisecondRow(*machine.results, test));
+        out << described << ',' << test << ',' << testId(tests, test) << ','
+            << numberField(summary.bestCycles) << ',' << numberField(summary.bestMilliseconds)
+            << ',' << numberField(summary.medianCycles) << ','
+            << numberField(summary.medianMilliseconds) << ',' << numberField(summary.averageCycles)
+            << ',' << numberField(summary.averageMilliseconds) << ',' << summary.failedRuns.size()
+            << ",1," << (comparedIn ? comparisonFields(*comparedIn, machine.comparison, test) : "")
+            << '\n';
     }
-    return csv;
+    if (machine.cores) out << coresRows(described, tests, *machine.cores, comparedIn);
 }

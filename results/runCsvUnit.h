@@ -3,9 +3,10 @@
 //
 // Results as CSV for spreadsheets (RFC 4180 quoting, UTF-8, one line feed per row): a header row,
 // then one row per machine and test with the tests' fixed English ids and the summary of their
-// runs.
+// runs. Written row by row, so a comparison of a million machines never sits in memory whole.
 
 #include <optional>
+#include <ostream>
 #include <span>
 #include <string>
 
@@ -24,14 +25,18 @@ struct CsvMachine {
     const CoresRun* cores = nullptr;                // its run on every core at once, if it had one
 };
 
-// The header row and ten rows per machine, in the order given, each test under its id in
-// `tests` (empty where `tests` has none), with 1 in `cores`; then, for a machine run on every
-// core at once, a row per test with the machine's figures as the best, the worker count in
-// `cores` and the scaling. A text that a spreadsheet would
-// take for a formula (one starting with '=', '+', '-', '@', a tab or a carriage return) gets a
-// leading apostrophe, since descriptions come from anyone's result files.
-// With `comparedIn`, six columns more: the unit compared in, and from each machine's comparison
-// the test's ratio, p-value, floor and whether the difference is real ("true", "false"), and the
-// machine's index (empty where there is none).
-std::string resultsCsv(std::span<const TestName> tests, std::span<const CsvMachine> machines,
-                       std::optional<BenchUnit> comparedIn = std::nullopt);
+// The header row; with `comparedIn`, six columns more: the unit compared in, and from each
+// machine's comparison the test's ratio, p-value, floor and whether the difference is real
+// ("true", "false"), and the machine's index (empty where there is none).
+void writeCsvHeader(std::ostream& out, std::optional<BenchUnit> comparedIn = std::nullopt);
+
+// The machine's ten rows, each test under its id in `tests` (empty where `tests` has none), with
+// 1 in `cores` and the comparison's columns when `comparedIn` is given, as for writeCsvHeader;
+// then, for a machine run on every core at once, a row per test with the machine's figures as
+// the best, the worker count in `cores` and the scaling. Descriptions are
+// written as the program shows them (platform::printableText), the name as valid UTF-8 ('?' for
+// a byte that is not). A text that a spreadsheet would take for a formula (one starting with
+// '=', '+', '-', '@', a tab or a carriage return) gets a leading apostrophe, since descriptions
+// come from anyone's result files.
+void writeCsvMachine(std::ostream& out, std::span<const TestName> tests, const CsvMachine& machine,
+                     std::optional<BenchUnit> comparedIn = std::nullopt);

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "platform/codePage.h"
+
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -26,10 +28,10 @@ void summariseRow(const ResultRow& row, const std::vector<int>& failed,
 
 // Adds the four lines of `description` to `object`, under the names both documents give them.
 void addDescription(Json& object, const platform::MachineDescription& description) {
-    object["cpu"] = description.processor;
-    object["fsb"] = description.bus;
-    object["memory"] = description.memory;
-    object["os"] = description.operatingSystem;
+    object["cpu"] = platform::printableText(description.processor);
+    object["fsb"] = platform::printableText(description.bus);
+    object["memory"] = platform::printableText(description.memory);
+    object["os"] = platform::printableText(description.operatingSystem);
 }
 
 Json pair(const Json& cycles, const Json& milliseconds) {
@@ -87,6 +89,19 @@ Json qualityJson(const QualityExport& quality) {
         {"causes", causes},
         {"lines", quality.lines},
     };
+}
+
+Json repeatJson(const RepeatExport& repeat) {
+    Json tests = Json::array();
+    for (std::size_t test = 0; test < repeat.spreads.size(); ++test) {
+        Json cycles = Json::array(), milliseconds = Json::array();
+        for (const auto& best : repeat.bestCycles[test]) cycles.push_back(orNull(best));
+        for (const auto& best : repeat.bestMilliseconds[test]) milliseconds.push_back(orNull(best));
+        tests.push_back({{"index", test},
+                         {"best", pair(cycles, milliseconds)},
+                         {"spread", orNull(repeat.spreads[test])}});
+    }
+    return Json{{"runs", repeat.runs}, {"tests", tests}};
 }
 
 Json testsJson(const ResultTable& results, const std::vector<TestName>& names,
@@ -167,6 +182,27 @@ std::string text(const Json& document) {
     return document.dump(2, ' ', false, Json::error_handler_t::replace);
 }
 
+// Writes `value` as the whole document would show it `depth` levels in: every line after the
+// first indented by two blanks a level (a string in JSON never holds a raw line feed).
+void writeIndented(std::ostream& out, const Json& value, std::size_t depth) {
+    const std::string dumped = text(value);
+    const std::string indent(2 * depth, ' ');
+    std::string_view rest = dumped;
+    out << indent;
+    for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos;
+         rest.remove_prefix(end + 1))
+        out << rest.substr(0, end + 1) << indent;
+    out << rest;
+}
+
+Json storedMachineJson(const StoredMachine& machine, const std::vector<TestName>& tests) {
+    const TCpuRecord& record = *machine.data;
+    Json entry = {{"file", machine.file}, {"record", machine.record}};
+    addDescription(entry, recordDescription(record));
+    entry["tests"] = testsJson(record.Results, tests);
+    return entry;
+}
+
 }  // namespace
 
 RowSummary summariseTest(const ResultRow& cycles, const ResultRow& milliseconds) {
@@ -207,6 +243,7 @@ std::string runJson(const RunExport& run) {
         {"tests", testsJson(run.results, run.testNames, run.testCalls)},
     };
     if (run.quality) document["quality"] = qualityJson(*run.quality);
+    if (run.repeat) document["repeat"] = repeatJson(*run.repeat);
     if (run.cores) document["cores"] = coresJson(*run.cores, run.testNames);
     return text(document);
 }
@@ -215,37 +252,39 @@ std::vector<StoredMachine> storedMachines(const std::deque<TCpuRecord>& records,
                                           const std::vector<ResultFileRecords>& files) {
     std::vector<StoredMachine> machines;
     for (const ResultFileRecords& file : files) {
+        const std::string path = file.file.string();
         for (std::size_t record = 0; record < file.count && file.first + record < records.size();
              ++record) {
-            const std::string path = file.file.string();
-            machines.push_back({path, record,
-                                file.count == 1 ? path : path + "#" + std::to_string(record + 1),
-                                &records[file.first + record]});
+            // Named by its place in the file, unless it is all the file holds.
+            const std::uint64_t place = file.place(record);
+            machines.push_back(
+                {path, place,
+                 file.count == 1 && place == 0 ? path : path + "#" + std::to_string(place + 1),
+                 &records[file.first + record]});
         }
     }
     return machines;
 }
 
-std::string comparisonJson(const ComparisonExport& comparison) {
+void writeComparisonJson(std::ostream& out, const ComparisonExport& comparison) {
     const auto& statistics = comparison.statistics;
-    Json machines = Json::array();
-    for (std::size_t index = 0; index < comparison.machines.size(); ++index) {
-        const StoredMachine& machine = comparison.machines[index];
-        const TCpuRecord& record = *machine.data;
-        Json entry = {{"file", machine.file}, {"record", machine.record}};
-        addDescription(entry, recordDescription(record));
-        entry["tests"] = testsJson(record.Results, comparison.testNames);
-        if (statistics && index < statistics->machines.size())
-            addMachineComparison(entry, statistics->machines[index]);
-        machines.push_back(entry);
-    }
-    Json document = {
+    Json head = {
         {"schema", kJsonSchema},
         {"program", comparison.program},
         {"version", comparison.version},
         {"host", comparison.host},
     };
-    if (statistics) document["comparison"] = comparisonSettings(*statistics);
-    document["machines"] = machines;
-    return text(document);
+    if (statistics) head["comparison"] = comparisonSettings(*statistics);
+    const std::string headText = text(head);  // ends in "\n}"
+    out << std::string_view(headText).substr(0, headText.size() - 2) << ",\n  \"machines\": [";
+    const char* separator = "\n";
+    for (std::size_t index = 0; index < comparison.machines.size() && out; ++index) {
+        Json entry = storedMachineJson(comparison.machines[index], comparison.testNames);
+        if (statistics && index < statistics->machines.size())
+            addMachineComparison(entry, statistics->machines[index]);
+        out << separator;
+        writeIndented(out, entry, 2);
+        separator = ",\n";
+    }
+    out << (comparison.machines.empty() ? "]" : "\n  ]") << "\n}";
 }

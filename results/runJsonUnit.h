@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <ctime>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,8 @@ struct RunExport {
     std::string kernelCode;                  // the fingerprint of the kernel code that ran
     std::vector<TestCallsExport> testCalls;  // test k at index k; empty when not kept
     std::optional<QualityExport> quality;
-    std::optional<CoresRun> cores;  // the run on every core at once, when there was one
+    std::optional<RepeatExport> repeat;  // when the invocation made several runs
+    std::optional<CoresRun> cores;       // the run on every core at once, when there was one
 };
 
 // What one test's two rows say: its failed runs (failedRuns), and the best, median and average
@@ -66,9 +68,11 @@ std::string runJson(const RunExport& run);
 
 // One stored machine: a record of a result file.
 struct StoredMachine {
-    std::string file;        // the result file, within its folder as the folder was named
-    std::size_t record = 0;  // the record's place in its file, from 0
-    std::string name;        // the file, with "#n" (n from 1) when the file holds several records
+    std::string file;          // the result file, within its folder as the folder was named
+    std::uint64_t record = 0;  // the record's place in its file, from 0
+    // The file, with "#n" (n: the place from 1) unless the record is the file's only one and
+    // its first.
+    std::string name;
     const TCpuRecord* data = nullptr;
 };
 
@@ -92,5 +96,6 @@ struct ComparisonExport {
     std::optional<ComparisonStatistics> statistics;  // none when nothing was compared
 };
 
-// The comparison as one document, written like runJson.
-std::string comparisonJson(const ComparisonExport& comparison);
+// Writes the comparison as one document laid out like runJson's, machine by machine, so memory
+// holds one machine's part at a time however many there are. Stops early once `out` fails.
+void writeComparisonJson(std::ostream& out, const ComparisonExport& comparison);

@@ -55,3 +55,11 @@ struct QualityExport {
     std::vector<QualityCauseExport> causes;
     std::vector<std::string> lines;  // the report as printed
 };
+
+// Several whole runs of one invocation: per test each run's best and the run-to-run spread.
+struct RepeatExport {
+    int runs = 0;
+    std::vector<std::vector<std::optional<std::uint32_t>>> bestCycles;  // [test][run]
+    std::vector<std::vector<std::optional<std::uint32_t>>> bestMilliseconds;
+    std::vector<std::optional<double>> spreads;  // per test: largest / smallest best - 1
+};

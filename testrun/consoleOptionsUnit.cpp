@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr int kMostRepeats = 100;
+
 // The usage lines an option is shown on.
 enum UsageForm : unsigned { kRunForm = 1u, kCompareForm = 2u };
 
@@ -82,6 +84,20 @@ const ConsoleOption kOptions[] = {
      "is replaced by a further call, up to 20 per test)",
      [](ConsoleOptions& options, const std::string&) {
          options.sequence.replaceDisturbedCalls = false;
+         return std::string();
+     },
+     nullptr},
+    {"--repeat", "N", false, kRunForm, false,
+     "run the whole sequence N times (1 to 100; default 1); the quality\n"
+     "report and the JSON give each test's run-to-run spread of the best,\n"
+     "and --save stores the N records one after another",
+     [](ConsoleOptions& options, const std::string& count) {
+         int runs = 0;
+         const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), runs);
+         if (error != std::errc() || end != count.data() + count.size() || runs < 1 ||
+             runs > kMostRepeats)
+             return std::string("--repeat needs a whole number from 1 to 100");
+         options.repeat = runs;
          return std::string();
      },
      nullptr},
@@ -253,6 +269,8 @@ int parseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::ost
         if (options.descriptions[field] && !describesRun)
             return usageError(err, option + " needs --save, --json or --csv");
     }
+    if (options.compareOnly && options.repeat > 1)
+        return usageError(err, "--repeat repeats a run, and --compare runs nothing");
     if (options.compareOnly && options.cores > 1)
         return usageError(err, "--cores times a run, and --compare runs nothing");
     if (options.compareOnly && options.saveFile)

@@ -8,6 +8,8 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <span>
+#include <sstream>
 
 #include "platform/codePage.h"
 #include "platform/runConditions.h"
@@ -17,6 +19,7 @@
 #include "results/saveFolderUnit.h"
 #include "testrun/runFallbackUnit.h"
 #include "testrun/standardOutputUnit.h"
+#include "testrun/streamedContentUnit.h"
 
 namespace {
 
@@ -29,11 +32,11 @@ std::string absoluteText(const std::string& file) {
     return error ? file : path.lexically_normal().string();
 }
 
-// Writes all of `text` to standard output and flushes it; the reason when that fails.
-std::error_code writeStandardOutput(std::string_view text) {
-    std::fflush(nullptr);
+// Writes all of `piece` to standard output and flushes it; the reason when that fails.
+std::error_code writeStandardOutput(std::span<const std::uint8_t> piece) {
     errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0)
+    if (std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size() &&
+        std::fflush(stdout) == 0)
         return {};
     return errno != 0 ? platform::lastSystemError() : std::make_error_code(std::errc::io_error);
 }
@@ -48,13 +51,29 @@ bool sameFile(const platform::ReplacementCheck& a, const platform::ReplacementCh
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
+// The tables the result file and the CSV hold: every run's with --repeat, else the run's.
+std::span<const ResultTable> savedRuns(const FinishedRun& finished) {
+    if (finished.repeatedRuns.empty()) return {&finished.run.results, 1};
+    return finished.repeatedRuns;
+}
+
+// The run on every core at once belongs with the last run, which it followed.
+const CoresRun* coresOf(const FinishedRun& finished, const ResultTable& results) {
+    if (!finished.run.cores || &results != &savedRuns(finished).back()) return nullptr;
+    return &*finished.run.cores;
+}
+
 }  // namespace
 
 platform::MachineDescription runDescription(const ConsoleOptions& options,
                                             const platform::MachineDescription& machine) {
     platform::MachineDescription description = machine;
-    for (std::size_t line = 0; line < description.kLineCount; ++line)
+    for (std::size_t line = 0; line < description.kLineCount; ++line) {
         if (options.descriptions[line]) description.line(line) = *options.descriptions[line];
+        // Every output holds what the result file can: the first 128 characters.
+        description.line(line) =
+            std::string(platform::leadingCharacters(description.line(line), kDescriptionCapacity));
+    }
     return description;
 }
 
@@ -118,36 +137,47 @@ bool checkResultFolders(const ConsoleOptions& options, std::ostream& err) {
     return true;
 }
 
-std::string runOutputBytes(OutputContent content, const FinishedRun& finished) {
+void writeRunOutput(std::ostream& out, OutputContent content, const FinishedRun& finished) {
     switch (content) {
         case OutputContent::ResultFile: {
-            const TCpuRecord record = describedRecord(finished.description, finished.run.results);
-            return {reinterpret_cast<const char*>(&record), kRecordSize};
+            for (const ResultTable& results : savedRuns(finished)) {
+                const TCpuRecord record = describedRecord(finished.description, results);
+                out.write(reinterpret_cast<const char*>(&record), kRecordSize);
+            }
+            return;
         }
         case OutputContent::Json:
-            return runJson(finished.run) + "\n";
-        case OutputContent::Csv: {
-            const CsvMachine machine{finished.run.host, finished.description, &finished.run.results,
-                                     nullptr, finished.run.cores ? &*finished.run.cores : nullptr};
-            return resultsCsv(finished.run.testNames, {&machine, 1});
-        }
+            out << runJson(finished.run) << '\n';
+            return;
+        case OutputContent::Csv:
+            writeCsvHeader(out);
+            for (const ResultTable& results : savedRuns(finished))
+                writeCsvMachine(out, finished.run.testNames,
+                                {finished.run.host, finished.description, &results, nullptr,
+                                 coresOf(finished, results)});
+            return;
     }
-    return {};
 }
 
-std::string comparisonOutputBytes(OutputContent content, const ComparisonExport& comparison) {
-    if (content == OutputContent::Json) return comparisonJson(comparison) + "\n";
+void writeComparisonOutput(std::ostream& out, OutputContent content,
+                           const ComparisonExport& comparison) {
+    if (content == OutputContent::Json) {
+        writeComparisonJson(out, comparison);
+        out << '\n';
+        return;
+    }
     const auto& statistics = comparison.statistics;
-    std::vector<CsvMachine> rows;
-    for (std::size_t index = 0; index < comparison.machines.size(); ++index) {
+    const auto comparedIn = statistics ? std::optional(statistics->unit) : std::nullopt;
+    writeCsvHeader(out, comparedIn);
+    for (std::size_t index = 0; index < comparison.machines.size() && out; ++index) {
         const StoredMachine& machine = comparison.machines[index];
         const TCpuRecord& record = *machine.data;
         const bool compared = statistics && index < statistics->machines.size();
-        rows.push_back({machine.name, recordDescription(record), &record.Results,
-                        compared ? &statistics->machines[index] : nullptr});
+        writeCsvMachine(out, comparison.testNames,
+                        {machine.name, recordDescription(record), &record.Results,
+                         compared ? &statistics->machines[index] : nullptr},
+                        comparedIn);
     }
-    return resultsCsv(comparison.testNames, rows,
-                      statistics ? std::optional(statistics->unit) : std::nullopt);
 }
 
 void reportCodePageLoss(const platform::MachineDescription& description, std::ostream& err) {
@@ -159,28 +189,34 @@ void reportCodePageLoss(const platform::MachineDescription& description, std::os
                 << std::endl;
 }
 
-bool writeOutput(const ConsoleOutput& output, std::string_view bytes, std::ostream& report,
+bool writeOutput(const ConsoleOutput& output, const OutputWriter& write, std::ostream& report,
                  std::ostream& err, platform::FileContentWriter& writer,
                  std::optional<std::time_t> runStarted) {
+    const StreamedContent content(write);
     std::error_code error;
     platform::ReplacementNotes notes;
     if (output.file == "-") {
-        error = writeStandardOutput(bytes);
+        std::fflush(nullptr);
+        error = content.produce(writeStandardOutput);
     } else {
-        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-        error = platform::replaceFileContents(output.file, {data, bytes.size()}, writer, &notes);
+        error = platform::replaceFileContents(output.file, content, writer, &notes);
     }
     if (error) {
         err << writeErrorText(output.file == "-" ? "standard output" : output.file, error)
             << std::endl;
-        if (runStarted)
+        if (runStarted) {
+            // A run's outputs are small: made again whole for the fallback file.
+            std::ostringstream bytes;
+            write(bytes);
             (void)keepInFallback(
                 {output.option, kExtensions[static_cast<int>(output.content)], output.file, error},
-                bytes, *runStarted, err);
+                bytes.str(), *runStarted, err);
+        }
         return false;
     }
     if (output.file == "-") return true;
-    report << output.doneText << " " << absoluteText(output.file) << std::endl;
+    report << output.doneText << " " << platform::printableText(absoluteText(output.file))
+           << std::endl;
     if (notes.linksLeftBehind > 0)
         err << kConsoleMessagePrefix << platform::printableText(output.file) << " had "
             << notes.linksLeftBehind
@@ -191,12 +227,13 @@ bool writeOutput(const ConsoleOutput& output, std::string_view bytes, std::ostre
 }
 
 bool writeOutputs(const std::vector<ConsoleOutput>& outputs,
-                  const std::function<std::string(OutputContent)>& contents, std::ostream& report,
-                  std::ostream& err, std::optional<std::time_t> runStarted) {
-    platform::FileContentWriter writer;
+                  const std::function<void(OutputContent, std::ostream&)>& contents,
+                  std::ostream& report, std::ostream& err, platform::FileContentWriter& writer,
+                  std::optional<std::time_t> runStarted) {
     bool written = true;
-    for (const ConsoleOutput& output : outputs)
-        written = writeOutput(output, contents(output.content), report, err, writer, runStarted) &&
-                  written;
+    for (const ConsoleOutput& output : outputs) {
+        const auto write = [&](std::ostream& out) { contents(output.content, out); };
+        written = writeOutput(output, write, report, err, writer, runStarted) && written;
+    }
     return written;
 }

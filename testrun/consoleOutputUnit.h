@@ -23,7 +23,7 @@
 #include "testrun/qualityReportUnit.h"
 
 // Processor, bus, memory and operating system: each as given on the command line, otherwise the
-// machine's own.
+// machine's own; each cut to its first 128 characters, as the result file keeps it.
 platform::MachineDescription runDescription(const ConsoleOptions& options,
                                             const platform::MachineDescription& machine);
 
@@ -35,7 +35,10 @@ RunMachine currentRunMachine(const platform::MachineDescription& description,
 // A finished run, from which every output file is made.
 struct FinishedRun {
     platform::MachineDescription description;  // as runDescription gives it
-    RunExport run;                             // the table and the rest of the JSON
+    RunExport run;                             // the (last) run's table and the rest of the JSON
+    // With --repeat, every run's table in order (the last is run.results): the result file
+    // holds a record of each and the CSV rows of each.
+    std::vector<ResultTable> repeatedRuns;
 };
 
 // What an output file holds.
@@ -62,29 +65,37 @@ std::vector<ConsoleOutput> requestedOutputs(const ConsoleOptions& options);
 // false.
 [[nodiscard]] bool checkResultFolders(const ConsoleOptions& options, std::ostream& err);
 
-// The bytes of `content` for a finished run.
-std::string runOutputBytes(OutputContent content, const FinishedRun& finished);
+// Writes `content` for a finished run to `out`.
+void writeRunOutput(std::ostream& out, OutputContent content, const FinishedRun& finished);
 
-// The bytes of `content` (JSON or CSV) for a comparison of stored results, which runs nothing.
-std::string comparisonOutputBytes(OutputContent content, const ComparisonExport& comparison);
+// Writes `content` (JSON or CSV) for a comparison of stored results, which runs nothing, to `out`
+// machine by machine.
+void writeComparisonOutput(std::ostream& out, OutputContent content,
+                           const ComparisonExport& comparison);
 
 // One line on `err` per description that Windows-1251 cannot hold in full (its result file
 // stores '?' for the characters it lacks).
 void reportCodePageLoss(const platform::MachineDescription& description, std::ostream& err);
 
-// Writes `bytes` as `output`: a file through platform::replaceFileContents with `writer`, "-" to
-// standard output. For a file says where it went on `report`, and on `err` when it replaced a
-// file with other hard links, which keep the old contents; a failure says "Ошибка записи" with
-// the path and the system's reason on `err`, and the result says which. The output of a run
-// (`runStarted` given) that fails is kept in a fallback file (see runFallbackUnit.h).
-[[nodiscard]] bool writeOutput(const ConsoleOutput& output, std::string_view bytes,
+// Writes an output's contents to the stream it is given.
+using OutputWriter = std::function<void(std::ostream& out)>;
+
+// Writes what `write` produces as `output`, piece by piece as it is produced: a file through
+// platform::replaceFileContents with `writer`, "-" to standard output. For a file says where it
+// went on `report`, and on `err` when it replaced a file with other hard links, which keep the
+// old contents; a failure says "Ошибка записи" with the path and the system's reason on `err`,
+// and the result says which. The output of a run (`runStarted` given) that fails is kept in a
+// fallback file (see runFallbackUnit.h).
+[[nodiscard]] bool writeOutput(const ConsoleOutput& output, const OutputWriter& write,
                                std::ostream& report, std::ostream& err,
                                platform::FileContentWriter& writer,
                                std::optional<std::time_t> runStarted = {});
 
-// Writes each of `outputs`, in order, with the bytes `contents` gives for its content, as
-// writeOutput does with the real writer; whether every one was written.
+// Writes each of `outputs`, in order, each on its own whatever became of those before it, with
+// what `contents` writes for its content, as writeOutput does with `writer`; whether every one
+// was written.
 [[nodiscard]] bool writeOutputs(const std::vector<ConsoleOutput>& outputs,
-                                const std::function<std::string(OutputContent)>& contents,
+                                const std::function<void(OutputContent, std::ostream&)>& contents,
                                 std::ostream& report, std::ostream& err,
+                                platform::FileContentWriter& writer,
                                 std::optional<std::time_t> runStarted = {});

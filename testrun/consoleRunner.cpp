@@ -25,6 +25,7 @@
 #include "testrun/coresRunUnit.h"
 #include "testrun/kernelCodeUnit.h"
 #include "testrun/qualityReportUnit.h"
+#include "testrun/repeatUnit.h"
 #include "testrun/sequenceUnit.h"
 #include "testrun/standardOutputUnit.h"
 #include "testrun/testTableUnit.h"
@@ -169,21 +170,33 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
         std::uint64_t leftOut = 0;
         comparison = printComparisonSummary(stored, nullptr, stored.baseline.value_or(0),
                                             options.comparisonUnit, leftOut, lines);
-        const std::vector<std::string> names = machineNames(stored);
+        const std::vector<std::string> names =
+            withinMemory(stored.records, leftOut, [&] { return machineNames(stored); });
         printComparisonTests(stored.records, leftOut, lines, [&](int test) {
             return storedComparisonTextLines(stored.records, names, test, options.comparisonUnit,
                                              kTextBarWidth, ratioColumn(comparison, stored, test));
         });
     }
-    const ComparisonExport exported{kProductTitle,
-                                    programVersion(),
-                                    platform::hostName(),
-                                    benchmarkTestNames(),
-                                    storedMachines(stored.records, stored.files),
-                                    exportedStatistics(comparison, stored)};
+    // Listed after the text, which may have left records out, and within the memory guard too.
+    std::uint64_t leftOut = 0;
+    const ComparisonExport exported = withinMemory(stored.records, leftOut, [&] {
+        return ComparisonExport{kProductTitle,
+                                programVersion(),
+                                platform::hostName(),
+                                benchmarkTestNames(),
+                                storedMachines(stored.records, stored.files),
+                                exportedStatistics(comparison, stored)};
+    });
+    if (leftOut > 0)
+        std::cerr << kConsoleMessagePrefix << leftOut
+                  << " more records left out of the JSON and CSV (out of memory)\n";
+    platform::FileContentWriter writer;
     const bool written = writeOutputs(
-        outputs, [&](OutputContent content) { return comparisonOutputBytes(content, exported); },
-        lines, std::cerr);
+        outputs,
+        [&](OutputContent content, std::ostream& out) {
+            writeComparisonOutput(out, content, exported);
+        },
+        lines, std::cerr, writer);
     if (!finishStandardOutput()) return 1;
     return written ? 0 : 1;
 }
@@ -235,16 +248,29 @@ int main(int argc, char** argv) {
     StandardOutputList list(lines);
     ResultTable benchResults{};
     RunCalls calls;
-    RunConditions conditions = conditionsBeforeRun(options.sequence.raisePriority);
-    const std::time_t started = std::time(nullptr);
-    runTestSequence(options.sequence, benchmarkTests(), list, system, benchResults, &calls);
-    conditions.priorityGranted = system.raiseGranted();
+    RunConditions conditions;
+    QualityReport quality;
+    std::time_t started = 0;
+    std::vector<ResultTable> repeatedRuns;
+    for (int run = 1; run <= options.repeat; ++run) {
+        if (options.repeat > 1)
+            lines << (run > 1 ? "\n" : "") << "Запуск " << run << " из " << options.repeat
+                  << std::endl;
+        conditions = conditionsBeforeRun(options.sequence.raisePriority);
+        started = std::time(nullptr);
+        runTestSequence(options.sequence, benchmarkTests(), list, system, benchResults, &calls);
+        conditions.priorityGranted = system.raiseGranted();
+        quality = assessRun(benchResults, &calls, conditions);
+        lines << '\n';
+        for (const std::string& line : qualityReportLines(benchmarkTests(), quality))
+            lines << line << '\n';
+        if (options.repeat > 1) repeatedRuns.push_back(benchResults);
+    }
+    if (options.repeat > 1)
+        for (const std::string& line : repeatReportLines(benchmarkTests(), repeatedRuns))
+            lines << line << '\n';
     std::optional<CoresRun> cores;
     if (options.cores > 1) cores = timeOnEveryCore(options.cores, benchResults, lines);
-    const QualityReport quality = assessRun(benchResults, &calls, conditions);
-    lines << '\n';
-    for (const std::string& line : qualityReportLines(benchmarkTests(), quality))
-        lines << line << '\n';
 
     // The outputs are written before anything reads the result folders, so nothing those
     // folders hold can cost the run.
@@ -263,10 +289,15 @@ int main(int argc, char** argv) {
                     kernelCodeFingerprint(),
                     exportRunCalls(calls),
                     exportQuality(benchmarkTests(), quality),
+                    std::nullopt,
                     cores};
+    if (options.repeat > 1) finished.run.repeat = exportRepeat(repeatedRuns);
+    finished.repeatedRuns = repeatedRuns;
+    platform::FileContentWriter writer;
     const bool written = writeOutputs(
-        outputs, [&](OutputContent content) { return runOutputBytes(content, finished); }, lines,
-        std::cerr, started);
+        outputs,
+        [&](OutputContent content, std::ostream& out) { writeRunOutput(out, content, finished); },
+        lines, std::cerr, writer, started);
     StoredResults stored = loadStoredResults(options, baseline);
     printComparison(stored, benchResults, options.comparisonUnit, lines);
 

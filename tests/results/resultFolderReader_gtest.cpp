@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -87,7 +88,7 @@ TEST(ResultFolder, RecordsInAHoleAreNotLoaded) {
     constexpr std::size_t kRecordsBefore = 12800;  // 16.8 MB of hole before the record
     saveMachine(folder / "tail", "after the hole");
     std::vector<std::uint8_t> written = readBytes(folder / "tail");
-    written.resize(kRecordSize + 10);
+    written.insert(written.end(), written.begin(), written.begin() + 10);
     {
         std::ofstream sparse(folder / "sparse.dat", std::ios::binary);
         sparse.seekp(static_cast<std::streamoff>(kRecordsBefore * kRecordSize));
@@ -104,6 +105,70 @@ TEST(ResultFolder, RecordsInAHoleAreNotLoaded) {
     EXPECT_EQ(notes[1].kind, ResultFileNote::Kind::PartialRecord);
     ASSERT_GE(records.size(), 2u);
     EXPECT_EQ(std::memcmp(&records[records.size() - 2], written.data(), kRecordSize), 0);
+}
+
+// A sparse file gives the records written in it, each with its place in the file; its holes, and
+// the zeros a file system keeps beside them, give none. A record whose first bytes lie in a hole
+// but whose last were written is read.
+TEST(ResultFolder, SparseFilesGiveTheirWrittenRecordsAtTheirPlaces) {
+    struct Written {
+        std::uint64_t offset;
+        std::size_t bytes;
+    };
+    const struct {
+        const char* what;
+        std::uint64_t size;
+        std::vector<Written> written;
+        std::vector<std::uint64_t> places;
+    } cases[] = {
+        {"one record in 16 GiB", 16ull << 30, {{3 * kRecordSize, kRecordSize}}, {3}},
+        {"records 0 and 100",
+         101 * kRecordSize,
+         {{0, kRecordSize}, {100 * kRecordSize, kRecordSize}},
+         {0, 100}},
+        {"a record begun in a hole",
+         100 * kRecordSize,
+         {{131072, 100 * kRecordSize - 131072}},
+         {99}},
+    };
+    for (const auto& c : cases) {
+        TemporaryFolder folder;
+        {
+            std::ofstream sparse(folder / "sparse.dat", std::ios::binary);
+            for (const Written& written : c.written) {
+                sparse.seekp(static_cast<std::streamoff>(written.offset));
+                const std::string bytes(written.bytes, '\xab');
+                sparse.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+            }
+        }
+        std::filesystem::resize_file(folder / "sparse.dat", c.size);
+        std::deque<TCpuRecord> records;
+        std::vector<ResultFileRecords> files;
+        loadResultFolder(folder.path(), records, nullptr, &files);
+        ASSERT_EQ(files.size(), 1u) << c.what;
+        std::vector<std::uint64_t> places;
+        for (std::size_t record = 0; record < files[0].count; ++record)
+            places.push_back(files[0].place(record));
+        EXPECT_EQ(places, c.places) << c.what;
+        EXPECT_EQ(records.size(), c.places.size()) << c.what;
+    }
+}
+
+// A file that shrinks while it is read ends there: what it lost was never a hole.
+TEST(ResultFolder, AFileShrinkingWhileReadIsNotTakenForAHole) {
+    TemporaryFolder folder;
+    saveMachine(folder / "many.dat", "many", 600);  // more than one chunk
+    std::deque<TCpuRecord> records;
+    std::vector<ResultFileNote> notes;
+    ResultFolderReader reader(folder.path(), records, &notes);
+    EXPECT_FALSE(reader.readSlice(std::chrono::steady_clock::time_point::min()));  // opens it
+    EXPECT_FALSE(reader.readSlice(std::chrono::steady_clock::time_point::min()));  // one chunk
+    ASSERT_FALSE(records.empty());
+    std::filesystem::resize_file(folder / "many.dat", kRecordSize);
+    while (!reader.readSlice(std::chrono::steady_clock::time_point::max())) {
+    }
+    for (const ResultFileNote& note : notes)
+        EXPECT_NE(note.kind, ResultFileNote::Kind::InAHole) << note.records;
 }
 
 // Beyond the budget nothing is loaded; the note counts the records of this and later files.

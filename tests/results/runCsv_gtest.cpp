@@ -27,7 +27,10 @@ TEST(RunCsv, OneRowPerMachineAndTestWithQuotedTextsAndEmptyFiguresForFailedTests
     std::vector<TestName> tests;
     for (int test = 0; test < kTestCount; ++test)
         tests.push_back({"id-" + std::to_string(test), "label " + std::to_string(test)});
-    const std::vector<std::string> rows = rowsOf(resultsCsv(tests, machines));
+    std::ostringstream csv;
+    writeCsvHeader(csv);
+    for (const CsvMachine& machine : machines) writeCsvMachine(csv, tests, machine);
+    const std::vector<std::string> rows = rowsOf(csv.str());
     ASSERT_EQ(rows.size(), 1u + 2 * kTestCount);
     EXPECT_EQ(rows[0],
               "machine,cpu,fsb,memory,os,index,id,best_cycles,best_milliseconds,median_cycles,"
@@ -46,10 +49,34 @@ TEST(RunCsv, CoresRowsFollowTheOneCoreRows) {
     cores.tests[0] = {{90, 80}, {40, 44}, 95, 44, 2 * 100.0 / 95, ""};
     const CsvMachine machines[] = {{"web1", {"CPU", "", "", ""}, &results, nullptr, &cores}};
     const std::vector<TestName> tests(kTestCount, TestName{"id", "label"});
-    const std::vector<std::string> rows = rowsOf(resultsCsv(tests, machines));
+    std::ostringstream csv;
+    writeCsvHeader(csv);
+    writeCsvMachine(csv, tests, machines[0]);
+    const std::vector<std::string> rows = rowsOf(csv.str());
     ASSERT_EQ(rows.size(), 1u + 2 * kTestCount);
     EXPECT_EQ(rows[1 + kTestCount], "web1,CPU,,,,0,id,95,44,,,,,,2,2.105");
     EXPECT_EQ(rows[2 + kTestCount], "web1,CPU,,,,1,id,,,,,,,,2,");
+}
+
+// A text is one field whatever it holds: a line feed or carriage return quotes it, a name's
+// bytes that are not UTF-8 become '?', and a description is written as shown.
+TEST(RunCsv, EachTextStaysOneFieldOfValidText) {
+    const ResultTable results{};
+    const struct {
+        std::string name, cpu, fields;
+    } cases[] = {
+        {"a\nb.dat", "", "\"a\nb.dat\","},
+        {"a\rb.dat", "", "\"a\rb.dat\","},
+        {"\rb.dat", "", "\"'\rb.dat\","},
+        {"caf\xe9.dat", "", "caf?.dat,"},
+        {"p.dat", std::string("Pentium 4\0\0", 11), "p.dat,Pentium 4,"},
+        {"p.dat", "P\n4", "p.dat,P?4,"},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream csv;
+        writeCsvMachine(csv, {}, {c.name, {c.cpu, "", "", ""}, &results});
+        EXPECT_TRUE(csv.str().starts_with(c.fields)) << csv.str().substr(0, 40);
+    }
 }
 
 // A comparison's rows carry each test's statistics and the machine's index; a machine that was
@@ -65,7 +92,11 @@ TEST(RunCsv, ComparisonRowsCarryTheStatistics) {
         {"b.dat", {"", "", "", ""}, &results, nullptr},
     };
     const std::vector<TestName> tests(kTestCount);
-    const std::vector<std::string> rows = rowsOf(resultsCsv(tests, machines, BenchUnit::Cycles));
+    std::ostringstream csv;
+    writeCsvHeader(csv, BenchUnit::Cycles);
+    for (const CsvMachine& machine : machines)
+        writeCsvMachine(csv, tests, machine, BenchUnit::Cycles);
+    const std::vector<std::string> rows = rowsOf(csv.str());
     ASSERT_EQ(rows.size(), 21u);
     EXPECT_TRUE(rows[0].ends_with(
         ",failed_runs,cores,scaling,unit,ratio,p_value,floor,significant,machine_index"))

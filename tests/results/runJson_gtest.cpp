@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 namespace {
 
@@ -120,7 +121,7 @@ TEST(RunJson, ADescriptionThatIsNotUtf8StillGivesValidJson) {
     run.machine.description.processor = "bad \xff byte";
     run.clockMHz.reset();
     const auto json = nlohmann::json::parse(runJson(run));
-    EXPECT_EQ(json["machine"]["cpu"], "bad \xEF\xBF\xBD byte");
+    EXPECT_EQ(json["machine"]["cpu"], "bad ? byte");
     EXPECT_TRUE(json["clock_mhz"].is_null());
 }
 
@@ -136,8 +137,10 @@ TEST(RunJson, ComparisonListsEveryStoredMachineWithItsFile) {
     EXPECT_EQ(machines[0].name, "fleet/a.dat");
     EXPECT_EQ(machines[2].name, "fleet/b.dat#2");
 
-    const auto json = nlohmann::json::parse(
-        comparisonJson({"Korvex 2", "1.0b", "controller", sampleRun().testNames, machines, {}}));
+    std::ostringstream out;
+    writeComparisonJson(out,
+                        {"Korvex 2", "1.0b", "controller", sampleRun().testNames, machines, {}});
+    const auto json = nlohmann::json::parse(out.str());
     EXPECT_EQ(json["schema"], kJsonSchema);
     EXPECT_FALSE(json.contains("comparison"));
     EXPECT_EQ(json["host"], "controller");
@@ -151,6 +154,75 @@ TEST(RunJson, ComparisonListsEveryStoredMachineWithItsFile) {
     EXPECT_EQ(stored[2]["tests"][9]["milliseconds"][9], 77);
 }
 
+// Written machine by machine, the document reads exactly as the whole of it dumped at once.
+TEST(RunJson, AStreamedComparisonIsLaidOutAsOneDocument) {
+    std::deque<TCpuRecord> records(3, emptyRecord());
+    setDescriptionText(records[2].Cpu, "Athlon \"XP\"");
+    for (const std::size_t count : {0u, 1u, 3u}) {
+        const std::vector<ResultFileRecords> files = {{"cpus/a.dat", 0, count, {}}};
+        std::ostringstream out;
+        writeComparisonJson(out, {"Korvex 2",
+                                  "1.0b",
+                                  "controller",
+                                  sampleRun().testNames,
+                                  storedMachines(records, files),
+                                  {}});
+        EXPECT_EQ(out.str(), nlohmann::ordered_json::parse(out.str()).dump(2)) << count;
+    }
+}
+
+// Descriptions go out as the program shows them: no padding, '?' for what is not printable.
+TEST(RunJson, DescriptionsAreWrittenAsShown) {
+    TCpuRecord record = emptyRecord();
+    setDescriptionBytes(record.Cpu, std::string("Pentium 4\0\0\0", 12));
+    setDescriptionBytes(record.Os, "Linux\x1b[2J");
+    std::ostringstream out;
+    const std::deque<TCpuRecord> records{record};
+    writeComparisonJson(
+        out, {"Korvex 2", "1.0b", "c", {}, storedMachines(records, {{"a.dat", 0, 1, {}}}), {}});
+    const auto stored = nlohmann::json::parse(out.str())["machines"][0];
+    EXPECT_EQ(stored["cpu"], "Pentium 4");
+    EXPECT_EQ(stored["os"], "Linux?[2J");
+}
+
+// A machine is named by its record's place in the file, which holes of a sparse file may leave
+// apart from its place among the records read.
+TEST(RunJson, StoredMachinesAreNamedByTheirPlaceInTheFile) {
+    const std::deque<TCpuRecord> records(4, emptyRecord());
+    const std::vector<ResultFileRecords> files = {
+        {"a.dat", 0, 1, {}}, {"sparse.dat", 1, 1, {3}}, {"b.dat", 2, 2, {}}};
+    const std::vector<StoredMachine> machines = storedMachines(records, files);
+    ASSERT_EQ(machines.size(), 4u);
+    const struct {
+        std::string name;
+        std::uint64_t record;
+    } expected[] = {{"a.dat", 0}, {"sparse.dat#4", 3}, {"b.dat#1", 0}, {"b.dat#2", 1}};
+    for (std::size_t i = 0; i < machines.size(); ++i) {
+        EXPECT_EQ(machines[i].name, expected[i].name);
+        EXPECT_EQ(machines[i].record, expected[i].record);
+    }
+}
+
+// A run failed when both its values are 0; cycles without milliseconds (a run under a
+// millisecond) or the other way round is a run like any other in the summaries.
+TEST(RunJson, ARunFailedOnlyWhenBothValuesAreZero) {
+    const struct {
+        std::uint32_t cycles, milliseconds;
+        bool failed;
+    } cases[] = {{0, 0, true}, {5, 0, false}, {0, 5, false}, {5, 5, false}};
+    for (const auto& c : cases) {
+        ResultRow cycles{}, milliseconds{};
+        cycles.fill(7);
+        milliseconds.fill(7);
+        cycles[4] = c.cycles;
+        milliseconds[4] = c.milliseconds;
+        const RowSummary summary = summariseTest(cycles, milliseconds);
+        EXPECT_EQ(summary.failedRuns, c.failed ? std::vector<int>{4} : std::vector<int>{})
+            << c.cycles << " " << c.milliseconds;
+        EXPECT_EQ(summary.bestMilliseconds, c.failed ? 7u : c.milliseconds);
+    }
+}
+
 // With statistics, each machine carries its index and each test its comparison with the
 // reference; a test without a ratio says null, and the settings name the unit and reference.
 TEST(RunJson, ComparisonCarriesEachMachinesStatistics) {
@@ -160,9 +232,10 @@ TEST(RunJson, ComparisonCarriesEachMachinesStatistics) {
     statistics.machines[1].index = 90.5;
     statistics.machines[1].testsInIndex = 1;
     statistics.machines[1].tests[3] = {1.1, 0.0002, 0.06, true};
-    const auto json = nlohmann::json::parse(
-        comparisonJson({"Korvex 2", "1.0b", "controller", sampleRun().testNames,
-                        storedMachines(records, files), statistics}));
+    std::ostringstream out;
+    writeComparisonJson(out, {"Korvex 2", "1.0b", "controller", sampleRun().testNames,
+                              storedMachines(records, files), statistics});
+    const auto json = nlohmann::json::parse(out.str());
     EXPECT_EQ(json["comparison"]["unit"], "milliseconds");
     EXPECT_EQ(json["comparison"]["reference"], "a.dat#1");
     EXPECT_TRUE(json["machines"][0]["index"].is_null());

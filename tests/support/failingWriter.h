@@ -14,7 +14,10 @@ class FailingWriter final : public platform::FileContentWriter {
     explicit FailingWriter(std::size_t limit, bool syncFails = false)
         : limit_(limit), syncFails_(syncFails) {}
     std::error_code writeAll(int descriptor, std::span<const std::uint8_t> bytes) override {
-        if (limit_ >= bytes.size()) return FileContentWriter::writeAll(descriptor, bytes);
+        if (limit_ >= bytes.size()) {
+            limit_ -= bytes.size();
+            return FileContentWriter::writeAll(descriptor, bytes);
+        }
         (void)FileContentWriter::writeAll(descriptor, bytes.first(limit_));
         return std::make_error_code(std::errc::no_space_on_device);
     }

@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <deque>
 #include <fstream>
 #include <sstream>
 
 #include "platform/workerProcesses.h"
 #include "support/failingWriter.h"
 #include "support/temporaryFolder.h"
+#include "testrun/testTableUnit.h"
 
 namespace {
 
@@ -81,6 +85,10 @@ TEST(ConsoleOptions, MistakeNamesItsReasonAndHelp) {
         {{"--no-pause=yes"}, "--no-pause takes no value"},
         {{"--help=all"}, "--help takes no value"},
         {{"--cpu=X"}, "--cpu needs --save, --json or --csv"},
+        {{"--repeat", "0"}, "--repeat needs a whole number from 1 to 100"},
+        {{"--repeat=101"}, "--repeat needs a whole number from 1 to 100"},
+        {{"--repeat", "3x"}, "--repeat needs a whole number from 1 to 100"},
+        {{"--compare", "--repeat", "2"}, "--repeat repeats a run, and --compare runs nothing"},
     };
     for (const auto& c : cases) {
         const Parsed parsed = parse(c.arguments);
@@ -134,6 +142,45 @@ TEST(ConsoleOptions, CoresAreANumberOfUsableProcessorsOrAll) {
     }
 }
 
+TEST(ConsoleOptions, RepeatAndRunsAsTheyCome) {
+    const Parsed repeated = parse({"--repeat=100", "--runs-as-they-come"});
+    EXPECT_EQ(repeated.status, -1);
+    EXPECT_EQ(repeated.options.repeat, 100);
+    EXPECT_FALSE(repeated.options.sequence.replaceDisturbedCalls);
+    const Parsed plain = parse({});
+    EXPECT_EQ(plain.options.repeat, 1);
+    EXPECT_TRUE(plain.options.sequence.replaceDisturbedCalls);
+}
+
+std::string runOutputBytes(OutputContent content, const FinishedRun& finished) {
+    std::ostringstream out;
+    writeRunOutput(out, content, finished);
+    return out.str();
+}
+
+TEST(ConsoleOutput, RepeatedRunsAreSavedOneRecordEachAndCsvRowsEach) {
+    FinishedRun finished;
+    finished.run.testNames = benchmarkTestNames();
+    for (std::uint32_t run = 1; run <= 3; ++run) {
+        ResultTable results{};
+        cycleRow(results, 0).fill(100 * run);
+        finished.repeatedRuns.push_back(results);
+    }
+    finished.run.results = finished.repeatedRuns.back();
+    const std::string records = runOutputBytes(OutputContent::ResultFile, finished);
+    ASSERT_EQ(records.size(), 3 * kRecordSize);
+    for (std::uint32_t run = 0; run < 3; ++run) {
+        TCpuRecord record{};
+        std::memcpy(&record, records.data() + run * kRecordSize, kRecordSize);
+        EXPECT_EQ(cycleRow(record.Results, 0)[0], 100 * (run + 1));
+    }
+    const std::string csv = runOutputBytes(OutputContent::Csv, finished);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1 + 3 * kTestCount);
+
+    finished.repeatedRuns.clear();
+    EXPECT_EQ(runOutputBytes(OutputContent::ResultFile, finished).size(), kRecordSize);
+}
+
 TEST(ConsoleOutput, LinesNotGivenComeFromTheMachine) {
     ConsoleOptions options;
     options.descriptions[0] = "Athlon";
@@ -141,6 +188,17 @@ TEST(ConsoleOutput, LinesNotGivenComeFromTheMachine) {
     const platform::MachineDescription machine{"AMD EPYC", "100 МГц", "24 ГБ", "Debian"};
     EXPECT_EQ(runDescription(options, machine),
               (platform::MachineDescription{"Athlon", "100 МГц", "24 ГБ", ""}));
+}
+
+// Every output holds a description as the result file does: its first 128 characters.
+TEST(ConsoleOutput, DescriptionsAreCutTo128Characters) {
+    ConsoleOptions options;
+    options.descriptions[0] = std::string(127, 'a') + "ЖЖ";
+    options.descriptions[2] = std::string(128, 'b');
+    const platform::MachineDescription machine{"", "", "", std::string(300, 'c')};
+    EXPECT_EQ(runDescription(options, machine),
+              (platform::MachineDescription{std::string(127, 'a') + "Ж", "", std::string(128, 'b'),
+                                            std::string(128, 'c')}));
 }
 
 std::string textOf(const std::filesystem::path& file) {
@@ -184,6 +242,14 @@ TEST(ConsoleOutput, TwoOutputsNamingOneFileAreRefused) {
     EXPECT_TRUE(checkOutputs(outputsOf(file, (folder / "run.json").string()), err));
 }
 
+OutputWriter writing(std::string text) {
+    return [text = std::move(text)](std::ostream& out) { out << text; };
+}
+
+OutputWriter runWriter(const ConsoleOutput& output, const FinishedRun& finished) {
+    return [&](std::ostream& out) { writeRunOutput(out, output.content, finished); };
+}
+
 TEST(ConsoleOutput, OutputsSayWhereTheyWentOrWhyNot) {
     TemporaryFolder folder;
     const std::vector<ConsoleOutput> outputs =
@@ -192,10 +258,8 @@ TEST(ConsoleOutput, OutputsSayWhereTheyWentOrWhyNot) {
     finished.run.program = "Korvex 2";
     platform::FileContentWriter writer;
     std::ostringstream report, err;
-    EXPECT_TRUE(
-        writeOutput(outputs[0], runOutputBytes(outputs[0].content, finished), report, err, writer));
-    EXPECT_TRUE(
-        writeOutput(outputs[1], runOutputBytes(outputs[1].content, finished), report, err, writer));
+    for (const ConsoleOutput& output : outputs)
+        EXPECT_TRUE(writeOutput(output, runWriter(output, finished), report, err, writer));
     EXPECT_EQ(report.str(), "Results saved to " + (folder / "me.dat").string() +
                                 "\nJSON written to " + (folder / "run.json").string() + "\n");
     EXPECT_EQ(readBytes(folder / "me.dat").size(), 1316u);
@@ -205,7 +269,7 @@ TEST(ConsoleOutput, OutputsSayWhereTheyWentOrWhyNot) {
     report.str("");
     ConsoleOutput taken = outputs[0];
     taken.file = (folder / "taken.dat").string();
-    EXPECT_FALSE(writeOutput(taken, runOutputBytes(taken.content, finished), report, err, writer));
+    EXPECT_FALSE(writeOutput(taken, runWriter(taken, finished), report, err, writer));
     EXPECT_EQ(report.str(), "");
     EXPECT_EQ(err.str(), "Ошибка записи: " + taken.file + ": Is a directory\n");
 }
@@ -220,10 +284,53 @@ TEST(ConsoleOutput, FailedJsonWriteLeavesTheOldReport) {
     FinishedRun finished;
     FailingWriter writer(100);
     std::ostringstream report, err;
-    EXPECT_FALSE(writeOutput(json, runOutputBytes(json.content, finished), report, err, writer));
+    EXPECT_FALSE(writeOutput(json, runWriter(json, finished), report, err, writer));
     EXPECT_EQ(err.str(), "Ошибка записи: " + json.file + ": No space left on device\n");
     EXPECT_EQ(readBytes(folder / "run.json"), old);
     EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"run.json"});
+}
+
+// Each output is written or refused on its own: a failed first one stops none after it, and the
+// result says one failed.
+TEST(ConsoleOutput, AFailedOutputStopsNoneAfterIt) {
+    TemporaryFolder folder;
+    std::filesystem::create_directory(folder / "taken.dat");
+    ConsoleOptions options;
+    options.saveFile = (folder / "taken.dat").string();
+    options.jsonFile = (folder / "run.json").string();
+    options.csvFile = (folder / "run.csv").string();
+    FinishedRun finished;
+    platform::FileContentWriter writer;
+    std::ostringstream report, err;
+    EXPECT_FALSE(writeOutputs(
+        requestedOutputs(options),
+        [&](OutputContent content, std::ostream& out) { writeRunOutput(out, content, finished); },
+        report, err, writer));
+    EXPECT_EQ(err.str(), "Ошибка записи: " + *options.saveFile + ": Is a directory\n");
+    EXPECT_EQ(report.str(), "JSON written to " + *options.jsonFile + "\nCSV written to " +
+                                *options.csvFile + "\n");
+}
+
+// A comparison goes to its file in pieces as it is made; a write failing after the first pieces
+// still leaves the old file as it was and no temporary behind.
+TEST(ConsoleOutput, AComparisonFailingPartWayLeavesTheOldFile) {
+    const std::deque<TCpuRecord> records(400, emptyRecord());
+    const ComparisonExport comparison{
+        "Korvex 2", "1.0b", "controller", {}, storedMachines(records, {{"a.dat", 0, 400, {}}}), {}};
+    for (const OutputContent content : {OutputContent::Json, OutputContent::Csv}) {
+        TemporaryFolder folder;
+        const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
+        writeBytes(folder / "out", old);
+        const ConsoleOutput output{"--json", (folder / "out").string(), "written to", content};
+        FailingWriter writer(70000);
+        std::ostringstream report, err;
+        EXPECT_FALSE(writeOutput(
+            output, [&](std::ostream& out) { writeComparisonOutput(out, content, comparison); },
+            report, err, writer));
+        EXPECT_EQ(err.str(), "Ошибка записи: " + output.file + ": No space left on device\n");
+        EXPECT_EQ(readBytes(folder / "out"), old);
+        EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{"out"});
+    }
 }
 
 // A run's output that cannot be written where asked after the run goes to the state folder,
@@ -238,8 +345,8 @@ TEST(ConsoleOutput, FailedOutputOfARunIsKeptInTheFallbackFolder) {
     platform::FileContentWriter writer;
     std::ostringstream report, err;
     const std::time_t started = 60;
-    EXPECT_FALSE(writeOutput(json, "{\"one\"}", report, err, writer, started));
-    EXPECT_FALSE(writeOutput(json, "{\"two\"}", report, err, writer, started));
+    EXPECT_FALSE(writeOutput(json, writing("{\"one\"}"), report, err, writer, started));
+    EXPECT_FALSE(writeOutput(json, writing("{\"two\"}"), report, err, writer, started));
     if (saved != nullptr)
         setenv("XDG_STATE_HOME", previous.c_str(), 1);
     else
@@ -262,7 +369,7 @@ TEST(ConsoleOutput, ReplacingAFileWithOtherLinksSaysSo) {
     const ConsoleOutput json = outputsOf("", (folder / "run.json").string())[1];
     platform::FileContentWriter writer;
     std::ostringstream report, err;
-    EXPECT_TRUE(writeOutput(json, "{}\n", report, err, writer));
+    EXPECT_TRUE(writeOutput(json, writing("{}\n"), report, err, writer));
     EXPECT_EQ(err.str(), "korvex2-console: " + json.file +
                              " had 1 more hard link(s); writing in place could have torn it, so a "
                              "new file took its name and the other links keep the old contents\n");
