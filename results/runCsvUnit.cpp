@@ -2,6 +2,7 @@
 
 #include "results/runCsvUnit.h"
 
+#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <string_view>
@@ -14,7 +15,7 @@ namespace {
 
 constexpr const char* kHeader =
     "machine,cpu,fsb,memory,os,index,id,best_cycles,best_milliseconds,median_cycles,"
-    "median_milliseconds,average_cycles,average_milliseconds,failed_runs\n";
+    "median_milliseconds,average_cycles,average_milliseconds,failed_runs,cores,scaling\n";
 
 std::string textField(std::string text) {
     if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string::npos)
@@ -64,6 +65,25 @@ std::string testId(std::span<const TestName> tests, int test) {
     return index < tests.size() ? tests[index].id : std::string();
 }
 
+// The rows of the run on every core at once: the machine's figures as the best, the worker count
+// in `cores` and the scaling; median, average, failed runs and a comparison have no meaning
+// there.
+std::string coresRows(const std::string& described, std::span<const TestName> tests,
+                      const CoresRun& cores, std::optional<BenchUnit> comparedIn) {
+    std::string rows;
+    for (std::size_t index = 0; index < cores.tests.size(); ++index) {
+        const CoresTest& test = cores.tests[index];
+        std::optional<double> scaling;
+        if (test.scaling) scaling = std::round(*test.scaling * 1000) / 1000;
+        const int number = static_cast<int>(index);
+        rows += described + ',' + std::to_string(number) + ',' + testId(tests, number) + ',' +
+                numberField(test.machineCycles) + ',' + numberField(test.machineMilliseconds) +
+                ",,,,,," + std::to_string(cores.count) + ',' + numberField(scaling) +
+                (comparedIn ? std::string(6, ',') : "") + "\n";
+    }
+    return rows;
+}
+
 }  // namespace
 
 void writeCsvHeader(std::ostream& out, std::optional<BenchUnit> comparedIn) {
@@ -85,6 +105,8 @@ void writeCsvMachine(std::ostream& out, std::span<const TestName> tests, const C
             << ',' << numberField(summary.medianCycles) << ','
             << numberField(summary.medianMilliseconds) << ',' << numberField(summary.averageCycles)
             << ',' << numberField(summary.averageMilliseconds) << ',' << summary.failedRuns.size()
-            << (comparedIn ? comparisonFields(*comparedIn, machine.comparison, test) : "") << '\n';
+            << ",1," << (comparedIn ? comparisonFields(*comparedIn, machine.comparison, test) : "")
+            << '\n';
     }
+    if (machine.cores) out << coresRows(described, tests, *machine.cores, comparedIn);
 }

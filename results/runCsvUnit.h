@@ -12,6 +12,7 @@
 
 #include "platform/machineDescription.h"
 #include "results/comparisonStatsUnit.h"
+#include "results/coresResultUnit.h"
 #include "results/resultTableUnit.h"
 
 // One machine's results: its name (the host name of a run, the result file of a stored machine)
@@ -21,6 +22,7 @@ struct CsvMachine {
     platform::MachineDescription description;
     const ResultTable* results = nullptr;
     const MachineComparison* comparison = nullptr;  // against the reference, where compared
+    const CoresRun* cores = nullptr;                // its run on every core at once, if it had one
 };
 
 // The header row; with `comparedIn`, six columns more: the unit compared in, and from each
@@ -29,7 +31,9 @@ struct CsvMachine {
 void writeCsvHeader(std::ostream& out, std::optional<BenchUnit> comparedIn = std::nullopt);
 
 // The machine's ten rows, each test under its id in `tests` (empty where `tests` has none), with
-// the comparison's columns when `comparedIn` is given, as for writeCsvHeader. Descriptions are
+// 1 in `cores` and the comparison's columns when `comparedIn` is given, as for writeCsvHeader;
+// then, for a machine run on every core at once, a row per test with the machine's figures as
+// the best, the worker count in `cores` and the scaling. Descriptions are
 // written as the program shows them (platform::printableText), the name as valid UTF-8 ('?' for
 // a byte that is not). A text that a spreadsheet would take for a formula (one starting with
 // '=', '+', '-', '@', a tab or a carriage return) gets a leading apostrophe, since descriptions

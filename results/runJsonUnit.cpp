@@ -2,6 +2,7 @@
 
 #include "results/runJsonUnit.h"
 
+#include <cmath>
 #include <nlohmann/json.hpp>
 
 #include "platform/codePage.h"
@@ -127,6 +128,28 @@ Json testsJson(const ResultTable& results, const std::vector<TestName>& names,
     return tests;
 }
 
+// The run on every core at once: the worker count and per test the machine's figure, the
+// scaling (to three decimals) and each worker's best, with the reason when the test failed.
+Json coresJson(const CoresRun& cores, const std::vector<TestName>& names) {
+    Json tests = Json::array();
+    for (std::size_t index = 0; index < cores.tests.size(); ++index) {
+        const CoresTest& test = cores.tests[index];
+        Json bestCycles = Json::array(), bestMilliseconds = Json::array();
+        for (const auto& best : test.workerBestCycles) bestCycles.push_back(orNull(best));
+        for (const auto& best : test.workerBestMilliseconds)
+            bestMilliseconds.push_back(orNull(best));
+        tests.push_back({
+            {"index", index},
+            {"id", index < names.size() ? names[index].id : std::string()},
+            {"machine", pair(orNull(test.machineCycles), orNull(test.machineMilliseconds))},
+            {"scaling", test.scaling ? Json(std::round(*test.scaling * 1000) / 1000) : Json()},
+            {"worker_best", pair(bestCycles, bestMilliseconds)},
+            {"failure", test.failure.empty() ? Json() : Json(test.failure)},
+        });
+    }
+    return {{"count", cores.count}, {"tests", tests}};
+}
+
 const char* unitName(BenchUnit unit) {
     return unit == BenchUnit::Cycles ? "cycles" : "milliseconds";
 }
@@ -221,6 +244,7 @@ std::string runJson(const RunExport& run) {
     };
     if (run.quality) document["quality"] = qualityJson(*run.quality);
     if (run.repeat) document["repeat"] = repeatJson(*run.repeat);
+    if (run.cores) document["cores"] = coresJson(*run.cores, run.testNames);
     return text(document);
 }
 

@@ -16,6 +16,7 @@
 
 #include "platform/machineDescription.h"
 #include "results/comparisonStatsUnit.h"
+#include "results/coresResultUnit.h"
 #include "results/cpuRecordUnit.h"
 #include "results/resultTableUnit.h"
 #include "results/runQualityUnit.h"
@@ -45,6 +46,7 @@ struct RunExport {
     std::vector<TestCallsExport> testCalls;  // test k at index k; empty when not kept
     std::optional<QualityExport> quality;
     std::optional<RepeatExport> repeat;  // when the invocation made several runs
+    std::optional<CoresRun> cores;       // the run on every core at once, when there was one
 };
 
 // What one test's two rows say: its failed runs (failedRuns), and the best, median and average

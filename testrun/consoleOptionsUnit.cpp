@@ -7,6 +7,8 @@
 #include <iterator>
 #include <string_view>
 
+#include "platform/codePage.h"
+#include "platform/workerProcesses.h"
 #include "testrun/standardOutputUnit.h"
 #include "testrun/versionUnit.h"
 
@@ -33,6 +35,24 @@ struct ConsoleOption {
     void (*show)(std::ostream&);
 };
 
+// --cores N|all: N from 1 to the processors this process may use, or all of them.
+std::string chooseCores(ConsoleOptions& options, const std::string& count) {
+    const int usable = static_cast<int>(platform::usableProcessors().size());
+    int cores = 0;
+    if (count == "all") {
+        cores = usable;
+    } else {
+        const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), cores);
+        if (error != std::errc() || end != count.data() + count.size()) cores = 0;
+    }
+    if (cores < 1 || cores > usable)
+        return "--cores takes 'all' or a number from 1 to " + std::to_string(usable) +
+               " (the logical processors this machine lets it use), not '" +
+               platform::printableText(count) + "'";
+    options.cores = cores;
+    return "";
+}
+
 template <std::size_t field>
 std::string describe(ConsoleOptions& options, const std::string& text) {
     options.descriptions[field] = text;
@@ -53,6 +73,11 @@ const ConsoleOption kOptions[] = {
          return std::string();
      },
      nullptr},
+    {"--cores", "N", false, kRunForm, false,
+     "after the run, time each test again in N processes at once, one per\n"
+     "logical processor ('all': every one), and print each test's figure\n"
+     "for the whole machine and its scaling (default 1: no such times)",
+     chooseCores, nullptr},
     {"--runs-as-they-come", "", false, kRunForm, false,
      "keep each test's ten consecutive calls, disturbed or not (by\n"
      "default a call that waited for a processor or moved to another\n"
@@ -256,6 +281,8 @@ int parseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::ost
     }
     if (options.compareOnly && options.repeat > 1)
         return usageError(err, "--repeat repeats a run, and --compare runs nothing");
+    if (options.compareOnly && options.cores > 1)
+        return usageError(err, "--cores times a run, and --compare runs nothing");
     if (options.compareOnly && options.saveFile)
         return usageError(err, "--save saves a run, and --compare runs nothing");
     if (options.jsonToStandardOutput() && options.csvToStandardOutput())

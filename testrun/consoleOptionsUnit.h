@@ -19,6 +19,7 @@ struct ConsoleOptions {
     std::optional<std::string> csvFile;   // "-" for standard output
     bool compareOnly = false;             // --compare: no run, only the stored results
     int repeat = 1;                       // --repeat: whole runs in one invocation
+    int cores = 1;  // --cores: worker processes per test after the run; 1 runs none
     // The folders whose result files are compared, in order; none given means "cpus", which
     // may be missing, while a folder named here must exist.
     std::vector<std::string> resultFolders;

@@ -57,6 +57,12 @@ std::span<const ResultTable> savedRuns(const FinishedRun& finished) {
     return finished.repeatedRuns;
 }
 
+// The run on every core at once belongs with the last run, which it followed.
+const CoresRun* coresOf(const FinishedRun& finished, const ResultTable& results) {
+    if (!finished.run.cores || &results != &savedRuns(finished).back()) return nullptr;
+    return &*finished.run.cores;
+}
+
 }  // namespace
 
 platform::MachineDescription runDescription(const ConsoleOptions& options,
@@ -147,7 +153,8 @@ void writeRunOutput(std::ostream& out, OutputContent content, const FinishedRun&
             writeCsvHeader(out);
             for (const ResultTable& results : savedRuns(finished))
                 writeCsvMachine(out, finished.run.testNames,
-                                {finished.run.host, finished.description, &results});
+                                {finished.run.host, finished.description, &results, nullptr,
+                                 coresOf(finished, results)});
             return;
     }
 }

@@ -26,6 +26,7 @@
 #include "testrun/consoleComparisonUnit.h"
 #include "testrun/consoleOutputUnit.h"
 #include "testrun/contactUnit.h"
+#include "testrun/coresRunUnit.h"
 #include "testrun/kernelCodeUnit.h"
 #include "testrun/qualityReportUnit.h"
 #include "testrun/repeatUnit.h"
@@ -221,6 +222,17 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
     return written ? 0 : 1;
 }
 
+// The block of the run on every core at once, each test's line printed as it comes.
+CoresRun timeOnEveryCore(int count, const ResultTable& benchResults, std::ostream& lines) {
+    lines << '\n' << coresHeading(count) << std::endl;
+    noteStandardOutputState();
+    return runOnEveryCore(benchmarkTests(), benchResults, firstProcessors(count),
+                          [&](int test, const CoresTest& result) {
+                              lines << coresLine(benchmarkTests()[test], result) << std::endl;
+                              noteStandardOutputState();
+                          });
+}
+
 // The exit status of a run refused because another run holds the machine.
 constexpr int kMachineBusyStatus = 3;
 
@@ -278,6 +290,8 @@ int main(int argc, char** argv) {
     if (options.repeat > 1)
         for (const std::string& line : repeatReportLines(benchmarkTests(), repeatedRuns))
             lines << line << '\n';
+    std::optional<CoresRun> cores;
+    if (options.cores > 1) cores = timeOnEveryCore(options.cores, benchResults, lines);
 
     // The outputs are written before anything reads the result folders, so nothing those
     // folders hold can cost the run.
@@ -296,7 +310,8 @@ int main(int argc, char** argv) {
                     kernelCodeFingerprint(),
                     exportRunCalls(calls),
                     exportQuality(benchmarkTests(), quality),
-                    std::nullopt};
+                    std::nullopt,
+                    cores};
     if (options.repeat > 1) finished.run.repeat = exportRepeat(repeatedRuns);
     finished.repeatedRuns = repeatedRuns;
     platform::FileContentWriter writer;

@@ -33,28 +33,45 @@ struct ProcessorClock {
     static platform::DisturbanceReading disturbance() { return platform::readDisturbance(); }
 };
 
-// Runs `kernel` ten times with the same three arguments. Run i: tick t0, CPUID + RDTSC c0, the
-// call, flag i, CPUID + RDTSC c1, tick t1. Between the two counter reads there is nothing but
-// the call and the storing of the flag. A failed run gets flag 1 and zeros in both rows; the
-// other runs go on and are measured normally.
+// One call of `kernel`, measured as each run of timeKernelWith is: tick t0, CPUID + RDTSC c0, the
+// call, CPUID + RDTSC c1, tick t1. A failed call has zeros in both figures.
+struct CallTiming {
+    std::uint32_t cycles = 0;
+    std::uint32_t milliseconds = 0;
+    bool failed = false;
+};
+
+template <class Clock>
+CallTiming timeCallWith(Clock& clock, TestKernel kernel, std::uint8_t* const* buffer1,
+                        std::uint8_t* const* buffer2, std::uint8_t* const* buffer3) {
+    const std::uint32_t t0 = clock.tickCount();
+    const std::uint64_t c0 = clock.serialisedTimeStamp();
+    const std::int32_t result = kernel(buffer1, buffer2, buffer3);
+    const bool failed = result != 0;
+    const std::uint64_t c1 = clock.serialisedTimeStamp();
+    const std::uint32_t t1 = clock.tickCount();
+    if (failed) return {0, 0, true};
+    return {cycleValue(c0, c1), millisecondValue(t0, t1), false};
+}
+
+inline CallTiming TimeCall(TestKernel kernel, std::uint8_t* const* buffer1,
+                           std::uint8_t* const* buffer2, std::uint8_t* const* buffer3) {
+    ProcessorClock clock;
+    return timeCallWith(clock, kernel, buffer1, buffer2, buffer3);
+}
+
+// Runs `kernel` ten times with the same three arguments, each run a timeCallWith. Between the
+// two counter reads of a run there is nothing but the call and the noting of its result. A
+// failed run gets flag 1 and zeros in both rows; the other runs go on and are measured normally.
 template <class Clock>
 void timeKernelWith(Clock& clock, TestKernel kernel, ResultRow& cycles, ResultRow& milliseconds,
                     std::uint8_t* const* buffer1, std::uint8_t* const* buffer2,
                     std::uint8_t* const* buffer3, RunFlags& flags) {
     for (int run = 0; run < kRunsPerTest; ++run) {
-        const std::uint32_t t0 = clock.tickCount();
-        const std::uint64_t c0 = clock.serialisedTimeStamp();
-        const std::int32_t result = kernel(buffer1, buffer2, buffer3);
-        flags[run] = result != 0 ? 1 : 0;
-        const std::uint64_t c1 = clock.serialisedTimeStamp();
-        const std::uint32_t t1 = clock.tickCount();
-        if (flags[run] != 0) {
-            cycles[run] = 0;
-            milliseconds[run] = 0;
-        } else {
-            cycles[run] = cycleValue(c0, c1);
-            milliseconds[run] = millisecondValue(t0, t1);
-        }
+        const CallTiming call = timeCallWith(clock, kernel, buffer1, buffer2, buffer3);
+        flags[run] = call.failed ? 1 : 0;
+        cycles[run] = call.cycles;
+        milliseconds[run] = call.milliseconds;
     }
 }
 

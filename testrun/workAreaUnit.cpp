@@ -62,12 +62,9 @@ double cosineBasis(int u, int x) {
                                std::cos((2 * x + 1) * u * std::numbers::pi_v<long double> / 16));
 }
 
-}  // namespace
-
-extern "C" void BuildKernelWorkArea() {
-    if (KernelWorkArea != nullptr) return;
-
-    KernelWorkArea = new (std::align_val_t{kWorkAreaAlignment}) std::uint8_t[kWorkAreaSize]();
+// Writes every byte of the allocated area and sets the pointer variables.
+void fillKernelWorkArea() {
+    std::memset(KernelWorkArea, 0, kWorkAreaSize);
     KernelWorkAreaBase = reinterpret_cast<std::uint8_t*>(
         workAreaBaseFor(reinterpret_cast<std::uintptr_t>(KernelWorkArea)));
     std::uint8_t* const base = KernelWorkAreaBase;
@@ -110,3 +107,13 @@ extern "C" void BuildKernelWorkArea() {
         }
     }
 }
+
+}  // namespace
+
+extern "C" void BuildKernelWorkArea() {
+    if (KernelWorkArea != nullptr) return;
+    KernelWorkArea = new (std::align_val_t{kWorkAreaAlignment}) std::uint8_t[kWorkAreaSize];
+    fillKernelWorkArea();
+}
+
+extern "C" void RebuildKernelWorkArea() { fillKernelWorkArea(); }

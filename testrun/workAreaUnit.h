@@ -146,4 +146,9 @@ extern std::uint8_t* SplatTable;
 // Allocates and fills the work area and sets every pointer variable above. Only the first call
 // does anything: the generator runs once per program.
 void BuildKernelWorkArea();
+
+// Fills the built work area anew, in place: every byte written, the contents those of a fresh
+// build, every table and pointer where it was. In a worker process forked from the program this
+// makes every page of the area the worker's own before it times anything.
+void RebuildKernelWorkArea();
 }

@@ -34,12 +34,28 @@ TEST(RunCsv, OneRowPerMachineAndTestWithQuotedTextsAndEmptyFiguresForFailedTests
     ASSERT_EQ(rows.size(), 1u + 2 * kTestCount);
     EXPECT_EQ(rows[0],
               "machine,cpu,fsb,memory,os,index,id,best_cycles,best_milliseconds,median_cycles,"
-              "median_milliseconds,average_cycles,average_milliseconds,failed_runs");
-    EXPECT_EQ(rows[1], "web1,\"CPU, \"\"fast\"\"\",,'=1+2,Linux,0,id-0,100,40,104,44,104,44,1");
+              "median_milliseconds,average_cycles,average_milliseconds,failed_runs,cores,scaling");
+    EXPECT_EQ(rows[1], "web1,\"CPU, \"\"fast\"\"\",,'=1+2,Linux,0,id-0,100,40,104,44,104,44,1,1,");
     EXPECT_EQ(rows[kTestCount], "web1,\"CPU, \"\"fast\"\"\",,'=1+2,Linux," +
                                     std::to_string(kTestCount - 1) + ",id-" +
-                                    std::to_string(kTestCount - 1) + ",,,,,,,10");
-    EXPECT_EQ(rows[kTestCount + 2], "web2,,,,,1,id-1,,,,,,,10");
+                                    std::to_string(kTestCount - 1) + ",,,,,,,10,1,");
+    EXPECT_EQ(rows[kTestCount + 2], "web2,,,,,1,id-1,,,,,,,10,1,");
+}
+
+// A machine run on every core at once gets a second row per test, its worker count in `cores`.
+TEST(RunCsv, CoresRowsFollowTheOneCoreRows) {
+    ResultTable results{};
+    CoresRun cores{2, std::vector<CoresTest>(kTestCount)};
+    cores.tests[0] = {{90, 80}, {40, 44}, 95, 44, 2 * 100.0 / 95, ""};
+    const CsvMachine machines[] = {{"web1", {"CPU", "", "", ""}, &results, nullptr, &cores}};
+    const std::vector<TestName> tests(kTestCount, TestName{"id", "label"});
+    std::ostringstream csv;
+    writeCsvHeader(csv);
+    writeCsvMachine(csv, tests, machines[0]);
+    const std::vector<std::string> rows = rowsOf(csv.str());
+    ASSERT_EQ(rows.size(), 1u + 2 * kTestCount);
+    EXPECT_EQ(rows[1 + kTestCount], "web1,CPU,,,,0,id,95,44,,,,,,2,2.105");
+    EXPECT_EQ(rows[2 + kTestCount], "web1,CPU,,,,1,id,,,,,,,,2,");
 }
 
 // A text is one field whatever it holds: a line feed or carriage return quotes it, a name's
@@ -82,12 +98,12 @@ TEST(RunCsv, ComparisonRowsCarryTheStatistics) {
         writeCsvMachine(csv, tests, machine, BenchUnit::Cycles);
     const std::vector<std::string> rows = rowsOf(csv.str());
     ASSERT_EQ(rows.size(), 21u);
-    EXPECT_TRUE(
-        rows[0].ends_with(",failed_runs,unit,ratio,p_value,floor,significant,machine_index"))
+    EXPECT_TRUE(rows[0].ends_with(
+        ",failed_runs,cores,scaling,unit,ratio,p_value,floor,significant,machine_index"))
         << rows[0];
-    EXPECT_TRUE(rows[1].ends_with(",10,cycles,1.1,0.000155655,0.05,true,90.9091")) << rows[1];
-    EXPECT_TRUE(rows[2].ends_with(",10,cycles,,1,0.12,false,90.9091")) << rows[2];
-    EXPECT_TRUE(rows[11].ends_with(",10,cycles,,,,,")) << rows[11];
+    EXPECT_TRUE(rows[1].ends_with(",10,1,,cycles,1.1,0.000155655,0.05,true,90.9091")) << rows[1];
+    EXPECT_TRUE(rows[2].ends_with(",10,1,,cycles,,1,0.12,false,90.9091")) << rows[2];
+    EXPECT_TRUE(rows[11].ends_with(",10,1,,cycles,,,,,")) << rows[11];
 }
 
 }  // namespace

@@ -91,6 +91,31 @@ TEST(RunJson, SummaryLeavesFailedRunsOut) {
     EXPECT_TRUE(allFailed["average"]["milliseconds"].is_null());
 }
 
+// A run on every core has its own part; a run on one core has none, so its document is as before.
+TEST(RunJson, CoresCarryTheMachineFigureScalingAndEveryWorkersBest) {
+    RunExport run = sampleRun();
+    EXPECT_FALSE(nlohmann::json::parse(runJson(run)).contains("cores"));
+    CoresRun cores{2, std::vector<CoresTest>(kTestCount)};
+    cores.tests[1] = {{90, 80}, {40, std::nullopt}, 95, 44, 2 * 100.0 / 95, ""};
+    cores.tests[2].failure = "процесс 2 (процессор 1) завершён сигналом 9";
+    run.cores = cores;
+    const auto json = nlohmann::json::parse(runJson(run));
+    EXPECT_EQ(json["cores"]["count"], 2);
+    ASSERT_EQ(json["cores"]["tests"].size(), static_cast<std::size_t>(kTestCount));
+    const auto& figures = json["cores"]["tests"][1];
+    EXPECT_EQ(figures["id"], "id-1");
+    EXPECT_EQ(figures["machine"]["cycles"], 95);
+    EXPECT_EQ(figures["machine"]["milliseconds"], 44);
+    EXPECT_EQ(figures["scaling"], 2.105);
+    EXPECT_EQ(figures["worker_best"]["cycles"], nlohmann::json::array({90, 80}));
+    EXPECT_EQ(figures["worker_best"]["milliseconds"], nlohmann::json::array({40, nullptr}));
+    EXPECT_TRUE(figures["failure"].is_null());
+    const auto& failed = json["cores"]["tests"][2];
+    EXPECT_EQ(failed["failure"], cores.tests[2].failure);
+    EXPECT_TRUE(failed["machine"]["cycles"].is_null());
+    EXPECT_TRUE(failed["scaling"].is_null());
+}
+
 TEST(RunJson, ADescriptionThatIsNotUtf8StillGivesValidJson) {
     RunExport run = sampleRun();
     run.machine.description.processor = "bad \xff byte";

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/workerProcesses.h"
 #include "support/failingWriter.h"
 #include "support/temporaryFolder.h"
 #include "testrun/testTableUnit.h"
@@ -107,6 +108,49 @@ TEST(ConsoleOptions, MistakeNamesItsReasonAndHelp) {
         EXPECT_EQ(parsed.err, "korvex2-console: " + c.reason +
                                   "\nTry 'korvex2-console --help' for more information.\n");
         EXPECT_EQ(parsed.out, "");
+    }
+}
+
+TEST(ConsoleOptions, CoresAreANumberOfUsableProcessorsOrAll) {
+    const int usable = static_cast<int>(platform::usableProcessors().size());
+    const std::string range = "--cores takes 'all' or a number from 1 to " +
+                              std::to_string(usable) +
+                              " (the logical processors this machine lets it use), not ";
+    const struct {
+        std::vector<std::string> arguments;
+        int cores;           // when accepted
+        std::string reason;  // when refused
+    } cases[] = {
+        {{}, 1, ""},
+        {{"--cores", "1"}, 1, ""},
+        {{"--cores=all"}, usable, ""},
+        {{"--cores", std::to_string(usable)}, usable, ""},
+        {{"--cores", "0"}, 0, range + "'0'"},
+        {{"--cores=9999"}, 0, range + "'9999'"},
+        {{"--cores", std::to_string(usable + 1)},
+         0,
+         range + "'" + std::to_string(usable + 1) + "'"},
+        {{"--cores", "x"}, 0, range + "'x'"},
+        {{"--cores", "2x"}, 0, range + "'2x'"},
+        {{"--cores", "-1"}, 0, range + "'-1'"},
+        {{"--cores=\x1b[2J"}, 0, range + "'?[2J'"},
+        {{"--cores"}, 0, "--cores needs N"},
+        {{"--compare", "--cores", "all"},
+         0,
+         usable > 1 ? "--cores times a run, and --compare runs nothing" : ""},
+    };
+    for (const auto& c : cases) {
+        const Parsed parsed = parse(c.arguments);
+        if (c.reason.empty()) {
+            EXPECT_EQ(parsed.status, -1) << parsed.err;
+            if (c.cores > 0) {
+                EXPECT_EQ(parsed.options.cores, c.cores) << parsed.err;
+            }
+        } else {
+            EXPECT_EQ(parsed.status, 2) << c.reason;
+            EXPECT_EQ(parsed.err, "korvex2-console: " + c.reason +
+                                      "\nTry 'korvex2-console --help' for more information.\n");
+        }
     }
 }
 

@@ -60,7 +60,7 @@ manual_options=$(sed -n '/^\.SH OPTIONS/,/^\.SH [^O]/{/^\.TP/{n;p}}' "$manual" |
 expect_same "the manual page's option headings" "$manual_options" "$help_options"
 
 readme_forms=$(sed -n '/^## The console runner/,/^## /p' "$readme" |
-               sed -n '/^```/,/^```/{/^```/d;p}' | forms)
+               awk '/^```/ { ++fence; next } fence == 1' | forms)
 expect_same "the README's usage" "$readme_forms" "$help_forms"
 
 exit "$failed"

@@ -90,6 +90,19 @@ TEST(WorkArea, SecondBuildKeepsTheFirstArea) {
     EXPECT_EQ(KernelWorkArea, area);
 }
 
+// What kernels wrote into the area is gone after a rebuild, and nothing has moved.
+TEST(WorkArea, RebuildWritesAFreshAreaInPlace) {
+    BuildKernelWorkArea();
+    const std::vector<std::uint8_t> fresh(KernelWorkArea, KernelWorkArea + kWorkAreaSize);
+    std::uint8_t* const buffer = TestBuffer1;
+    const std::uint8_t* const splat = SplatTable;
+    std::memset(KernelWorkArea, 0xA5, kWorkAreaSize);
+    RebuildKernelWorkArea();
+    EXPECT_TRUE(std::equal(fresh.begin(), fresh.end(), KernelWorkArea));
+    EXPECT_EQ(TestBuffer1, buffer);
+    EXPECT_EQ(SplatTable, splat);
+}
+
 TEST(WorkArea, TablesHoldTheirConstants) {
     // The slots the SSE2 kernel reads for each plane's red, green and blue weights.
     const std::uint8_t* const slotsOf[3][3] = {{YuvCoefficient0, YuvCoefficient1, YuvCoefficient2},

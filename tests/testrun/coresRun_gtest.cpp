@@ -1,0 +1,98 @@
+#include "testrun/coresRunUnit.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+
+#include "support/fakeTestTable.h"
+
+namespace {
+
+using platform::WorkerFailureKind;
+
+std::int32_t passingKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t* const*) {
+    return 0;
+}
+
+std::int32_t faultingKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t* const*) {
+    return 1;
+}
+
+std::int32_t dyingKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t* const*) {
+    ::raise(SIGKILL);
+    return 0;
+}
+
+// Every test is timed by every worker; a test whose kernel fails or whose worker dies is failed
+// with its reason, and the tests after it are timed as usual.
+TEST(CoresRun, EveryTestIsTimedOnEveryProcessorAndAFailedTestLetsTheOthersGoOn) {
+    FakeTestTable tests = programTestsTiming(passingKernel);
+    tests[kTestCount - 2].kernel = faultingKernel;
+    tests[kTestCount - 1].kernel = dyingKernel;  // last: no later test's worker calls it
+    ResultTable oneCore{};
+    const int processor = platform::usableProcessors().front();
+    const std::vector<int> processors = {processor, processor};
+    std::vector<int> told;
+    const CoresRun run = runOnEveryCore(tests, oneCore, processors,
+                                        [&](int test, const CoresTest&) { told.push_back(test); });
+    EXPECT_EQ(run.count, 2);
+    ASSERT_EQ(run.tests.size(), static_cast<std::size_t>(kTestCount));
+    EXPECT_EQ(told.size(), static_cast<std::size_t>(kTestCount));
+    for (int test = 0; test < kTestCount - 2; ++test) {
+        const CoresTest& result = run.tests[static_cast<std::size_t>(test)];
+        EXPECT_TRUE(result.machineCycles.has_value()) << "test " << test;
+        EXPECT_EQ(result.workerBestCycles.size(), 2u) << "test " << test;
+        EXPECT_TRUE(result.failure.empty()) << result.failure;
+    }
+    const CoresTest& faulted = run.tests[kTestCount - 2];
+    EXPECT_FALSE(faulted.machineCycles.has_value());
+    EXPECT_TRUE(faulted.failure.empty());
+    // Both workers die; whichever is seen first is named.
+    const std::string& died = run.tests[kTestCount - 1].failure;
+    const std::string processorText = " (процессор " + std::to_string(processor) + ")";
+    EXPECT_TRUE(died == "процесс 1" + processorText + " завершён сигналом 9" ||
+                died == "процесс 2" + processorText + " завершён сигналом 9")
+        << died;
+    EXPECT_TRUE(::waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD);
+}
+
+TEST(CoresRun, LinesShowTheFiguresOrTheFailureAndItsReason) {
+    const TestEntry test = benchmarkTests()[0];
+    const std::string label = test.label;
+    const struct {
+        CoresTest result;
+        std::string line;
+    } cases[] = {
+        {{{}, {}, 410, 158, 1.9634, ""},
+         label + " 410 млн. тактов, 158 миллисекунд, масштабирование 1.96"},
+        {{{}, {}, 410, 158, std::nullopt, ""}, label + " 410 млн. тактов, 158 миллисекунд"},
+        {{}, label + " Тест не пройден"},
+        {{{}, {}, std::nullopt, std::nullopt, std::nullopt, "процесс 2 не ответил вовремя"},
+         label + " Тест не пройден (процесс 2 не ответил вовремя)"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(coresLine(test, c.result), c.line);
+    EXPECT_EQ(coresHeading(4), "Все ядра сразу, процессов: 4");
+}
+
+TEST(CoresRun, EveryFailureNamesItsWorkerAndProcessor) {
+    const struct {
+        platform::WorkerFailure failure;
+        std::string text;
+    } cases[] = {
+        {{WorkerFailureKind::None, 0, 0, 0}, ""},
+        {{WorkerFailureKind::StartRefused, 2, 5, EAGAIN},
+         "процесс 3 (процессор 5) не запущен: Resource temporarily unavailable"},
+        {{WorkerFailureKind::PinningRefused, 0, 7, EINVAL},
+         "процесс 1 (процессор 7) не закреплён за процессором: Invalid argument"},
+        {{WorkerFailureKind::KilledBySignal, 1, 1, SIGKILL},
+         "процесс 2 (процессор 1) завершён сигналом 9"},
+        {{WorkerFailureKind::ExitedEarly, 1, 1, 3},
+         "процесс 2 (процессор 1) завершился раньше времени с кодом 3"},
+        {{WorkerFailureKind::NoAnswer, 1, 0, 0}, "процесс 2 (процессор 0) не ответил вовремя"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(workerFailureText(c.failure), c.text);
+}
+
+}  // namespace
