@@ -40,7 +40,7 @@ bool sendMessage(int socket, const Message& message) {
 // The worker's side: never returns.
 [[noreturn]] void workerMain(int socket, pid_t caller, int worker, int processor,
                              const std::function<void()>& prepare,
-                             const std::function<WorkerCall(int worker)>& call, int calls) {
+                             const std::function<WorkerCall(int worker)>& call) {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != caller) ::_exit(1);  // the caller died before the line above
     cpu_set_t set;
@@ -52,11 +52,9 @@ bool sendMessage(int socket, const Message& message) {
     }
     prepare();
     if (!sendMessage(socket, {MessageKind::Ready, {}, 0})) ::_exit(1);
-    for (int made = 0; made < calls; ++made) {
-        char go = 0;
-        if (::recv(socket, &go, 1, 0) != 1 || go != kGo) ::_exit(1);
+    // Calls until the caller closes its end (the recv reads nothing) after the last round.
+    for (char go = 0; ::recv(socket, &go, 1, 0) == 1 && go == kGo;)
         if (!sendMessage(socket, {MessageKind::Called, call(worker), 0})) ::_exit(1);
-    }
     ::_exit(0);
 }
 
@@ -163,7 +161,7 @@ WorkerOutcome runWorkers(const WorkerPlan& plan, const std::function<void()>& pr
             for (const Worker& other : workers) ::close(other.socket);
             ::close(ends[0]);
             workerMain(ends[1], caller, static_cast<int>(index), plan.processors[index], prepare,
-                       call, plan.calls);
+                       call);
         }
         const int forkError = errno;
         ::close(ends[1]);
@@ -177,7 +175,11 @@ WorkerOutcome runWorkers(const WorkerPlan& plan, const std::function<void()>& pr
     }
     if (outcome.failure.kind == WorkerFailureKind::None) {
         outcome.failure = receiveRound(workers, plan, MessageKind::Ready, outcome.calls);
-        for (int made = 0; made < plan.calls && outcome.failure.kind == WorkerFailureKind::None;
+        const auto anotherRound = [&](int made) {
+            if (made < plan.calls) return true;
+            return plan.anotherRound && plan.anotherRound(outcome.calls);
+        };
+        for (int made = 0; outcome.failure.kind == WorkerFailureKind::None && anotherRound(made);
              ++made) {
             // A worker gone meanwhile shows up in the round's reports.
             for (const Worker& worker : workers) ::send(worker.socket, &kGo, 1, MSG_NOSIGNAL);
