@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 namespace platform {
 
@@ -106,6 +107,25 @@ WorkerFailure receiveRound(const std::vector<Worker>& workers, const WorkerPlan&
     return {};
 }
 
+// After the last round every worker waits for the next release; the closed socket ends it.
+// Workers that end so (within `grace`) end as a program does, which lets a profiler that runs
+// them write what it counted; any other is killed.
+void letWorkersEnd(std::vector<Worker>& workers, std::chrono::milliseconds grace) {
+    for (Worker& worker : workers) ::close(std::exchange(worker.socket, -1));
+    const auto deadline = std::chrono::steady_clock::now() + grace;
+    for (Worker& worker : workers) {
+        while (worker.pid > 0) {
+            const pid_t ended = ::waitpid(worker.pid, nullptr, WNOHANG);
+            if (ended == worker.pid || (ended < 0 && errno != EINTR))
+                worker.pid = -1;  // reaped: never to be signalled again
+            else if (std::chrono::steady_clock::now() >= deadline)
+                break;
+            else
+                ::usleep(1000);
+        }
+    }
+}
+
 // Kills and reaps every worker; a worker that had ended by itself gives `failure` its reason.
 void endWorkers(std::vector<Worker>& workers, WorkerFailure& failure) {
     for (Worker& worker : workers) {
@@ -186,6 +206,7 @@ WorkerOutcome runWorkers(const WorkerPlan& plan, const std::function<void()>& pr
             outcome.failure = receiveRound(workers, plan, MessageKind::Called, outcome.calls);
         }
     }
+    if (outcome.failure.kind == WorkerFailureKind::None) letWorkersEnd(workers, plan.timeout);
     endWorkers(workers, outcome.failure);
     return outcome;
 }
