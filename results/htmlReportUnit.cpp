@@ -32,6 +32,7 @@ th{font-size:.85em;color:#444;border-bottom:1px solid #ccc}
 .i th:nth-child(4){width:7%}
 tr:nth-child(even){background:#f6f6f6}
 tr.r td:first-child{font-weight:bold}
+tr.t th{text-align:left;font-size:1em;color:#111;padding-top:.7em}
 svg{display:block;width:100%;height:14px}
 rect{height:100%;fill:#e8ff80}.b{fill:#008000}.o rect{fill:#80ffe8}.o .b{fill:#800000}
 .x{fill:#4060c0}
@@ -212,7 +213,8 @@ void writeCores(std::ostream& out, const HtmlReport& report,
     if (cored.empty()) return;
     out << "<section id=\"cores\"><h2>Все ядра</h2>\n<p class=\"note\">Каждый тест одновременно "
            "на всех ядрах: время самого медленного процесса и ускорение по сравнению с одним "
-           "ядром.</p>\n";
+           "ядром.</p>\n<table class=\"c\"><tr><th>Машина<th>Все ядра<th>Процессов<th>Ускорение"
+           "<th>\n";
     for (int test = 0; test < kTestCount; ++test) {
         const auto figure = [&](std::size_t m) -> std::optional<std::uint32_t> {
             const CoresRun& cores = *report.machines[m].cores;
@@ -223,9 +225,8 @@ void writeCores(std::ostream& out, const HtmlReport& report,
         };
         std::uint32_t scale = 1;
         for (const std::size_t m : cored) scale = std::max(scale, figure(m).value_or(0));
-        out << "<h3>" << htmlText(report.tests[static_cast<std::size_t>(test)].caption)
-            << "</h3>\n<table class=\"c\"><tr><th>Машина<th>Все ядра"
-               "<th>Процессов<th>Ускорение<th>\n";
+        out << "<tr class=\"t\"><th colspan=\"5\">"
+            << htmlText(report.tests[static_cast<std::size_t>(test)].caption) << '\n';
         for (const std::size_t m : cored) {
             const HtmlMachine& machine = report.machines[m];
             const CoresRun& cores = *machine.cores;
@@ -240,9 +241,8 @@ void writeCores(std::ostream& out, const HtmlReport& report,
             if (entry && !entry->failure.empty()) out << htmlText(entry->failure);
             out << '\n';
         }
-        out << "</table>\n";
     }
-    out << "</section>\n";
+    out << "</table></section>\n";
 }
 
 void writeMachines(std::ostream& out, const HtmlReport& report,

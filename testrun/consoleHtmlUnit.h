@@ -20,7 +20,7 @@ struct PageRun {
     const TCpuRecord* record = nullptr;
     platform::MachineDescription description;
     std::string kernelCode;
-    std::vector<std::string> warnings;  // the quality report's lines
+    std::vector<std::string> warnings;  // the quality report's warnings (qualityWarningLines)
     const CoresRun* cores = nullptr;
 };
 

@@ -341,10 +341,8 @@ int main(int argc, char** argv) {
     const ConsoleComparison comparison =
         printComparison(stored, ownSystem, repeatedRuns, options.comparisonUnit, lines);
     if (!page.empty()) {
-        const PageRun run{
-            &ownSystem, finished.description, finished.run.kernelCode,
-            finished.run.quality ? finished.run.quality->lines : std::vector<std::string>(),
-            cores ? &*cores : nullptr};
+        const PageRun run{&ownSystem, finished.description, finished.run.kernelCode,
+                          qualityWarningLines(quality), cores ? &*cores : nullptr};
         finished.page = consolePage(comparison, storedMachines(stored.records, stored.files), &run,
                                     std::time(nullptr));
         written = writeOutputs(page, write, lines, std::cerr, writer, started) && written;

@@ -122,11 +122,16 @@ std::vector<std::string> qualityReportLines(TestTable tests, const QualityReport
                         tests[static_cast<std::size_t>(test)].label + " " +
                         (spread ? percent(*spread) : "нет оценки"));
     }
+    const std::vector<std::string> warnings = qualityWarningLines(report);
+    lines.insert(lines.end(), warnings.begin(), warnings.end());
+    return lines;
+}
+
+std::vector<std::string> qualityWarningLines(const QualityReport& report) {
+    std::vector<std::string> lines;
     if (std::any_of(report.disturbance.begin(), report.disturbance.end(),
-                    [](const auto& disturbance) { return disturbance.has_value(); })) {
-        const std::vector<std::string> section = disturbanceSection(report);
-        lines.insert(lines.end(), section.begin(), section.end());
-    }
+                    [](const auto& disturbance) { return disturbance.has_value(); }))
+        lines = disturbanceSection(report);
     if (report.unsteadyTests.empty()) return lines;
     lines.push_back("Внимание: разброс больше " + percent(kSpreadWarningLimit) + " у тестов " +
                     testList(report.unsteadyTests) +

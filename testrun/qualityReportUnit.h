@@ -67,6 +67,9 @@ QualityReport assessRun(const ResultTable& benchResults, const RunCalls* calls,
 // exceeds kSpreadWarningLimit, the warning with the tests concerned and its causes.
 std::vector<std::string> qualityReportLines(TestTable tests, const QualityReport& report);
 
+// The report's lines after the spreads: what disturbed the run and the warning with its causes.
+std::vector<std::string> qualityWarningLines(const QualityReport& report);
+
 // The report as the JSON gives it: per test its spread and disturbance, the unsteady tests,
 // the causes and the lines as printed.
 QualityExport exportQuality(TestTable tests, const QualityReport& report);
