@@ -4,7 +4,8 @@
 # Windows-1251, two bytes each in UTF-8, and random figures. Prints the page's size, then, over
 # ROUNDS loads (default 5) in Debian's chromium, headless, the median time the browser's own
 # trace gives for parsing the page, computing its style, laying it out and painting it, and the
-# wall time of the whole load beside that of an empty page. Also checks that a folder of 1,200
+# wall time of the whole load beside that of an empty page; the same for the page laid out whole
+# at once (its sections off screen are otherwise laid out as they are scrolled to). Also checks that a folder of 1,200
 # records gives a page that says how many it left out. Made in a temporary folder, removed after.
 # Usage: bench/htmlPage.sh [build folder]
 set -euo pipefail
@@ -21,6 +22,8 @@ head -c $((1200 * 1316)) /dev/urandom > "$work/more/machines.dat"
 "$runner" --compare --cpus "$work/cpus" --html "$work/page.html" > /dev/null
 "$runner" --compare --cpus "$work/more" --html "$work/more.html" > /dev/null
 echo '<!DOCTYPE html><title>empty</title>' > "$work/empty.html"
+# The same page laid out whole at once, as a browser without content-visibility does.
+sed 's/content-visibility:auto/content-visibility:visible/' "$work/page.html" > "$work/whole.html"
 
 chromium=(chromium --headless --disable-gpu --no-first-run --disable-background-networking
           --disable-component-update --user-data-dir="$work/profile")
@@ -47,20 +50,21 @@ PYTHON
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-: > "$work/page.times"
-: > "$work/empty.times"
+for page in page whole empty; do : > "$work/$page.times"; done
 for ((round = 0; round < rounds; ++round)); do
-    load "$work/page.html" >> "$work/page.times"
-    load "$work/empty.html" >> "$work/empty.times"
+    for page in page whole empty; do load "$work/$page.html" >> "$work/$page.times"; done
 done
 column_median() { awk -v c="$2" '{ print $c }' "$1" | median; }
 
 echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2-), $(nproc) logical processors"
 echo "$machines machines: page $(stat -c %s "$work/page.html") bytes" \
      "($(grep -c '<svg>' "$work/page.html") bar cells)"
-printf 'median of %d loads (ms): parse %s, style %s, layout %s, paint %s;' "$rounds" \
-    "$(column_median "$work/page.times" 2)" "$(column_median "$work/page.times" 3)" \
-    "$(column_median "$work/page.times" 4)" "$(column_median "$work/page.times" 5)"
-printf ' whole load %s (an empty page: %s)\n' "$(column_median "$work/page.times" 1)" \
-    "$(column_median "$work/empty.times" 1)"
+for page in page whole; do
+    printf 'median of %d loads of the %s (ms): parse %s, style %s, layout %s, paint %s;' \
+        "$rounds" "$([[ $page == page ]] && echo page || echo page laid out whole)" \
+        "$(column_median "$work/$page.times" 2)" "$(column_median "$work/$page.times" 3)" \
+        "$(column_median "$work/$page.times" 4)" "$(column_median "$work/$page.times" 5)"
+    printf ' whole load %s (an empty page: %s)\n' "$(column_median "$work/$page.times" 1)" \
+        "$(column_median "$work/empty.times" 1)"
+done
 echo "1200 machines: $(grep -o 'Показаны [0-9]* машин[^<]*' "$work/more.html")"

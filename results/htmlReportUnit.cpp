@@ -294,16 +294,13 @@ std::string htmlText(const std::string& text) {
     return escaped;
 }
 
-std::vector<std::size_t> shownMachines(const std::vector<HtmlMachine>& machines) {
+std::vector<std::size_t> shownMachines(std::span<const RankedMachine> machines) {
     std::vector<std::size_t> order(machines.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     if (machines.size() <= kHtmlMachineLimit) return order;
-    const auto index = [&](std::size_t m) {
-        const MachineComparison* comparison = machines[m].comparison;
-        return comparison && comparison->index ? *comparison->index : -1.0;
-    };
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return index(a) > index(b); });
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return machines[a].index.value_or(-1) > machines[b].index.value_or(-1);
+    });
     const auto reference = std::find_if(order.begin(), order.end(),
                                         [&](std::size_t m) { return machines[m].reference; });
     if (reference != order.end() && reference - order.begin() >= std::ptrdiff_t(kHtmlMachineLimit))
@@ -314,11 +311,16 @@ std::vector<std::size_t> shownMachines(const std::vector<HtmlMachine>& machines)
 }
 
 void writeHtmlReport(std::ostream& out, const HtmlReport& report) {
-    const std::vector<std::size_t> shown = shownMachines(report.machines);
+    std::vector<RankedMachine> ranked;
+    for (const HtmlMachine& machine : report.machines)
+        ranked.push_back(
+            {machine.comparison ? machine.comparison->index : std::nullopt, machine.reference});
+    const std::vector<std::size_t> shown = shownMachines(ranked);
+    const std::size_t leftOut = report.leftOut + report.machines.size() - shown.size();
     writeHead(out, report, shown.size());
-    if (shown.size() < report.machines.size())
+    if (leftOut > 0)
         out << "<p class=\"left\">Показаны " << shown.size() << " машин с наибольшим индексом; "
-            << report.machines.size() - shown.size() << " не показаны.</p>\n";
+            << leftOut << " не показаны.</p>\n";
     if (report.machines.empty()) out << "<p>Нет результатов для сравнения.</p>\n";
     writeSummary(out, report.machines, shown);
     for (int test = 0; test < kTestCount && test < static_cast<int>(report.tests.size()); ++test)

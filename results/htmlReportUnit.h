@@ -14,7 +14,9 @@
 
 #include <cstddef>
 #include <ctime>
+#include <optional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -25,7 +27,7 @@
 #include "results/resultTableUnit.h"
 
 // A page lists at most this many machines: those with the highest indexes (the reference always
-// among them), and says how many it left out. A thousand keep the page near 2 MB.
+// among them), and says how many it left out. A thousand keep the page under 3 MB.
 inline constexpr std::size_t kHtmlMachineLimit = 1000;
 
 // One machine of the page.
@@ -48,6 +50,12 @@ struct HtmlTest {
     std::string caption;  // the comparison window's caption
 };
 
+// What the choice of the machines shown looks at.
+struct RankedMachine {
+    std::optional<double> index;  // against the reference; none when not compared
+    bool reference = false;
+};
+
 struct HtmlReport {
     std::string program;  // "Korvex 2"
     std::string version;
@@ -57,15 +65,17 @@ struct HtmlReport {
     BenchUnit unit = BenchUnit::Cycles;
     std::vector<HtmlTest> tests;  // test k at index k
     std::vector<HtmlMachine> machines;
+    std::size_t leftOut = 0;  // machines already left out by the caller (shownMachines)
 };
 
 // `text` as HTML element content: printable (platform::printableText), with & < > " ' escaped.
 std::string htmlText(const std::string& text);
 
-// The machines the page shows, as indexes into `machines` in their given order: all of them up
-// to kHtmlMachineLimit; beyond it the highest indexes (machines without an index last, equal
-// indexes in the given order), with the reference taking the last place if it is not among them.
-std::vector<std::size_t> shownMachines(const std::vector<HtmlMachine>& machines);
+// The machines a page shows, as places in `machines` in their given order: all of them up to
+// kHtmlMachineLimit; beyond it the highest indexes (machines without an index last, equal indexes
+// in the given order), with the reference taking the last place if it is not among them. A
+// caller with many machines makes only those into HtmlMachines and counts the rest as leftOut.
+std::vector<std::size_t> shownMachines(std::span<const RankedMachine> machines);
 
 // Writes the whole page, UTF-8, section by section.
 void writeHtmlReport(std::ostream& out, const HtmlReport& report);

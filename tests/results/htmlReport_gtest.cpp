@@ -56,14 +56,8 @@ TEST(HtmlReport, HostileTextStaysText) {
 // is low, in the machines' own order, and says how many it left out.
 TEST(HtmlReport, PastTheLimitTheHighestIndexesAndTheReferenceStay) {
     const std::size_t count = kHtmlMachineLimit + 2;
-    std::vector<MachineComparison> comparisons(count);
-    std::vector<HtmlMachine> machines(count);
-    const ResultTable results{};
-    for (std::size_t m = 0; m < count; ++m) {
-        comparisons[m].index = static_cast<double>(m);
-        machines[m].comparison = &comparisons[m];
-        machines[m].results = &results;
-    }
+    std::vector<RankedMachine> machines(count);
+    for (std::size_t m = 0; m < count; ++m) machines[m].index = static_cast<double>(m);
     machines[1].reference = true;
     const std::vector<std::size_t> shown = shownMachines(machines);
     ASSERT_EQ(shown.size(), kHtmlMachineLimit);
@@ -71,11 +65,13 @@ TEST(HtmlReport, PastTheLimitTheHighestIndexesAndTheReferenceStay) {
     EXPECT_EQ(shown[1], 3u);  // 2 gave its place to the reference; 0 was never in
     EXPECT_EQ(shown.back(), count - 1);
 
-    HtmlReport report;
-    report.machines = machines;
+    const TCpuRecord record = testMachine("one");
+    HtmlReport report = reportOf({&record});
+    report.leftOut = 2;
     std::ostringstream page;
     writeHtmlReport(page, report);
-    EXPECT_NE(page.str().find("; 2 не показаны."), std::string::npos);
+    EXPECT_NE(page.str().find("Показаны 1 машин с наибольшим индексом; 2 не показаны."),
+              std::string::npos);
 }
 
 // Each test's rows come in the comparison window's order (failed first, then ascending best),
