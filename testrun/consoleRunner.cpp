@@ -22,6 +22,7 @@
 #include "platform/fpuEnvironment.h"
 #include "results/comparisonTextUnit.h"
 #include "results/cpuRecordUnit.h"
+#include "results/runReportUnit.h"
 #include "results/saveFolderUnit.h"
 #include "testrun/consoleComparisonUnit.h"
 #include "testrun/consoleOutputUnit.h"
@@ -58,9 +59,9 @@ class StandardOutputList final : public SequenceList {
     std::ostream& stream_;
 };
 
-// The result files of the folders named by --cpus, or of cpus/, with the files they came from.
-// Files the comparison could not use in full are named on standard error, so scripts reading
-// the comparison are not disturbed.
+// The result files and run reports of the folders named by --cpus, or of cpus/, with the files
+// they came from. Files the comparison could not use in full are named on standard error, so
+// scripts reading the comparison are not disturbed.
 struct StoredResults {
     std::deque<TCpuRecord> records;
     std::vector<ResultFileRecords> files;
@@ -88,6 +89,7 @@ StoredResults loadStoredResults(const ConsoleOptions& options, std::deque<TCpuRe
         std::vector<ResultFileNote> notes;
         loadResultFolder(folder, stored.records, &notes, &stored.files,
                          budget > stored.records.size() ? budget - stored.records.size() : 0);
+        loadRunReports(folder, stored.records, notes, stored.files, benchmarkTestNames(), budget);
         for (const ResultFileNote& note : notes)
             std::cerr << kConsoleMessagePrefix << resultFileNoteText(folder, note) << '\n';
     }
@@ -147,9 +149,26 @@ RowRatioText ratioColumn(const ConsoleComparison& comparison, const StoredResult
     return comparison.ratioText(testOfNumber(test));
 }
 
+// The block of the machines' runs on every core at once, where any had one; what memory cannot
+// hold is left out as printComparisonTests leaves it.
+void printCoresComparison(StoredResults& stored, const CoresRun* ownCores, BenchUnit unit,
+                          std::ostream& out) {
+    std::uint64_t leftOut = 0;
+    for (const std::string& line : withinMemory(stored.records, leftOut, [&] {
+             return coresComparisonLines(stored.records, stored.files, ownCores, unit);
+         }))
+        out << line << '\n';
+    if (leftOut > 0)
+        std::cerr << kConsoleMessagePrefix << leftOut
+                  << " more records left out of the runs on every core (out of memory)\n";
+    out.flush();
+    noteStandardOutputState();
+}
+
 // The running machine's floors come from the runs of --repeat, when there were several.
 void printComparison(StoredResults& stored, const ResultTable& benchResults,
-                     std::span<const ResultTable> repeatedRuns, BenchUnit unit, std::ostream& out) {
+                     std::span<const ResultTable> repeatedRuns, const CoresRun* ownCores,
+                     BenchUnit unit, std::ostream& out) {
     TCpuRecord ownSystem = makeOwnSystem();
     ownSystem.Results = benchResults;
     std::vector<const ResultTable*> runs;
@@ -161,6 +180,7 @@ void printComparison(StoredResults& stored, const ResultTable& benchResults,
         return comparisonTextLines(stored.records, ownSystem, test, unit, kTextBarWidth,
                                    ratioColumn(comparison, stored, test));
     });
+    printCoresComparison(stored, ownCores, unit, out);
 }
 
 // The statistics for --compare's documents; the machines the memory kept are a leading part of
@@ -197,6 +217,7 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
             return storedComparisonTextLines(stored.records, names, test, options.comparisonUnit,
                                              kTextBarWidth, ratioColumn(comparison, stored, test));
         });
+        printCoresComparison(stored, nullptr, options.comparisonUnit, lines);
     }
     // Listed after the text, which may have left records out, and within the memory guard too.
     std::uint64_t leftOut = 0;
@@ -320,7 +341,8 @@ int main(int argc, char** argv) {
         [&](OutputContent content, std::ostream& out) { writeRunOutput(out, content, finished); },
         lines, std::cerr, writer, started);
     StoredResults stored = loadStoredResults(options, baseline);
-    printComparison(stored, benchResults, repeatedRuns, options.comparisonUnit, lines);
+    printComparison(stored, benchResults, repeatedRuns, cores ? &*cores : nullptr,
+                    options.comparisonUnit, lines);
 
     if (!finishStandardOutput()) return 1;
     return written ? 0 : 1;
