@@ -87,8 +87,7 @@ StoredResults loadStoredResults(const ConsoleOptions& options, std::deque<TCpuRe
         };
         if (std::any_of(stored.folders.begin(), stored.folders.begin() + index, earlier)) continue;
         std::vector<ResultFileNote> notes;
-        loadResultFolder(folder, stored.records, &notes, &stored.files,
-                         budget > stored.records.size() ? budget - stored.records.size() : 0);
+        loadResultFolder(folder, stored.records, &notes, &stored.files, budget);
         loadRunReports(folder, stored.records, notes, stored.files, benchmarkTestNames(), budget);
         for (const ResultFileNote& note : notes)
             std::cerr << kConsoleMessagePrefix << resultFileNoteText(folder, note) << '\n';
