@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 
 namespace platform {
 
@@ -40,7 +41,7 @@ bool sendMessage(int socket, const Message& message) {
 // The worker's side: never returns.
 [[noreturn]] void workerMain(int socket, pid_t caller, int worker, int processor,
                              const std::function<void()>& prepare,
-                             const std::function<WorkerCall(int worker)>& call, int calls) {
+                             const std::function<WorkerCall(int worker)>& call) {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (::getppid() != caller) ::_exit(1);  // the caller died before the line above
     cpu_set_t set;
@@ -52,11 +53,9 @@ bool sendMessage(int socket, const Message& message) {
     }
     prepare();
     if (!sendMessage(socket, {MessageKind::Ready, {}, 0})) ::_exit(1);
-    for (int made = 0; made < calls; ++made) {
-        char go = 0;
-        if (::recv(socket, &go, 1, 0) != 1 || go != kGo) ::_exit(1);
+    // Calls until the caller closes its end (the recv reads nothing) after the last round.
+    for (char go = 0; ::recv(socket, &go, 1, 0) == 1 && go == kGo;)
         if (!sendMessage(socket, {MessageKind::Called, call(worker), 0})) ::_exit(1);
-    }
     ::_exit(0);
 }
 
@@ -106,6 +105,25 @@ WorkerFailure receiveRound(const std::vector<Worker>& workers, const WorkerPlan&
         }
     }
     return {};
+}
+
+// After the last round every worker waits for the next release; the closed socket ends it.
+// Workers that end so (within `grace`) end as a program does, which lets a profiler that runs
+// them write what it counted; any other is killed.
+void letWorkersEnd(std::vector<Worker>& workers, std::chrono::milliseconds grace) {
+    for (Worker& worker : workers) ::close(std::exchange(worker.socket, -1));
+    const auto deadline = std::chrono::steady_clock::now() + grace;
+    for (Worker& worker : workers) {
+        while (worker.pid > 0) {
+            const pid_t ended = ::waitpid(worker.pid, nullptr, WNOHANG);
+            if (ended == worker.pid || (ended < 0 && errno != EINTR))
+                worker.pid = -1;  // reaped: never to be signalled again
+            else if (std::chrono::steady_clock::now() >= deadline)
+                break;
+            else
+                ::usleep(1000);
+        }
+    }
 }
 
 // Kills and reaps every worker; a worker that had ended by itself gives `failure` its reason.
@@ -163,7 +181,7 @@ WorkerOutcome runWorkers(const WorkerPlan& plan, const std::function<void()>& pr
             for (const Worker& other : workers) ::close(other.socket);
             ::close(ends[0]);
             workerMain(ends[1], caller, static_cast<int>(index), plan.processors[index], prepare,
-                       call, plan.calls);
+                       call);
         }
         const int forkError = errno;
         ::close(ends[1]);
@@ -177,13 +195,18 @@ WorkerOutcome runWorkers(const WorkerPlan& plan, const std::function<void()>& pr
     }
     if (outcome.failure.kind == WorkerFailureKind::None) {
         outcome.failure = receiveRound(workers, plan, MessageKind::Ready, outcome.calls);
-        for (int made = 0; made < plan.calls && outcome.failure.kind == WorkerFailureKind::None;
+        const auto anotherRound = [&](int made) {
+            if (made < plan.calls) return true;
+            return plan.anotherRound && plan.anotherRound(outcome.calls);
+        };
+        for (int made = 0; outcome.failure.kind == WorkerFailureKind::None && anotherRound(made);
              ++made) {
             // A worker gone meanwhile shows up in the round's reports.
             for (const Worker& worker : workers) ::send(worker.socket, &kGo, 1, MSG_NOSIGNAL);
             outcome.failure = receiveRound(workers, plan, MessageKind::Called, outcome.calls);
         }
     }
+    if (outcome.failure.kind == WorkerFailureKind::None) letWorkersEnd(workers, plan.timeout);
     endWorkers(workers, outcome.failure);
     return outcome;
 }

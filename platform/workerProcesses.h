@@ -16,6 +16,8 @@
 #include <functional>
 #include <vector>
 
+#include "platform/disturbance.h"
+
 namespace platform {
 
 // One timed call as the worker measured it.
@@ -23,6 +25,9 @@ struct WorkerCall {
     std::uint32_t cycles = 0;
     std::uint32_t milliseconds = 0;
     bool failed = false;  // the kernel reported a processor exception
+    // What disturbed the worker, read just before the call's timing and just after it.
+    DisturbanceReading before{};
+    DisturbanceReading after{};
 };
 
 // Why the workers did not all make all their calls.
@@ -44,8 +49,11 @@ struct WorkerFailure {
 
 struct WorkerPlan {
     std::vector<int> processors;           // one worker per entry, pinned to that logical processor
-    int calls = 0;                         // timed calls per worker
+    int calls = 0;                         // timed calls per worker, at least
     std::chrono::milliseconds timeout{0};  // the longest wait for every worker's next report
+    // Asked after each round beyond the first `calls`, with every call so far (per worker, per
+    // call): whether every worker makes one more. None: exactly `calls` rounds.
+    std::function<bool(const std::vector<std::vector<WorkerCall>>& made)> anotherRound{};
 };
 
 struct WorkerOutcome {
@@ -57,13 +65,13 @@ struct WorkerOutcome {
 std::vector<int> usableProcessors();
 
 // Forks one worker per processor of `plan`. A worker pins itself to its processor, runs
-// `prepare` once, reports ready and then makes `plan.calls` calls of `call`, each released by
-// the barrier and reported back. The first failure (the lowest worker's, when several are seen
-// at once) ends the round: every worker is killed (SIGKILL) and reaped, and the calls reported
-// so far are returned with it. A worker also dies with the caller (PR_SET_PDEATHSIG).
-// `prepare` and `call` run only in the workers, which end with _exit: they must not rely on
-// anything being flushed or destroyed.
-// `call` is told its worker's index (from 0, in the order of `plan.processors`).
+// `prepare` once, reports ready and then makes `plan.calls` calls of `call` (and more while
+// `plan.anotherRound` says so), each released by the barrier and reported back. The first failure
+// (the lowest worker's, when several are seen at once) ends the round: every worker is killed
+// (SIGKILL) and reaped, and the calls reported so far are returned with it. A worker also dies with
+// the caller (PR_SET_PDEATHSIG). `prepare` and `call` run only in the workers, which end with
+// _exit: they must not rely on anything being flushed or destroyed. `call` is told its worker's
+// index (from 0, in the order of `plan.processors`).
 WorkerOutcome runWorkers(const WorkerPlan& plan, const std::function<void()>& prepare,
                          const std::function<WorkerCall(int worker)>& call);
 

@@ -23,6 +23,11 @@ struct CoresTest {
     std::optional<std::uint32_t> machineMilliseconds;
     std::optional<double> scaling;  // empty without a machine figure or a one-core best
     std::string failure;            // why the workers did not finish, UTF-8; empty when they did
+    // Rounds (every worker's call at once) beyond the ten, made to replace disturbed ones, and
+    // the undisturbed rounds among the ten kept; a round is disturbed when one of its calls is.
+    int extraRounds = 0;
+    int cleanRounds = 0;
+    std::string disturbance{};  // the quality report's line on the rounds, UTF-8; empty: none
 };
 
 struct CoresRun {
@@ -30,7 +35,7 @@ struct CoresRun {
     std::vector<CoresTest> tests;  // test k at index k
 };
 
-// The figures of one test from its workers' calls (per worker, per call, in round order) and the
-// one-core best in cycles (empty when the one-core test failed).
+// The figures of one test from its workers' calls (per worker, per call, in round order: the
+// rounds kept) and the one-core best in cycles (empty when the one-core test failed).
 CoresTest summariseWorkerCalls(const std::vector<std::vector<platform::WorkerCall>>& calls,
                                std::optional<std::uint32_t> oneCoreBestCycles);

@@ -145,6 +145,9 @@ Json coresJson(const CoresRun& cores, const std::vector<TestName>& names) {
             {"scaling", test.scaling ? Json(std::round(*test.scaling * 1000) / 1000) : Json()},
             {"worker_best", pair(bestCycles, bestMilliseconds)},
             {"failure", test.failure.empty() ? Json() : Json(test.failure)},
+            {"extra_rounds", test.extraRounds},
+            {"clean_rounds", test.cleanRounds},
+            {"disturbance", test.disturbance.empty() ? Json() : Json(test.disturbance)},
         });
     }
     return {{"count", cores.count}, {"tests", tests}};

@@ -242,13 +242,17 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
     return written ? 0 : 1;
 }
 
-// The block of the run on every core at once, each test's line printed as it comes.
-CoresRun timeOnEveryCore(int count, const ResultTable& benchResults, std::ostream& lines) {
+// The block of the run on every core at once, each test's line (and the line on its disturbed
+// rounds) printed as it comes.
+CoresRun timeOnEveryCore(int count, bool replacing, const ResultTable& benchResults,
+                         std::ostream& lines) {
     lines << '\n' << coresHeading(count) << std::endl;
     noteStandardOutputState();
-    return runOnEveryCore(benchmarkTests(), benchResults, firstProcessors(count),
+    return runOnEveryCore(benchmarkTests(), benchResults, firstProcessors(count), replacing,
                           [&](int test, const CoresTest& result) {
-                              lines << coresLine(benchmarkTests()[test], result) << std::endl;
+                              lines << coresLine(benchmarkTests()[test], result) << '\n';
+                              if (!result.disturbance.empty()) lines << result.disturbance << '\n';
+                              lines.flush();
                               noteStandardOutputState();
                           });
 }
@@ -311,7 +315,9 @@ int main(int argc, char** argv) {
         for (const std::string& line : repeatReportLines(benchmarkTests(), repeatedRuns))
             lines << line << '\n';
     std::optional<CoresRun> cores;
-    if (options.cores > 1) cores = timeOnEveryCore(options.cores, benchResults, lines);
+    if (options.cores > 1)
+        cores = timeOnEveryCore(options.cores, options.sequence.replaceDisturbedCalls, benchResults,
+                                lines);
 
     // The outputs are written before anything reads the result folders, so nothing those
     // folders hold can cost the run.

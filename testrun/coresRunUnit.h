@@ -15,6 +15,7 @@
 #include "platform/workerProcesses.h"
 #include "results/coresResultUnit.h"
 #include "results/resultTableUnit.h"
+#include "testrun/disturbedCallsUnit.h"
 #include "testrun/sequenceUnit.h"
 
 // Why a test's workers did not finish, in the run's language.
@@ -24,13 +25,29 @@ std::string workerFailureText(const platform::WorkerFailure& failure);
 // at most `slowestCallMilliseconds`: long enough for a worker slowed down by many others.
 std::chrono::milliseconds workerTimeout(std::uint32_t slowestCallMilliseconds);
 
-// Times every test of `tests` on the processors given, one worker each, and tells `tested` each
-// test's figures as soon as it has them. `oneCore` is the one-core run's table (its bests give
-// the scaling and its slowest calls the time-out). Each worker fills its work area anew and
-// brings it to the state the one-core run's test met (the tests before it called once each,
-// untimed) before its first timed call.
+// Each round of a test's worker calls (per worker, per call) as one call of the whole machine:
+// the slowest worker's figures, failed when a worker's call failed, and the disturbance of its
+// most disturbed call, so that rounds are replaced as the one-core run replaces calls.
+std::vector<TimedCall> roundsAsCalls(const std::vector<std::vector<platform::WorkerCall>>& calls);
+
+// Test `test`'s figures from its workers' calls (per worker, per call, at least ten rounds):
+// those of its ten least
+// disturbed rounds (all ten when not `replacing`), with the line on its disturbed ones.
+CoresTest summariseRounds(int test, const std::vector<std::vector<platform::WorkerCall>>& calls,
+                          bool replacing, std::optional<std::uint32_t> oneCoreBestCycles);
+
+// Times test `test` of `tests` on the processors given, one worker each. Each worker fills its
+// work area anew and brings it to the state the one-core run's test met (the tests before it
+// called once each, untimed) before its first timed call. `oneCore` is the one-core run's table
+// (its best gives the scaling and its slowest call the time-out).
+CoresTest runTestOnEveryCore(TestTable tests, int test, const ResultTable& oneCore,
+                             std::span<const int> processors, bool replacing);
+
+// Times every test of `tests` as runTestOnEveryCore does and tells `tested` each test's figures
+// as soon as it has them. While `replacing`, disturbed rounds are replaced by further rounds as
+// wantsAnotherCall says, and the ten least disturbed are kept.
 CoresRun runOnEveryCore(TestTable tests, const ResultTable& oneCore,
-                        std::span<const int> processors,
+                        std::span<const int> processors, bool replacing,
                         const std::function<void(int test, const CoresTest&)>& tested);
 
 // The first `count` processors this process may use.

@@ -91,9 +91,12 @@ std::vector<TestCallsExport> exportRunCalls(const RunCalls& calls) {
     return exported;
 }
 
-std::optional<std::string> disturbanceLine(int test, const TestDisturbance& disturbance) {
+std::optional<std::string> disturbanceLine(int test, const TestDisturbance& disturbance,
+                                           std::string_view scope) {
     if (disturbance.disturbedOfTen == 0) return std::nullopt;
-    std::string line = "тест " + std::to_string(testNumber(test)) + ": ";
+    std::string line = "тест " + std::to_string(testNumber(test));
+    if (!scope.empty()) line.append(", ").append(scope);
+    line += ": ";
     if (disturbance.waitedOfTen > 0)
         line += callCount(disturbance.waitedOfTen) + " из 10 " +
                 countForm(disturbance.waitedOfTen, "ждал", "ждали", "ждали") +

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "results/runQualityUnit.h"
@@ -30,8 +31,10 @@ TestDisturbance summariseDisturbance(const TestCalls& calls);
 
 // The report's line for `test` (0 to 9, shown 1 to 10); nothing when its first ten calls were
 // undisturbed. Says whether the disturbed calls were replaced, and when fewer than ten clean
-// calls were had, that the test's figures cannot be fully trusted.
-std::optional<std::string> disturbanceLine(int test, const TestDisturbance& disturbance);
+// calls were had, that the test's figures cannot be fully trusted. `scope`, when given, follows
+// the test's number ("тест 3, все ядра: ...").
+std::optional<std::string> disturbanceLine(int test, const TestDisturbance& disturbance,
+                                           std::string_view scope = {});
 
 // A test's calls as the JSON gives them: the stored ten and the replaced ones, in run order.
 TestCallsExport exportCalls(const TestCalls& calls);

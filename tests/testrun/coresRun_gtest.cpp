@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "support/fakeTestTable.h"
@@ -35,7 +36,7 @@ TEST(CoresRun, EveryTestIsTimedOnEveryProcessorAndAFailedTestLetsTheOthersGoOn) 
     const int processor = platform::usableProcessors().front();
     const std::vector<int> processors = {processor, processor};
     std::vector<int> told;
-    const CoresRun run = runOnEveryCore(tests, oneCore, processors,
+    const CoresRun run = runOnEveryCore(tests, oneCore, processors, true,
                                         [&](int test, const CoresTest&) { told.push_back(test); });
     EXPECT_EQ(run.count, 2);
     ASSERT_EQ(run.tests.size(), static_cast<std::size_t>(kTestCount));
@@ -74,6 +75,55 @@ TEST(CoresRun, LinesShowTheFiguresOrTheFailureAndItsReason) {
     };
     for (const auto& c : cases) EXPECT_EQ(coresLine(test, c.result), c.line);
     EXPECT_EQ(coresHeading(4), "Все ядра сразу, процессов: 4");
+}
+
+// A round is as disturbed as its most disturbed call and as slow as its slowest; the kept rounds
+// alone give the figures. Here the disturbed rounds are also the fastest, so keeping one shows.
+TEST(CoresRun, DisturbedRoundsAreReplacedAndNamed) {
+    constexpr std::uint64_t kMs = 1'000'000;
+    const auto call = [](std::uint32_t cycles, std::uint64_t waited) {
+        // On processor 0 throughout: only the wait can disturb the call.
+        return platform::WorkerCall{
+            cycles, cycles / 2, false, {0, 0, 0, 0, 0}, {100 * kMs, waited, 0, 0, 0}};
+    };
+    const struct {
+        int rounds;
+        std::vector<int> disturbed;  // rounds whose second worker waited 5 ms
+        bool replacing;
+        std::uint32_t machineCycles;
+        int extraRounds, cleanRounds;
+        std::string line;
+    } cases[] = {
+        {10, {}, true, 120, 0, 10, ""},
+        {12,
+         {3, 7},
+         true,
+         120,
+         2,
+         10,
+         "тест 4, все ядра: 2 вызова из 10 ждали процессор (всего 10 мс), заменены"},
+        {10,
+         {3},
+         false,
+         50,
+         0,
+         9,
+         "тест 4, все ядра: 1 вызов из 10 ждал процессор (всего 5.0 мс), не заменены "
+         "(--runs-as-they-come)"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::vector<platform::WorkerCall>> calls(2);
+        for (int round = 0; round < c.rounds; ++round) {
+            const bool disturbed = std::ranges::count(c.disturbed, round) > 0;
+            calls[0].push_back(call(disturbed ? 40 : 100 + round, 0));
+            calls[1].push_back(call(disturbed ? 50 : 120, disturbed ? 5 * kMs : 0));
+        }
+        const CoresTest result = summariseRounds(3, calls, c.replacing, 120);
+        EXPECT_EQ(result.machineCycles, c.machineCycles) << c.line;
+        EXPECT_EQ(result.extraRounds, c.extraRounds) << c.line;
+        EXPECT_EQ(result.cleanRounds, c.cleanRounds) << c.line;
+        EXPECT_EQ(result.disturbance, c.line);
+    }
 }
 
 TEST(CoresRun, EveryFailureNamesItsWorkerAndProcessor) {
