@@ -13,6 +13,7 @@ packages=(
     binutils valgrind clang libclang-rt-14-dev
     nlohmann-json3-dev desktop-file-utils appstream dpkg-dev file gzip util-linux
     lintian ansible-core jq
+    chromium
 )
 
 missing=()

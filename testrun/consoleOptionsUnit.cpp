@@ -128,6 +128,15 @@ const ConsoleOption kOptions[] = {
          return std::string();
      },
      nullptr},
+    {"--html", "FILE", false, kRunForm | kCompareForm, false,
+     "the same as one HTML page to read in a browser: each machine's\n"
+     "index, every test's bars, the descriptions; no script, nothing\n"
+     "loaded from elsewhere (at most 1,000 machines, the fastest)",
+     [](ConsoleOptions& options, const std::string& file) {
+         options.htmlFile = file;
+         return std::string();
+     },
+     nullptr},
     {"--compare", "", false, 0, false, "run nothing: only compare the result files",
      [](ConsoleOptions& options, const std::string&) {
          options.compareOnly = true;
@@ -143,8 +152,8 @@ const ConsoleOption kOptions[] = {
      },
      nullptr},
     {"--cpu", "TEXT", true, kRunForm, false,
-     "processor (for --save, --json and --csv; each text is cut to 128\n"
-     "characters; a line not given is read from the machine)",
+     "processor (for --save, --json, --csv and --html; each text is cut\n"
+     "to 128 characters; a line not given is read from the machine)",
      describe<0>, nullptr},
     {"--fsb", "TEXT", true, kRunForm, false, "front-side-bus frequency", describe<1>, nullptr},
     {"--memory", "TEXT", true, kRunForm, false, "memory size", describe<2>, nullptr},
@@ -271,13 +280,14 @@ int parseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::ost
         if (const std::string refused = option->apply(options, *value); !refused.empty())
             return usageError(err, refused);
     }
-    const bool describesRun = options.saveFile || options.jsonFile || options.csvFile;
+    const bool describesRun =
+        options.saveFile || options.jsonFile || options.csvFile || options.htmlFile;
     for (std::size_t field = 0; field < 4; ++field) {
         const std::string option = kDescriptionOptions[field];
         if (options.descriptions[field] && options.compareOnly)
             return usageError(err, option + " describes a run, and --compare runs nothing");
         if (options.descriptions[field] && !describesRun)
-            return usageError(err, option + " needs --save, --json or --csv");
+            return usageError(err, option + " needs --save, --json, --csv or --html");
     }
     if (options.compareOnly && options.repeat > 1)
         return usageError(err, "--repeat repeats a run, and --compare runs nothing");
@@ -285,7 +295,9 @@ int parseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::ost
         return usageError(err, "--cores times a run, and --compare runs nothing");
     if (options.compareOnly && options.saveFile)
         return usageError(err, "--save saves a run, and --compare runs nothing");
-    if (options.jsonToStandardOutput() && options.csvToStandardOutput())
-        return usageError(err, "--json and --csv cannot both write to standard output");
+    if (options.jsonToStandardOutput() + options.csvToStandardOutput() +
+            options.htmlToStandardOutput() >
+        1)
+        return usageError(err, "only one of --json, --csv and --html can write to standard output");
     return -1;
 }

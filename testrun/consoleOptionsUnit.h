@@ -17,6 +17,7 @@ struct ConsoleOptions {
     std::optional<std::string> saveFile;
     std::optional<std::string> jsonFile;  // "-" for standard output
     std::optional<std::string> csvFile;   // "-" for standard output
+    std::optional<std::string> htmlFile;  // "-" for standard output
     bool compareOnly = false;             // --compare: no run, only the stored results
     int repeat = 1;                       // --repeat: whole runs in one invocation
     int cores = 1;  // --cores: worker processes per test after the run; 1 runs none
@@ -30,8 +31,11 @@ struct ConsoleOptions {
 
     bool jsonToStandardOutput() const { return jsonFile && *jsonFile == "-"; }
     bool csvToStandardOutput() const { return csvFile && *csvFile == "-"; }
+    bool htmlToStandardOutput() const { return htmlFile && *htmlFile == "-"; }
     // Standard output then carries nothing but that document; the lines go to standard error.
-    bool standardOutputTaken() const { return jsonToStandardOutput() || csvToStandardOutput(); }
+    bool standardOutputTaken() const {
+        return jsonToStandardOutput() || csvToStandardOutput() || htmlToStandardOutput();
+    }
 };
 
 // The text of --help: the usage lines, then one entry per option.

@@ -24,7 +24,7 @@
 namespace {
 
 // The file name ending of each OutputContent, for a fallback file.
-constexpr std::string_view kExtensions[] = {".dat", ".json", ".csv"};
+constexpr std::string_view kExtensions[] = {".dat", ".json", ".csv", ".html"};
 
 std::string absoluteText(const std::string& file) {
     std::error_code error;
@@ -97,6 +97,8 @@ std::vector<ConsoleOutput> requestedOutputs(const ConsoleOptions& options) {
         outputs.push_back({"--json", *options.jsonFile, "JSON written to", OutputContent::Json});
     if (options.csvFile)
         outputs.push_back({"--csv", *options.csvFile, "CSV written to", OutputContent::Csv});
+    if (options.htmlFile)
+        outputs.push_back({"--html", *options.htmlFile, "Page written to", OutputContent::Html});
     return outputs;
 }
 
@@ -156,11 +158,18 @@ void writeRunOutput(std::ostream& out, OutputContent content, const FinishedRun&
                                 {finished.run.host, finished.description, &results, nullptr,
                                  coresOf(finished, results)});
             return;
+        case OutputContent::Html:
+            if (finished.page) writeHtmlReport(out, *finished.page);
+            return;
     }
 }
 
 void writeComparisonOutput(std::ostream& out, OutputContent content,
-                           const ComparisonExport& comparison) {
+                           const ComparisonExport& comparison, const HtmlReport& page) {
+    if (content == OutputContent::Html) {
+        writeHtmlReport(out, page);
+        return;
+    }
     if (content == OutputContent::Json) {
         writeComparisonJson(out, comparison);
         out << '\n';

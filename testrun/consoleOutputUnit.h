@@ -1,10 +1,10 @@
 #pragma once
 // Layer korvex_run: includes korvex_kernels, korvex_results and korvex_platform; no Qt.
 //
-// What the console runner writes besides the run's lines: the files of --save, --json and --csv,
-// checked together before the run and each written through the save's one safe path right after
-// it, with a line saying where it went or why it could not be written; and the early check of the
-// result folders it will read.
+// What the console runner writes besides the run's lines: the files of --save, --json, --csv and
+// --html, checked together before the run and each written through the save's one safe path right
+// after it, with a line saying where it went or why it could not be written; and the early check
+// of the result folders it will read.
 
 #include <array>
 #include <cstdint>
@@ -18,6 +18,7 @@
 
 #include "platform/fileReplacement.h"
 #include "platform/machineDescription.h"
+#include "results/htmlReportUnit.h"
 #include "results/runJsonUnit.h"
 #include "testrun/consoleOptionsUnit.h"
 #include "testrun/qualityReportUnit.h"
@@ -39,10 +40,12 @@ struct FinishedRun {
     // With --repeat, every run's table in order (the last is run.results): the result file
     // holds a record of each and the CSV rows of each.
     std::vector<ResultTable> repeatedRuns;
+    // The page, made once the run has been compared with the stored results.
+    std::optional<HtmlReport> page;
 };
 
 // What an output file holds.
-enum class OutputContent { ResultFile, Json, Csv };
+enum class OutputContent { ResultFile, Json, Csv, Html };
 
 // One file the console writes.
 struct ConsoleOutput {
@@ -52,7 +55,8 @@ struct ConsoleOutput {
     OutputContent content;
 };
 
-// The outputs the command line asks for, in the order they are written.
+// The outputs the command line asks for, in the order they are written (the page last: after a
+// run it shows the comparison, which is made after the other outputs are written).
 std::vector<ConsoleOutput> requestedOutputs(const ConsoleOptions& options);
 
 // Before the run: every output file can be written (platform::checkReplacement: links as the
@@ -68,10 +72,10 @@ std::vector<ConsoleOutput> requestedOutputs(const ConsoleOptions& options);
 // Writes `content` for a finished run to `out`.
 void writeRunOutput(std::ostream& out, OutputContent content, const FinishedRun& finished);
 
-// Writes `content` (JSON or CSV) for a comparison of stored results, which runs nothing, to `out`
-// machine by machine.
+// Writes `content` (JSON, CSV or the page `page`) for a comparison of stored results, which runs
+// nothing, to `out` machine by machine.
 void writeComparisonOutput(std::ostream& out, OutputContent content,
-                           const ComparisonExport& comparison);
+                           const ComparisonExport& comparison, const HtmlReport& page);
 
 // One line on `err` per description that Windows-1251 cannot hold in full (its result file
 // stores '?' for the characters it lacks).

@@ -2,8 +2,8 @@
 //
 // korvex2-console: one test run without windows, each line printed the moment it is added, on
 // request a result file of its own, then the comparison with the result files of the folder cpus
-// (or the folders named), and on request the run as JSON and CSV. With --compare it runs nothing
-// and compares the result files alone.
+// (or the folders named), and on request the run as JSON, CSV and a page. With --compare it runs
+// nothing and compares the result files alone.
 
 #include <algorithm>
 #include <ctime>
@@ -25,6 +25,7 @@
 #include "results/runReportUnit.h"
 #include "results/saveFolderUnit.h"
 #include "testrun/consoleComparisonUnit.h"
+#include "testrun/consoleHtmlUnit.h"
 #include "testrun/consoleOutputUnit.h"
 #include "testrun/contactUnit.h"
 #include "testrun/coresRunUnit.h"
@@ -164,12 +165,12 @@ void printCoresComparison(StoredResults& stored, const CoresRun* ownCores, Bench
     noteStandardOutputState();
 }
 
-// The running machine's floors come from the runs of --repeat, when there were several.
-void printComparison(StoredResults& stored, const ResultTable& benchResults,
-                     std::span<const ResultTable> repeatedRuns, const CoresRun* ownCores,
-                     BenchUnit unit, std::ostream& out) {
-    TCpuRecord ownSystem = makeOwnSystem();
-    ownSystem.Results = benchResults;
+// The running machine `ownSystem` beside the stored results, with its run on every core at once
+// (`ownCores`, when it had one); its floors come from the runs of --repeat, when there were
+// several. Returns the statistics, which point at `ownSystem`.
+ConsoleComparison printComparison(StoredResults& stored, const TCpuRecord& ownSystem,
+                                  std::span<const ResultTable> repeatedRuns,
+                                  const CoresRun* ownCores, BenchUnit unit, std::ostream& out) {
     std::vector<const ResultTable*> runs;
     for (const ResultTable& run : repeatedRuns) runs.push_back(&run);
     std::uint64_t leftOut = 0;
@@ -180,6 +181,7 @@ void printComparison(StoredResults& stored, const ResultTable& benchResults,
                                    ratioColumn(comparison, stored, test));
     });
     printCoresComparison(stored, ownCores, unit, out);
+    return comparison;
 }
 
 // The statistics for --compare's documents; the machines the memory kept are a leading part of
@@ -195,7 +197,8 @@ std::optional<ComparisonStatistics> exportedStatistics(const ConsoleComparison& 
 }
 
 // --compare: the stored results side by side, test by test, each row named by its file; then
-// the JSON and CSV of every stored machine. No result file at all is said, and is no failure.
+// the JSON, CSV and page of every stored machine. No result file at all is said, and is no
+// failure.
 int compareStoredResults(const ConsoleOptions& options, const std::vector<ConsoleOutput>& outputs,
                          std::deque<TCpuRecord>& baseline, std::ostream& lines) {
     StoredResults stored = loadStoredResults(options, baseline);
@@ -231,11 +234,12 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
     if (leftOut > 0)
         std::cerr << kConsoleMessagePrefix << leftOut
                   << " more records left out of the JSON and CSV (out of memory)\n";
+    const HtmlReport page = consolePage(comparison, exported.machines, nullptr, std::time(nullptr));
     platform::FileContentWriter writer;
     const bool written = writeOutputs(
         outputs,
         [&](OutputContent content, std::ostream& out) {
-            writeComparisonOutput(out, content, exported);
+            writeComparisonOutput(out, content, exported, page);
         },
         lines, std::cerr, writer);
     if (!finishStandardOutput()) return 1;
@@ -273,7 +277,7 @@ int main(int argc, char** argv) {
     if (const int status = parseConsoleOptions(argc, argv, options, std::cout, std::cerr);
         status >= 0)
         return status;
-    const std::vector<ConsoleOutput> outputs = requestedOutputs(options);
+    std::vector<ConsoleOutput> outputs = requestedOutputs(options);
     std::deque<TCpuRecord> baseline;
     if (!checkResultFolders(options, std::cerr) || !checkOutputs(outputs, std::cerr) ||
         !readBaseline(options, baseline, std::cerr))
@@ -340,14 +344,31 @@ int main(int argc, char** argv) {
                     cores};
     if (options.repeat > 1) finished.run.repeat = exportRepeat(repeatedRuns);
     finished.repeatedRuns = repeatedRuns;
+    // The page shows the comparison, so it comes after it.
+    std::vector<ConsoleOutput> page;
+    if (!outputs.empty() && outputs.back().content == OutputContent::Html) {
+        page.push_back(outputs.back());
+        outputs.pop_back();
+    }
     platform::FileContentWriter writer;
-    const bool written = writeOutputs(
-        outputs,
-        [&](OutputContent content, std::ostream& out) { writeRunOutput(out, content, finished); },
-        lines, std::cerr, writer, started);
+    const auto write = [&](OutputContent content, std::ostream& out) {
+        writeRunOutput(out, content, finished);
+    };
+    bool written = writeOutputs(outputs, write, lines, std::cerr, writer, started);
     StoredResults stored = loadStoredResults(options, baseline);
-    printComparison(stored, benchResults, repeatedRuns, cores ? &*cores : nullptr,
-                    options.comparisonUnit, lines);
+    TCpuRecord ownSystem = makeOwnSystem();
+    ownSystem.Results = benchResults;
+    const ConsoleComparison comparison = printComparison(
+        stored, ownSystem, repeatedRuns, cores ? &*cores : nullptr, options.comparisonUnit, lines);
+    if (!page.empty()) {
+        const PageRun run{
+            &ownSystem, finished.description, finished.run.kernelCode,
+            finished.run.quality ? finished.run.quality->lines : std::vector<std::string>(),
+            cores ? &*cores : nullptr};
+        finished.page = consolePage(comparison, storedMachines(stored.records, stored.files), &run,
+                                    std::time(nullptr));
+        written = writeOutputs(page, write, lines, std::cerr, writer, started) && written;
+    }
 
     if (!finishStandardOutput()) return 1;
     return written ? 0 : 1;

@@ -3,11 +3,12 @@
 # same host name, as cloned machines have), each a real run on one core and on every core, and
 # a third whose runner is missing. Both result files and JSON reports must arrive under their
 # inventory names, complete and distinct, with their run logs, and the comparison printed at the
-# end must list both, on one core and (from the JSON reports) on every core; the broken host
-# gets a log saying why, no result, and no scratch folder left behind. The results go to
-# korvex-results of the folder the playbook is started in, whatever PWD says. The hosts run with
-# korvex_serial and Ansible's usual five forks, under a run lock of their own: run at once, the
-# second would find the machine taken and fail.
+# end and the page beside fleet.csv must list both, the comparison on one core and (from the
+# JSON reports) on every core, the play ending with the page's path; the broken host gets a log
+# saying why, no result, and no scratch folder left behind. The results go to korvex-results of
+# the folder the playbook is started in, whatever PWD says. The hosts run with korvex_serial and
+# Ansible's usual five forks, under a run lock of their own: run at once, the second would find
+# the machine taken and fail.
 # Usage: fleetPlaybook.sh PLAYBOOK RUNNER WORK
 set -euo pipefail
 playbook=$1 runner=$2 work=$3
@@ -75,4 +76,12 @@ grep -q "No such file or directory" korvex-results/broken.log || fail "broken.lo
 [[ -z $(ls -A scratch) ]] || fail "scratch folders left behind: $(ls scratch)"
 [[ $(grep -c ',ham8-encode,' korvex-results/fleet.csv) -eq $((2 + 2 * coreRows)) ]] ||
     fail "fleet.csv lacks a host or a run on every core"
+# The page beside it, with both hosts in the list of machines, its path the last thing said.
+for host in web1 web2; do
+    grep -q "^<tr[^>]*><td>$host.dat<td>.*Linux" korvex-results/fleet.html ||
+        fail "fleet.html lacks $host"
+done
+[[ $(grep -o '"msg": "Fleet page: .*"' output.txt | tail -n 1) == \
+    "\"msg\": \"Fleet page: $work/korvex-results/fleet.html\"" ]] ||
+    fail "the play does not end with the page's path"
 echo "fleetPlaybook: both hosts arrived, the broken one is logged"

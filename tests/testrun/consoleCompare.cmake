@@ -43,6 +43,13 @@ if(NOT machines EQUAL 3 OR NOT file STREQUAL "fleet/b/web2.dat" OR NOT id STREQU
     message(FATAL_ERROR "--compare's documents: ${machines} machines, ${csvLines} CSV lines: ${out}")
 endif()
 
+# The page on standard output, the comparison's lines on standard error.
+run_console(--compare --cpus fleet/a --cpus fleet/b --html -)
+if(NOT status EQUAL 0 OR NOT out MATCHES "^<!DOCTYPE html>\n.*<td>fleet/b/web2.dat<td>" OR
+   NOT err MATCHES "\nfleet/b/web2.dat ")
+    message(FATAL_ERROR "--compare --html -: exit ${status}, '${out}', '${err}'")
+endif()
+
 foreach(wrong "--compare;--save;x.dat" "--compare;--json;j;--cpu;x" "--json;-;--csv;-")
     run_console(${wrong})
     expect_refusal("${wrong}" 2 MATCHES "${namesHelp}")

@@ -71,6 +71,7 @@ TEST(ConsoleOptions, ValueFollowsTheOptionOrAnEqualsSign) {
         {{"--json=-"}, &ConsoleOptions::jsonFile, "-"},
         {{"--csv=a=b.csv"}, &ConsoleOptions::csvFile, "a=b.csv"},
         {{"--csv", "--x=y"}, &ConsoleOptions::csvFile, "--x=y"},
+        {{"--html", "-"}, &ConsoleOptions::htmlFile, "-"},
     };
     for (const auto& c : cases) {
         const Parsed parsed = parse(c.arguments);
@@ -96,7 +97,9 @@ TEST(ConsoleOptions, MistakeNamesItsReasonAndHelp) {
         {{"--cpus", ""}, "--cpus needs DIR"},
         {{"--no-pause=yes"}, "--no-pause takes no value"},
         {{"--help=all"}, "--help takes no value"},
-        {{"--cpu=X"}, "--cpu needs --save, --json or --csv"},
+        {{"--cpu=X"}, "--cpu needs --save, --json, --csv or --html"},
+        {{"--html=-", "--csv", "-"},
+         "only one of --json, --csv and --html can write to standard output"},
         {{"--repeat", "0"}, "--repeat needs a whole number from 1 to 100"},
         {{"--repeat=101"}, "--repeat needs a whole number from 1 to 100"},
         {{"--repeat", "3x"}, "--repeat needs a whole number from 1 to 100"},
@@ -337,7 +340,7 @@ TEST(ConsoleOutput, AComparisonFailingPartWayLeavesTheOldFile) {
         FailingWriter writer(70000);
         std::ostringstream report, err;
         EXPECT_FALSE(writeOutput(
-            output, [&](std::ostream& out) { writeComparisonOutput(out, content, comparison); },
+            output, [&](std::ostream& out) { writeComparisonOutput(out, content, comparison, {}); },
             report, err, writer));
         EXPECT_EQ(err.str(), "Ошибка записи: " + output.file + ": No space left on device\n");
         EXPECT_EQ(readBytes(folder / "out"), old);

@@ -2,7 +2,7 @@
 # (a FIFO, a device, a folder, one file named twice, a link another user planted in a shared
 # folder) are refused before the run with nothing written; a run under an address-space limit
 # beside a sparse file far beyond it prints the comparison of the real records, the note on
-# standard error, and exits with 0. Runs in WORK, a folder of its own.
+# standard error, writes its JSON and page, and exits with 0. Runs in WORK, a folder of its own.
 include(${CMAKE_CURRENT_LIST_DIR}/consoleSteps.cmake)
 fresh_work(cpus folder.json)
 execute_process(COMMAND mkfifo ${WORK}/fifo.json)
@@ -24,6 +24,7 @@ endif()
 foreach(case "--json;fifo.json;Operation not supported"
              "--json;/dev/null;Operation not supported"
              "--save;folder.json;Is a directory"
+             "--html;fifo.json;Operation not supported"
              "--save;${planted}")
     list(POP_FRONT case option target reason)
     if(NOT target)
@@ -39,6 +40,9 @@ expect_refusal("one file twice" 1 STREQUAL
 if(EXISTS ${WORK}/cpus/r.dat)
     message(FATAL_ERROR "one file twice: cpus/r.dat written")
 endif()
+run_console(--compare --csv r.html --html ./r.html)
+expect_refusal("one page twice" 1 STREQUAL
+               "korvex2-console: --csv and --html name the same file: ./r.html\n")
 if(uid EQUAL 0)
     file(READ ${WORK}/protected/victim.txt victim)
     if(NOT victim STREQUAL "root's own")
@@ -51,7 +55,7 @@ execute_process(COMMAND sh -c "{ printf '\\006Athlon'; head -c 1309 /dev/zero; }
                 WORKING_DIRECTORY ${WORK} RESULT_VARIABLE status)
 file(WRITE ${WORK}/run.json "old report")
 execute_process(COMMAND prlimit --as=1073741824 ${RUNNER} --no-pause --normal-priority
-                        --json run.json
+                        --json run.json --html run.html
                 WORKING_DIRECTORY ${WORK} TIMEOUT 300 RESULT_VARIABLE status
                 OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT status EQUAL 0 OR NOT out MATCHES "\nAthlon +[0-9]+ +Тест не пройден\n"
@@ -65,4 +69,10 @@ file(READ ${WORK}/run.json json)
 string(JSON program ERROR_VARIABLE notJson GET "${json}" program)
 if(notJson OR NOT program STREQUAL "Korvex 2")
     message(FATAL_ERROR "run.json: ${notJson}: ${json}")
+endif()
+# The run's page, written after the comparison, shows the run beside the stored record.
+file(READ ${WORK}/run.html page)
+if(NOT page MATCHES "<tr class=\"r o\"><td>Ваша система \\(эталон\\)<td>" OR
+   NOT page MATCHES "<td>Athlon<td>")
+    message(FATAL_ERROR "run.html: ${page}")
 endif()

@@ -1,0 +1,71 @@
+#pragma once
+// Layer korvex_results: includes only its own layer and korvex_platform; no Qt.
+//
+// A run, or a comparison of stored results, as one HTML page a person opens anywhere: inline CSS
+// and SVG bars, no script, no request outside the file (its content-security policy forbids
+// every one). In Russian, like the program, with one English line under the title. It shows the
+// machines' indexes as a sorted bar chart, per test the comparison window's bars (best over
+// average) with each machine's ratio to the reference, the figures of runs on every core at
+// once, and each machine's descriptions, fingerprint of the kernel code and quality warnings.
+//
+// Every text that came from a file or a command line is hostile: it goes through the program's
+// printable-text rule (platform::printableText), then is escaped, and is only ever element
+// content, never an attribute.
+
+#include <cstddef>
+#include <ctime>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/machineDescription.h"
+#include "results/comparisonStatsUnit.h"
+#include "results/coresResultUnit.h"
+#include "results/cpubenchUnit.h"
+#include "results/resultTableUnit.h"
+
+// A page lists at most this many machines: those with the highest indexes (the reference always
+// among them), and says how many it left out. A thousand keep the page near 2 MB.
+inline constexpr std::size_t kHtmlMachineLimit = 1000;
+
+// One machine of the page.
+struct HtmlMachine {
+    std::string name;  // its result file (StoredMachine::name), or "Ваша система" for the run
+    platform::MachineDescription description;
+    const ResultTable* results = nullptr;
+    const MachineComparison* comparison = nullptr;  // against the reference; null: not compared
+    bool reference = false;
+    bool ownSystem = false;  // drawn in the running machine's colours
+    std::string kernelCode;  // the fingerprint of the kernel code that ran; empty when unknown
+    std::vector<std::string> warnings;  // the run's quality report lines; empty when unknown
+    const CoresRun* cores = nullptr;    // its run on every core at once, if it had one
+};
+
+// A test as the program shows it.
+struct HtmlTest {
+    std::string id;       // "ham8-encode": the section's anchor
+    std::string label;    // the run's line before the test
+    std::string caption;  // the comparison window's caption
+};
+
+struct HtmlReport {
+    std::string program;  // "Korvex 2"
+    std::string version;
+    std::string host;  // the machine that made the page
+    std::time_t made = 0;
+    bool comparison = false;  // of stored results alone (--compare), not of a run
+    BenchUnit unit = BenchUnit::Cycles;
+    std::vector<HtmlTest> tests;  // test k at index k
+    std::vector<HtmlMachine> machines;
+};
+
+// `text` as HTML element content: printable (platform::printableText), with & < > " ' escaped.
+std::string htmlText(const std::string& text);
+
+// The machines the page shows, as indexes into `machines` in their given order: all of them up
+// to kHtmlMachineLimit; beyond it the highest indexes (machines without an index last, equal
+// indexes in the given order), with the reference taking the last place if it is not among them.
+std::vector<std::size_t> shownMachines(const std::vector<HtmlMachine>& machines);
+
+// Writes the whole page, UTF-8, section by section.
+void writeHtmlReport(std::ostream& out, const HtmlReport& report);

@@ -1,0 +1,32 @@
+#pragma once
+// Layer korvex_run: includes korvex_kernels, korvex_results and korvex_platform; no Qt.
+//
+// The console's page (--html): the comparison's machines, with their statistics, as
+// results/htmlReportUnit draws them.
+
+#include <ctime>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/machineDescription.h"
+#include "results/htmlReportUnit.h"
+#include "results/runJsonUnit.h"
+#include "testrun/consoleComparisonUnit.h"
+
+// The running machine, after a run: its record (Cpu "Ваша система", the run's table) and what
+// the run knows of it.
+struct PageRun {
+    const TCpuRecord* record = nullptr;
+    platform::MachineDescription description;
+    std::string kernelCode;
+    std::vector<std::string> warnings;  // the quality report's lines
+    const CoresRun* cores = nullptr;
+};
+
+// The page of `comparison` over the stored `machines` (one per record, as storedMachines gives
+// them; those the comparison has no statistics for are shown without them) and, after a run,
+// `run`, made at `made`. The page points into all of them.
+HtmlReport consolePage(const ConsoleComparison& comparison,
+                       const std::vector<StoredMachine>& machines, const PageRun* run,
+                       std::time_t made);

@@ -1,0 +1,98 @@
+#include "results/htmlReportUnit.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "support/records.h"
+
+namespace {
+
+// The lines of the page's section `id` that are rows of its table.
+std::vector<std::string> sectionRows(const std::string& page, const std::string& id) {
+    const std::size_t start = page.find("<section class=\"test\" id=\"" + id + "\"");
+    const std::size_t end = page.find("</section>", start);
+    std::vector<std::string> rows;
+    std::istringstream lines(page.substr(start, end - start));
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("<tr", 0) == 0 && line.find("<th>") == std::string::npos)
+            rows.push_back(line);
+    return rows;
+}
+
+HtmlReport reportOf(const std::vector<const TCpuRecord*>& records) {
+    HtmlReport report;
+    report.tests.push_back(
+        {"ham8-encode", "8-битное кодирование Хэмминга:", "Bench - кодирование"});
+    for (const TCpuRecord* record : records) {
+        HtmlMachine machine;
+        machine.name = descriptionText(record->Cpu);
+        machine.results = &record->Results;
+        report.machines.push_back(machine);
+    }
+    return report;
+}
+
+}  // namespace
+
+// Whatever a description holds reaches the page as text: markup escaped, control characters and
+// broken UTF-8 as the program prints them everywhere.
+TEST(HtmlReport, HostileTextStaysText) {
+    const struct {
+        std::string text, html;
+    } cases[] = {
+        {"<script>alert(1)</script>", "&lt;script&gt;alert(1)&lt;/script&gt;"},
+        {"\"><img src=x onerror='a'>", "&quot;&gt;&lt;img src=x onerror=&#39;a&#39;&gt;"},
+        {"&amp;", "&amp;amp;"},
+        {"a\x1b[31mb\nc", "a?[31mb?c"},
+        {std::string("d\0e", 3), "de"},
+        {"\xff<", "?&lt;"},
+        {"Память 512 МБ", "Память 512 МБ"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(htmlText(c.text), c.html) << c.text;
+}
+
+// Past the limit the page keeps the highest indexes, and the reference even when its own index
+// is low, in the machines' own order, and says how many it left out.
+TEST(HtmlReport, PastTheLimitTheHighestIndexesAndTheReferenceStay) {
+    const std::size_t count = kHtmlMachineLimit + 2;
+    std::vector<MachineComparison> comparisons(count);
+    std::vector<HtmlMachine> machines(count);
+    const ResultTable results{};
+    for (std::size_t m = 0; m < count; ++m) {
+        comparisons[m].index = static_cast<double>(m);
+        machines[m].comparison = &comparisons[m];
+        machines[m].results = &results;
+    }
+    machines[1].reference = true;
+    const std::vector<std::size_t> shown = shownMachines(machines);
+    ASSERT_EQ(shown.size(), kHtmlMachineLimit);
+    EXPECT_EQ(shown[0], 1u);
+    EXPECT_EQ(shown[1], 3u);  // 2 gave its place to the reference; 0 was never in
+    EXPECT_EQ(shown.back(), count - 1);
+
+    HtmlReport report;
+    report.machines = machines;
+    std::ostringstream page;
+    writeHtmlReport(page, report);
+    EXPECT_NE(page.str().find("; 2 не показаны."), std::string::npos);
+}
+
+// Each test's rows come in the comparison window's order (failed first, then ascending best),
+// the bars scaled by the largest average, the failed test said over its average bar.
+TEST(HtmlReport, TestRowsInWindowOrderWithBarsOfTheLargestAverage) {
+    const TCpuRecord slow = testMachine("slow", runsOf(200)),
+                     uneven = testMachine("uneven", halfAndHalf(100, 200)),
+                     failed =
+                         testMachine("failed", {0, 300, 300, 300, 300, 300, 300, 300, 300, 300});
+    std::ostringstream page;
+    writeHtmlReport(page, reportOf({&slow, &uneven, &failed}));
+    const std::vector<std::string> rows = sectionRows(page.str(), "ham8-encode");
+    ASSERT_EQ(rows.size(), 3u) << page.str();
+    EXPECT_NE(rows[0].find("<tr><td>failed<td>0<td>270"), std::string::npos);
+    EXPECT_NE(rows[0].find("width=100.0% /><text class=f"), std::string::npos) << rows[0];
+    EXPECT_NE(rows[1].find("uneven"), std::string::npos);
+    EXPECT_NE(rows[1].find("<rect width=55.5% />"), std::string::npos) << rows[1];
+    EXPECT_NE(rows[1].find("<rect class=b width=37.0% />"), std::string::npos) << rows[1];
+    EXPECT_NE(rows[2].find("slow"), std::string::npos);
+}
