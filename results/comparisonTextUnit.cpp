@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <unordered_map>
 
 #include "platform/codePage.h"
@@ -134,4 +135,45 @@ std::vector<std::string> storedComparisonTextLines(const std::deque<TCpuRecord>&
                                                    const RowRatioText& ratioText) {
     return textLines(systems, names, buildComparisonRows(systems, nullptr, selectedTest, unit),
                      selectedTest, unit, barWidth, ratioText);
+}
+
+std::vector<std::string> coresComparisonTextLines(std::span<const CoresMachine> machines, int test,
+                                                  BenchUnit unit) {
+    struct Row {
+        std::optional<std::uint32_t> value;
+        std::array<std::string, 5> texts;
+    };
+    std::vector<Row> rows;
+    const auto index = static_cast<std::size_t>(test);
+    for (const CoresMachine& machine : machines) {
+        if (machine.cores == nullptr || index >= machine.cores->tests.size()) continue;
+        const CoresTest& figures = machine.cores->tests[index];
+        Row& row = rows.emplace_back();
+        row.value = unit == BenchUnit::Cycles ? figures.machineCycles : figures.machineMilliseconds;
+        char scaling[32] = {};
+        if (figures.scaling) std::snprintf(scaling, sizeof scaling, "%.2f", *figures.scaling);
+        row.texts = {keepEnd(platform::printableText(machine.name), kTextColumnLimit),
+                     cutToCharacters(platform::printableText(machine.cpu), kTextColumnLimit),
+                     std::to_string(machine.cores->count),
+                     row.value ? std::to_string(*row.value) : std::string(kTestFailedText),
+                     scaling};
+    }
+    if (rows.empty()) return {};
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+        return a.value && (!b.value || *a.value < *b.value);
+    });
+    rows.insert(rows.begin(),
+                Row{std::nullopt, {kFileColumnTitle, "CPU", "Cores", "Value", "Scaling"}});
+    std::array<std::size_t, 5> widths{};
+    for (const Row& row : rows)
+        for (std::size_t column = 0; column < widths.size(); ++column)
+            widths[column] = std::max(widths[column], characterCount(row.texts[column]));
+    std::vector<std::string> lines;
+    for (const Row& row : rows) {
+        std::string line;
+        for (std::size_t column = 0; column < widths.size(); ++column)
+            line += padded(row.texts[column], widths[column]) + "  ";
+        lines.push_back(line.substr(0, line.find_last_not_of(' ') + 1));
+    }
+    return lines;
 }

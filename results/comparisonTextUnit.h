@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "results/coresResultUnit.h"
 #include "results/cpubenchUnit.h"
 
 inline constexpr int kTextBarWidth = 40;
@@ -45,3 +46,17 @@ std::vector<std::string> storedComparisonTextLines(const std::deque<TCpuRecord>&
                                                    int selectedTest, BenchUnit unit,
                                                    int barWidth = kTextBarWidth,
                                                    const RowRatioText& ratioText = {});
+
+// A machine's run on every core at once, for the comparison's block after the tests.
+struct CoresMachine {
+    std::string name;  // its file, or "Ваша система"
+    std::string cpu;   // its processor line, UTF-8
+    const CoresRun* cores = nullptr;
+};
+
+// The table of test `test` (0 to 9) of that block: a heading line and a row per machine with a
+// run on every core, columns "File", "CPU", "Cores" (its workers), "Value" (the machine's
+// figure in `unit`, "Тест не пройден" without one) and "Scaling" (two decimals), the smallest
+// figure first and the failed rows last. No line when no machine has such a run.
+std::vector<std::string> coresComparisonTextLines(std::span<const CoresMachine> machines, int test,
+                                                  BenchUnit unit);

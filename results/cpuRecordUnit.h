@@ -26,6 +26,7 @@
 #include "platform/fileReplacement.h"
 #include "platform/machineDescription.h"
 #include "platform/regularFile.h"
+#include "results/coresResultUnit.h"
 #include "results/resultTableUnit.h"
 
 inline constexpr std::size_t kDescriptionCapacity = 128;
@@ -101,6 +102,8 @@ struct ResultFileNote {
         PartialRecord,    // its last record is a fragment, read as zero-filled
         InAHole,          // `records` whole records lie in a hole (never written): not loaded
         OverBudget,       // the budget is spent: `records` of this and later files left out
+        NotARunReport,    // a *.json that is no run report this program reads: `detail` says why
+        UnlikeItsResultFile,  // a run report whose tests are in no record of its result file
     };
     std::filesystem::path name;  // the file's name within its folder
     Kind kind;
@@ -108,6 +111,7 @@ struct ResultFileNote {
     std::size_t fragmentBytes = 0;  // PartialRecord: the fragment's length
     std::uint64_t records = 0;      // InAHole, OverBudget: how many records were not loaded
     std::uint64_t budget = 0;       // OverBudget: the most records the reader loaded
+    std::string detail{};           // NotARunReport: why; UnlikeItsResultFile: that file's name
 };
 
 // The records one result file added: the file as `folder / name` with the folder as given, where
@@ -119,6 +123,10 @@ struct ResultFileRecords {
     // Each record's place in the file, from 0, when holes of a sparse file left places out;
     // empty when the records are the file's places 0 to count - 1.
     std::vector<std::uint64_t> places{};
+    // The run on every core at once of its record `coresRecord` (from 0, among those it added),
+    // from a run report: the file itself, or the report of the same name beside it.
+    std::optional<CoresRun> cores{};
+    std::size_t coresRecord = 0;
 
     std::uint64_t place(std::size_t record) const {
         return places.empty() ? record : places[record];

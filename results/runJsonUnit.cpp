@@ -203,6 +203,7 @@ Json storedMachineJson(const StoredMachine& machine, const std::vector<TestName>
     Json entry = {{"file", machine.file}, {"record", machine.record}};
     addDescription(entry, recordDescription(record));
     entry["tests"] = testsJson(record.Results, tests);
+    if (machine.cores) entry["cores"] = coresJson(*machine.cores, tests);
     return entry;
 }
 
@@ -263,7 +264,8 @@ std::vector<StoredMachine> storedMachines(const std::deque<TCpuRecord>& records,
             machines.push_back(
                 {path, place,
                  file.count == 1 && place == 0 ? path : path + "#" + std::to_string(place + 1),
-                 &records[file.first + record]});
+                 &records[file.first + record],
+                 file.cores && file.coresRecord == record ? &*file.cores : nullptr});
         }
     }
     return machines;

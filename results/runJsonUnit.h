@@ -74,6 +74,7 @@ struct StoredMachine {
     // its first.
     std::string name;
     const TCpuRecord* data = nullptr;
+    const CoresRun* cores = nullptr;  // its run on every core at once, where its report had one
 };
 
 // The stored machines of `records` as `files` (from loadResultFolder) lists them, in order.

@@ -60,6 +60,11 @@ std::string resultFileNoteText(const std::filesystem::path& folder, const Result
                    " records of this and later files left out (at most " +
                    std::to_string(note.budget > 0 ? note.budget : kRecordBudget) +
                    " records are loaded)";
+        case ResultFileNote::Kind::NotARunReport:
+            return name + ": skipped (not a run report: " + note.detail + ")";
+        case ResultFileNote::Kind::UnlikeItsResultFile:
+            return name + ": skipped (its tests are in no record of " +
+                   printableName(folder / note.detail) + ", which is compared)";
         case ResultFileNote::Kind::PartialRecord:
             break;
     }

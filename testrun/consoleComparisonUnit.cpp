@@ -3,10 +3,12 @@
 #include "testrun/consoleComparisonUnit.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/codePage.h"
 #include "platform/regularFile.h"
 #include "testrun/standardOutputUnit.h"
+#include "testrun/testTableUnit.h"
 
 std::error_code loadBaselineFile(const std::filesystem::path& file,
                                  std::deque<TCpuRecord>& records) {
@@ -112,4 +114,26 @@ std::vector<std::string> consoleSummaryLines(const ConsoleComparison& comparison
         machines.push_back({kOwnSystemCaption, std::string(), &*comparison.own,
                             ownSystem == comparison.reference});
     return comparisonSummaryLines(machines, comparison.unit);
+}
+
+std::vector<std::string> coresComparisonLines(const std::deque<TCpuRecord>& records,
+                                              const std::vector<ResultFileRecords>& files,
+                                              const CoresRun* ownCores, BenchUnit unit) {
+    std::vector<ResultFileRecords> withCores;
+    std::copy_if(files.begin(), files.end(), std::back_inserter(withCores),
+                 [](const ResultFileRecords& file) { return file.cores.has_value(); });
+    std::vector<CoresMachine> machines;
+    for (const StoredMachine& machine : storedMachines(records, withCores))
+        if (machine.cores != nullptr)
+            machines.push_back({machine.name, descriptionText(machine.data->Cpu), machine.cores});
+    if (ownCores != nullptr) machines.push_back({kOwnSystemCaption, std::string(), ownCores});
+    if (machines.empty()) return {};
+    std::vector<std::string> lines{"", "Все ядра сразу"};
+    for (int test = 0; test < kTestCount; ++test) {
+        lines.emplace_back();
+        lines.emplace_back(comparisonCaption(testNumber(test)));
+        for (std::string& line : coresComparisonTextLines(machines, test, unit))
+            lines.push_back(std::move(line));
+    }
+    return lines;
 }

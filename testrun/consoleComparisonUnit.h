@@ -19,6 +19,7 @@
 #include "results/comparisonSummaryUnit.h"
 #include "results/comparisonTextUnit.h"
 #include "results/cpuRecordUnit.h"
+#include "results/runJsonUnit.h"
 #include "testrun/consoleOptionsUnit.h"
 
 // Reads the result file `file` for --baseline into `records` as the comparison's reader reads a
@@ -69,3 +70,10 @@ std::vector<std::string> consoleSummaryLines(const ConsoleComparison& comparison
                                              const std::deque<TCpuRecord>& records,
                                              const std::vector<std::string>& names,
                                              const TCpuRecord* ownSystem);
+
+// The block after the tests' tables: a blank line, "Все ядра сразу", then per test a blank line,
+// its caption and the table of every stored machine whose run report had a run on every core at
+// once and of the running machine's (`ownCores`, when it had one). Nothing when there is none.
+std::vector<std::string> coresComparisonLines(const std::deque<TCpuRecord>& records,
+                                              const std::vector<ResultFileRecords>& files,
+                                              const CoresRun* ownCores, BenchUnit unit);

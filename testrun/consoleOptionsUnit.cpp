@@ -144,8 +144,8 @@ const ConsoleOption kOptions[] = {
      },
      nullptr},
     {"--cpus", "DIR", false, kRunForm | kCompareForm, true,
-     "compare the result files *.dat of DIR instead of ./cpus (repeatable;\n"
-     "DIR must be an existing folder)",
+     "compare the result files *.dat and the run reports *.json of DIR\n"
+     "instead of ./cpus (repeatable; DIR must be an existing folder)",
      [](ConsoleOptions& options, const std::string& folder) {
          options.resultFolders.push_back(folder);
          return std::string();

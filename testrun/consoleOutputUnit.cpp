@@ -184,7 +184,7 @@ void writeComparisonOutput(std::ostream& out, OutputContent content,
         const bool compared = statistics && index < statistics->machines.size();
         writeCsvMachine(out, comparison.testNames,
                         {machine.name, recordDescription(record), &record.Results,
-                         compared ? &statistics->machines[index] : nullptr},
+                         compared ? &statistics->machines[index] : nullptr, machine.cores},
                         comparedIn);
     }
 }

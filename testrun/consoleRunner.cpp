@@ -22,6 +22,7 @@
 #include "platform/fpuEnvironment.h"
 #include "results/comparisonTextUnit.h"
 #include "results/cpuRecordUnit.h"
+#include "results/runReportUnit.h"
 #include "results/saveFolderUnit.h"
 #include "testrun/consoleComparisonUnit.h"
 #include "testrun/consoleHtmlUnit.h"
@@ -59,9 +60,9 @@ class StandardOutputList final : public SequenceList {
     std::ostream& stream_;
 };
 
-// The result files of the folders named by --cpus, or of cpus/, with the files they came from.
-// Files the comparison could not use in full are named on standard error, so scripts reading
-// the comparison are not disturbed.
+// The result files and run reports of the folders named by --cpus, or of cpus/, with the files
+// they came from. Files the comparison could not use in full are named on standard error, so
+// scripts reading the comparison are not disturbed.
 struct StoredResults {
     std::deque<TCpuRecord> records;
     std::vector<ResultFileRecords> files;
@@ -87,8 +88,8 @@ StoredResults loadStoredResults(const ConsoleOptions& options, std::deque<TCpuRe
         };
         if (std::any_of(stored.folders.begin(), stored.folders.begin() + index, earlier)) continue;
         std::vector<ResultFileNote> notes;
-        loadResultFolder(folder, stored.records, &notes, &stored.files,
-                         budget > stored.records.size() ? budget - stored.records.size() : 0);
+        loadResultFolder(folder, stored.records, &notes, &stored.files, budget);
+        loadRunReports(folder, stored.records, notes, stored.files, benchmarkTestNames(), budget);
         for (const ResultFileNote& note : notes)
             std::cerr << kConsoleMessagePrefix << resultFileNoteText(folder, note) << '\n';
     }
@@ -148,11 +149,28 @@ RowRatioText ratioColumn(const ConsoleComparison& comparison, const StoredResult
     return comparison.ratioText(testOfNumber(test));
 }
 
-// The running machine `ownSystem` beside the stored results; its floors come from the runs of
-// --repeat, when there were several. Returns the statistics, which point at `ownSystem`.
+// The block of the machines' runs on every core at once, where any had one; what memory cannot
+// hold is left out as printComparisonTests leaves it.
+void printCoresComparison(StoredResults& stored, const CoresRun* ownCores, BenchUnit unit,
+                          std::ostream& out) {
+    std::uint64_t leftOut = 0;
+    for (const std::string& line : withinMemory(stored.records, leftOut, [&] {
+             return coresComparisonLines(stored.records, stored.files, ownCores, unit);
+         }))
+        out << line << '\n';
+    if (leftOut > 0)
+        std::cerr << kConsoleMessagePrefix << leftOut
+                  << " more records left out of the runs on every core (out of memory)\n";
+    out.flush();
+    noteStandardOutputState();
+}
+
+// The running machine `ownSystem` beside the stored results, with its run on every core at once
+// (`ownCores`, when it had one); its floors come from the runs of --repeat, when there were
+// several. Returns the statistics, which point at `ownSystem`.
 ConsoleComparison printComparison(StoredResults& stored, const TCpuRecord& ownSystem,
-                                  std::span<const ResultTable> repeatedRuns, BenchUnit unit,
-                                  std::ostream& out) {
+                                  std::span<const ResultTable> repeatedRuns,
+                                  const CoresRun* ownCores, BenchUnit unit, std::ostream& out) {
     std::vector<const ResultTable*> runs;
     for (const ResultTable& run : repeatedRuns) runs.push_back(&run);
     std::uint64_t leftOut = 0;
@@ -162,6 +180,7 @@ ConsoleComparison printComparison(StoredResults& stored, const TCpuRecord& ownSy
         return comparisonTextLines(stored.records, ownSystem, test, unit, kTextBarWidth,
                                    ratioColumn(comparison, stored, test));
     });
+    printCoresComparison(stored, ownCores, unit, out);
     return comparison;
 }
 
@@ -200,6 +219,7 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
             return storedComparisonTextLines(stored.records, names, test, options.comparisonUnit,
                                              kTextBarWidth, ratioColumn(comparison, stored, test));
         });
+        printCoresComparison(stored, nullptr, options.comparisonUnit, lines);
     }
     // Listed after the text, which may have left records out, and within the memory guard too.
     std::uint64_t leftOut = 0;
@@ -338,8 +358,8 @@ int main(int argc, char** argv) {
     StoredResults stored = loadStoredResults(options, baseline);
     TCpuRecord ownSystem = makeOwnSystem();
     ownSystem.Results = benchResults;
-    const ConsoleComparison comparison =
-        printComparison(stored, ownSystem, repeatedRuns, options.comparisonUnit, lines);
+    const ConsoleComparison comparison = printComparison(
+        stored, ownSystem, repeatedRuns, cores ? &*cores : nullptr, options.comparisonUnit, lines);
     if (!page.empty()) {
         const PageRun run{&ownSystem, finished.description, finished.run.kernelCode,
                           qualityWarningLines(quality), cores ? &*cores : nullptr};

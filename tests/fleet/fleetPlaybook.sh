@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The fleet playbook over Ansible's local connection: two inventory hosts on this machine (the
-# same host name, as cloned machines have), each a real run, and a third whose runner is
-# missing. Both result files and JSON reports must arrive under their inventory names, complete
-# and distinct, with their run logs, and the comparison printed at the end and the page beside
-# fleet.csv must list both, the play ending with the page's path; the broken host gets a log
+# same host name, as cloned machines have), each a real run on one core and on every core, and
+# a third whose runner is missing. Both result files and JSON reports must arrive under their
+# inventory names, complete and distinct, with their run logs, and the comparison printed at the
+# end and the page beside fleet.csv must list both, the comparison on one core and (from the
+# JSON reports) on every core, the play ending with the page's path; the broken host gets a log
 # saying why, no result, and no scratch folder left behind. The results go to korvex-results of
-# the folder the playbook is started in, whatever PWD says.
+# the folder the playbook is started in, whatever PWD says. The hosts run with korvex_serial and
+# Ansible's usual five forks, under a run lock of their own: run at once, the second would find
+# the machine taken and fail.
 # Usage: fleetPlaybook.sh PLAYBOOK RUNNER WORK
 set -euo pipefail
 playbook=$1 runner=$2 work=$3
@@ -20,6 +23,7 @@ export ANSIBLE_REMOTE_TEMP="$work/ansible/tmp" ANSIBLE_HOST_KEY_CHECKING=False A
 export ANSIBLE_RETRY_FILES_ENABLED=False ANSIBLE_FORCE_COLOR=False ANSIBLE_STDOUT_CALLBACK=default
 # The hosts' scratch folders are made here.
 export TMPDIR="$work/scratch"
+export KORVEX2_RUN_LOCK="korvex2-fleet-test-$$"
 cat > hosts.ini <<INVENTORY
 [bench]
 web1 ansible_connection=local
@@ -33,8 +37,8 @@ INVENTORY
 
 fail() { echo "fleetPlaybook: $*" >&2; exit 1; }
 status=0
-PWD=/ ansible-playbook -i hosts.ini -f 1 -e "korvex_options='--no-pause --normal-priority'" \
-    "$playbook" > output.txt 2>&1 || status=$?
+PWD=/ ansible-playbook -i hosts.ini -e korvex_serial=1 \
+    -e "korvex_options='--no-pause --normal-priority'" "$playbook" > output.txt 2>&1 || status=$?
 cat output.txt
 # 2: a host failed, and only that one.
 [[ $status -eq 2 ]] || fail "ansible-playbook exited with $status"
@@ -42,6 +46,9 @@ for recap in 'broken .* failed=1' 'web1 .* failed=0' 'web2 .* failed=0' 'localho
     grep -qE "^$recap " output.txt || fail "the play recap lacks '$recap'"
 done
 
+# With one processor, --cores all is the one-core run alone.
+processors=$(nproc)
+coreRows=$((processors > 1 ? 1 : 0))
 for host in web1 web2; do
     [[ $(stat -c %s "korvex-results/$host.dat") -eq 1316 ]] || fail "$host.dat is not one record"
     tests=$(jq '.tests | length' "korvex-results/$host.json")
@@ -50,10 +57,16 @@ for host in web1 web2; do
         $(grep -cE "млн\. тактов$|^Тест не пройден$" "korvex-results/$host.log") -eq $tests ]] ||
         fail "$host.json is not a whole run"
     grep -q "Завершено..." "korvex-results/$host.log" || fail "$host.log does not hold the run"
-    # A row in each test's table (under its "File" heading), whatever summary comes first.
-    rows=$(awk -v row="^ *\"$host.dat " '/^ *"File /{ table = 1; next } /^ *"",?$/{ table = 0 }
-                                         table && $0 ~ row { ++n } END { print n + 0 }' output.txt)
-    [[ $rows -eq $tests ]] || fail "the comparison lacks $host ($rows rows)"
+    [[ $(jq '.cores.count // 1' "korvex-results/$host.json") -eq $processors ]] ||
+        fail "$host.json lacks the run on all $processors processors"
+    # A row in each test's table (under its "File" heading), whatever summary comes first, and
+    # as many in the block of the runs on every core.
+    rows=$(awk -v row="^ *\"$host.dat " '/^ *"Все ядра сразу",?$/{ cores = 1 }
+                                         /^ *"File /{ table = 1; next } /^ *"",?$/{ table = 0 }
+                                         table && $0 ~ row { ++n[cores + 0] }
+                                         END { print n[0] + 0, n[1] + 0 }' output.txt)
+    [[ $rows == "$tests $((tests * coreRows))" ]] ||
+        fail "the comparison lacks $host (rows on one core, on every core: $rows)"
 done
 cmp -s korvex-results/web1.dat korvex-results/web2.dat &&
     fail "both hosts delivered the same result file"
@@ -61,7 +74,8 @@ grep -q "No such file or directory" korvex-results/broken.log || fail "broken.lo
 [[ ! -e korvex-results/broken.dat && ! -e korvex-results/broken.json ]] ||
     fail "the broken host has results"
 [[ -z $(ls -A scratch) ]] || fail "scratch folders left behind: $(ls scratch)"
-[[ $(grep -c ',ham8-encode,' korvex-results/fleet.csv) -eq 2 ]] || fail "fleet.csv lacks a host"
+[[ $(grep -c ',ham8-encode,' korvex-results/fleet.csv) -eq $((2 + 2 * coreRows)) ]] ||
+    fail "fleet.csv lacks a host or a run on every core"
 # The page beside it, with both hosts in the list of machines, its path the last thing said.
 for host in web1 web2; do
     grep -q "^<tr[^>]*><td>$host.dat<td>.*Linux" korvex-results/fleet.html ||

@@ -1,10 +1,11 @@
 // libFuzzer harness over what a shared result folder and a command line feed the program: the
 // record reader, the folder reader, the comparison rows built from what they read, the JSON of a
-// run described by the records' raw bytes, and the filter of what is printed. Any input is a
-// result file; besides sanitizer reports it checks what must hold for every file: the folder
-// reader gives the record reader's records, the rows come in ascending order of their value, no
-// bar is longer than its column, the JSON parses back to the table it was given, and the printed
-// text holds no control character.
+// run described by the records' raw bytes, the run report reader, and the filter of what is
+// printed. Any input is a result file and a run report; besides sanitizer reports it checks what
+// must hold for every file: the folder reader gives the record reader's records, the rows come in
+// ascending order of their value, no bar is longer than its column, the JSON parses back to the
+// table it was given, a report read is read again the same from the run's JSON made of it, and
+// the printed text holds no control character.
 
 #include <stdlib.h>
 
@@ -22,6 +23,7 @@
 #include "results/cpuRecordUnit.h"
 #include "results/cpubenchUnit.h"
 #include "results/runJsonUnit.h"
+#include "results/runReportUnit.h"
 
 namespace {
 
@@ -92,6 +94,25 @@ void checkJson(const TCpuRecord& record) {
         if (parsed["tests"][test]["cycles"] != cycleRow(record.Results, test)) abort();
 }
 
+// The input as a run report: when it is one, the run's JSON made of it reads back to the same
+// table and the same run on every core.
+void checkRunReport(std::string_view text) {
+    std::string why;
+    const std::optional<RunReport> report = parseRunReport(text, {}, why);
+    if (!report) return;
+    RunExport run;
+    run.machine.description = recordDescription(report->record);
+    run.results = report->record.Results;
+    run.cores = report->cores;
+    const std::optional<RunReport> again = parseRunReport(runJson(run), {}, why);
+    if (!again || again->record.Results != run.results ||
+        again->cores.has_value() != run.cores.has_value())
+        abort();
+    if (run.cores && (again->cores->count != run.cores->count ||
+                      again->cores->tests.size() != run.cores->tests.size()))
+        abort();
+}
+
 // What is printed of any bytes holds no control character and is valid UTF-8.
 void checkPrintable(std::string_view bytes) {
     const std::string shown = platform::printableText(bytes);
@@ -117,6 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             checkRows(records, own, test, unit);
     (void)comparisonTextLines(records, own, kFirstSelectableTest, BenchUnit::Milliseconds);
     if (!records.empty()) checkJson(records.front());
+    checkRunReport({reinterpret_cast<const char*>(data), size});
     checkPrintable({reinterpret_cast<const char*>(data), size});
     return 0;
 }

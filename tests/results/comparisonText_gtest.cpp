@@ -66,3 +66,27 @@ TEST(ComparisonText, StoredResultsAreNamedByTheirFiles) {
 }
 
 }  // namespace
+
+// The machines' runs on every core at once: the smallest figure of the unit first, the failed
+// last, machines without such a run left out.
+TEST(ComparisonText, CoresRowsByTheMachineFigureFailedLast) {
+    const auto run = [](std::optional<std::uint32_t> cycles, std::optional<std::uint32_t> ms,
+                        std::optional<double> scaling) {
+        return CoresRun{2, {CoresTest{{}, {}, cycles, ms, scaling, ""}}};
+    };
+    const CoresRun failed = run({}, {}, {}), slow = run(300, 20, 1.5), fast = run(200, 90, 1.96);
+    const CoresMachine machines[] = {{"cpus/f.json", "Failing", &failed},
+                                     {"cpus/none.dat", "None", nullptr},
+                                     {"cpus/slow.dat", "Slow", &slow},
+                                     {"Ваша система", "", &fast}};
+    EXPECT_EQ(coresComparisonTextLines(machines, 0, BenchUnit::Cycles),
+              (std::vector<std::string>{
+                  "File           CPU      Cores  Value            Scaling",
+                  "Ваша система            2      200              1.96",
+                  "cpus/slow.dat  Slow     2      300              1.50",
+                  "cpus/f.json    Failing  2      Тест не пройден",
+              }));
+    EXPECT_EQ(coresComparisonTextLines(machines, 0, BenchUnit::Milliseconds)[1].substr(0, 13),
+              "cpus/slow.dat");
+    EXPECT_TRUE(coresComparisonTextLines(machines, 1, BenchUnit::Cycles).empty());
+}
