@@ -127,6 +127,10 @@ struct ResultFileRecords {
     // from a run report: the file itself, or the report of the same name beside it.
     std::optional<CoresRun> cores{};
     std::size_t coresRecord = 0;
+    // What that report says of the same record's run besides: the fingerprint of the kernel code
+    // that ran and the quality report's warnings; empty where it says nothing.
+    std::string kernelCode{};
+    std::vector<std::string> warnings{};
 
     std::uint64_t place(std::size_t record) const {
         return places.empty() ? record : places[record];

@@ -261,11 +261,13 @@ std::vector<StoredMachine> storedMachines(const std::deque<TCpuRecord>& records,
              ++record) {
             // Named by its place in the file, unless it is all the file holds.
             const std::uint64_t place = file.place(record);
+            const bool reported = file.coresRecord == record;
             machines.push_back(
                 {path, place,
                  file.count == 1 && place == 0 ? path : path + "#" + std::to_string(place + 1),
-                 &records[file.first + record],
-                 file.cores && file.coresRecord == record ? &*file.cores : nullptr});
+                 &records[file.first + record], file.cores && reported ? &*file.cores : nullptr,
+                 reported && !file.kernelCode.empty() ? &file.kernelCode : nullptr,
+                 reported && !file.warnings.empty() ? &file.warnings : nullptr});
         }
     }
     return machines;

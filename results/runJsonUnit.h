@@ -75,6 +75,9 @@ struct StoredMachine {
     std::string name;
     const TCpuRecord* data = nullptr;
     const CoresRun* cores = nullptr;  // its run on every core at once, where its report had one
+    // The kernel code's fingerprint and the quality warnings its report gave; null without one.
+    const std::string* kernelCode = nullptr;
+    const std::vector<std::string>* warnings = nullptr;
 };
 
 // The stored machines of `records` as `files` (from loadResultFolder) lists them, in order.

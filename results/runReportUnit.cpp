@@ -127,6 +127,16 @@ RunReport readReport(const Json& document, std::span<const TestName> tests) {
     for (int test = 0; test < kTestCount; ++test)
         readTest(testList[static_cast<std::size_t>(test)], test, tests, report.record.Results);
     if (document.contains("cores")) report.cores = readCores(document.at("cores"));
+    if (document.contains("kernel_code")) report.kernelCode = text(document, "kernel_code");
+    // The report's lines as printed: a heading and a line per test for the spreads, then what
+    // disturbed the run and the warning with its causes, which are what the page shows.
+    const Json* lines = document.contains("quality") && document.at("quality").is_object() &&
+                                document.at("quality").contains("lines")
+                            ? &document.at("quality").at("lines")
+                            : nullptr;
+    if (lines != nullptr && lines->is_array())
+        for (std::size_t line = 1 + kTestCount; line < lines->size(); ++line)
+            if ((*lines)[line].is_string()) report.warnings.push_back((*lines)[line]);
     return report;
 }
 
@@ -174,18 +184,18 @@ ResultFileRecords* resultFileOf(const std::filesystem::path& report,
     return nullptr;
 }
 
-// Gives `report`'s cores to the last record of `file` with the report's tests; false when none
-// has them.
+// Gives `report`'s cores, kernel code and warnings to the last record of `file` with the
+// report's tests; false when none has them.
 bool joinResultFile(RunReport& report, ResultFileRecords& file,
                     const std::deque<TCpuRecord>& records) {
     for (std::size_t record = file.count; record-- > 0;) {
         if (file.first + record >= records.size() ||
             records[file.first + record].Results != report.record.Results)
             continue;
-        if (report.cores) {
-            file.cores = std::move(report.cores);
-            file.coresRecord = record;
-        }
+        file.cores = std::move(report.cores);
+        file.coresRecord = record;
+        file.kernelCode = std::move(report.kernelCode);
+        file.warnings = std::move(report.warnings);
         return true;
     }
     return false;
@@ -258,7 +268,14 @@ void loadRunReports(const std::filesystem::path& folder, std::deque<TCpuRecord>&
                 continue;
             }
             records.push_back(report->record);
-            files.push_back({path, records.size() - 1, 1, {}, std::move(report->cores)});
+            files.push_back({path,
+                             records.size() - 1,
+                             1,
+                             {},
+                             std::move(report->cores),
+                             0,
+                             std::move(report->kernelCode),
+                             std::move(report->warnings)});
         } catch (const std::bad_alloc&) {
             notes.push_back({name, ResultFileNote::Kind::Unreadable,
                              std::make_error_code(std::errc::not_enough_memory)});

@@ -27,6 +27,8 @@ inline constexpr std::uint64_t kRunReportLimit = std::uint64_t{4} << 20;
 struct RunReport {
     TCpuRecord record;
     std::optional<CoresRun> cores;
+    std::string kernelCode{};             // "kernel_code"; empty when the report has none
+    std::vector<std::string> warnings{};  // the quality report's lines after its spreads
 };
 
 // Whether `name` is a run report's name: it ends in ".json" in any mix of upper and lower case.

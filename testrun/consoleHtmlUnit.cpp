@@ -55,6 +55,9 @@ HtmlReport consolePage(const ConsoleComparison& comparison,
             machine.description = recordDescription(record);
             machine.results = &record.Results;
             machine.ownSystem = hasOwnSystemCaption(record);
+            machine.cores = machines[index].cores;
+            if (machines[index].kernelCode) machine.kernelCode = *machines[index].kernelCode;
+            if (machines[index].warnings) machine.warnings = *machines[index].warnings;
         } else {
             machine.name = kOwnSystemCaption;
             machine.description = run->description;

@@ -77,10 +77,18 @@ grep -q "No such file or directory" korvex-results/broken.log || fail "broken.lo
 [[ $(grep -c ',ham8-encode,' korvex-results/fleet.csv) -eq $((2 + 2 * coreRows)) ]] ||
     fail "fleet.csv lacks a host or a run on every core"
 # The page beside it, with both hosts in the list of machines, its path the last thing said.
+# Each host's figures on every core come from its JSON report, beside its result file.
+cores=$(sed -n '/<section id="cores">/,/<\/section>/p' korvex-results/fleet.html)
 for host in web1 web2; do
     grep -q "^<tr[^>]*><td>$host.dat<td>.*Linux" korvex-results/fleet.html ||
         fail "fleet.html lacks $host"
+    [[ $(grep -c "^<tr[^>]*><td>$host.dat<td>" <<<"$cores") -eq $tests ]] ||
+        fail "fleet.html lacks $host's figures on every core"
 done
+# And the fingerprint of the kernel code that ran, from the same reports, in the machine list.
+code=$("$runner" --version | sed -n 's/^Kernel code //p')
+[[ -n $code && $(grep -c "<td>$code\$" korvex-results/fleet.html) -eq 2 ]] ||
+    fail "fleet.html lacks the kernel code $code"
 [[ $(grep -o '"msg": "Fleet page: .*"' output.txt | tail -n 1) == \
     "\"msg\": \"Fleet page: $work/korvex-results/fleet.html\"" ]] ||
     fail "the play does not end with the page's path"

@@ -39,6 +39,11 @@ RunExport twoCoreRun(const std::string& cpu) {
         cores.tests.push_back({{110u, 111u}, {45u, std::nullopt}, 111u, 45u, 1.875, ""});
     cores.tests.back() = {{std::nullopt, 90u}, {std::nullopt, 35u}, {}, {}, {}, "процесс 1 убит"};
     run.cores = cores;
+    run.kernelCode = "c0de";
+    QualityExport quality;
+    quality.lines.assign(1 + kTestCount, "spread");
+    quality.lines.push_back("Помехи:");
+    run.quality = quality;
     return run;
 }
 
@@ -161,6 +166,13 @@ TEST(RunReport, FolderReportsJoinTheirResultFilesOrStandAlone) {
     EXPECT_NE(machines[1].cores, nullptr);
     EXPECT_EQ(machines[2].file, (folder / "web3.dat").string());
     EXPECT_EQ(machines[2].cores, nullptr);
+    // The kernel code and the warnings after the spreads come with the cores, joined or alone.
+    for (const StoredMachine& machine : {machines[0], machines[1]}) {
+        ASSERT_TRUE(machine.kernelCode && machine.warnings) << machine.name;
+        EXPECT_EQ(*machine.kernelCode, "c0de");
+        EXPECT_EQ(*machine.warnings, std::vector<std::string>{"Помехи:"});
+    }
+    EXPECT_FALSE(machines[2].kernelCode || machines[2].warnings);
 
     std::map<std::string, ResultFileNote::Kind> kinds;
     for (const ResultFileNote& note : notes) kinds[note.name.string()] = note.kind;

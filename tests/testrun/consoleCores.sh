@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # korvex2-console --cores: a count it cannot use is one line naming the reason (and the line
 # naming --help), exit 2, no run; a run on two cores whose worker is killed (SIGKILL) in the
-# middle of a test reports that test failed with the reason, times the other tests, exits 0 and
-# leaves no process behind.
+# middle of a test reports that test failed with the reason, times the other tests, exits 0,
+# shows the figures on every core on its page and leaves no process behind.
 # Usage: consoleCores.sh RUNNER
 set -euo pipefail
 work=$(mktemp -d)
@@ -25,7 +25,7 @@ for value in 0 9999 x; do
         err.txt || fail "--cores $value: $(cat err.txt)"
 done
 
-"$runner" --no-pause --normal-priority --cores 2 --json run.json >out.txt 2>err.txt &
+"$runner" --no-pause --normal-priority --cores 2 --json run.json --html run.html >out.txt 2>err.txt &
 console=$!
 victim=""
 for ((attempt = 0; attempt < 1200; attempt++)); do
@@ -47,4 +47,7 @@ tests=$(jq '.tests | length' run.json)
     fail "$failed tests failed and $timed timed of $tests: $(cat out.txt)"
 [[ $(jq '[.cores.tests[] | select(.failure != null)] | length' run.json) -eq 1 &&
     $(jq '.cores.count' run.json) -eq 2 ]] || fail "the JSON's cores: $(jq -c .cores run.json)"
+# The run's page shows its figures on every core, the killed worker's failure among them.
+[[ $(grep -c '^<tr class="t"><th colspan="5">' run.html) -eq $tests &&
+    $(grep -c "завершён сигналом 9" run.html) -eq 1 ]] || fail "run.html lacks the cores"
 echo "consoleCores: the killed worker's test failed, the run went on"
