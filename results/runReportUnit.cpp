@@ -229,6 +229,22 @@ std::optional<RunReport> parseRunReport(std::string_view text, std::span<const T
     return std::nullopt;
 }
 
+std::optional<RunReport> readRunReport(const std::filesystem::path& file,
+                                       std::span<const TestName> tests, std::string& why) {
+    const platform::HeldFolder held(file.has_parent_path() ? file.parent_path() : ".");
+    if (held.openError()) {
+        why = held.openError().message();
+        return std::nullopt;
+    }
+    ResultFileNote note{file.filename().string(), ResultFileNote::Kind::NotARunReport, {}};
+    const std::optional<std::string> contents = readReportFile(held, note.name.string(), note);
+    if (contents) return parseRunReport(*contents, tests, why);
+    why = note.reason                                        ? note.reason.message()
+          : note.kind == ResultFileNote::Kind::NotARunReport ? note.detail
+                                                             : "not a regular file";
+    return std::nullopt;
+}
+
 void loadRunReports(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
                     std::vector<ResultFileNote>& notes, std::vector<ResultFileRecords>& files,
                     std::span<const TestName> tests, std::size_t recordBudget) {

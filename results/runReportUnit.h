@@ -40,6 +40,11 @@ bool isRunReportName(std::string_view name);
 std::optional<RunReport> parseRunReport(std::string_view text, std::span<const TestName> tests,
                                         std::string& why);
 
+// Reads the run report `file` (as --baseline names it) the way a folder's reports are read; nothing
+// with the reason in `why` when it cannot be used.
+std::optional<RunReport> readRunReport(const std::filesystem::path& file,
+                                       std::span<const TestName> tests, std::string& why);
+
 // Reads the run reports of `folder`, after its result files were read into `records` and `files`
 // (loadResultFolder), the way the result files were read: through the folder held open, only
 // regular files, links followed as the kernel would. Each report the reader cannot use adds its

@@ -7,6 +7,7 @@
 
 #include "platform/codePage.h"
 #include "platform/regularFile.h"
+#include "results/runReportUnit.h"
 #include "testrun/standardOutputUnit.h"
 #include "testrun/testTableUnit.h"
 
@@ -40,11 +41,22 @@ std::error_code loadBaselineFile(const std::filesystem::path& file,
 bool readBaseline(const ConsoleOptions& options, std::deque<TCpuRecord>& records,
                   std::ostream& err) {
     if (!options.baselineFile) return true;
-    const std::error_code error = loadBaselineFile(*options.baselineFile, records);
-    if (!error && !records.empty()) return true;
+    const std::filesystem::path& file = *options.baselineFile;
+    std::string why;
+    if (isRunReportName(file.filename().string())) {
+        const std::vector<TestName> tests = benchmarkTestNames();
+        if (const std::optional<RunReport> report = readRunReport(file, tests, why)) {
+            records.push_back(report->record);
+            return true;
+        }
+    } else {
+        const std::error_code error = loadBaselineFile(file, records);
+        if (!error && !records.empty()) return true;
+        why = error ? error.message() : "it holds no record";
+    }
     err << kConsoleMessagePrefix << "cannot read baseline "
-        << platform::printableText(*options.baselineFile) << ": "
-        << (error ? error.message() : "it holds no record") << std::endl;
+        << platform::printableText(file.string()) << ": " << platform::printableText(why)
+        << std::endl;
     return false;
 }
 

@@ -167,8 +167,9 @@ const ConsoleOption kOptions[] = {
      },
      nullptr},
     {"--baseline", "FILE", false, kRunForm | kCompareForm, false,
-     "compare with the first record of the result file FILE (by default\n"
-     "with the run, or with --compare with the first result file read)",
+     "compare with the first record of the result file FILE, or with the\n"
+     "run of the run report FILE (*.json) (by default with the run, or\n"
+     "with --compare with the first result file read)",
      [](ConsoleOptions& options, const std::string& file) {
          options.baselineFile = file;
          return std::string();

@@ -60,6 +60,19 @@ if(NOT machines EQUAL 3 OR NOT reference STREQUAL "other/a.dat"
     message(FATAL_ERROR "baseline outside: ${machines} machines, ${reference}: ${err}")
 endif()
 
+# A run report as the baseline is read as a report; one that is none says why.
+file(COPY ${CMAKE_CURRENT_LIST_DIR}/../fuzz/corpus/run-report.json DESTINATION ${WORK}/other)
+run_console(--compare --cpus fleet --baseline other/run-report.json --json -)
+string(JSON machines LENGTH "${out}" machines)
+string(JSON reference GET "${out}" comparison reference)
+if(NOT machines EQUAL 3 OR NOT reference STREQUAL "other/run-report.json")
+    message(FATAL_ERROR "report baseline: ${machines} machines, ${reference}: ${err}")
+endif()
+file(WRITE ${WORK}/cut.json "{\"schema\": 2")
+run_console(--compare --cpus fleet --baseline cut.json)
+expect_refusal("cut report baseline" 1 STREQUAL
+               "korvex2-console: cannot read baseline cut.json: not JSON, or cut short\n")
+
 run_console(--compare --cpus fleet --baseline missing.dat)
 expect_refusal("missing baseline" 1 STREQUAL
                "korvex2-console: cannot read baseline missing.dat: No such file or directory\n")
