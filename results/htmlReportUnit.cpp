@@ -39,8 +39,9 @@ rect{height:100%;fill:#e8ff80}.b{fill:#008000}.o rect{fill:#80ffe8}.o .b{fill:#8
 .f{fill:#f00;font-size:12px}
 .w{overflow-x:auto}.w table{min-width:760px}
 .w td{font-size:.85em;vertical-align:top}
-.m th:nth-child(1){width:14%}.m th:nth-child(2){width:19%}.m th:nth-child(3),
-.m th:nth-child(4){width:8%}.m th:nth-child(5){width:15%}.m th:nth-child(6){width:24%}
+.m th:nth-child(1){width:14%}.m th:nth-child(2){width:18%}.m th:nth-child(3),
+.m th:nth-child(4){width:8%}.m th:nth-child(5){width:14%}.m th:nth-child(6){width:26%}
+summary{cursor:pointer;color:#a00}
 .m td:nth-child(7){font-family:monospace}
 ul{margin:0;padding-left:1.1em}
 @media (max-width:600px){body{font-size:13px}main{padding:6px}td,th{padding:1px 2px}
@@ -256,10 +257,13 @@ void writeMachines(std::ostream& out, const HtmlReport& report,
         for (std::size_t line = 0; line < machine.description.kLineCount; ++line)
             out << "<td>" << htmlText(machine.description.line(line));
         out << "<td>";
-        if (!machine.warnings.empty()) {
-            out << "<ul>";
+        // One line (a run nothing disturbed says so) is shown; more fold under their count.
+        if (machine.warnings.size() == 1) out << htmlText(machine.warnings.front());
+        if (machine.warnings.size() > 1) {
+            out << "<details><summary>Предупреждения (" << machine.warnings.size()
+                << ")</summary><ul>";
             for (const std::string& warning : machine.warnings) out << "<li>" << htmlText(warning);
-            out << "</ul>";
+            out << "</ul></details>";
         }
         out << "<td>" << htmlText(machine.kernelCode) << '\n';
     }
