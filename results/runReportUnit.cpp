@@ -74,10 +74,14 @@ void readTest(const Json& test, int index, std::span<const TestName> tests, Resu
 }
 
 // Each worker's best, one per worker.
+// A best per worker, or none at all: a test whose workers never reported (one was killed before
+// its first call ended) has an empty list, as the run wrote it.
 std::vector<std::optional<std::uint32_t>> workerBests(const Json& bests, const char* unit,
                                                       int count) {
     std::vector<std::optional<std::uint32_t>> figures;
-    for (const Json& best : sized(member(bests, unit), unit, static_cast<std::size_t>(count)))
+    const Json& list = member(bests, unit);
+    if (list.is_array() && list.empty()) return figures;
+    for (const Json& best : sized(list, unit, static_cast<std::size_t>(count)))
         figures.push_back(figureOrNull(best, unit));
     return figures;
 }

@@ -2,7 +2,8 @@
 # korvex2-console --cores: a count it cannot use is one line naming the reason (and the line
 # naming --help), exit 2, no run; a run on two cores whose worker is killed (SIGKILL) in the
 # middle of a test reports that test failed with the reason, times the other tests, exits 0,
-# shows the figures on every core on its page and leaves no process behind.
+# shows the figures on every core on its page and on that of its report read back by --compare,
+# and leaves no process behind.
 # Usage: consoleCores.sh RUNNER
 set -euo pipefail
 work=$(mktemp -d)
@@ -50,4 +51,8 @@ tests=$(jq '.tests | length' run.json)
 # The run's page shows its figures on every core, the killed worker's failure among them.
 [[ $(grep -c '^<tr class="t"><th colspan="5">' run.html) -eq $tests &&
     $(grep -c "завершён сигналом 9" run.html) -eq 1 ]] || fail "run.html lacks the cores"
+# Its report, read back by --compare, shows them too.
+"$runner" --compare --cpus . --html page.html >/dev/null 2>err.txt || fail "--compare --html"
+[[ $(grep -c '^<tr class="t"><th colspan="5">' page.html) -eq $tests &&
+    $(grep -c "завершён сигналом 9" page.html) -eq 1 ]] || fail "its report's cores: $(cat err.txt)"
 echo "consoleCores: the killed worker's test failed, the run went on"
