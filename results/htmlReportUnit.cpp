@@ -15,7 +15,8 @@
 namespace {
 
 // The page's look. Bars are SVG rectangles whose widths are fractions of their cell, so a chart
-// fits any screen; the colours are the comparison window's.
+// fits any screen; their sizes are attributes, which every browser reads (a rectangle's size in
+// CSS is newer). The colours are the comparison window's.
 constexpr const char* kStyle = R"(
 body{font:15px/1.4 "DejaVu Sans",Arial,sans-serif;margin:0;color:#111;background:#fff}
 main{max-width:1100px;margin:0 auto;padding:12px}
@@ -34,7 +35,7 @@ tr:nth-child(even){background:#f6f6f6}
 tr.r td:first-child{font-weight:bold}
 tr.t th{text-align:left;font-size:1em;color:#111;padding-top:.7em}
 svg{display:block;width:100%;height:14px}
-rect{height:100%;fill:#e8ff80}.b{fill:#008000}.o rect{fill:#80ffe8}.o .b{fill:#800000}
+rect{fill:#e8ff80}.b{fill:#008000}.o rect{fill:#80ffe8}.o .b{fill:#800000}
 .x{fill:#4060c0}
 .f{fill:#f00;font-size:12px}
 .w{overflow-x:auto}.w table{min-width:760px}
@@ -68,8 +69,8 @@ std::string barShare(std::uint32_t value, std::uint32_t scale) {
 // test failed (the window writes it so too).
 std::string svgBars(const std::string& light, const std::string& dark, bool failed) {
     std::string svg = "<svg>";
-    if (!light.empty()) svg += "<rect width=" + light + " />";
-    if (!dark.empty()) svg += "<rect class=b width=" + dark + " />";
+    if (!light.empty()) svg += "<rect height=100% width=" + light + " />";
+    if (!dark.empty()) svg += "<rect class=b height=100% width=" + dark + " />";
     if (failed) svg += std::string("<text class=f x=\"2\" y=\"12\">") + kTestFailedText + "</text>";
     return svg + "</svg>";
 }
@@ -158,7 +159,7 @@ void writeSummary(std::ostream& out, const std::vector<HtmlMachine>& machines,
             << (comparison ? comparison->testsInIndex : 0) << "<td>"
             << "<svg>"
             << (indexed
-                    ? "<rect class=x width=" +
+                    ? "<rect class=x height=100% width=" +
                           fixed(std::clamp(100 * *comparison->index / top, 0.0, 100.0), 1) + "% />"
                     : "")
             << "</svg>\n";

@@ -88,7 +88,8 @@ TEST(HtmlReport, TestRowsInWindowOrderWithBarsOfTheLargestAverage) {
     EXPECT_NE(rows[0].find("<tr><td>failed<td>0<td>270"), std::string::npos);
     EXPECT_NE(rows[0].find("width=100.0% /><text class=f"), std::string::npos) << rows[0];
     EXPECT_NE(rows[1].find("uneven"), std::string::npos);
-    EXPECT_NE(rows[1].find("<rect width=55.5% />"), std::string::npos) << rows[1];
-    EXPECT_NE(rows[1].find("<rect class=b width=37.0% />"), std::string::npos) << rows[1];
+    EXPECT_NE(rows[1].find("<rect height=100% width=55.5% />"), std::string::npos) << rows[1];
+    EXPECT_NE(rows[1].find("<rect class=b height=100% width=37.0% />"), std::string::npos)
+        << rows[1];
     EXPECT_NE(rows[2].find("slow"), std::string::npos);
 }
