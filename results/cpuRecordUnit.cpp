@@ -68,11 +68,10 @@ void appendRecords(std::span<const std::uint8_t> contents, std::deque<TCpuRecord
     }
 }
 
-bool isResultFileName(std::string_view name) {
-    constexpr std::string_view kExtension = ".dat";
-    if (name.size() < kExtension.size()) return false;
-    const std::string_view ending = name.substr(name.size() - kExtension.size());
-    return std::equal(ending.begin(), ending.end(), kExtension.begin(), [](char a, char b) {
+bool hasExtension(std::string_view name, std::string_view extension) {
+    if (name.size() < extension.size()) return false;
+    const std::string_view ending = name.substr(name.size() - extension.size());
+    return std::equal(ending.begin(), ending.end(), extension.begin(), [](char a, char b) {
         return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
     });
 }

@@ -86,8 +86,12 @@ platform::MachineDescription recordDescription(const TCpuRecord& record);
 // and one more, zero-filled, for a trailing fragment. An empty file gives none.
 void appendRecords(std::span<const std::uint8_t> contents, std::deque<TCpuRecord>& records);
 
+// Whether `name` ends in `extension` (lower case, with its dot) in any mix of upper and lower
+// case.
+bool hasExtension(std::string_view name, std::string_view extension);
+
 // Whether `name` is a result file's name: it ends in ".dat" in any mix of upper and lower case.
-bool isResultFileName(std::string_view name);
+inline bool isResultFileName(std::string_view name) { return hasExtension(name, ".dat"); }
 
 // The most records a result folder loads: 1,048,576 records, 1.38 GB. Beyond it a folder's
 // records are left out, so memory stays bounded whatever its files claim.

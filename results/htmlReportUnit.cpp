@@ -218,28 +218,27 @@ void writeCores(std::ostream& out, const HtmlReport& report,
            "ядром.</p>\n<table class=\"c\"><tr><th>Машина<th>Все ядра<th>Процессов<th>Ускорение"
            "<th>\n";
     for (int test = 0; test < kTestCount; ++test) {
-        const auto figure = [&](std::size_t m) -> std::optional<std::uint32_t> {
+        const auto at = static_cast<std::size_t>(test);
+        const auto entryOf = [&](std::size_t m) -> const CoresTest* {
             const CoresRun& cores = *report.machines[m].cores;
-            if (static_cast<std::size_t>(test) >= cores.tests.size()) return std::nullopt;
-            const CoresTest& entry = cores.tests[static_cast<std::size_t>(test)];
-            return report.unit == BenchUnit::Cycles ? entry.machineCycles
-                                                    : entry.machineMilliseconds;
+            return at < cores.tests.size() ? &cores.tests[at] : nullptr;
+        };
+        const auto figure = [&](const CoresTest* entry) -> std::optional<std::uint32_t> {
+            if (entry == nullptr) return std::nullopt;
+            return report.unit == BenchUnit::Cycles ? entry->machineCycles
+                                                    : entry->machineMilliseconds;
         };
         std::uint32_t scale = 1;
-        for (const std::size_t m : cored) scale = std::max(scale, figure(m).value_or(0));
-        out << "<tr class=\"t\"><th colspan=\"5\">"
-            << htmlText(report.tests[static_cast<std::size_t>(test)].caption) << '\n';
+        for (const std::size_t m : cored) scale = std::max(scale, figure(entryOf(m)).value_or(0));
+        out << "<tr class=\"t\"><th colspan=\"5\">" << htmlText(report.tests[at].caption) << '\n';
         for (const std::size_t m : cored) {
             const HtmlMachine& machine = report.machines[m];
-            const CoresRun& cores = *machine.cores;
-            const std::optional<std::uint32_t> value = figure(m);
-            const CoresTest* entry = static_cast<std::size_t>(test) < cores.tests.size()
-                                         ? &cores.tests[static_cast<std::size_t>(test)]
-                                         : nullptr;
+            const CoresTest* entry = entryOf(m);
+            const std::optional<std::uint32_t> value = figure(entry);
             out << rowStart(machine) << htmlText(machine.name) << "<td>"
-                << (value ? std::to_string(*value) : "—") << "<td>" << cores.count << "<td>"
-                << (entry && entry->scaling ? "×" + fixed(*entry->scaling, 2) : "") << "<td>"
-                << svgBars("", value ? barShare(*value, scale) : "", !value);
+                << (value ? std::to_string(*value) : "—") << "<td>" << machine.cores->count
+                << "<td>" << (entry && entry->scaling ? "×" + fixed(*entry->scaling, 2) : "")
+                << "<td>" << svgBars("", value ? barShare(*value, scale) : "", !value);
             if (entry && !entry->failure.empty()) out << htmlText(entry->failure);
             out << '\n';
         }

@@ -207,15 +207,6 @@ bool joinResultFile(RunReport& report, ResultFileRecords& file,
 
 }  // namespace
 
-bool isRunReportName(std::string_view name) {
-    constexpr std::string_view kExtension = ".json";
-    if (name.size() < kExtension.size()) return false;
-    const std::string_view ending = name.substr(name.size() - kExtension.size());
-    return std::equal(ending.begin(), ending.end(), kExtension.begin(), [](char a, char b) {
-        return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
-    });
-}
-
 std::optional<RunReport> parseRunReport(std::string_view text, std::span<const TestName> tests,
                                         std::string& why) {
     const Json document = Json::parse(text, nullptr, false);

@@ -32,7 +32,7 @@ struct RunReport {
 };
 
 // Whether `name` is a run report's name: it ends in ".json" in any mix of upper and lower case.
-bool isRunReportName(std::string_view name);
+inline bool isRunReportName(std::string_view name) { return hasExtension(name, ".json"); }
 
 // The report `text` holds, or nothing with the reason in `why` (UTF-8): not JSON, a schema this
 // program does not read, a field missing or out of range, or, when `tests` is not empty, tests

@@ -234,7 +234,12 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
     if (leftOut > 0)
         std::cerr << kConsoleMessagePrefix << leftOut
                   << " more records left out of the JSON and CSV (out of memory)\n";
-    const HtmlReport page = consolePage(comparison, exported.machines, nullptr, std::time(nullptr));
+    const bool paged = std::any_of(outputs.begin(), outputs.end(), [](const ConsoleOutput& output) {
+        return output.content == OutputContent::Html;
+    });
+    const HtmlReport page =
+        paged ? consolePage(comparison, exported.machines, nullptr, std::time(nullptr))
+              : HtmlReport{};
     platform::FileContentWriter writer;
     const bool written = writeOutputs(
         outputs,
