@@ -31,6 +31,9 @@ struct RunMachine {
     std::string kernelRelease;
     std::vector<std::string> frequencyGovernors;  // empty when the machine exposes none
     bool hypervisor = false;
+    // The processor's brand string as CPUID gives it, whatever the description says: with the
+    // host name it tells which records one machine made.
+    std::string cpuBrand{};
 };
 
 struct RunExport {
@@ -78,6 +81,7 @@ struct StoredMachine {
     // The kernel code's fingerprint and the quality warnings its report gave; null without one.
     const std::string* kernelCode = nullptr;
     const std::vector<std::string>* warnings = nullptr;
+    const RecordQuality* quality = nullptr;  // the quality of its run, where its report said it
 };
 
 // The stored machines of `records` as `files` (from loadResultFolder) lists them, in order.

@@ -115,6 +115,84 @@ CoresRun readCores(const Json& cores) {
     return run;
 }
 
+// The member `name` of `object` when it is there and of the kind `is` checks; null otherwise. The
+// fields of a run's quality are extras a reader can do without, so one of the wrong kind is
+// passed over rather than refusing the report.
+template <typename Check>
+const Json* optionalMember(const Json& object, const char* name, Check is) {
+    if (!object.is_object() || !object.contains(name) || !is(object.at(name))) return nullptr;
+    return &object.at(name);
+}
+
+const auto kIsArray = [](const Json& value) { return value.is_array(); };
+const auto kIsString = [](const Json& value) { return value.is_string(); };
+
+// The rounds the run itself called disturbed.
+std::vector<std::uint64_t> disturbedRounds(const Json& document) {
+    std::vector<std::uint64_t> rounds;
+    if (const Json* list = optionalMember(document, "rounds", kIsArray))
+        for (const Json& round : *list) {
+            const Json* number = optionalMember(
+                round, "round", [](const Json& value) { return value.is_number_unsigned(); });
+            const Json* disturbed = optionalMember(
+                round, "disturbed", [](const Json& value) { return value.is_boolean(); });
+            if (number != nullptr && disturbed != nullptr && disturbed->get<bool>())
+                rounds.push_back(number->get<std::uint64_t>());
+        }
+    return rounds;
+}
+
+// Bit j: the stored call j was disturbed, or ran in a disturbed round.
+std::uint16_t disturbedCalls(const Json& test, const std::vector<std::uint64_t>& rounds) {
+    std::uint16_t calls = 0;
+    const Json* list = optionalMember(test, "calls", kIsArray);
+    if (list == nullptr) return calls;
+    for (std::size_t column = 0; column < list->size() && column < std::size_t{kRunsPerTest};
+         ++column) {
+        const Json& call = (*list)[column];
+        bool disturbed = false;
+        if (const Json* flag = optionalMember(call, "disturbed",
+                                              [](const Json& value) { return value.is_boolean(); }))
+            disturbed = flag->get<bool>();
+        if (const Json* round = optionalMember(
+                call, "round", [](const Json& value) { return value.is_number_unsigned(); }))
+            disturbed = disturbed || std::find(rounds.begin(), rounds.end(),
+                                               round->get<std::uint64_t>()) != rounds.end();
+        if (disturbed) calls |= static_cast<std::uint16_t>(1U << column);
+    }
+    return calls;
+}
+
+RecordQuality readQuality(const Json& document) {
+    RecordQuality quality;
+    if (const Json* host = optionalMember(document, "host", kIsString)) quality.host = *host;
+    if (const Json* brand = optionalMember(document.at("machine"), "cpu_brand", kIsString))
+        quality.processor = *brand;
+    if (const Json* order = optionalMember(document, "order", kIsString))
+        if (*order == "rounds" || *order == "in-order") quality.order = *order;
+    if (const Json* seed = optionalMember(
+            document, "seed", [](const Json& value) { return value.is_number_integer(); }))
+        quality.seed = seed->get<std::int64_t>();
+    const std::vector<std::uint64_t> rounds = disturbedRounds(document);
+    const Json& testList = document.at("tests");
+    for (std::size_t test = 0; test < quality.disturbedCalls.size(); ++test)
+        quality.disturbedCalls[test] = disturbedCalls(testList[test], rounds);
+    const Json* report =
+        optionalMember(document, "quality", [](const Json& value) { return value.is_object(); });
+    if (report == nullptr) return quality;
+    if (const Json* spreads = optionalMember(*report, "tests", kIsArray))
+        for (std::size_t test = 0; test < spreads->size() && test < quality.spreads.size(); ++test)
+            if (const Json* spread = optionalMember((*spreads)[test], "spread", [](const Json& v) {
+                    return v.is_number() && std::isfinite(v.get<double>()) && v.get<double>() >= 0;
+                }))
+                quality.spreads[test] = spread->get<double>();
+    if (const Json* unsteady = optionalMember(*report, "unsteady_tests", kIsArray))
+        for (const Json& test : *unsteady)
+            if (test.is_number_unsigned() && test.get<std::uint64_t>() < quality.unsteady.size())
+                quality.unsteady[test.get<std::size_t>()] = true;
+    return quality;
+}
+
 RunReport readReport(const Json& document, std::span<const TestName> tests) {
     const Json& schema = member(document, "schema");
     if (!schema.is_number_unsigned() || schema.get<std::uint64_t>() < 1 ||
@@ -141,6 +219,7 @@ RunReport readReport(const Json& document, std::span<const TestName> tests) {
     if (lines != nullptr && lines->is_array())
         for (std::size_t line = 1 + kTestCount; line < lines->size(); ++line)
             if ((*lines)[line].is_string()) report.warnings.push_back((*lines)[line]);
+    report.quality = readQuality(document);
     return report;
 }
 
@@ -200,6 +279,7 @@ bool joinResultFile(RunReport& report, ResultFileRecords& file,
         file.coresRecord = record;
         file.kernelCode = std::move(report.kernelCode);
         file.warnings = std::move(report.warnings);
+        file.quality = std::move(report.quality);
         return true;
     }
     return false;
@@ -286,7 +366,8 @@ void loadRunReports(const std::filesystem::path& folder, std::deque<TCpuRecord>&
                              std::move(report->cores),
                              0,
                              std::move(report->kernelCode),
-                             std::move(report->warnings)});
+                             std::move(report->warnings),
+                             std::move(report->quality)});
         } catch (const std::bad_alloc&) {
             notes.push_back({name, ResultFileNote::Kind::Unreadable,
                              std::make_error_code(std::errc::not_enough_memory)});

@@ -129,10 +129,11 @@ std::vector<std::string> machineNames(const StoredResults& stored) {
 ConsoleComparison printComparisonSummary(StoredResults& stored, const TCpuRecord* ownSystem,
                                          std::optional<std::size_t> reference, BenchUnit unit,
                                          std::uint64_t& leftOut, std::ostream& out,
-                                         const MeasuredFloors& ownFloors = {}) {
+                                         const MeasuredFloors& ownFloors = {},
+                                         const RecordQuality* ownQuality = nullptr) {
     return withinMemory(stored.records, leftOut, [&] {
         ConsoleComparison comparison = compareWithReference(stored.records, stored.files, ownSystem,
-                                                            reference, unit, ownFloors);
+                                                            reference, unit, ownFloors, ownQuality);
         std::vector<std::string> lines =
             consoleSummaryLines(comparison, stored.records, machineNames(stored), ownSystem);
         out << '\n';
@@ -167,15 +168,18 @@ void printCoresComparison(StoredResults& stored, const CoresRun* ownCores, Bench
 
 // The running machine `ownSystem` beside the stored results, with its run on every core at once
 // (`ownCores`, when it had one); its floors come from the runs of --repeat, when there were
-// several. Returns the statistics, which point at `ownSystem`.
+// several, and the quality of its run is `ownQuality`. Returns the statistics, which point at
+// `ownSystem` and `ownQuality`.
 ConsoleComparison printComparison(StoredResults& stored, const TCpuRecord& ownSystem,
                                   std::span<const ResultTable> repeatedRuns,
-                                  const CoresRun* ownCores, BenchUnit unit, std::ostream& out) {
+                                  const RecordQuality& ownQuality, const CoresRun* ownCores,
+                                  BenchUnit unit, std::ostream& out) {
     std::vector<const ResultTable*> runs;
     for (const ResultTable& run : repeatedRuns) runs.push_back(&run);
     std::uint64_t leftOut = 0;
-    const ConsoleComparison comparison = printComparisonSummary(
-        stored, &ownSystem, stored.baseline, unit, leftOut, out, measuredFloors(runs, unit));
+    const ConsoleComparison comparison =
+        printComparisonSummary(stored, &ownSystem, stored.baseline, unit, leftOut, out,
+                               measuredFloors(runs, unit), &ownQuality);
     printComparisonTests(stored.records, leftOut, out, [&](int test) {
         return comparisonTextLines(stored.records, ownSystem, test, unit, kTextBarWidth,
                                    ratioColumn(comparison, stored, test));
@@ -363,11 +367,17 @@ int main(int argc, char** argv) {
     StoredResults stored = loadStoredResults(options, baseline);
     TCpuRecord ownSystem = makeOwnSystem();
     ownSystem.Results = benchResults;
-    const ConsoleComparison comparison = printComparison(
-        stored, ownSystem, repeatedRuns, cores ? &*cores : nullptr, options.comparisonUnit, lines);
+    const RecordQuality ownQuality = runRecordQuality(finished.run);
+    const ConsoleComparison comparison =
+        printComparison(stored, ownSystem, repeatedRuns, ownQuality, cores ? &*cores : nullptr,
+                        options.comparisonUnit, lines);
     if (!page.empty()) {
-        const PageRun run{&ownSystem, finished.description, finished.run.kernelCode,
-                          qualityWarningLines(quality), cores ? &*cores : nullptr};
+        const PageRun run{&ownSystem,
+                          finished.description,
+                          finished.run.kernelCode,
+                          qualityWarningLines(quality),
+                          cores ? &*cores : nullptr,
+                          &ownQuality};
         finished.page = consolePage(comparison, storedMachines(stored.records, stored.files), &run,
                                     std::time(nullptr));
         written = writeOutputs(page, write, lines, std::cerr, writer, started) && written;
