@@ -26,8 +26,8 @@ table{border-collapse:collapse;width:100%;table-layout:fixed}
 td,th{padding:1px 4px;vertical-align:middle;overflow-wrap:anywhere;text-align:right}
 td:first-child,th:first-child,.i td:nth-child(2),.i th:nth-child(2),.m td,.m th{text-align:left}
 th{font-size:.85em;color:#444;border-bottom:1px solid #ccc}
-.c th:nth-child(1){width:32%}.c th:nth-child(2),.c th:nth-child(3){width:11%}
-.c th:nth-child(4){width:10%}
+.c th:nth-child(1){width:27%}.c th:nth-child(2),.c th:nth-child(3){width:10%}
+.c th:nth-child(4){width:17%}
 .i th:nth-child(1){width:24%}.i th:nth-child(2){width:20%}.i th:nth-child(3){width:9%}
 .i th:nth-child(4),.i th:nth-child(5),.i th:nth-child(6){width:7%}
 .s{color:#b00000;font-weight:bold}.q{color:#006000;font-weight:bold}.u{color:#a00;font-size:.85em}
