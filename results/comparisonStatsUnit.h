@@ -57,7 +57,8 @@ enum class InconclusiveReason {
     IntervalAcrossFloor,   // the interval reaches across the floor's edge
 };
 
-// A fixed id for scripts ("few-clean-calls") and a short English text for the console.
+// The reason's fixed id for scripts: "few-clean-calls", "unsteady-run", "slower-than-its-machine",
+// "interval-across-floor"; empty for None.
 const char* reasonId(InconclusiveReason reason);
 
 // One test of one machine against the reference, in the chosen unit.

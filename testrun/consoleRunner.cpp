@@ -195,9 +195,11 @@ std::optional<ComparisonStatistics> exportedStatistics(const ConsoleComparison& 
     if (comparison.stored.empty()) return std::nullopt;
     const std::vector<std::string> names = machineNames(stored);
     const std::size_t reference = stored.baseline.value_or(0);
+    // Only the machines still listed: where memory left records out, their statistics go too.
+    const auto kept = static_cast<std::ptrdiff_t>(std::min(names.size(), comparison.stored.size()));
     return ComparisonStatistics{comparison.unit,
                                 reference < names.size() ? names[reference] : std::string(),
-                                comparison.stored};
+                                {comparison.stored.begin(), comparison.stored.begin() + kept}};
 }
 
 // --compare: the stored results side by side, test by test, each row named by its file; then
