@@ -99,10 +99,11 @@ std::string decisionCell(const HtmlMachine& machine, int test) {
     return std::string("<span class=") + (compared.faster ? "q" : "s") + ">" + text + "</span>";
 }
 
-// The machine's name with the mark of its run, as element content.
-std::string nameCell(const HtmlMachine& machine) {
+// The machine's name, "(эталон)" after the reference's when `sayReference`, and the mark of its
+// run, as element content.
+std::string nameCell(const HtmlMachine& machine, bool sayReference = false) {
     const std::string mark = runMarkText(machine.quality, machine.comparison);
-    return htmlText(machine.name) +
+    return htmlText(machine.name) + (sayReference && machine.reference ? " (эталон)" : "") +
            (mark.empty() ? "" : " <span class=u>(" + htmlText(mark) + ")</span>");
 }
 
@@ -169,8 +170,7 @@ void writeSummary(std::ostream& out, const std::vector<HtmlMachine>& machines,
         const HtmlMachine& machine = machines[m];
         const MachineComparison* comparison = machine.comparison;
         const bool indexed = comparison && comparison->index;
-        out << rowStart(machine) << nameCell(machine) << (machine.reference ? " (эталон)" : "")
-            << "<td>"
+        out << rowStart(machine) << nameCell(machine, true) << "<td>"
             << htmlText(cutToCharacters(platform::printableText(machine.description.processor),
                                         kTextColumnLimit))
             << "<td>" << (indexed ? fixed(*comparison->index, 1) : "—") << "<td>"
