@@ -36,12 +36,11 @@ for ((run = 1; run <= runs; run++)); do
 done
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 
-# Per test of one order: the largest best over the smallest across its runs.
+# Per test of one order, as a JSON array: the largest best over the smallest across its runs
+# (null where a run had no best).
 spreads() { # ORDER
-    jq -rs '[range(0; .[0].tests | length) as $t | [.[] | .tests[$t].best.cycles] |
-             if any(. == null or . == 0) then null else (max / min) end]
-            | map(if . == null then "-" else (. * 1000 | round / 1000 | tostring) end) | .[]' \
-        "$work/$1"/run-*.json
+    jq -s '[range(0; .[0].tests | length) as $t | [.[] | .tests[$t].best.cycles] |
+            if any(. == null or . == 0) then null else max / min end]' "$work/$1"/run-*.json
 }
 
 # "real inconclusive ≈" over every machine of FOLDER compared with BASELINE, the baseline's own
@@ -56,15 +55,16 @@ verdicts() { # FOLDER BASELINE
 }
 
 echo
-paste <(printf '%s\n' test $(jq -r '.tests[].id' "$work/rounds/run-1.json") median) \
-    <(for order in "${orders[@]}"; do
-          values=$(spreads "$order")
-          median=$(printf '%s\n' $values | grep -v -- - | sort -g |
-              awk '{ v[NR] = $1 } END { if (NR == 0) print "-"; else if (NR % 2) print v[(NR + 1) / 2];
-                                          else printf "%.3f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }')
-          printf '%s\n' "spread-$order" $values "$median" >"$work/spread-$order"
-      done
-      paste "$work"/spread-in-order "$work"/spread-rounds) | column -t
+jq -rn --argjson ids "$(jq '[.tests[].id]' "$work/rounds/run-1.json")" \
+    --argjson inorder "$(spreads in-order)" --argjson rounds "$(spreads rounds)" '
+    def median: map(select(. != null)) | sort
+                | if length == 0 then null elif length % 2 == 1 then .[length / 2 | floor]
+                  else (.[length / 2 - 1] + .[length / 2]) / 2 end;
+    def shown: if . == null then "-" else (. * 1000 | round / 1000 | tostring) end;
+    ["test", "spread in-order", "spread rounds"],
+    (range(0; $ids | length) as $t | [$ids[$t], ($inorder[$t] | shown), ($rounds[$t] | shown)]),
+    ["median", ($inorder | median | shown), ($rounds | median | shown)] | @tsv' |
+    column -t -s $'\t'
 
 echo
 printf '%-22s %6s %13s %4s\n' "comparison" real inconclusive "≈"
