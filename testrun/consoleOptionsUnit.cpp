@@ -68,7 +68,8 @@ const ConsoleOption kOptions[] = {
          return std::string();
      },
      nullptr},
-    {"--no-pause", "", false, kRunForm, false, "do not pause 5 seconds after each test",
+    {"--no-pause", "", false, kRunForm, false,
+     "do not pause 5 seconds after each test (in rounds: after each round)",
      [](ConsoleOptions& options, const std::string&) {
          options.sequence.pauseAfterEachTest = false;
          return std::string();
@@ -80,21 +81,22 @@ const ConsoleOption kOptions[] = {
      "for the whole machine and its scaling (default 1: no such times)",
      chooseCores, nullptr},
     {"--runs-as-they-come", "", false, kRunForm, false,
-     "keep each test's ten consecutive calls, disturbed or not (by\n"
-     "default a call that waited for a processor or moved to another\n"
-     "is replaced by a further call, up to 20 per test)",
+     "keep each test's ten consecutive calls (in rounds: those of the ten\n"
+     "rounds), disturbed or not (by default a call that waited for a\n"
+     "processor or moved to another is replaced by a further call, up to\n"
+     "20 per test; in rounds a slow round by a further round, up to 10)",
      [](ConsoleOptions& options, const std::string&) {
          options.sequence.replaceDisturbedCalls = false;
          return std::string();
      },
      nullptr},
     {"--order", "rounds|in-order", false, kRunForm, false,
-     "in-order (the default): each test makes its calls one after another,\n"
-     "test after test, as the windows do; rounds: ten rounds, each calling\n"
-     "every test once in an order of its own (an encode always right before\n"
-     "the decode of its width), so a slow phase of the host costs each test\n"
-     "one call, and a round whose tests all ran more than 5 % slower than\n"
-     "their best is replaced by a further one (up to 10)",
+     "rounds (the default): ten rounds, each calling every test once in an\n"
+     "order of its own (an encode always right before the decode of its\n"
+     "width), so a slow phase of the host costs each test one call, and a\n"
+     "round whose tests all ran more than 5 % slower than their best is\n"
+     "replaced by a further one (up to 10); in-order: each test makes its\n"
+     "calls one after another, test after test, as the windows do",
      [](ConsoleOptions& options, const std::string& order) {
          if (order != "rounds" && order != "in-order")
              return std::string("--order needs rounds or in-order");
@@ -342,7 +344,7 @@ int parseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::ost
             return usageError(err, option + " needs --save, --json, --csv or --html");
     }
     if (options.sequence.seed && options.sequence.order != TestOrder::Rounds)
-        return usageError(err, "--seed orders the rounds, and the run goes in order");
+        return usageError(err, "--seed orders the rounds, and --order in-order runs none");
     if (options.intervalSeconds > 0 && options.repeat < 2)
         return usageError(err, "--interval spaces the runs of --repeat, and there is one run");
     if (options.compareOnly && options.repeat > 1)

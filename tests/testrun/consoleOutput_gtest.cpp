@@ -69,12 +69,12 @@ TEST(ConsoleOptions, OrderSeedIntervalAndHistory) {
         int interval;
         bool history;
     } cases[] = {
-        {{}, -1, TestOrder::InOrder, std::nullopt, 0, true},
-        {{"--order", "rounds"}, -1, TestOrder::Rounds, std::nullopt, 0, true},
+        {{}, -1, TestOrder::Rounds, std::nullopt, 0, true},
+        {{"--seed", "5"}, -1, TestOrder::Rounds, 5u, 0, true},
         {{"--order=rounds", "--seed", "4294967295"}, -1, TestOrder::Rounds, 4294967295u, 0, true},
         {{"--order", "in-order"}, -1, TestOrder::InOrder, std::nullopt, 0, true},
         {{"--order", "shuffled"}, 2, TestOrder::InOrder, std::nullopt, 0, true},
-        {{"--seed", "5"}, 2, TestOrder::InOrder, 5u, 0, true},
+        {{"--order", "in-order", "--seed", "5"}, 2, TestOrder::InOrder, 5u, 0, true},
         {{"--order", "rounds", "--seed", "4294967296"},
          2,
          TestOrder::Rounds,
@@ -82,11 +82,11 @@ TEST(ConsoleOptions, OrderSeedIntervalAndHistory) {
          0,
          true},
         {{"--order", "rounds", "--seed", "-1"}, 2, TestOrder::Rounds, std::nullopt, 0, true},
-        {{"--repeat", "3", "--interval", "60"}, -1, TestOrder::InOrder, std::nullopt, 60, true},
+        {{"--repeat", "3", "--interval", "60"}, -1, TestOrder::Rounds, std::nullopt, 60, true},
         {{"--interval", "60"}, 2, TestOrder::InOrder, std::nullopt, 60, true},
         {{"--repeat", "2", "--interval", "0"}, 2, TestOrder::InOrder, std::nullopt, 0, true},
         {{"--repeat", "2", "--interval", "3601"}, 2, TestOrder::InOrder, std::nullopt, 0, true},
-        {{"--no-history"}, -1, TestOrder::InOrder, std::nullopt, 0, false},
+        {{"--no-history"}, -1, TestOrder::Rounds, std::nullopt, 0, false},
     };
     for (const auto& c : cases) {
         const Parsed parsed = parse(c.arguments);
