@@ -28,9 +28,10 @@
 inline constexpr int kRounds = kRunsPerTest;
 // At most this many rounds beyond the ten, in search of ten undisturbed calls for every test.
 inline constexpr int kMostExtraRounds = 10;
-// A round whose host factor exceeds 1 + this counts as slow: its calls are disturbed. On a quiet
-// machine of the kind measured (2 vCPU) a round's factor is 1.00-1.03; the host's slow phases
-// cost 10-40 %.
+// A round whose host factor exceeds 1 + this counts as slow: its calls are disturbed. The
+// share a whole run of one machine may move by. Beware: on the 2-vCPU virtual machine measured,
+// with nothing else running, rounds of about a second had factors of 1.02-1.51 against the
+// run's fastest, so most rounds count as slow there and most runs make all ten extra rounds.
 inline constexpr double kSlowRoundShare = 0.05;
 
 struct RoundOutcome {
