@@ -201,6 +201,18 @@ TEST(Rounds, TheHostFactorIsTheMedianOfTheRoundsCallsOverEachTestsBest) {
             << "round " << call.round;
 }
 
+TEST(Rounds, WithoutTenCleanCallsATestKeepsThoseOfItsLeastSlowRounds) {
+    RoundsRun run;
+    // Every round after the first slow, the later ones less so.
+    for (int round = 2; round <= kRounds + kMostExtraRounds; ++round)
+        run.scripted.slowRounds[round] = 1.5 - 0.01 * round;
+    run.start(true);
+    std::set<int> expected = {1};
+    for (int round = 12; round <= kRounds + kMostExtraRounds; ++round) expected.insert(round);
+    for (int test = 0; test < kTestCount; ++test)
+        EXPECT_EQ(run.storedRounds(test), expected) << "test " << test;
+}
+
 TEST(Rounds, EveryRoundCallsEachTestOnceEachDecodeRightAfterItsEncode) {
     RoundsRun run;
     run.start(false, 77);
