@@ -19,7 +19,7 @@ int RecordQuality::disturbedCount(int test) const {
 RecordQuality runRecordQuality(const RunExport& run) {
     RecordQuality quality;
     quality.host = run.host;
-    quality.processor = run.machine.cpuBrand;
+    quality.processor = run.machine.processor;
     for (std::size_t test = 0; test < run.testCalls.size() && test < quality.spreads.size();
          ++test) {
         const std::vector<CallExport>& stored = run.testCalls[test].stored;

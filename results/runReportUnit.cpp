@@ -166,7 +166,7 @@ std::uint16_t disturbedCalls(const Json& test, const std::vector<std::uint64_t>&
 RecordQuality readQuality(const Json& document) {
     RecordQuality quality;
     if (const Json* host = optionalMember(document, "host", kIsString)) quality.host = *host;
-    if (const Json* brand = optionalMember(document.at("machine"), "cpu_brand", kIsString))
+    if (const Json* brand = optionalMember(document.at("machine"), "processor", kIsString))
         quality.processor = *brand;
     if (const Json* order = optionalMember(document, "order", kIsString))
         if (*order == "rounds" || *order == "in-order") quality.order = *order;

@@ -81,11 +81,11 @@ RunMachine currentRunMachine(const platform::MachineDescription& description,
                              const RunConditions& conditions) {
     RunMachine machine;
     machine.description = description;
+    machine.processor = platform::processorBrand();
     machine.logicalProcessors = platform::logicalProcessors();
     machine.kernelRelease = platform::kernelRelease();
     machine.frequencyGovernors = conditions.governors;
     machine.hypervisor = conditions.hypervisor;
-    machine.cpuBrand = platform::processorBrand();
     return machine;
 }
 

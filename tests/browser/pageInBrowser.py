@@ -62,7 +62,7 @@ def report(cpu, scale, unsteady_tests):
              for test, calls in enumerate(values(scale))]
     return json.dumps({"schema": 2, "host": "bench-1",
                        "machine": {"cpu": cpu, "fsb": "", "memory": "1 ГБ", "os": "Linux",
-                                   "cpu_brand": "AMD EPYC"},
+                                   "processor": "AMD EPYC"},
                        "tests": tests,
                        "quality": {"tests": [{"spread": 0.01} for _ in range(10)],
                                    "unsteady_tests": unsteady_tests}})

@@ -208,7 +208,7 @@ TEST(RunReport, ReportsBeyondTheBudgetAreCountedNotLoaded) {
 TEST(RunReport, ReadsTheQualityOfTheRun) {
     RunExport run = twoCoreRun("typed by hand");
     run.host = "web1";
-    run.machine.cpuBrand = "AMD EPYC 7B13";
+    run.machine.processor = "AMD EPYC 7B13";
     run.testCalls.resize(kTestCount);
     for (TestCallsExport& test : run.testCalls) test.stored.resize(kRunsPerTest);
     run.testCalls[3].stored[1].disturbed = run.testCalls[3].stored[4].disturbed = true;
