@@ -2,6 +2,7 @@
 
 #include "results/recordQualityUnit.h"
 
+#include <algorithm>
 #include <bit>
 
 #include "results/runJsonUnit.h"
@@ -20,12 +21,18 @@ RecordQuality runRecordQuality(const RunExport& run) {
     RecordQuality quality;
     quality.host = run.host;
     quality.processor = run.machine.processor;
+    quality.order = run.order;
+    quality.seed = run.seed;
+    std::vector<int> slowRounds;
+    for (const RoundExport& round : run.rounds)
+        if (round.disturbed) slowRounds.push_back(round.round);
     for (std::size_t test = 0; test < run.testCalls.size() && test < quality.spreads.size();
          ++test) {
         const std::vector<CallExport>& stored = run.testCalls[test].stored;
         for (std::size_t column = 0; column < stored.size() && column < std::size_t{kRunsPerTest};
              ++column)
-            if (stored[column].disturbed)
+            if (stored[column].disturbed || std::find(slowRounds.begin(), slowRounds.end(),
+                                                      stored[column].round) != slowRounds.end())
                 quality.disturbedCalls[test] |= static_cast<std::uint16_t>(1U << column);
     }
     if (run.quality) {

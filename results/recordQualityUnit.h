@@ -20,7 +20,7 @@ struct RecordQuality {
     std::string host;       // the host name the run reported; empty when unknown
     std::string processor;  // the processor as CPUID names it; empty when unknown
     std::string order;      // "rounds" or "in-order"; empty when the report does not say
-    std::optional<std::int64_t> seed;
+    std::optional<std::uint64_t> seed;
     std::array<std::optional<double>, kTestCount> spreads{};  // median / best − 1 of the ten
     std::array<bool, kTestCount> unsteady{};                  // over the run's spread limit
     // Bit j set: the call stored in column j of the test's rows was disturbed (it waited, moved

@@ -171,8 +171,8 @@ RecordQuality readQuality(const Json& document) {
     if (const Json* order = optionalMember(document, "order", kIsString))
         if (*order == "rounds" || *order == "in-order") quality.order = *order;
     if (const Json* seed = optionalMember(
-            document, "seed", [](const Json& value) { return value.is_number_integer(); }))
-        quality.seed = seed->get<std::int64_t>();
+            document, "seed", [](const Json& value) { return value.is_number_unsigned(); }))
+        quality.seed = seed->get<std::uint64_t>();
     const std::vector<std::uint64_t> rounds = disturbedRounds(document);
     const Json& testList = document.at("tests");
     for (std::size_t test = 0; test < quality.disturbedCalls.size(); ++test)

@@ -219,16 +219,33 @@ TEST(RunReport, ReadsTheQualityOfTheRun) {
     EXPECT_EQ(expected.disturbedCount(3), 2);
     EXPECT_EQ(unsteadyTestNumbers(expected), "7");
 
+    // The run itself, made in rounds: a call of a slow round counts as disturbed too, and what
+    // its report says reads back the same.
+    RunExport inRounds = run;
+    inRounds.order = "rounds";
+    inRounds.seed = 42;
+    inRounds.rounds = {{2, 1.01, false, false}, {3, 1.2, true, false}};
+    inRounds.testCalls[2].stored[5].round = 3;
+    inRounds.testCalls[2].stored[6].round = 2;
+    const RecordQuality ownRounds = runRecordQuality(inRounds);
+    EXPECT_EQ(ownRounds.disturbedCalls[2], 1U << 5);
+    std::string readWhy;
+    const std::optional<RunReport> readRounds = parsed(runJson(inRounds), readWhy);
+    ASSERT_TRUE(readRounds) << readWhy;
+    EXPECT_EQ(readRounds->quality.disturbedCalls, ownRounds.disturbedCalls);
+    EXPECT_EQ(readRounds->quality.order, "rounds");
+    EXPECT_EQ(readRounds->quality.seed, 42u);
+
     struct Case {
         const char* name;
         std::function<void(Json&)> edit;
         std::string order;
-        std::optional<std::int64_t> seed;
+        std::optional<std::uint64_t> seed;
         std::uint16_t test2Calls;
         std::optional<double> spread;  // of test 7
     };
     const std::vector<Case> cases = {
-        {"as written", [](Json&) {}, "", std::nullopt, 0, 0.08},
+        {"as written", [](Json&) {}, "in-order", std::nullopt, 0, 0.08},
         {"in rounds, round 3 disturbed",
          [](Json& document) {
              document["order"] = "rounds";
