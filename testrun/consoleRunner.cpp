@@ -379,7 +379,7 @@ int main(int argc, char** argv) {
                           qualityWarningLines(quality), cores ? &*cores : nullptr};
         finished.page = consolePage(comparison, storedMachines(stored.records, stored.files), &run,
                                     std::time(nullptr));
-        finished.page.folders = stored.folders;
+        finished.page->folders = stored.folders;
         written = writeOutputs(page, write, lines, std::cerr, writer, started) && written;
     }
 

@@ -89,12 +89,15 @@ void TestScreenReader::wholeRunIsHeardWithoutFocusMovingOrTheWindowHanging() {
         heardUnder(QStringLiteral("[focus]")).contains(QStringLiteral("push button\tНачать тест")));
     const int focusEventsBefore = heardUnder(QStringLiteral("[focus]")).size();
 
-    QTest::keyClick(start, Qt::Key_Space);
+    start->click();  // as Space on it, or a screen reader's press action
     QVERIFY(form.runInProgress());
     QTRY_VERIFY_WITH_TIMEOUT(!form.runInProgress(), 60000);
+    // The kernels take real time, so the figures are whatever the run measured: the lines are
+    // those of the list, as many as a run without pauses has.
     QStringList expected;
-    for (const std::string& line : expectedRunLines(tests, false))
-        expected.append(QString::fromStdString(line));
+    const auto* list = control<QListWidget>(form, "ListBox1");
+    for (int row = 0; row < list->count(); ++row) expected.append(list->item(row)->text());
+    QCOMPARE(static_cast<std::size_t>(expected.size()), expectedRunLines(tests, false).size());
     QTRY_COMPARE_WITH_TIMEOUT(heardUnder(QStringLiteral("Ход теста")), expected, 15000);
     // A few more of the listener's questions, after the last line.
     QTest::qWait(300);
