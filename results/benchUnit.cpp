@@ -34,6 +34,13 @@ const QColor kOwnBestColour(128, 0, 0);
 const QColor kOtherBestColour(0, 128, 0);
 const QColor kFailedTextColour(255, 0, 0);
 
+// The letters of the test buttons must read on a pressed button too, which the style draws a
+// shade darker than the tool bar (on a dark palette, lighter): measured against that shade they
+// read on both.
+QColor pressedButtonShade(const QColor& window) {
+    return window.lightness() < 128 ? window.lighter(115) : window.darker(115);
+}
+
 // A tool bar with etched lines along its top and bottom edges.
 class EdgedToolBar final : public QToolBar {
   public:
@@ -114,7 +121,7 @@ TForm2::~TForm2() {
 void TForm2::buildToolBars() {
     const QList<QIcon> imageList1 =
         toolButtonImages(devicePixelRatioF(), palette().color(QPalette::ButtonText),
-                         palette().color(QPalette::Window));
+                         pressedButtonShade(palette().color(QPalette::Window)));
     ToolBar2 = makeToolBar(new QToolBar(this), "ToolBar2");
     ToolBar2->setAccessibleName(QStringLiteral("Сведения"));
     ToolButton14 = addButton(ToolBar2, "ToolButton14", imageList1.at(kTestCount + 2), false,

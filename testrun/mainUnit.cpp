@@ -155,8 +155,8 @@ void TForm1::FormShow() {
 
 // A run starts only once it holds the machine's lock; while another run (of either program)
 // holds it past the wait, a message names that run and nothing starts. The check boxes are read
-// here, once: the run's work is fixed from its start (the pause box alone may end the pauses
-// that are still to come).
+// here, once: the run's work is fixed from its start (only the pause box is read again, at each
+// pause).
 void TForm1::Button1Click() {
     if (runThread_->inProgress() || benchResults_ == nullptr) return;
     if (const std::optional<int> otherRun = platform_.lockMachine()) {
