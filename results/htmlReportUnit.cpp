@@ -39,15 +39,18 @@ rect{fill:#e8ff80}.b{fill:#008000}.o rect{fill:#80ffe8}.o .b{fill:#800000}
 .x{fill:#4060c0}
 .f{fill:#f00;font-size:12px}
 .w{overflow-x:auto}.w table{min-width:760px}
+.scroll{display:none;color:#555;font-size:.9em;margin:.2em 0}
 .w td{font-size:.85em;vertical-align:top}
 .m th:nth-child(1){width:14%}.m th:nth-child(2){width:18%}.m th:nth-child(3),
 .m th:nth-child(4){width:8%}.m th:nth-child(5){width:14%}.m th:nth-child(6){width:26%}
 summary{cursor:pointer;color:#a00}
 .m td:nth-child(7){font-family:monospace}
 ul{margin:0;padding-left:1.1em}
+@media (max-width:784px){.scroll{display:block}}
 @media (max-width:600px){body{font-size:13px}main{padding:6px}td,th{padding:1px 2px}
-.c th:nth-child(1){width:38%}.c th:nth-child(2){width:15%}.c th:nth-child(4){width:19%}
-.c td:nth-child(3),.c th:nth-child(3),.i td:nth-child(2),.i th:nth-child(2),
+.c th:nth-child(1){width:30%}.c th:nth-child(2),.c th:nth-child(3){width:15%}
+.c th:nth-child(4){width:16%}
+.i td:nth-child(2),.i th:nth-child(2),
 .i td:nth-child(4),.i th:nth-child(4){display:none}.i th:nth-child(1){width:40%}
 .i th:nth-child(3){width:17%}.i th:nth-child(5),.i th:nth-child(6){width:10%}}
 )";
@@ -285,7 +288,9 @@ std::string runQualityText(const RecordQuality& quality) {
 
 void writeMachines(std::ostream& out, const HtmlReport& report,
                    const std::vector<std::size_t>& shown) {
-    out << "<section id=\"machines\"><h2>Машины</h2>\n<div class=\"w\"><table class=\"m\">"
+    out << "<section id=\"machines\"><h2>Машины</h2>\n"
+        << "<p class=\"scroll\">Таблица шире экрана: прокрутите её вбок →</p>\n"
+        << "<div class=\"w\"><table class=\"m\">"
            "<tr><th>Машина<th>Процессор<th>FSB<th>Память<th>ОС<th>Предупреждения"
            "<th>Код ядер\n";
     for (const std::size_t m : shown) {
@@ -306,6 +311,21 @@ void writeMachines(std::ostream& out, const HtmlReport& report,
         out << "<td>" << htmlText(machine.kernelCode) << '\n';
     }
     out << "</table></div></section>\n";
+}
+
+// In place of the tables, which would all be empty: where the page looked and how machines get
+// there.
+void writeNothingToCompare(std::ostream& out, const std::vector<std::string>& folders) {
+    out << "<p>Нет результатов для сравнения";
+    if (!folders.empty()) {
+        out << (folders.size() == 1 ? " в папке " : " в папках ");
+        for (std::size_t folder = 0; folder < folders.size(); ++folder)
+            out << (folder > 0 ? ", " : "") << "<code>" << htmlText(folders[folder]) << "</code>";
+    }
+    out << ".</p>\n<p>Чтобы добавить машины, запустите тест на каждой и сохраните его результаты "
+           "(<code>korvex2-console --save имя.dat</code>, или «Ок» в окне «Заполнение "
+           "информации»), положите файлы <code>*.dat</code> (или отчёты <code>--json</code>) в эту "
+           "папку и постройте страницу снова.</p>\n";
 }
 
 }  // namespace
@@ -390,7 +410,11 @@ void writeHtmlReport(std::ostream& out, const HtmlReport& report) {
     if (leftOut > 0)
         out << "<p class=\"left\">Показаны " << shown.size() << " машин с наибольшим индексом; "
             << leftOut << " не показаны.</p>\n";
-    if (report.machines.empty()) out << "<p>Нет результатов для сравнения.</p>\n";
+    if (report.machines.empty()) {
+        writeNothingToCompare(out, report.folders);
+        out << "</main></body></html>\n";
+        return;
+    }
     writeSummary(out, report.machines, shown);
     for (int test = 0; test < kTestCount && test < static_cast<int>(report.tests.size()); ++test)
         writeTest(out, report, shown, test);

@@ -78,7 +78,8 @@ struct HtmlReport {
     BenchUnit unit = BenchUnit::Cycles;
     std::vector<HtmlTest> tests;  // test k at index k
     std::vector<HtmlMachine> machines;
-    std::size_t leftOut = 0;  // machines already left out by the caller (shownMachines)
+    std::size_t leftOut = 0;           // machines already left out by the caller (shownMachines)
+    std::vector<std::string> folders;  // the folders whose result files were read, as named
 };
 
 // `text` as HTML element content: printable (platform::printableText), with & < > " ' escaped.
@@ -90,5 +91,6 @@ std::string htmlText(const std::string& text);
 // caller with many machines makes only those into HtmlMachines and counts the rest as leftOut.
 std::vector<std::size_t> shownMachines(std::span<const RankedMachine> machines);
 
-// Writes the whole page, UTF-8, section by section.
+// Writes the whole page, UTF-8, section by section; a page without machines names the folders
+// it read and says how to add machines, and has no tables.
 void writeHtmlReport(std::ostream& out, const HtmlReport& report);

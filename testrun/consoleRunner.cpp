@@ -54,7 +54,14 @@ struct StoredResults {
 StoredResults loadStoredResults(const ConsoleOptions& options, std::deque<TCpuRecord>& baseline) {
     StoredResults stored;
     stored.folders = options.resultFolders;
-    if (stored.folders.empty()) stored.folders.emplace_back(kResultFolder);
+    if (stored.folders.empty()) {
+        stored.folders.emplace_back(kResultFolder);
+        std::error_code error;
+        if (!std::filesystem::exists(kResultFolder, error))
+            std::cerr << kConsoleMessagePrefix << "no folder " << kResultFolder
+                      << " here to compare with: make it (mkdir " << kResultFolder
+                      << ") and put other machines' result files (*.dat) into it\n";
+    }
     // Under an address-space limit the records take at most a third of what is left, so the
     // comparison made over them has room.
     std::size_t budget = kRecordBudget;
@@ -224,9 +231,11 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
     const bool paged = std::any_of(outputs.begin(), outputs.end(), [](const ConsoleOutput& output) {
         return output.content == OutputContent::Html;
     });
-    const HtmlReport page =
-        paged ? consolePage(comparison, exported.machines, nullptr, std::time(nullptr))
-              : HtmlReport{};
+    HtmlReport page;
+    if (paged) {
+        page = consolePage(comparison, exported.machines, nullptr, std::time(nullptr));
+        page.folders = stored.folders;
+    }
     platform::FileContentWriter writer;
     const bool written = writeOutputs(
         outputs,
@@ -336,6 +345,7 @@ int main(int argc, char** argv) {
                           &ownQuality};
         finished.page = consolePage(comparison, storedMachines(stored.records, stored.files), &run,
                                     std::time(nullptr));
+        finished.page->folders = stored.folders;
         written = writeOutputs(page, write, lines, std::cerr, writer, runs.started) && written;
     }
 

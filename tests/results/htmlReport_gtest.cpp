@@ -148,3 +148,29 @@ TEST(HtmlReport, IndexTableCountsTheDecisionsAndMarksUnsteadyRuns) {
     EXPECT_NE(page.find("<span class=s>1.100, медленнее</span>"), std::string::npos);
     EXPECT_NE(page.find("Неустойчивый запуск, тесты 3"), std::string::npos);
 }
+
+// Without machines the page says which folders it read and how to add machines, and draws no
+// table; a narrow screen is told the machines' table scrolls.
+TEST(HtmlReport, NoMachinesNamesTheFoldersAndDrawsNoTable) {
+    const struct {
+        std::vector<std::string> folders;
+        std::string named;
+    } cases[] = {
+        {{"cpus"}, "в папке <code>cpus</code>."},
+        {{"fleet/a", "<b>"}, "в папках <code>fleet/a</code>, <code>&lt;b&gt;</code>."},
+    };
+    for (const auto& c : cases) {
+        HtmlReport report = reportOf({});
+        report.folders = c.folders;
+        std::ostringstream page;
+        writeHtmlReport(page, report);
+        EXPECT_NE(page.str().find("Нет результатов для сравнения " + c.named), std::string::npos)
+            << page.str();
+        EXPECT_NE(page.str().find("korvex2-console --save"), std::string::npos);
+        EXPECT_EQ(page.str().find("<table"), std::string::npos) << page.str();
+    }
+    const TCpuRecord machine = testMachine("one", runsOf(100));
+    std::ostringstream page;
+    writeHtmlReport(page, reportOf({&machine}));
+    EXPECT_NE(page.str().find("<p class=\"scroll\">"), std::string::npos);
+}
