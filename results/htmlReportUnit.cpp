@@ -48,8 +48,8 @@ summary{cursor:pointer;color:#a00}
 ul{margin:0;padding-left:1.1em}
 @media (max-width:784px){.scroll{display:block}}
 @media (max-width:600px){body{font-size:13px}main{padding:6px}td,th{padding:1px 2px}
-.c th:nth-child(1){width:30%}.c th:nth-child(2),.c th:nth-child(3){width:15%}
-.c th:nth-child(4){width:16%}
+.c th:nth-child(1){width:27%}.c th:nth-child(2),.c th:nth-child(3){width:15%}
+.c th:nth-child(4){width:19%}
 .i td:nth-child(2),.i th:nth-child(2),
 .i td:nth-child(4),.i th:nth-child(4){display:none}.i th:nth-child(1){width:40%}
 .i th:nth-child(3){width:17%}.i th:nth-child(5),.i th:nth-child(6){width:10%}}
