@@ -2,18 +2,20 @@
 
 #include "results/runReportUnit.h"
 
+#include <simdjson.h>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <new>
-#include <nlohmann/json.hpp>
 
 #include "platform/regularFile.h"
 #include "platform/systemError.h"
 
 namespace {
 
-using Json = nlohmann::json;
+// The DOM of simdjson: the whole document checked (its syntax, its UTF-8) at the speed of the
+// file, and only what the comparison uses taken out of it.
+using Element = simdjson::dom::element;
 
 // What makes a document no run report: the reason, for the reader's note.
 struct NotAReport {
@@ -22,41 +24,53 @@ struct NotAReport {
 
 [[noreturn]] void refuse(std::string why) { throw NotAReport{std::move(why)}; }
 
-const Json& member(const Json& object, const char* name) {
-    if (!object.is_object() || !object.contains(name)) refuse(std::string("no \"") + name + "\"");
-    return object.at(name);
+bool has(Element object, const char* name) {
+    simdjson::dom::object fields;
+    Element value;
+    return !object.get_object().get(fields) && !fields.at_key(name).get(value);
 }
 
-std::uint32_t figure(const Json& value, const char* field) {
-    if (!value.is_number_unsigned() ||
-        value.get<std::uint64_t>() > std::numeric_limits<std::uint32_t>::max())
+Element member(Element object, const char* name) {
+    simdjson::dom::object fields;
+    Element value;
+    if (object.get_object().get(fields) || fields.at_key(name).get(value))
+        refuse(std::string("no \"") + name + "\"");
+    return value;
+}
+
+std::uint32_t figure(Element value, const char* field) {
+    std::uint64_t number = 0;
+    if (value.get_uint64().get(number) || number > std::numeric_limits<std::uint32_t>::max())
         refuse(std::string("\"") + field + "\" holds no unsigned 32-bit figure");
-    return static_cast<std::uint32_t>(value.get<std::uint64_t>());
+    return static_cast<std::uint32_t>(number);
 }
 
-std::optional<std::uint32_t> figureOrNull(const Json& value, const char* field) {
+std::optional<std::uint32_t> figureOrNull(Element value, const char* field) {
     if (value.is_null()) return std::nullopt;
     return figure(value, field);
 }
 
-std::string text(const Json& object, const char* name) {
-    const Json& value = member(object, name);
-    if (!value.is_string()) refuse(std::string("\"") + name + "\" is no text");
-    return value.get<std::string>();
+std::string text(Element object, const char* name) {
+    std::string_view value;
+    if (member(object, name).get_string().get(value))
+        refuse(std::string("\"") + name + "\" is no text");
+    return std::string(value);
 }
 
-const Json& sized(const Json& value, const char* field, std::size_t size) {
-    if (!value.is_array() || value.size() != size)
+simdjson::dom::array sized(Element value, const char* field, std::size_t size) {
+    simdjson::dom::array list;
+    if (value.get_array().get(list) || list.size() != size)
         refuse(std::string("\"") + field + "\" is not " + std::to_string(size) + " entries");
-    return value;
+    return list;
 }
 
-void readRow(const Json& test, const char* field, ResultRow& row) {
-    const Json& values = sized(member(test, field), field, kRunsPerTest);
-    for (std::size_t run = 0; run < row.size(); ++run) row[run] = figure(values[run], field);
+void readRow(Element test, const char* field, ResultRow& row) {
+    std::size_t run = 0;
+    for (const Element value : sized(member(test, field), field, kRunsPerTest))
+        row[run++] = figure(value, field);
 }
 
-void readTest(const Json& test, int index, std::span<const TestName> tests, ResultTable& table) {
+void readTest(Element test, int index, std::span<const TestName> tests, ResultTable& table) {
     const auto at = static_cast<std::size_t>(index);
     if (!tests.empty() && text(test, "id") != tests[at].id)
         refuse("test " + std::to_string(index) + " is not \"" + tests[at].id + "\"");
@@ -64,84 +78,108 @@ void readTest(const Json& test, int index, std::span<const TestName> tests, Resu
     ResultRow& milliseconds = millisecondRow(table, index);
     readRow(test, "cycles", cycles);
     readRow(test, "milliseconds", milliseconds);
-    const Json& failed = member(test, "failed_runs");
-    if (!failed.is_array()) refuse("\"failed_runs\" is no list");
-    for (const Json& run : failed) {
+    simdjson::dom::array failed;
+    if (member(test, "failed_runs").get_array().get(failed)) refuse("\"failed_runs\" is no list");
+    for (const Element run : failed) {
         const std::uint32_t place = figure(run, "failed_runs");
         if (place >= kRunsPerTest) refuse("\"failed_runs\" names no run");
         cycles[place] = milliseconds[place] = 0;
     }
 }
 
-// Each worker's best, one per worker.
 // A best per worker, or none at all: a test whose workers never reported (one was killed before
 // its first call ended) has an empty list, as the run wrote it.
-std::vector<std::optional<std::uint32_t>> workerBests(const Json& bests, const char* unit,
-                                                      int count) {
+std::vector<std::optional<std::uint32_t>> workerBests(Element bests, const char* unit, int count) {
     std::vector<std::optional<std::uint32_t>> figures;
-    const Json& list = member(bests, unit);
-    if (list.is_array() && list.empty()) return figures;
-    for (const Json& best : sized(list, unit, static_cast<std::size_t>(count)))
+    const Element list = member(bests, unit);
+    simdjson::dom::array entries;
+    if (!list.get_array().get(entries) && entries.size() == 0) return figures;
+    for (const Element best : sized(list, unit, static_cast<std::size_t>(count)))
         figures.push_back(figureOrNull(best, unit));
     return figures;
 }
 
-CoresRun readCores(const Json& cores) {
+CoresRun readCores(Element cores) {
     CoresRun run;
     // Each worker takes a few bytes of the report at least, so a report holds fewer than
     // kRunReportLimit of them.
     const std::uint32_t count = figure(member(cores, "count"), "count");
     if (count < 1 || count > kRunReportLimit) refuse("\"count\" is out of range");
     run.count = static_cast<int>(count);
-    for (const Json& test : sized(member(cores, "tests"), "tests", kTestCount)) {
+    for (const Element test : sized(member(cores, "tests"), "tests", kTestCount)) {
         CoresTest& figures = run.tests.emplace_back();
-        const Json& machine = member(test, "machine");
+        const Element machine = member(test, "machine");
         figures.machineCycles = figureOrNull(member(machine, "cycles"), "cycles");
         figures.machineMilliseconds = figureOrNull(member(machine, "milliseconds"), "milliseconds");
-        const Json& scaling = member(test, "scaling");
+        const Element scaling = member(test, "scaling");
         if (!scaling.is_null()) {
-            if (!scaling.is_number() || !std::isfinite(scaling.get<double>()) ||
-                scaling.get<double>() < 0)
+            double value = 0;
+            if (!scaling.is_number() || scaling.get_double().get(value) || !std::isfinite(value) ||
+                value < 0)
                 refuse("\"scaling\" is no figure");
-            figures.scaling = scaling.get<double>();
+            figures.scaling = value;
         }
-        const Json& bests = member(test, "worker_best");
+        const Element bests = member(test, "worker_best");
         figures.workerBestCycles = workerBests(bests, "cycles", run.count);
         figures.workerBestMilliseconds = workerBests(bests, "milliseconds", run.count);
-        const Json& failure = member(test, "failure");
-        if (!failure.is_null() && !failure.is_string()) refuse("\"failure\" is no text");
-        if (failure.is_string()) figures.failure = failure.get<std::string>();
+        const Element failure = member(test, "failure");
+        std::string_view reason;
+        if (!failure.is_null() && failure.get_string().get(reason))
+            refuse("\"failure\" is no text");
+        if (!failure.is_null()) figures.failure = std::string(reason);
     }
     return run;
 }
 
-RunReport readReport(const Json& document, std::span<const TestName> tests) {
-    const Json& schema = member(document, "schema");
-    if (!schema.is_number_unsigned() || schema.get<std::uint64_t>() < 1 ||
-        schema.get<std::uint64_t>() > 2)
-        refuse("schema " + (schema.is_number() ? schema.dump() : "of the wrong kind") +
+RunReport readReport(Element document, std::span<const TestName> tests) {
+    const Element schema = member(document, "schema");
+    std::uint64_t version = 0;
+    if (schema.get_uint64().get(version) || version < 1 || version > 2)
+        refuse("schema " +
+               (schema.is_number() ? simdjson::minify(schema) : std::string("of the wrong kind")) +
                " is not 1 or 2");
     RunReport report{emptyRecord(), std::nullopt};
-    const Json& machine = member(document, "machine");
+    const Element machine = member(document, "machine");
     setDescriptionText(report.record.Cpu, text(machine, "cpu"));
     setDescriptionText(report.record.Fsb, text(machine, "fsb"));
     setDescriptionText(report.record.Memory, text(machine, "memory"));
     setDescriptionText(report.record.Os, text(machine, "os"));
-    const Json& testList = sized(member(document, "tests"), "tests", kTestCount);
-    for (int test = 0; test < kTestCount; ++test)
-        readTest(testList[static_cast<std::size_t>(test)], test, tests, report.record.Results);
-    if (document.contains("cores")) report.cores = readCores(document.at("cores"));
-    if (document.contains("kernel_code")) report.kernelCode = text(document, "kernel_code");
+    int test = 0;
+    for (const Element entry : sized(member(document, "tests"), "tests", kTestCount))
+        readTest(entry, test++, tests, report.record.Results);
+    if (has(document, "cores")) report.cores = readCores(member(document, "cores"));
+    if (has(document, "kernel_code")) report.kernelCode = text(document, "kernel_code");
     // The report's lines as printed: a heading and a line per test for the spreads, then what
     // disturbed the run and the warning with its causes, which are what the page shows.
-    const Json* lines = document.contains("quality") && document.at("quality").is_object() &&
-                                document.at("quality").contains("lines")
-                            ? &document.at("quality").at("lines")
-                            : nullptr;
-    if (lines != nullptr && lines->is_array())
-        for (std::size_t line = 1 + kTestCount; line < lines->size(); ++line)
-            if ((*lines)[line].is_string()) report.warnings.push_back((*lines)[line]);
+    simdjson::dom::array lines;
+    if (has(document, "quality") && has(member(document, "quality"), "lines") &&
+        !member(member(document, "quality"), "lines").get_array().get(lines)) {
+        std::size_t line = 0;
+        for (const Element entry : lines) {
+            std::string_view warning;
+            if (line++ >= 1 + kTestCount && !entry.get_string().get(warning))
+                report.warnings.emplace_back(warning);
+        }
+    }
     return report;
+}
+
+// The report `text` holds, parsed with `parser` (which keeps its memory for the next report).
+std::optional<RunReport> parseWith(simdjson::dom::parser& parser, std::string_view text,
+                                   std::span<const TestName> tests, std::string& why) {
+    Element document;
+    const simdjson::error_code error = parser.parse(text.data(), text.size()).get(document);
+    if (error == simdjson::MEMALLOC) throw std::bad_alloc();
+    if (error) {
+        why = "not JSON, or cut short";
+        return std::nullopt;
+    }
+    try {
+        return readReport(document, tests);
+    } catch (const NotAReport& refusal) {
+        why = refusal.why;
+    }
+    return std::nullopt;
 }
 
 // The whole file, at most kRunReportLimit bytes; nothing with the note's kind and reason when it
@@ -209,19 +247,8 @@ bool joinResultFile(RunReport& report, ResultFileRecords& file,
 
 std::optional<RunReport> parseRunReport(std::string_view text, std::span<const TestName> tests,
                                         std::string& why) {
-    const Json document = Json::parse(text, nullptr, false);
-    if (document.is_discarded()) {
-        why = "not JSON, or cut short";
-        return std::nullopt;
-    }
-    try {
-        return readReport(document, tests);
-    } catch (const NotAReport& refusal) {
-        why = refusal.why;
-    } catch (const Json::exception&) {
-        why = "a field of the wrong kind";
-    }
-    return std::nullopt;
+    simdjson::dom::parser parser;
+    return parseWith(parser, text, tests, why);
 }
 
 std::optional<RunReport> readRunReport(const std::filesystem::path& file,
@@ -240,12 +267,14 @@ std::optional<RunReport> readRunReport(const std::filesystem::path& file,
     return std::nullopt;
 }
 
-void loadRunReports(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
-                    std::vector<ResultFileNote>& notes, std::vector<ResultFileRecords>& files,
-                    std::span<const TestName> tests, std::size_t recordBudget) {
+std::error_code loadRunReports(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
+                               std::vector<ResultFileNote>& notes,
+                               std::vector<ResultFileRecords>& files,
+                               std::span<const TestName> tests, std::size_t recordBudget) {
     platform::HeldFolder held(folder);
-    if (held.openError()) return;
+    if (held.openError()) return held.openError();
     std::optional<std::size_t> overBudget;  // the note counting the reports left out
+    simdjson::dom::parser parser;
     for (std::string name; held.nextName(name);) {
         if (!isRunReportName(name)) continue;
         const std::filesystem::path path = (folder / name).lexically_normal();
@@ -253,7 +282,7 @@ void loadRunReports(const std::filesystem::path& folder, std::deque<TCpuRecord>&
         try {
             std::optional<RunReport> report;
             if (const std::optional<std::string> contents = readReportFile(held, name, note))
-                report = parseRunReport(*contents, tests, note.detail);
+                report = parseWith(parser, *contents, tests, note.detail);
             if (!report) {
                 notes.push_back(std::move(note));
                 continue;
@@ -292,4 +321,5 @@ void loadRunReports(const std::filesystem::path& folder, std::deque<TCpuRecord>&
                              std::make_error_code(std::errc::not_enough_memory)});
         }
     }
+    return held.readError();
 }

@@ -87,6 +87,15 @@ const ConsoleOption kOptions[] = {
          return std::string();
      },
      nullptr},
+    {"--ignore-lock", "", false, kRunForm, false,
+     "start the run even while another user's run holds the machine's\n"
+     "lock, with a warning naming that user (root always does); the\n"
+     "runs of one user never overlap",
+     [](ConsoleOptions& options, const std::string&) {
+         options.ignoreLock = true;
+         return std::string();
+     },
+     nullptr},
     {"--repeat", "N", false, kRunForm, false,
      "run the whole sequence N times (1 to 100; default 1); the quality\n"
      "report and the JSON give each test's run-to-run spread of the best,\n"
@@ -167,9 +176,10 @@ const ConsoleOption kOptions[] = {
      },
      nullptr},
     {"--baseline", "FILE", false, kRunForm | kCompareForm, false,
-     "compare with the first record of the result file FILE, or with the\n"
-     "run of the run report FILE (*.json) (by default with the run, or\n"
-     "with --compare with the first result file read)",
+     "compare with the first real record of the result file FILE (none\n"
+     "in a hole, none all zero), or with the run of the run report FILE\n"
+     "(*.json) (by default with the run, or with --compare with the\n"
+     "first result file read)",
      [](ConsoleOptions& options, const std::string& file) {
          options.baselineFile = file;
          return std::string();

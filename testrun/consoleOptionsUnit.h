@@ -20,6 +20,7 @@ struct ConsoleOptions {
     std::optional<std::string> htmlFile;  // "-" for standard output
     bool compareOnly = false;             // --compare: no run, only the stored results
     int repeat = 1;                       // --repeat: whole runs in one invocation
+    bool ignoreLock = false;              // --ignore-lock: go past another user's run
     int cores = 1;  // --cores: worker processes per test after the run; 1 runs none
     // The folders whose result files are compared, in order; none given means "cpus", which
     // may be missing, while a folder named here must exist.

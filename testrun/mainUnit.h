@@ -85,8 +85,8 @@ class TForm1 final : public QWidget {
     // Waits out a pause of the run in an event loop, so the windows stay painted and usable;
     // ends early when the window is closed.
     void waitOutPause(std::uint32_t milliseconds);
-    // The message that another run holds the machine (its process id, 0 when unknown).
-    void showMachineBusy(int otherRun);
+    // The message that another run holds the machine, naming its user and process.
+    void showMachineBusy(const platform::LockHolder& holder);
 
     SequencePlatform& platform_;
     TestTable tests_;

@@ -7,10 +7,11 @@
 // table it was given, a report read is read again the same from the run's JSON made of it, and
 // the printed text holds no control character.
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -29,32 +30,30 @@ namespace {
 
 constexpr int kColumnWidth = 250;
 
-// A folder of its own for one input's file, removed with it once the input is read, so nothing
-// outlives the input whichever way the fuzzer ends (a clean-up at exit ran after the folder's
-// name was already destroyed, and removed nothing).
-class InputFolder {
-  public:
-    InputFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "korvex-fuzz-XXXXXX");
+// The folder the input's file is written into: one for the whole fuzzing run, in memory (the
+// shared-memory file system, or the temporary folder where there is none), so an input costs no
+// disk and no folder of its own; removed at exit. Its name is never destroyed, so the removal at
+// exit still has it.
+const std::filesystem::path& inputFolder() {
+    static const std::filesystem::path* const folder = [] {
+        const std::filesystem::path base = std::filesystem::is_directory("/dev/shm")
+                                               ? std::filesystem::path("/dev/shm")
+                                               : std::filesystem::temp_directory_path();
+        std::string pattern = base / "korvex-fuzz-XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr) abort();
-        path_ = pattern;
-    }
-    ~InputFolder() { std::filesystem::remove_all(path_); }
-    InputFolder(const InputFolder&) = delete;
-    InputFolder& operator=(const InputFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
+        const auto* made = new std::filesystem::path(pattern);
+        std::atexit([] { std::filesystem::remove_all(inputFolder()); });
+        return made;
+    }();
+    return *folder;
+}
 
 std::deque<TCpuRecord> throughTheFolder(const std::uint8_t* data, std::size_t size) {
-    const InputFolder folder;
-    const std::filesystem::path file = folder.path() / "input.dat";
-    std::FILE* out = std::fopen(file.c_str(), "wb");
-    if (out == nullptr || std::fwrite(data, 1, size, out) != size || std::fclose(out) != 0) abort();
+    const std::filesystem::path file = inputFolder() / "input.dat";
+    const int out = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (out < 0 || write(out, data, size) != static_cast<ssize_t>(size) || close(out) != 0) abort();
     std::deque<TCpuRecord> records;
-    loadResultFolder(folder.path(), records);
+    loadResultFolder(inputFolder(), records);
     return records;
 }
 
