@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <unordered_map>
 
 #include "platform/regularFile.h"
 #include "platform/systemError.h"
@@ -165,10 +166,13 @@ RunReport readReport(Element document, std::span<const TestName> tests) {
 }
 
 // The report `text` holds, parsed with `parser` (which keeps its memory for the next report).
+// `padded`: `text` is followed by simdjson's padding, so it is parsed where it lies, not copied.
 std::optional<RunReport> parseWith(simdjson::dom::parser& parser, std::string_view text,
-                                   std::span<const TestName> tests, std::string& why) {
+                                   std::span<const TestName> tests, std::string& why,
+                                   bool padded = false) {
     Element document;
-    const simdjson::error_code error = parser.parse(text.data(), text.size()).get(document);
+    const simdjson::error_code error =
+        parser.parse(text.data(), text.size(), !padded).get(document);
     if (error == simdjson::MEMALLOC) throw std::bad_alloc();
     if (error) {
         why = "not JSON, or cut short";
@@ -184,7 +188,14 @@ std::optional<RunReport> parseWith(simdjson::dom::parser& parser, std::string_vi
 
 // The whole file, at most kRunReportLimit bytes; nothing with the note's kind and reason when it
 // cannot be used.
-std::optional<std::string> readReportFile(const platform::HeldFolder& folder,
+// A report's bytes, read into a buffer with the padding simdjson reads past their end.
+struct ReportBytes {
+    simdjson::padded_string buffer;
+    std::size_t length = 0;
+    std::string_view text() const { return {buffer.data(), length}; }
+};
+
+std::optional<ReportBytes> readReportFile(const platform::HeldFolder& folder,
                                           const std::string& name, ResultFileNote& note) {
     platform::RegularFile file(folder, name);
     if (!file.isOpen()) {
@@ -198,11 +209,12 @@ std::optional<std::string> readReportFile(const platform::HeldFolder& folder,
         note.detail = "larger than " + std::to_string(kRunReportLimit >> 20) + " MiB";
         return std::nullopt;
     }
-    std::string contents(static_cast<std::size_t>(file.size()), '\0');
-    std::size_t filled = 0;
-    while (filled < contents.size()) {
-        const std::ptrdiff_t got = file.read(
-            {reinterpret_cast<std::uint8_t*>(contents.data()) + filled, contents.size() - filled});
+    ReportBytes contents{simdjson::padded_string(static_cast<std::size_t>(file.size())), 0};
+    std::size_t& filled = contents.length;
+    while (filled < contents.buffer.size()) {
+        const std::ptrdiff_t got =
+            file.read({reinterpret_cast<std::uint8_t*>(contents.buffer.data()) + filled,
+                       contents.buffer.size() - filled});
         if (got < 0) {
             note.kind = ResultFileNote::Kind::Unreadable;
             note.reason = platform::lastSystemError();
@@ -211,19 +223,23 @@ std::optional<std::string> readReportFile(const platform::HeldFolder& folder,
         if (got == 0) break;  // the file shrank since it was opened
         filled += static_cast<std::size_t>(got);
     }
-    contents.resize(filled);
     return contents;
 }
 
-// The result file of this folder named as `report` is, with another ending: nullptr when none
-// added records.
-ResultFileRecords* resultFileOf(const std::filesystem::path& report,
-                                std::vector<ResultFileRecords>& files) {
-    for (ResultFileRecords& file : files)
-        if (file.file.parent_path() == report.parent_path() && file.file.stem() == report.stem() &&
-            isResultFileName(file.file.filename().string()))
-            return &file;
-    return nullptr;
+// A file's folder and name without its ending: the same for a report and its result file.
+std::string stemOf(const std::filesystem::path& file) {
+    return (file.parent_path() / file.stem()).native();
+}
+
+// The result files among `files` by stemOf, the first of each stem kept: looked up once per
+// report, so a folder of many reports beside many result files is read in linear time.
+std::unordered_map<std::string, std::size_t> resultFilesByStem(
+    const std::vector<ResultFileRecords>& files) {
+    std::unordered_map<std::string, std::size_t> byStem;
+    for (std::size_t index = 0; index < files.size(); ++index)
+        if (isResultFileName(files[index].file.filename().string()))
+            byStem.emplace(stemOf(files[index].file), index);
+    return byStem;
 }
 
 // Gives `report`'s cores, kernel code and warnings to the last record of `file` with the
@@ -259,8 +275,11 @@ std::optional<RunReport> readRunReport(const std::filesystem::path& file,
         return std::nullopt;
     }
     ResultFileNote note{file.filename().string(), ResultFileNote::Kind::NotARunReport, {}};
-    const std::optional<std::string> contents = readReportFile(held, note.name.string(), note);
-    if (contents) return parseRunReport(*contents, tests, why);
+    if (const std::optional<ReportBytes> contents =
+            readReportFile(held, note.name.string(), note)) {
+        simdjson::dom::parser parser;
+        return parseWith(parser, contents->text(), tests, why, true);
+    }
     why = note.reason                                        ? note.reason.message()
           : note.kind == ResultFileNote::Kind::NotARunReport ? note.detail
                                                              : "not a regular file";
@@ -275,27 +294,29 @@ std::error_code loadRunReports(const std::filesystem::path& folder, std::deque<T
     if (held.openError()) return held.openError();
     std::optional<std::size_t> overBudget;  // the note counting the reports left out
     simdjson::dom::parser parser;
+    const std::unordered_map<std::string, std::size_t> resultFiles = resultFilesByStem(files);
     for (std::string name; held.nextName(name);) {
         if (!isRunReportName(name)) continue;
         const std::filesystem::path path = (folder / name).lexically_normal();
         ResultFileNote note{name, ResultFileNote::Kind::NotARunReport, {}};
         try {
             std::optional<RunReport> report;
-            if (const std::optional<std::string> contents = readReportFile(held, name, note))
-                report = parseWith(parser, *contents, tests, note.detail);
+            if (const std::optional<ReportBytes> contents = readReportFile(held, name, note))
+                report = parseWith(parser, contents->text(), tests, note.detail, true);
             if (!report) {
                 notes.push_back(std::move(note));
                 continue;
             }
-            if (ResultFileRecords* beside = resultFileOf(path, files)) {
-                if (!joinResultFile(*report, *beside, records))
+            if (const auto found = resultFiles.find(stemOf(path)); found != resultFiles.end()) {
+                ResultFileRecords& beside = files[found->second];
+                if (!joinResultFile(*report, beside, records))
                     notes.push_back({name,
                                      ResultFileNote::Kind::UnlikeItsResultFile,
                                      {},
                                      0,
                                      0,
                                      0,
-                                     beside->file.filename().string()});
+                                     beside.file.filename().string()});
                 continue;
             }
             if (records.size() >= recordBudget) {
