@@ -153,7 +153,11 @@ bool ResultFolderReader::openNextFile() {
 // for a trailing fragment; none beyond the budget, and none past the data at the read position,
 // so the hole after it adds no record.
 void ResultFolderReader::readChunk() {
-    if (chunk_.empty()) chunk_.resize(kChunkRecords * kRecordSize);
+    // The chunk grows to the largest file read so far, up to its full size, so a folder of small
+    // files never holds (or clears) a chunk they do not need.
+    const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(
+        kChunkRecords * kRecordSize, (unread_ / kRecordSize + 1) * kRecordSize));
+    if (chunk_.size() < wanted) chunk_.resize(wanted);
     const std::uint64_t dataEnd = unread_ > 0 ? skipHole() : 0;
     if (unread_ > 0 && records_.size() >= budget_) return leaveOutTheRest();
     const std::uint64_t position = file_->size() - unread_;
