@@ -50,7 +50,25 @@ Json callJson(const CallExport& call) {
         {"cpu_start", call.processorAtStart},
         {"cpu_end", call.processorAtEnd},
         {"disturbed", call.disturbed},
+        {"round", call.round > 0 ? Json(call.round) : Json(nullptr)},
+        {"place", call.place > 0 ? Json(call.place) : Json(nullptr)},
     };
+}
+
+Json roundsJson(const std::vector<RoundExport>& rounds) {
+    Json list = Json::array();
+    for (const RoundExport& round : rounds)
+        list.push_back({{"round", round.round},
+                        {"factor", orNull(round.factor)},
+                        {"disturbed", round.disturbed},
+                        {"replaced", round.replaced}});
+    return list;
+}
+
+Json historyJson(const HistoryExport& history) {
+    return {{"runs_on_record", history.runsOnRecord},
+            {"best_index", orNull(history.bestIndex)},
+            {"slower_by", orNull(history.slowerBy)}};
 }
 
 // A test's calls, added to its object when the run kept them.
@@ -231,6 +249,7 @@ std::string runJson(const RunExport& run) {
     const RunMachine& machine = run.machine;
     Json machineJson = Json::object();
     addDescription(machineJson, machine.description);
+    machineJson["processor"] = platform::printableText(machine.processor);
     machineJson["logical_processors"] = machine.logicalProcessors;
     machineJson["kernel_release"] = machine.kernelRelease;
     machineJson["frequency_governors"] = machine.frequencyGovernors;
@@ -244,11 +263,15 @@ std::string runJson(const RunExport& run) {
         {"date", isoUtcTime(run.started)},
         {"machine", machineJson},
         {"clock_mhz", orNull(run.clockMHz)},
+        {"order", run.order},
+        {"seed", orNull(run.seed)},
+        {"rounds", roundsJson(run.rounds)},
         {"tests", testsJson(run.results, run.testNames, run.testCalls)},
     };
     if (run.quality) document["quality"] = qualityJson(*run.quality);
     if (run.repeat) document["repeat"] = repeatJson(*run.repeat);
     if (run.cores) document["cores"] = coresJson(*run.cores, run.testNames);
+    if (run.history) document["history"] = historyJson(*run.history);
     return text(document);
 }
 

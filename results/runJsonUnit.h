@@ -27,6 +27,9 @@ inline constexpr int kJsonSchema = 2;
 
 struct RunMachine {
     platform::MachineDescription description;  // the four lines a result file carries
+    // The processor as the machine names itself, whatever description was typed: with the host,
+    // what tells runs of one machine apart from others.
+    std::string processor;
     int logicalProcessors = 1;
     std::string kernelRelease;
     std::vector<std::string> frequencyGovernors;  // empty when the machine exposes none
@@ -45,8 +48,12 @@ struct RunExport {
     std::string kernelCode;                  // the fingerprint of the kernel code that ran
     std::vector<TestCallsExport> testCalls;  // test k at index k; empty when not kept
     std::optional<QualityExport> quality;
-    std::optional<RepeatExport> repeat;  // when the invocation made several runs
-    std::optional<CoresRun> cores;       // the run on every core at once, when there was one
+    std::optional<RepeatExport> repeat;    // when the invocation made several runs
+    std::optional<CoresRun> cores;         // the run on every core at once, when there was one
+    std::string order = "in-order";        // "in-order" or "rounds"
+    std::optional<std::uint64_t> seed;     // the rounds' seed; none in order
+    std::vector<RoundExport> rounds;       // each round made, in order; empty in order
+    std::optional<HistoryExport> history;  // when the run was measured against this machine's
 };
 
 // What one test's two rows say: its failed runs (failedRuns), and the best, median and average

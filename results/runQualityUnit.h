@@ -22,6 +22,28 @@ struct CallExport {
     int processorAtStart = -1;  // -1 when unknown
     int processorAtEnd = -1;
     bool disturbed = false;
+    // Run in rounds: its round (from 1) and its place in the round (from 1); 0 otherwise.
+    int round = 0;
+    int place = 0;
+};
+
+// One round of a run in rounds: its host factor (the median over its tests of call / that
+// test's best), whether that made it slow, and whether its calls were all replaced.
+struct RoundExport {
+    int round = 0;
+    std::optional<double> factor;
+    bool disturbed = false;
+    bool replaced = false;
+};
+
+// The run's standing against the earlier runs of this machine (the same kernel code and
+// processor) kept in its state folder.
+struct HistoryExport {
+    int runsOnRecord = 0;
+    // The best of them as an index with this run at 100 (above 100: faster than this run), and
+    // how much slower this run is than it (0.29: 29 %), none when no earlier run compares.
+    std::optional<double> bestIndex;
+    std::optional<double> slowerBy;
 };
 
 // One test's calls: the ten its rows hold and those left out for being more disturbed.

@@ -15,6 +15,7 @@
 namespace {
 
 constexpr int kMostRepeats = 100;
+constexpr int kLongestInterval = 3600;
 
 // The usage lines an option is shown on.
 enum UsageForm : unsigned { kRunForm = 1u, kCompareForm = 2u };
@@ -67,7 +68,8 @@ const ConsoleOption kOptions[] = {
          return std::string();
      },
      nullptr},
-    {"--no-pause", "", false, kRunForm, false, "do not pause 5 seconds after each test",
+    {"--no-pause", "", false, kRunForm, false,
+     "do not pause 5 seconds after each test (in rounds: after each round)",
      [](ConsoleOptions& options, const std::string&) {
          options.sequence.pauseAfterEachTest = false;
          return std::string();
@@ -79,9 +81,10 @@ const ConsoleOption kOptions[] = {
      "for the whole machine and its scaling (default 1: no such times)",
      chooseCores, nullptr},
     {"--runs-as-they-come", "", false, kRunForm, false,
-     "keep each test's ten consecutive calls, disturbed or not (by\n"
-     "default a call that waited for a processor or moved to another\n"
-     "is replaced by a further call, up to 20 per test)",
+     "keep each test's ten consecutive calls (in rounds: those of the ten\n"
+     "rounds), disturbed or not (by default a call that waited for a\n"
+     "processor or moved to another is replaced by a further call, up to\n"
+     "20 per test; in rounds a slow round by a further round, up to 10)",
      [](ConsoleOptions& options, const std::string&) {
          options.sequence.replaceDisturbedCalls = false;
          return std::string();
@@ -96,6 +99,32 @@ const ConsoleOption kOptions[] = {
          return std::string();
      },
      nullptr},
+    {"--order", "rounds|in-order", false, kRunForm, false,
+     "rounds (the default): ten rounds, each calling every test once in an\n"
+     "order of its own (an encode always right before the decode of its\n"
+     "width), so a slow phase of the host costs each test one call, and a\n"
+     "round whose tests all ran more than 5 % slower than their best is\n"
+     "replaced by a further one (up to 10); in-order: each test makes its\n"
+     "calls one after another, test after test, as the windows do",
+     [](ConsoleOptions& options, const std::string& order) {
+         if (order != "rounds" && order != "in-order")
+             return std::string("--order needs rounds or in-order");
+         options.sequence.order = order == "rounds" ? TestOrder::Rounds : TestOrder::InOrder;
+         return std::string();
+     },
+     nullptr},
+    {"--seed", "N", false, kRunForm, false,
+     "the order of the rounds from seed N (0 to 4294967295), as printed by\n"
+     "an earlier run, to repeat it (by default a new seed each run)",
+     [](ConsoleOptions& options, const std::string& text) {
+         std::uint32_t seed = 0;
+         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
+         if (error != std::errc() || end != text.data() + text.size())
+             return std::string("--seed needs a whole number from 0 to 4294967295");
+         options.sequence.seed = seed;
+         return std::string();
+     },
+     nullptr},
     {"--repeat", "N", false, kRunForm, false,
      "run the whole sequence N times (1 to 100; default 1); the quality\n"
      "report and the JSON give each test's run-to-run spread of the best,\n"
@@ -107,6 +136,30 @@ const ConsoleOption kOptions[] = {
              runs > kMostRepeats)
              return std::string("--repeat needs a whole number from 1 to 100");
          options.repeat = runs;
+         return std::string();
+     },
+     nullptr},
+    {"--interval", "SECONDS", false, kRunForm, false,
+     "with --repeat, wait SECONDS (1 to 3600) between two runs, so that\n"
+     "the runs sample the host over minutes rather than one moment",
+     [](ConsoleOptions& options, const std::string& text) {
+         int seconds = 0;
+         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+         if (error != std::errc() || end != text.data() + text.size() || seconds < 1 ||
+             seconds > kLongestInterval)
+             return std::string("--interval needs a whole number of seconds from 1 to 3600");
+         options.intervalSeconds = seconds;
+         return std::string();
+     },
+     nullptr},
+    {"--no-history", "", false, kRunForm, false,
+     "neither measure the run against this machine's earlier runs nor keep\n"
+     "it among them (by default the last 20 runs' JSON reports are kept in\n"
+     "$XDG_STATE_HOME/korvex2/history, and a run more than 5 % slower\n"
+     "than the best of them with the same kernel code and processor is\n"
+     "named in the quality report)",
+     [](ConsoleOptions& options, const std::string&) {
+         options.keepHistory = false;
          return std::string();
      },
      nullptr},
@@ -300,6 +353,10 @@ int parseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::ost
         if (options.descriptions[field] && !describesRun)
             return usageError(err, option + " needs --save, --json, --csv or --html");
     }
+    if (options.sequence.seed && options.sequence.order != TestOrder::Rounds)
+        return usageError(err, "--seed orders the rounds, and --order in-order runs none");
+    if (options.intervalSeconds > 0 && options.repeat < 2)
+        return usageError(err, "--interval spaces the runs of --repeat, and there is one run");
     if (options.compareOnly && options.repeat > 1)
         return usageError(err, "--repeat repeats a run, and --compare runs nothing");
     if (options.compareOnly && options.cores > 1)

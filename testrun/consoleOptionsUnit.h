@@ -13,7 +13,10 @@
 #include "testrun/sequenceUnit.h"
 
 struct ConsoleOptions {
-    SequenceOptions sequence;
+    // In rounds unless --order in-order: on a virtual machine of the kind measured, the best of a
+    // test spread less across runs in rounds (bench/sameMachine.sh; README, "What a run
+    // measures").
+    SequenceOptions sequence{.order = TestOrder::Rounds};
     std::optional<std::string> saveFile;
     std::optional<std::string> jsonFile;  // "-" for standard output
     std::optional<std::string> csvFile;   // "-" for standard output
@@ -21,6 +24,8 @@ struct ConsoleOptions {
     bool compareOnly = false;             // --compare: no run, only the stored results
     int repeat = 1;                       // --repeat: whole runs in one invocation
     bool ignoreLock = false;              // --ignore-lock: go past another user's run
+    int intervalSeconds = 0;              // --interval: the wait between two of them
+    bool keepHistory = true;              // --no-history clears it
     int cores = 1;  // --cores: worker processes per test after the run; 1 runs none
     // The folders whose result files are compared, in order; none given means "cpus", which
     // may be missing, while a folder named here must exist.

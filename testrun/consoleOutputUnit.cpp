@@ -81,6 +81,7 @@ RunMachine currentRunMachine(const platform::MachineDescription& description,
                              const RunConditions& conditions) {
     RunMachine machine;
     machine.description = description;
+    machine.processor = platform::processorBrand();
     machine.logicalProcessors = platform::logicalProcessors();
     machine.kernelRelease = platform::kernelRelease();
     machine.frequencyGovernors = conditions.governors;

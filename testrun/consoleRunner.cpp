@@ -28,6 +28,7 @@
 #include "testrun/consoleHtmlUnit.h"
 #include "testrun/consoleLockUnit.h"
 #include "testrun/consoleOutputUnit.h"
+#include "testrun/consoleRunsUnit.h"
 #include "testrun/contactUnit.h"
 #include "testrun/coresRunUnit.h"
 #include "testrun/kernelCodeUnit.h"
@@ -40,26 +41,6 @@
 #include "testrun/workAreaUnit.h"
 
 namespace {
-
-// The run's lines go to standard output, or to standard error while standard output carries
-// JSON. The clock rate is kept for the JSON.
-class StandardOutputList final : public SequenceList {
-  public:
-    explicit StandardOutputList(std::ostream& stream) : stream_(stream) {}
-    void clearLines() override {}
-    void appendLine(const std::string& line) override {
-        stream_ << line << std::endl;
-        noteStandardOutputState();
-    }
-    void noteClockRate(std::uint64_t megahertz) override { clockMHz = megahertz; }
-    void repaintNow() override {}
-    void processPendingMessages() override {}
-
-    std::optional<std::uint64_t> clockMHz;
-
-  private:
-    std::ostream& stream_;
-};
 
 // The result files and run reports of the folders named by --cpus, or of cpus/, with the files
 // they came from. Files the comparison could not use in full are named on standard error, so
@@ -293,35 +274,17 @@ int main(int argc, char** argv) {
     if (options.compareOnly) return compareStoredResults(options, outputs, baseline, lines);
 
     SystemSequencePlatform system;
-    std::string otherRun;
-    if (!takeMachineLock(system, options.ignoreLock, otherRun, std::cerr))
+    ConsoleRuns runs;
+    if (!takeMachineLock(system, options.ignoreLock, runs.otherRun, std::cerr))
         return kMachineBusyStatus;
     platform::setProgramFpuEnvironment();
     platform::installExceptionGuard();
     BuildKernelWorkArea();
 
     StandardOutputList list(lines);
-    ResultTable benchResults{};
-    RunCalls calls;
-    RunConditions conditions;
-    QualityReport quality;
-    std::time_t started = 0;
-    std::vector<ResultTable> repeatedRuns;
-    for (int run = 1; run <= options.repeat; ++run) {
-        if (options.repeat > 1)
-            lines << (run > 1 ? "\n" : "") << "Запуск " << run << " из " << options.repeat
-                  << std::endl;
-        conditions = conditionsBeforeRun(options.sequence.raisePriority);
-        conditions.otherRun = otherRun;
-        started = std::time(nullptr);
-        runTestSequence(options.sequence, benchmarkTests(), list, system, benchResults, &calls);
-        conditions.priorityGranted = system.raiseGranted();
-        quality = assessRun(benchResults, &calls, conditions);
-        lines << '\n';
-        for (const std::string& line : qualityReportLines(benchmarkTests(), quality))
-            lines << line << '\n';
-        if (options.repeat > 1) repeatedRuns.push_back(benchResults);
-    }
+    makeRuns(options, system, list, lines, runs);
+    const ResultTable& benchResults = runs.benchResults;
+    const std::vector<ResultTable>& repeatedRuns = runs.repeatedRuns;
     if (options.repeat > 1)
         for (const std::string& line : repeatReportLines(benchmarkTests(), repeatedRuns))
             lines << line << '\n';
@@ -336,19 +299,8 @@ int main(int argc, char** argv) {
     if (!outputs.empty())
         finished.description = runDescription(options, platform::describeMachine());
     if (options.saveFile) reportCodePageLoss(finished.description, std::cerr);
-    finished.run = {kProductTitle,
-                    programVersion(),
-                    platform::hostName(),
-                    started,
-                    currentRunMachine(finished.description, conditions),
-                    list.clockMHz,
-                    benchmarkTestNames(),
-                    benchResults,
-                    kernelCodeFingerprint(),
-                    exportRunCalls(calls),
-                    exportQuality(benchmarkTests(), quality),
-                    std::nullopt,
-                    cores};
+    finished.run = exportRun(runs, list, options, finished.description);
+    finished.run.cores = cores;
     if (options.repeat > 1) finished.run.repeat = exportRepeat(repeatedRuns);
     finished.repeatedRuns = repeatedRuns;
     // The page shows the comparison, so it comes after it.
@@ -361,7 +313,7 @@ int main(int argc, char** argv) {
     const auto write = [&](OutputContent content, std::ostream& out) {
         writeRunOutput(out, content, finished);
     };
-    bool written = writeOutputs(outputs, write, lines, std::cerr, writer, started);
+    bool written = writeOutputs(outputs, write, lines, std::cerr, writer, runs.started);
     StoredResults stored = loadStoredResults(options, baseline);
     TCpuRecord ownSystem = makeOwnSystem();
     ownSystem.Results = benchResults;
@@ -369,10 +321,10 @@ int main(int argc, char** argv) {
         stored, ownSystem, repeatedRuns, cores ? &*cores : nullptr, options.comparisonUnit, lines);
     if (!page.empty()) {
         const PageRun run{&ownSystem, finished.description, finished.run.kernelCode,
-                          qualityWarningLines(quality), cores ? &*cores : nullptr};
+                          qualityWarningLines(runs.quality), cores ? &*cores : nullptr};
         finished.page = consolePage(comparison, storedMachines(stored.records, stored.files), &run,
                                     std::time(nullptr));
-        written = writeOutputs(page, write, lines, std::cerr, writer, started) && written;
+        written = writeOutputs(page, write, lines, std::cerr, writer, runs.started) && written;
     }
 
     if (!finishStandardOutput()) return 1;

@@ -48,7 +48,8 @@ TestDisturbance summariseDisturbance(const TestCalls& calls) {
     for (std::size_t call = 0; call < calls.made.size(); ++call) {
         const TimedCall& made = calls.made[call];
         summary.failed = summary.failed || made.failed;
-        if (call >= firstTen || !made.disturbance.disturbed()) continue;
+        // A slow round is the round's to report (qualityReportLines), not each of its tests'.
+        if (call >= firstTen || !(made.disturbance.waited() || made.disturbance.moved())) continue;
         ++summary.disturbedOfTen;
         if (made.disturbance.waited()) ++summary.waitedOfTen;
         if (made.disturbance.moved()) ++summary.movedOfTen;
@@ -75,7 +76,9 @@ TestCallsExport exportCalls(const TestCalls& calls) {
                                disturbance.involuntarySwitches,
                                disturbance.processorAtStart,
                                disturbance.processorAtEnd,
-                               disturbance.disturbed()};
+                               disturbance.disturbed(),
+                               made.round,
+                               made.place};
         const bool stored =
             std::find(calls.stored.begin(), calls.stored.end(), call) != calls.stored.end();
         (stored ? exported.stored : exported.replaced).push_back(entry);

@@ -14,9 +14,10 @@
 #include "testrun/disturbedCallsUnit.h"
 
 struct TestDisturbance {
-    // Of the test's first ten calls (those a run as they come would store): the disturbed ones,
-    // those among them that waited beyond the share and those that moved (a call may do both),
-    // and the wait plus steal of the disturbed ones.
+    // Of the test's first ten calls (those a run as they come would store): the disturbed ones
+    // (that waited or moved; a slow round is reported as the round's), those among them that
+    // waited beyond the share and those that moved (a call may do both), and the wait plus
+    // steal of the disturbed ones.
     int disturbedOfTen = 0;
     int waitedOfTen = 0;
     int movedOfTen = 0;

@@ -58,7 +58,7 @@ std::array<std::size_t, kRunsPerTest> leastDisturbedCalls(const std::vector<Time
         const CallDisturbance& first = made[a].disturbance;
         const CallDisturbance& second = made[b].disturbance;
         if (first.disturbed() != second.disturbed()) return !first.disturbed();
-        return first.waitShare() < second.waitShare();
+        return first.lostShare() < second.lostShare();
     });
     std::array<std::size_t, kRunsPerTest> chosen{};
     std::copy_n(order.begin(), std::min<std::size_t>(order.size(), kRunsPerTest), chosen.begin());

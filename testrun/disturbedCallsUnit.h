@@ -29,12 +29,19 @@ struct CallDisturbance {
     std::uint64_t involuntarySwitches = 0;
     int processorAtStart = -1;  // -1 when unknown
     int processorAtEnd = -1;
+    // Run in rounds: how much slower than their bests all tests of the call's round ran (its
+    // host factor - 1), when that was beyond kSlowRoundShare (testrun/roundsUnit.h); else 0.
+    double slowRoundShare = 0;
 
     bool moved() const { return processorAtStart != processorAtEnd; }
     bool waited() const;
-    bool disturbed() const { return waited() || moved(); }
-    // Wait and steal as a share of the duration (the order of "less disturbed").
+    bool inSlowRound() const { return slowRoundShare > 0; }
+    bool disturbed() const { return waited() || moved() || inSlowRound(); }
+    // Wait and steal as a share of the duration.
     double waitShare() const;
+    // What the call lost, as a share of its duration: its wait and steal, and its round's
+    // slowness (the order of "less disturbed").
+    double lostShare() const { return waitShare() + slowRoundShare; }
 };
 
 CallDisturbance disturbanceBetween(const platform::DisturbanceReading& before,
@@ -46,6 +53,11 @@ struct TimedCall {
     std::uint32_t milliseconds = 0;
     bool failed = false;
     CallDisturbance disturbance;
+    std::uint64_t ticks = 0;  // the time-stamp difference itself (0 when failed)
+    // Run in rounds: the round (from 1; extra rounds after the tenth) and the call's place in
+    // it (from 1); 0 when run as the tests come.
+    int round = 0;
+    int place = 0;
 };
 
 // Every call one test made, in run order, and the ten it stores.
@@ -67,7 +79,7 @@ using RunCalls = std::array<TestCalls, kTestCount>;
 bool wantsAnotherCall(const std::vector<TimedCall>& made, bool replacing);
 
 // The ten calls of `made` (at least ten) that were least disturbed: undisturbed ones first, then
-// by their wait share, earlier before later at a tie; returned in run order.
+// by their lost share, earlier before later at a tie; returned in run order.
 std::array<std::size_t, kRunsPerTest> leastDisturbedCalls(const std::vector<TimedCall>& made);
 
 // The stored calls' values into a test's two rows and its flags.

@@ -99,6 +99,7 @@ TimedCall timeCall(Clock& clock, TestKernel kernel, std::uint8_t* const* buffer1
     if (!call.failed) {
         call.cycles = cycleValue(c0, c1);
         call.milliseconds = millisecondValue(t0, t1);
+        call.ticks = c1 - c0;
     }
     call.disturbance = disturbanceBetween(before, after);
     return call;

@@ -85,6 +85,22 @@ std::vector<std::string> disturbanceSection(const QualityReport& report) {
     return lines;
 }
 
+std::vector<std::string> roundsSection(const std::vector<RoundOutcome>& rounds, bool replacing) {
+    std::vector<std::string> lines;
+    for (const RoundOutcome& round : rounds)
+        if (round.disturbed) lines.push_back(slowRoundLine(round, replacing));
+    if (lines.empty())
+        return {
+            "Медленных кругов не замечено: ни в одном круге тесты не шли медленнее своих "
+            "лучших вызовов больше чем на " +
+            percent(kSlowRoundShare) + " (медиана по тестам круга)."};
+    lines.insert(lines.begin(),
+                 "Медленные круги (тесты круга медленнее своих лучших вызовов "
+                 "больше чем на " +
+                     percent(kSlowRoundShare) + ", по медиане):");
+    return lines;
+}
+
 }  // namespace
 
 RunConditions conditionsBeforeRun(bool priorityAsked) {
@@ -103,9 +119,20 @@ std::optional<double> runSpread(const ResultRow& cycles) {
     return *medianOfPassedRuns(cycles, {}) / best - 1;
 }
 
+std::string slowRoundLine(const RoundOutcome& round, bool replacing) {
+    char slower[32];
+    std::snprintf(slower, sizeof slower, "%.0f %%", 100 * (round.factor.value_or(1) - 1));
+    std::string line = "круг " + std::to_string(round.round) + ": все тесты медленнее на " + slower;
+    if (round.replaced) return line + ", заменён";
+    return line + (replacing ? ", не заменён: чистых кругов не хватило"
+                             : ", не заменён (--runs-as-they-come)");
+}
+
 QualityReport assessRun(const ResultTable& benchResults, const RunCalls* calls,
-                        const RunConditions& conditions) {
+                        const RunConditions& conditions, const RunRounds* rounds) {
     QualityReport report;
+    if (rounds != nullptr) report.rounds = rounds->rounds;
+    if (calls != nullptr) report.replacing = (*calls)[0].replacing;
     for (int test = 0; test < kTestCount; ++test) {
         const auto index = static_cast<std::size_t>(test);
         report.spreads[index] = runSpread(cycleRow(benchResults, test));
@@ -142,6 +169,11 @@ std::vector<std::string> qualityWarningLines(const QualityReport& report) {
         const std::vector<std::string> section = disturbanceSection(report);
         lines.insert(lines.end(), section.begin(), section.end());
     }
+    if (report.rounds) {
+        const std::vector<std::string> rounds = roundsSection(*report.rounds, report.replacing);
+        lines.insert(lines.end(), rounds.begin(), rounds.end());
+    }
+    if (report.historyLine) lines.push_back(*report.historyLine);
     if (report.unsteadyTests.empty()) return lines;
     lines.push_back("Внимание: разброс больше " + percent(kSpreadWarningLimit) + " у тестов " +
                     testList(report.unsteadyTests) +

@@ -16,6 +16,7 @@
 
 #include "results/resultTableUnit.h"
 #include "testrun/disturbanceReportUnit.h"
+#include "testrun/roundsUnit.h"
 #include "testrun/sequenceUnit.h"
 
 // Spreads above this are warned about.
@@ -60,15 +61,24 @@ struct QualityReport {
     std::vector<int> unsteadyTests;    // 0 to 9, spread above kSpreadWarningLimit
     std::vector<QualityCause> causes;  // only when some test is unsteady
     std::string otherRun;              // as RunConditions::otherRun
+    // Run in rounds: each round's outcome, and whether slow rounds were to be replaced.
+    std::optional<std::vector<RoundOutcome>> rounds;
+    bool replacing = true;
+    // The line on a run far below the best this machine has done (historyLine), when it was.
+    std::optional<std::string> historyLine;
 };
 
-// The report on a run: `calls` as the run kept them, or none.
+// The report on a run: `calls` as the run kept them, or none; `rounds` when it ran in rounds.
 QualityReport assessRun(const ResultTable& benchResults, const RunCalls* calls,
-                        const RunConditions& conditions);
+                        const RunConditions& conditions, const RunRounds* rounds = nullptr);
+
+// The line on a slow round (UTF-8): "круг 4: все тесты медленнее на 18 %, заменён".
+std::string slowRoundLine(const RoundOutcome& round, bool replacing);
 
 // The report's lines (UTF-8): a heading, one line per test with its spread; when calls were kept
-// a heading and a line per disturbed test (or one saying none was); then, when any spread
-// exceeds kSpreadWarningLimit, the warning with the tests concerned and its causes.
+// a heading and a line per disturbed test (or one saying none was); in rounds a line per slow
+// round (or one saying none was); then, when any spread exceeds kSpreadWarningLimit, the
+// warning with the tests concerned and its causes.
 std::vector<std::string> qualityReportLines(TestTable tests, const QualityReport& report);
 
 // The report's lines after the spreads: the run another user held the machine with, what

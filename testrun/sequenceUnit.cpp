@@ -8,6 +8,7 @@
 #include "platform/processorCounters.h"
 #include "platform/systemClock.h"
 #include "testrun/harnessUnit.h"
+#include "testrun/roundsUnit.h"
 #include "testrun/workAreaUnit.h"
 
 namespace {
@@ -52,6 +53,25 @@ void timeTest(const TestEntry& entry, const SequenceOptions& options, ResultRow&
     storeCalls(*calls, cycles, milliseconds, flags);
 }
 
+// The pause after a test or a round, when the list wants one; false when the run was stopped.
+bool pauseWhenAsked(const SequenceOptions& options, SequenceList& list, SequencePlatform& system) {
+    if (!list.pauseNow(options.pauseAfterEachTest)) return true;
+    list.appendLine(kPauseText);
+    if (!carryOn(list)) return false;
+    list.waitOutPause(kPauseMilliseconds, system);
+    return true;
+}
+
+// A test's figure lines; false when the run was stopped.
+bool listFigures(std::size_t test, SequenceList& list, const ResultTable& benchResults,
+                 const RunFlags& flags) {
+    const int row = static_cast<int>(test);
+    for (const std::string& line :
+         testSummaryLines(cycleRow(benchResults, row), millisecondRow(benchResults, row), flags))
+        list.appendLine(line);
+    return carryOn(list);
+}
+
 // Each test's label, its ten timed runs, its lines and the pause after it; false when the run
 // was stopped before the last test.
 bool timeEveryTest(const SequenceOptions& options, TestTable tests, SequenceList& list,
@@ -65,16 +85,43 @@ bool timeEveryTest(const SequenceOptions& options, TestTable tests, SequenceList
         timeTest(entry, options, cycleRow(benchResults, row), millisecondRow(benchResults, row),
                  flags, calls != nullptr ? &(*calls)[test] : nullptr);
         if (entry.resetsMultimediaState) system.resetMultimediaState();
-        for (const std::string& line : testSummaryLines(cycleRow(benchResults, row),
-                                                        millisecondRow(benchResults, row), flags))
-            list.appendLine(line);
-        if (!carryOn(list)) return false;
+        if (!listFigures(test, list, benchResults, flags)) return false;
         const bool isLastTest = test + 1 == tests.size();
-        if (!isLastTest && list.pauseNow(options.pauseAfterEachTest)) {
-            list.appendLine(kPauseText);
-            if (!carryOn(list)) return false;
-            list.waitOutPause(kPauseMilliseconds, system);
-        }
+        if (!isLastTest && !pauseWhenAsked(options, list, system)) return false;
+    }
+    return true;
+}
+
+// The rounds (timeRounds), each announced by its line, with the pauses after the first ten but
+// the last; then every test's label and figures in the table's order. False when the run was
+// stopped before its last line.
+bool timeEveryRound(const SequenceOptions& options, TestTable tests, SequenceList& list,
+                    SequencePlatform& system, ResultTable& benchResults, RunCalls& calls,
+                    RunRounds& rounds) {
+    rounds.seed = options.seed.value_or(drawSeed());
+    list.appendLine(roundsOrderLine(rounds.seed));
+    if (!carryOn(list)) return false;
+    RoundSteps steps;
+    steps.beforeRound = [&](int round) {
+        list.appendLine(roundLine(round));
+        return carryOn(list);
+    };
+    steps.afterCall = [&](const TestEntry& entry) {
+        if (entry.resetsMultimediaState) system.resetMultimediaState();
+    };
+    steps.afterRound = [&](int round) {
+        return round >= kRounds || pauseWhenAsked(options, list, system);
+    };
+    ProcessorClock clock;
+    if (!timeRounds(clock, tests, options.replaceDisturbedCalls, calls, rounds, steps))
+        return false;
+    RunFlags flags{};
+    for (std::size_t test = 0; test < tests.size(); ++test) {
+        const int row = static_cast<int>(test);
+        storeCalls(calls[test], cycleRow(benchResults, row), millisecondRow(benchResults, row),
+                   flags);
+        list.appendLine(tests[test].label);
+        if (!listFigures(test, list, benchResults, flags)) return false;
     }
     return true;
 }
@@ -192,12 +239,32 @@ std::vector<std::string> testSummaryLines(const ResultRow& cycles, const ResultR
             std::to_string(bestMilliseconds) + kMillisecondsText};
 }
 
+std::string roundsOrderLine(std::uint64_t seed) {
+    return "Тесты идут кругами, по вызову каждого теста за круг, в случайном порядке; зерно " +
+           std::to_string(seed) + " (--seed " + std::to_string(seed) + " повторит порядок)";
+}
+
+std::string roundLine(int round) {
+    if (round > kRounds)
+        return "Дополнительный круг " + std::to_string(round) + " (взамен медленного)...";
+    return "Круг " + std::to_string(round) + " из " + std::to_string(kRounds) + "...";
+}
+
 void runTestSequence(const SequenceOptions& options, TestTable tests, SequenceList& list,
-                     SequencePlatform& system, ResultTable& benchResults, RunCalls* calls) {
+                     SequencePlatform& system, ResultTable& benchResults, RunCalls* calls,
+                     RunRounds* rounds) {
     list.clearLines();
     const PriorityScope priority(system, options.raisePriority);
-
-    if (measureClockRate(list, system) &&
-        timeEveryTest(options, tests, list, system, benchResults, calls))
-        list.appendLine(kFinishedText);
+    if (!measureClockRate(list, system)) return;
+    bool finished = false;
+    if (options.order == TestOrder::Rounds) {
+        RunCalls ownCalls;
+        RunRounds ownRounds;
+        finished = timeEveryRound(options, tests, list, system, benchResults,
+                                  calls != nullptr ? *calls : ownCalls,
+                                  rounds != nullptr ? *rounds : ownRounds);
+    } else {
+        finished = timeEveryTest(options, tests, list, system, benchResults, calls);
+    }
+    if (finished) list.appendLine(kFinishedText);
 }

@@ -22,6 +22,7 @@
 #include "testrun/testKernel.h"
 
 class SequencePlatform;
+struct RunRounds;
 
 // The side of the run a person watches: where its lines go (the main window's list box, or
 // standard output), how the window is kept alive between steps, and the window's say in pauses
@@ -118,12 +119,20 @@ class SystemSequencePlatform final : public SequencePlatform {
     platform::MachineLock userLock_;
 };
 
+// The order of a run's calls. In order, each test makes its calls one after another, test after
+// test (the windows' order). In rounds, each round calls every test once, in an order of its own
+// (testrun/roundsUnit.h), so that a slow phase of the host falls on all tests alike.
+enum class TestOrder { InOrder, Rounds };
+
 struct SequenceOptions {
     bool raisePriority = true;  // "Повышенный приоритет"
     bool pauseAfterEachTest = true;  // "Приостанавливаться после каждого теста"; see pauseNow
     // Where the run keeps each test's calls (see runTestSequence): whether disturbed calls are
     // replaced by further ones.
     bool replaceDisturbedCalls = true;
+    TestOrder order = TestOrder::InOrder;
+    // The seed of the rounds' order; none draws one.
+    std::optional<std::uint64_t> seed{};
 };
 
 // One test, described once: everything the run, the console, JSON, CSV and the comparison
@@ -136,6 +145,9 @@ struct TestEntry {
     const char* caption;         // the comparison window's caption while the test is chosen, UTF-8
     const char* icon;            // its tool button's picture, a file of assets/toolbar
     bool resetsMultimediaState;  // the MMX tests: EMMS + CPUID after their ten runs
+    // A decode works on the code the encode of its width left in the buffers: run in rounds, it
+    // is called right after the test before it, never apart from it.
+    bool decodesTheTestBefore;
 };
 
 // The tests of one run: always all of them, test k filling row pair k of the result table.
@@ -159,6 +171,11 @@ std::uint64_t clockRateMHz(const ClockReading& before, const ClockReading& after
 std::vector<std::string> testSummaryLines(const ResultRow& cycles, const ResultRow& milliseconds,
                                           const RunFlags& flags);
 
+// The run's texts in rounds: the order's line after the clock rate, one line at the start of
+// each round, and the pause line after each of the first ten rounds but the last.
+std::string roundsOrderLine(std::uint64_t seed);
+std::string roundLine(int round);  // from 1; beyond the tenth an extra round
+
 // One complete run over `tests` (test k fills rows 2k and 2k+1 of `benchResults`), steps 1 to
 // the restoring of the priorities. Every test gets the references to TestBuffer1, TestBuffer2
 // and TestBuffer3, in this order. A run the list stops ends early (see
@@ -166,6 +183,10 @@ std::vector<std::string> testSummaryLines(const ResultRow& cycles, const ResultR
 // early stop or an exception included. Given `calls`, each test's calls are kept there with
 // their disturbance, and disturbed ones are replaced as options.replaceDisturbedCalls says
 // (timeTestCalls); without, each test makes its ten consecutive calls (TimeKernel).
+// In rounds (options.order), the calls are always kept (in `calls`, or for the run alone), the
+// rounds' lines replace the tests' labels while they run, every test's label and figures follow
+// the last round in the table's order, and `rounds`, when given, receives the seed and each
+// round's host factor (timeRounds).
 void runTestSequence(const SequenceOptions& options, TestTable tests, SequenceList& list,
-                     SequencePlatform& system, ResultTable& benchResults,
-                     RunCalls* calls = nullptr);
+                     SequencePlatform& system, ResultTable& benchResults, RunCalls* calls = nullptr,
+                     RunRounds* rounds = nullptr);

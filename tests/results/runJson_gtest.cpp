@@ -14,9 +14,12 @@ RunExport sampleRun() {
     run.host = "bench-7";
     run.kernelCode = "0123456789abcdef";
     run.started = 1796638502;  // 2026-12-07T10:15:02Z
-    run.machine = {
-        "AMD EPYC",      "",  "24 ГБ", "Debian GNU/Linux 12 (bookworm)", 2, "6.1.0-13-amd64",
-        {"performance"}, true};
+    run.machine = {{"AMD EPYC", "", "24 ГБ", "Debian GNU/Linux 12 (bookworm)"},
+                   "AMD EPYC 7B13",
+                   2,
+                   "6.1.0-13-amd64",
+                   {"performance"},
+                   true};
     run.clockMHz = 2245;
     for (int test = 0; test < kTestCount; ++test) {
         run.testNames.push_back({"id-" + std::to_string(test), "test " + std::to_string(test)});
@@ -68,6 +71,36 @@ TEST(RunJson, ProgramDateMachineAndClockAreWritten) {
     EXPECT_EQ(machine["kernel_release"], "6.1.0-13-amd64");
     EXPECT_EQ(machine["frequency_governors"], nlohmann::json::array({"performance"}));
     EXPECT_EQ(machine["hypervisor"], true);
+    EXPECT_EQ(machine["processor"], "AMD EPYC 7B13");
+}
+
+TEST(RunJson, OrderSeedRoundsAndHistoryAreWrittenWhenTheRunHadThem) {
+    RunExport run = sampleRun();
+    auto json = nlohmann::json::parse(runJson(run));
+    EXPECT_EQ(json["order"], "in-order");
+    EXPECT_TRUE(json["seed"].is_null());
+    EXPECT_EQ(json["rounds"], nlohmann::json::array());
+    EXPECT_FALSE(json.contains("history"));
+
+    run.order = "rounds";
+    run.seed = 4'000'000'000u;
+    run.rounds = {{1, 1.01, false, false}, {2, 1.18, true, true}, {3, std::nullopt, false, false}};
+    run.history = HistoryExport{3, 129.0, 0.29};
+    run.testCalls.resize(kTestCount);
+    run.testCalls[0].stored.push_back(CallExport{.call = 4, .round = 5, .place = 7});
+    run.testCalls[1].stored.push_back(CallExport{.call = 0});
+    json = nlohmann::json::parse(runJson(run));
+    EXPECT_EQ(json["order"], "rounds");
+    EXPECT_EQ(json["seed"], 4'000'000'000u);
+    EXPECT_EQ(
+        json["rounds"][1],
+        (nlohmann::json{{"round", 2}, {"factor", 1.18}, {"disturbed", true}, {"replaced", true}}));
+    EXPECT_TRUE(json["rounds"][2]["factor"].is_null());
+    EXPECT_EQ(json["history"],
+              (nlohmann::json{{"runs_on_record", 3}, {"best_index", 129.0}, {"slower_by", 0.29}}));
+    EXPECT_EQ(json["tests"][0]["calls"][0]["round"], 5);
+    EXPECT_EQ(json["tests"][0]["calls"][0]["place"], 7);
+    EXPECT_TRUE(json["tests"][1]["calls"][0]["round"].is_null()) << "a call run in order";
 }
 
 TEST(RunJson, SummaryLeavesFailedRunsOut) {

@@ -63,6 +63,46 @@ TEST(ConsoleOptions, StatusOfEachCommandLine) {
                     .err.starts_with("korvex2-console: --json needs FILE, not the option --csv\n"));
 }
 
+TEST(ConsoleOptions, OrderSeedIntervalAndHistory) {
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        TestOrder order;
+        std::optional<std::uint64_t> seed;
+        int interval;
+        bool history;
+    } cases[] = {
+        {{}, -1, TestOrder::Rounds, std::nullopt, 0, true},
+        {{"--seed", "5"}, -1, TestOrder::Rounds, 5u, 0, true},
+        {{"--order=rounds", "--seed", "4294967295"}, -1, TestOrder::Rounds, 4294967295u, 0, true},
+        {{"--order", "in-order"}, -1, TestOrder::InOrder, std::nullopt, 0, true},
+        {{"--order", "shuffled"}, 2, TestOrder::InOrder, std::nullopt, 0, true},
+        {{"--order", "in-order", "--seed", "5"}, 2, TestOrder::InOrder, 5u, 0, true},
+        {{"--order", "rounds", "--seed", "4294967296"},
+         2,
+         TestOrder::Rounds,
+         std::nullopt,
+         0,
+         true},
+        {{"--order", "rounds", "--seed", "-1"}, 2, TestOrder::Rounds, std::nullopt, 0, true},
+        {{"--repeat", "3", "--interval", "60"}, -1, TestOrder::Rounds, std::nullopt, 60, true},
+        {{"--interval", "60"}, 2, TestOrder::InOrder, std::nullopt, 60, true},
+        {{"--repeat", "2", "--interval", "0"}, 2, TestOrder::InOrder, std::nullopt, 0, true},
+        {{"--repeat", "2", "--interval", "3601"}, 2, TestOrder::InOrder, std::nullopt, 0, true},
+        {{"--no-history"}, -1, TestOrder::Rounds, std::nullopt, 0, false},
+    };
+    for (const auto& c : cases) {
+        const Parsed parsed = parse(c.arguments);
+        const std::string what = c.arguments.empty() ? "none" : c.arguments.front();
+        EXPECT_EQ(parsed.status, c.status) << what << ": " << parsed.err;
+        if (c.status != -1) continue;
+        EXPECT_EQ(parsed.options.sequence.order, c.order) << what;
+        EXPECT_EQ(parsed.options.sequence.seed, c.seed) << what;
+        EXPECT_EQ(parsed.options.intervalSeconds, c.interval) << what;
+        EXPECT_EQ(parsed.options.keepHistory, c.history) << what;
+    }
+}
+
 // Every option that takes a value takes it as the next argument or after '='.
 TEST(ConsoleOptions, ValueFollowsTheOptionOrAnEqualsSign) {
     const struct {

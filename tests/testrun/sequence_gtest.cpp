@@ -19,6 +19,7 @@
 #include "support/fakeTestTable.h"
 #include "support/lockSquatter.h"
 #include "support/unprivileged.h"
+#include "testrun/roundsUnit.h"
 
 namespace {
 
@@ -185,6 +186,44 @@ TEST(TestSequence, StopEndsTheRunAtItsNextStep) {
         EXPECT_EQ(system.calls.back(), "restore");
         EXPECT_EQ(system.current.niceValue, 0);
     }
+}
+
+TEST(TestSequence, InRoundsARoundLineEachAndNinePausesThenEveryTestsLinesInOrder) {
+    for (const bool pause : {true, false}) {
+        FakeRunList list;
+        FakeSequencePlatform system;
+        ResultTable results{};
+        RunCalls calls;
+        failingKernelCalls = 0;
+        SequenceOptions options{false, pause, false, TestOrder::Rounds, 3};
+        runTestSequence(options, kFakeTests, list, system, results, &calls);
+
+        std::vector<std::string> expected = expectedRunLines(kFakeTests, false, 3);
+        std::vector<std::string> rounds = {roundsOrderLine(3)};
+        for (int round = 1; round <= kRunsPerTest; ++round) {
+            rounds.push_back(roundLine(round));
+            if (pause && round < kRunsPerTest) rounds.push_back("Простой 5 сек.");
+        }
+        expected.insert(expected.begin() + 2, rounds.begin(), rounds.end());
+        EXPECT_EQ(list.lines, expected) << "pause " << pause;
+        EXPECT_EQ(system.count("sleep 5000"), pause ? kRunsPerTest - 1 : 0);
+        // After each of the twenty MMX calls, as after each MMX test in order.
+        EXPECT_EQ(system.count("emms"), 2 * kRunsPerTest);
+        EXPECT_EQ(calls[3].made.size(), static_cast<std::size_t>(kRunsPerTest));
+        EXPECT_EQ(results[2 * 3][4], 0u) << "the failed fifth call of test 3 keeps its place";
+    }
+}
+
+TEST(TestSequence, InRoundsAStopEndsTheRunAtTheNextRound) {
+    FakeRunList list;
+    list.stopAfter = roundLine(3);
+    FakeSequencePlatform system;
+    ResultTable results{};
+    SequenceOptions options{true, true, false, TestOrder::Rounds, 1};
+    runTestSequence(options, kFakeTests, list, system, results);
+    EXPECT_EQ(list.lines.back(), roundLine(3));
+    EXPECT_EQ(system.count("sleep 5000"), 2);
+    EXPECT_EQ(system.calls.back(), "restore");
 }
 
 TEST(TestSummary, MinimaComeFromAnyRunAndCompareUnsigned) {
