@@ -72,6 +72,7 @@ bench: build
 	@bash bench/startup.sh $(BUILD_DIR)
 	@bash bench/disturbance.sh $(BUILD_DIR)
 	@bash bench/cores.sh $(BUILD_DIR)
+	@bash bench/windowsRun.sh $(BUILD_DIR)
 	@bash bench/sameMachine.sh $(BUILD_DIR)
 
 format-check: deps

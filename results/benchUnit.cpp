@@ -3,6 +3,7 @@
 #include "results/benchUnit.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFrame>
 #include <QHeaderView>
 #include <QPainter>
@@ -32,6 +33,13 @@ const QColor kOtherAverageColour(232, 255, 128);
 const QColor kOwnBestColour(128, 0, 0);
 const QColor kOtherBestColour(0, 128, 0);
 const QColor kFailedTextColour(255, 0, 0);
+
+// The letters of the test buttons must read on a pressed button too, which the style draws a
+// shade darker than the tool bar (on a dark palette, lighter): measured against that shade they
+// read on both.
+QColor pressedButtonShade(const QColor& window) {
+    return window.lightness() < 128 ? window.lighter(115) : window.darker(115);
+}
 
 // A tool bar with etched lines along its top and bottom edges.
 class EdgedToolBar final : public QToolBar {
@@ -89,6 +97,7 @@ QFrame* addSeparator(QToolBar* bar, const char* name) {
 }  // namespace
 
 TForm2::TForm2(const std::filesystem::path& resultFolder, QWidget* parent) : QWidget(parent) {
+    useProgramAccessibleRoles();
     setFont(standardWindowFont());
 
     buildToolBars();
@@ -111,8 +120,10 @@ TForm2::~TForm2() {
 
 void TForm2::buildToolBars() {
     const QList<QIcon> imageList1 =
-        toolButtonImages(devicePixelRatioF(), palette().color(QPalette::ButtonText));
+        toolButtonImages(devicePixelRatioF(), palette().color(QPalette::ButtonText),
+                         pressedButtonShade(palette().color(QPalette::Window)));
     ToolBar2 = makeToolBar(new QToolBar(this), "ToolBar2");
+    ToolBar2->setAccessibleName(QStringLiteral("Сведения"));
     ToolButton14 = addButton(ToolBar2, "ToolButton14", imageList1.at(kTestCount + 2), false,
                              QStringLiteral("Заполнение информации"));
     ToolButton15 = addSeparator(ToolBar2, "ToolButton15");
@@ -122,6 +133,7 @@ void TForm2::buildToolBars() {
     connect(ToolButton16, &QToolButton::clicked, this, &TForm2::ToolButton16Click);
 
     ToolBar1 = makeToolBar(new EdgedToolBar(this), "ToolBar1");
+    ToolBar1->setAccessibleName(QStringLiteral("Единица и тест"));
     // The hints name the unit buttons; assistive technology reads them as descriptions too.
     const QString cyclesHint = QStringLiteral("Количество тактов процессора");
     ToolButton1 = addButton(ToolBar1, "ToolButton1", imageList1.at(0), true, cyclesHint);
@@ -174,6 +186,8 @@ void TForm2::buildList() {
 void TForm2::FormCreate(const std::filesystem::path& resultFolder) {
     Systems.clear();
     SelectedTest = 1;
+    std::error_code error;
+    resultFolder_ = std::filesystem::absolute(resultFolder, error);
     folderReader_ = std::make_unique<ResultFolderReader>(resultFolder, reading_);
     readingTimer_ = new QTimer(this);
     connect(readingTimer_, &QTimer::timeout, this, &TForm2::readResultFolderSlice);
@@ -195,6 +209,25 @@ void TForm2::readResultFolderSlice() {
     } else if (model_->rowCount() > 0) {
         RebuildList();  // rows built before the folder was read lack its records
     }
+}
+
+void TForm2::setSystemInformationDialog(TForm3* dialog) {
+    systemInformationDialog_ = dialog;
+    connect(dialog, &TForm3::saved, this, &TForm2::takeSavedFile);
+}
+
+// The folder is read anew, as at creation: the rows keep pointing at the records read before
+// until the new ones are complete. A file saved while the folder is still being read is left to
+// that reading.
+void TForm2::takeSavedFile(const QString& file) {
+    const std::filesystem::path saved(QFile::encodeName(file).toStdString());
+    std::error_code error;
+    if (!resultFolderRead() || !isResultFileName(saved.filename().string()) ||
+        !std::filesystem::equivalent(saved.parent_path(), resultFolder_, error))
+        return;
+    reading_.clear();
+    folderReader_ = std::make_unique<ResultFolderReader>(resultFolder_, reading_);
+    readingTimer_->start(0);
 }
 
 void TForm2::setVisible(bool visible) {
@@ -259,7 +292,8 @@ bool TForm2::ListView1CustomDrawSubItem(QPainter* painter, const QStyleOptionVie
         const QRect textBox(x + 2, y + 1, metrics.horizontalAdvance(text), metrics.height());
         painter->fillRect(textBox, brush);
         painter->setFont(option.font);
-        painter->setPen(kFailedTextColour);
+        // Pure red reads at 4:1 on white, less on the light bars: it is darkened just enough.
+        painter->setPen(readableColour(kFailedTextColour, brush));
         painter->drawText(textBox, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
     }
     painter->restore();

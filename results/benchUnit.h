@@ -51,7 +51,8 @@ class TForm2 : public QWidget {
 
     // The dialog ToolButton14 opens modally, and what ToolButton16 calls to show the about box
     // modally; both are created after this window.
-    void setSystemInformationDialog(TForm3* dialog) { systemInformationDialog_ = dialog; }
+    // A file the dialog saves into the result folder joins the comparison at once.
+    void setSystemInformationDialog(TForm3* dialog);
     void setAboutBoxOpener(std::function<void()> openAboutBox) {
         openAboutBox_ = std::move(openAboutBox);
     }
@@ -86,6 +87,9 @@ class TForm2 : public QWidget {
   private:
     void FormCreate(const std::filesystem::path& resultFolder);
     void readResultFolderSlice();
+    // Reads the result folder again when `file` (as the save dialog named it) is one of its
+    // result files, so a machine just saved there is compared at once.
+    void takeSavedFile(const QString& file);
     void buildToolBars();
     void buildList();
     void selectTest(int test);
@@ -98,6 +102,7 @@ class TForm2 : public QWidget {
     // read, so rows built meanwhile never point at records that a failing file takes back.
     std::deque<TCpuRecord> reading_;
     std::unique_ptr<ResultFolderReader> folderReader_;  // null once the folder is read
+    std::filesystem::path resultFolder_;                // made absolute at creation
     QTimer* readingTimer_ = nullptr;
     bool showWhenRead_ = false;
 

@@ -30,7 +30,10 @@ int ComparisonModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ComparisonModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid()) return {};
+    if (!index.isValid()) return {};
+    if (role == Qt::AccessibleTextRole && index.column() == kBenchColumn)
+        return QString::fromStdString(benchCellSpokenText(row(index.row()), unit_));
+    if (role != Qt::DisplayRole) return {};
     // A description holds whatever bytes its file had: the NUL bytes of a zero-filled fragment,
     // a stray tab or line feed would be drawn as boxes or break the line. Its control
     // characters are drawn as platform::printableText shows them; the record keeps every byte.

@@ -4,35 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <string>
 
 namespace {
 
-// The number of orderings of n values of one sample and m of the other with U = u, for every u
-// from 0 to n·m: the coefficients of the Gaussian binomial [n+m choose n], built as the product
-// of (1 − q^(m+k)) / (1 − q^k) for k = 1..n.
-std::vector<double> uCounts(std::size_t n, std::size_t m) {
-    std::vector<double> counts(n * m + 1, 0.0);
-    counts[0] = 1;
-    for (std::size_t k = 1; k <= n; ++k) {
-        for (std::size_t u = counts.size() - 1; u >= m + k && u < counts.size(); --u)
-            counts[u] -= counts[u - m - k];
-        for (std::size_t u = k; u < counts.size(); ++u) counts[u] += counts[u - k];
-    }
-    return counts;
-}
-
-double exactPValue(double u, std::size_t n, std::size_t m) {
-    const std::vector<double> counts = uCounts(n, m);
-    const double lower = std::min(u, static_cast<double>(n * m) - u);
-    double total = 0, atOrBelow = 0;
-    for (std::size_t value = 0; value < counts.size(); ++value) {
-        total += counts[value];
-        if (static_cast<double>(value) <= lower) atOrBelow += counts[value];
-    }
-    return std::min(1.0, 2 * atOrBelow / total);
-}
-
-// The best (smallest) passed value of test `test` in `unit`, and the passed values themselves.
+// The passed values of test `test` in `unit`, smallest first.
 std::vector<double> passedValues(const ResultTable& results, int test, BenchUnit unit) {
     const ResultRow& cycles = cycleRow(results, test);
     const ResultRow& milliseconds = millisecondRow(results, test);
@@ -42,6 +19,34 @@ std::vector<double> passedValues(const ResultTable& results, int test, BenchUnit
     return {values.begin(), values.end()};
 }
 
+// The logarithms of the calls of test `test` that passed, are above 0 and were not disturbed.
+std::vector<double> cleanLogs(const ResultTable& results, int test, BenchUnit unit,
+                              const RecordQuality* quality) {
+    const ResultRow& cycles = cycleRow(results, test);
+    const ResultRow& milliseconds = millisecondRow(results, test);
+    const ResultRow& row = unit == BenchUnit::Cycles ? cycles : milliseconds;
+    const std::uint16_t disturbed =
+        quality != nullptr ? quality->disturbedCalls[static_cast<std::size_t>(test)] : 0;
+    std::vector<double> logs;
+    for (std::size_t column = 0; column < row.size(); ++column) {
+        const bool failed = cycles[column] == 0 && milliseconds[column] == 0;
+        if (failed || row[column] == 0 || ((disturbed >> column) & 1U) != 0) continue;
+        logs.push_back(std::log(static_cast<double>(row[column])));
+    }
+    return logs;
+}
+
+std::optional<double> ownSpread(const RecordQuality* quality, std::size_t test) {
+    return quality != nullptr ? quality->spreads[test] : std::nullopt;
+}
+
+// The record's own floor for one test: its measured run-to-run floor or kRunToRunFloor, and
+// the spread of its own calls where that is larger.
+double recordFloor(const std::optional<double>& measured, const RecordQuality* quality,
+                   std::size_t test) {
+    return std::max(measured.value_or(kRunToRunFloor), ownSpread(quality, test).value_or(0));
+}
+
 bool sameDescriptions(const TCpuRecord& a, const TCpuRecord& b) {
     const auto same = [](const TDescription& x, const TDescription& y) {
         return descriptionBytes(x) == descriptionBytes(y);
@@ -49,40 +54,62 @@ bool sameDescriptions(const TCpuRecord& a, const TCpuRecord& b) {
     return same(a.Cpu, b.Cpu) && same(a.Fsb, b.Fsb) && same(a.Memory, b.Memory) && same(a.Os, b.Os);
 }
 
+// The reason a test cannot be decided before its interval is looked at.
+InconclusiveReason qualityReason(const TestComparison& result, const ComparedMachine& machine,
+                                 const ComparedMachine& reference, std::size_t test) {
+    const auto unsteady = [&](const ComparedMachine& side) {
+        return side.quality != nullptr && side.quality->unsteady[test];
+    };
+    if (result.cleanCalls < kMinimumCleanCalls || result.referenceCleanCalls < kMinimumCleanCalls)
+        return InconclusiveReason::FewCleanCalls;
+    if (unsteady(machine) || unsteady(reference)) return InconclusiveReason::UnsteadyRun;
+    if (machine.behind[test] || reference.behind[test])
+        return InconclusiveReason::SlowerThanItsMachine;
+    return InconclusiveReason::None;
+}
+
+// Decides a test whose calls and records allow it, from its interval and adjusted p-value.
+void decide(TestComparison& result) {
+    const double edge = std::log1p(result.floor);
+    if (!result.low || !result.high) {
+        result.verdict = Verdict::Inconclusive;
+        result.reason = InconclusiveReason::FewCleanCalls;
+        return;
+    }
+    const double low = std::log(*result.low), high = std::log(*result.high);
+    if ((low > edge || high < -edge) && result.adjustedPValue < kSignificanceLevel) {
+        result.verdict = Verdict::Real;
+        result.significant = true;
+        result.faster = high < -edge;
+    } else if (low >= -edge && high <= edge) {
+        result.verdict = Verdict::Within;
+    } else {
+        result.verdict = Verdict::Inconclusive;
+        result.reason = InconclusiveReason::IntervalAcrossFloor;
+    }
+}
+
 }  // namespace
 
-RankTest mannWhitneyU(std::span<const double> a, std::span<const double> b) {
-    RankTest test;
-    const std::size_t n = a.size(), m = b.size();
-    if (n == 0 || m == 0) return test;
-    std::vector<double> all(a.begin(), a.end());
-    all.insert(all.end(), b.begin(), b.end());
-    std::sort(all.begin(), all.end());
-    // Rank sum of `a` with mid-ranks for ties, and the tie term Σ(t³ − t).
-    double rankSum = 0, tieTerm = 0;
-    for (const double x : a) {
-        const auto below = std::lower_bound(all.begin(), all.end(), x) - all.begin();
-        const auto upTo = std::upper_bound(all.begin(), all.end(), x) - all.begin();
-        rankSum += static_cast<double>(below + upTo + 1) / 2;
+const char* reasonId(InconclusiveReason reason) {
+    switch (reason) {
+        case InconclusiveReason::FewCleanCalls:
+            return "few-clean-calls";
+        case InconclusiveReason::UnsteadyRun:
+            return "unsteady-run";
+        case InconclusiveReason::SlowerThanItsMachine:
+            return "slower-than-its-machine";
+        case InconclusiveReason::IntervalAcrossFloor:
+            return "interval-across-floor";
+        case InconclusiveReason::None:
+            break;
     }
-    for (auto run = all.begin(); run != all.end();) {
-        const auto next = std::upper_bound(run, all.end(), *run);
-        const auto t = static_cast<double>(next - run);
-        tieTerm += t * t * t - t;
-        run = next;
-    }
-    const auto nd = static_cast<double>(n), md = static_cast<double>(m), total = nd + md;
-    test.u = rankSum - nd * (nd + 1) / 2;
-    if (tieTerm == 0 && n <= kExactRankTestLimit && m <= kExactRankTestLimit) {
-        test.exact = true;
-        test.pValue = exactPValue(test.u, n, m);
-        return test;
-    }
-    const double variance = nd * md / 12 * ((total + 1) - tieTerm / (total * (total - 1)));
-    if (variance <= 0) return test;
-    const double z = std::max(0.0, std::abs(test.u - nd * md / 2) - 0.5) / std::sqrt(variance);
-    test.pValue = std::min(1.0, std::erfc(z / std::sqrt(2.0)));
-    return test;
+    return "";
+}
+
+int MachineComparison::count(Verdict verdict) const {
+    return static_cast<int>(std::count_if(
+        tests.begin(), tests.end(), [&](const TestComparison& t) { return t.verdict == verdict; }));
 }
 
 double pairFloor(const std::optional<double>& machine, const std::optional<double>& reference) {
@@ -93,22 +120,46 @@ MachineComparison compareMachine(const ComparedMachine& machine, const ComparedM
                                  BenchUnit unit) {
     MachineComparison comparison;
     double logSum = 0;
+    std::array<double, kTestCount> pValues{};
+    pValues.fill(1.0);
     for (int test = 0; test < kTestCount; ++test) {
-        TestComparison& result = comparison.tests[static_cast<std::size_t>(test)];
+        const auto at = static_cast<std::size_t>(test);
+        TestComparison& result = comparison.tests[at];
+        result.floor = std::max(recordFloor(machine.floors[at], machine.quality, at),
+                                recordFloor(reference.floors[at], reference.quality, at));
         const std::vector<double> calls = passedValues(*machine.results, test, unit);
         const std::vector<double> referenceCalls = passedValues(*reference.results, test, unit);
-        result.floor = pairFloor(machine.floors[static_cast<std::size_t>(test)],
-                                 reference.floors[static_cast<std::size_t>(test)]);
         if (calls.empty() || referenceCalls.empty() || calls.front() == 0 ||
             referenceCalls.front() == 0)
             continue;
         const double ratio = calls.front() / referenceCalls.front();
         result.ratio = ratio;
-        result.pValue = mannWhitneyU(calls, referenceCalls).pValue;
-        result.significant =
-            result.pValue < kSignificanceLevel && std::max(ratio, 1 / ratio) - 1 > result.floor;
         logSum += std::log(ratio);
         ++comparison.testsInIndex;
+
+        const std::vector<double> clean = cleanLogs(*machine.results, test, unit, machine.quality);
+        const std::vector<double> referenceClean =
+            cleanLogs(*reference.results, test, unit, reference.quality);
+        result.cleanCalls = static_cast<int>(clean.size());
+        result.referenceCleanCalls = static_cast<int>(referenceClean.size());
+        result.pValue = mannWhitneyU(clean, referenceClean).pValue;
+        pValues[at] = result.pValue;
+        if (const auto shift = hodgesLehmannShift(clean, referenceClean, kIntervalConfidence)) {
+            result.estimate = std::exp(shift->estimate);
+            if (shift->low) {
+                result.low = std::exp(*shift->low);
+                result.high = std::exp(*shift->high);
+            }
+        }
+        result.behind = machine.behind[at];
+        result.reason = qualityReason(result, machine, reference, at);
+        result.verdict = Verdict::Inconclusive;
+    }
+    const std::vector<double> adjusted = holmAdjusted(pValues, kTestCount);
+    for (std::size_t test = 0; test < comparison.tests.size(); ++test) {
+        TestComparison& result = comparison.tests[test];
+        result.adjustedPValue = adjusted[test];
+        if (result.ratio && result.reason == InconclusiveReason::None) decide(result);
     }
     if (comparison.testsInIndex > 0)
         comparison.index = 100 * std::exp(-logSum / comparison.testsInIndex);
@@ -151,4 +202,38 @@ std::vector<MeasuredFloors> repeatedRunFloors(const std::deque<TCpuRecord>& reco
         }
     }
     return floors;
+}
+
+std::unordered_map<std::size_t, BehindItsMachine> behindTheirMachines(
+    std::span<const MachineRun> runs, BenchUnit unit) {
+    std::map<std::pair<std::string, std::string>, std::vector<const MachineRun*>> machines;
+    for (const MachineRun& run : runs)
+        if (run.quality != nullptr && run.quality->machineKnown())
+            machines[{run.quality->host, run.quality->processor}].push_back(&run);
+    std::unordered_map<std::size_t, BehindItsMachine> behind;
+    for (const auto& [machine, group] : machines) {
+        if (group.size() < 2) continue;
+        for (int test = 0; test < kTestCount; ++test) {
+            const auto at = static_cast<std::size_t>(test);
+            std::vector<double> bests;
+            for (const MachineRun* run : group) {
+                const std::vector<double> calls = passedValues(*run->results, test, unit);
+                bests.push_back(calls.empty() ? 0 : calls.front());
+            }
+            double machineBest = 0;
+            for (const double best : bests)
+                if (best > 0 && (machineBest == 0 || best < machineBest)) machineBest = best;
+            if (machineBest == 0) continue;
+            for (std::size_t index = 0; index < group.size(); ++index) {
+                const MachineRun& run = *group[index];
+                static const MeasuredFloors kNoneMeasured{};
+                const MeasuredFloors& measured =
+                    run.floors != nullptr ? *run.floors : kNoneMeasured;
+                const double slower = bests[index] / machineBest - 1;
+                if (bests[index] > 0 && slower > recordFloor(measured[at], run.quality, at))
+                    behind[run.id][at] = slower;
+            }
+        }
+    }
+    return behind;
 }

@@ -11,7 +11,8 @@
 
 namespace {
 
-constexpr std::array<const char*, 5> kSummaryColumns = {"Machine", "CPU", "Index", "Tests", "Real"};
+constexpr std::array<const char*, 7> kSummaryColumns = {"Machine", "CPU",          "Index", "Tests",
+                                                        "Real",    "Inconclusive", "Run"};
 
 std::string fixed(double value, int decimals) {
     char text[32];
@@ -19,15 +20,28 @@ std::string fixed(double value, int decimals) {
     return text;
 }
 
+}  // namespace
+
+std::string runMarks(const RecordQuality* quality, const MachineComparison& comparison) {
+    std::string marks;
+    if (quality != nullptr && quality->unsteadyRun()) marks = "unsteady";
+    if (std::any_of(comparison.tests.begin(), comparison.tests.end(),
+                    [](const TestComparison& test) { return test.behind.has_value(); }))
+        marks += marks.empty() ? "slow phase" : ", slow phase";
+    return marks;
+}
+
+namespace {
+
 std::array<std::string, kSummaryColumns.size()> summaryCells(const SummaryMachine& machine) {
     const MachineComparison& comparison = *machine.comparison;
-    const auto real = std::count_if(comparison.tests.begin(), comparison.tests.end(),
-                                    [](const TestComparison& test) { return test.significant; });
     return {cutToCharacters(platform::printableText(machine.name), kTextColumnLimit),
             cutToCharacters(platform::printableText(machine.cpu), kTextColumnLimit),
             comparison.index ? fixed(*comparison.index, 1) : "-",
             std::to_string(comparison.testsInIndex),
-            machine.reference ? "ref" : std::to_string(real)};
+            machine.reference ? "ref" : std::to_string(comparison.count(Verdict::Real)),
+            machine.reference ? "ref" : std::to_string(comparison.count(Verdict::Inconclusive)),
+            runMarks(machine.quality, comparison)};
 }
 
 }  // namespace
@@ -67,5 +81,8 @@ std::vector<std::string> comparisonSummaryLines(std::span<const SummaryMachine> 
 std::string ratioCellText(const TestComparison& test, bool reference) {
     if (reference) return "ref";
     if (!test.ratio) return {};
-    return (test.significant ? "" : "≈") + fixed(*test.ratio, 3);
+    const char* mark = test.verdict == Verdict::Real     ? ""
+                       : test.verdict == Verdict::Within ? "≈"
+                                                         : "?";
+    return mark + fixed(*test.ratio, 3);
 }

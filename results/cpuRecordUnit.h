@@ -27,6 +27,7 @@
 #include "platform/machineDescription.h"
 #include "platform/regularFile.h"
 #include "results/coresResultUnit.h"
+#include "results/recordQualityUnit.h"
 #include "results/resultTableUnit.h"
 
 inline constexpr std::size_t kDescriptionCapacity = 128;
@@ -135,6 +136,9 @@ struct ResultFileRecords {
     // that ran and the quality report's warnings; empty where it says nothing.
     std::string kernelCode{};
     std::vector<std::string> warnings{};
+    // And the quality of that record's run: its disturbed calls, spreads, unsteady tests and the
+    // machine that ran it.
+    std::optional<RecordQuality> quality{};
 
     std::uint64_t place(std::size_t record) const {
         return places.empty() ? record : places[record];

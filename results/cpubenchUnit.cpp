@@ -91,6 +91,15 @@ std::string comparisonCellText(const ComparisonRow& row, int column, BenchUnit u
     }
 }
 
+std::string benchCellSpokenText(const ComparisonRow& row, BenchUnit unit) {
+    const std::string unitText = unit == BenchUnit::Cycles ? kMillionCyclesText : kMillisecondsText;
+    const std::uint32_t average = averageValue(row.summary, unit);
+    const std::uint32_t best = bestValue(row.summary, unit);
+    const std::string averageText = "средний " + std::to_string(average) + unitText;
+    if (best == 0) return average > 0 ? kTestFailedText + (", " + averageText) : kTestFailedText;
+    return "лучший " + std::to_string(best) + ", " + averageText;
+}
+
 int barLength(int width, std::uint32_t value, std::uint32_t barScale) {
     const std::int64_t product = static_cast<std::int64_t>(width) * value;
     return static_cast<int>(static_cast<double>(product) / barScale);

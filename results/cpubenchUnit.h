@@ -123,6 +123,11 @@ auto withinMemory(std::deque<TCpuRecord>& systems, std::uint64_t& leftOut, Build
 // The text of one cell, UTF-8: the descriptions, V in unsigned decimal, and nothing for Bench.
 std::string comparisonCellText(const ComparisonRow& row, int column, BenchUnit unit);
 
+// The Bench cell as assistive technology reads it, UTF-8: what the bars show to the eye, the
+// best and the average run with the unit ("лучший 101, средний 105 млн. тактов"), or
+// "Тест не пройден" and the average where there is one.
+std::string benchCellSpokenText(const ComparisonRow& row, BenchUnit unit);
+
 // The length of a bar for `value` in a column `width` pixels (or characters) wide:
 // width × value / barScale, the product in 64-bit integers, the quotient in floating point,
 // truncated toward zero.

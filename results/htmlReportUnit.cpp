@@ -8,7 +8,6 @@
 #include <optional>
 
 #include "platform/codePage.h"
-#include "results/comparisonSummaryUnit.h"
 #include "results/comparisonTextUnit.h"
 #include "results/runJsonUnit.h"
 
@@ -27,10 +26,11 @@ table{border-collapse:collapse;width:100%;table-layout:fixed}
 td,th{padding:1px 4px;vertical-align:middle;overflow-wrap:anywhere;text-align:right}
 td:first-child,th:first-child,.i td:nth-child(2),.i th:nth-child(2),.m td,.m th{text-align:left}
 th{font-size:.85em;color:#444;border-bottom:1px solid #ccc}
-.c th:nth-child(1){width:32%}.c th:nth-child(2),.c th:nth-child(3){width:11%}
-.c th:nth-child(4){width:10%}
-.i th:nth-child(1){width:24%}.i th:nth-child(2){width:26%}.i th:nth-child(3){width:13%}
-.i th:nth-child(4){width:7%}
+.c th:nth-child(1){width:27%}.c th:nth-child(2),.c th:nth-child(3){width:10%}
+.c th:nth-child(4){width:17%}
+.i th:nth-child(1){width:24%}.i th:nth-child(2){width:20%}.i th:nth-child(3){width:9%}
+.i th:nth-child(4),.i th:nth-child(5),.i th:nth-child(6){width:7%}
+.s{color:#b00000;font-weight:bold}.q{color:#006000;font-weight:bold}.u{color:#a00;font-size:.85em}
 tr:nth-child(even){background:#f6f6f6}
 tr.r td:first-child{font-weight:bold}
 tr.t th{text-align:left;font-size:1em;color:#111;padding-top:.7em}
@@ -39,17 +39,20 @@ rect{fill:#e8ff80}.b{fill:#008000}.o rect{fill:#80ffe8}.o .b{fill:#800000}
 .x{fill:#4060c0}
 .f{fill:#f00;font-size:12px}
 .w{overflow-x:auto}.w table{min-width:760px}
+.scroll{display:none;color:#555;font-size:.9em;margin:.2em 0}
 .w td{font-size:.85em;vertical-align:top}
 .m th:nth-child(1){width:14%}.m th:nth-child(2){width:18%}.m th:nth-child(3),
 .m th:nth-child(4){width:8%}.m th:nth-child(5){width:14%}.m th:nth-child(6){width:26%}
 summary{cursor:pointer;color:#a00}
 .m td:nth-child(7){font-family:monospace}
 ul{margin:0;padding-left:1.1em}
+@media (max-width:784px){.scroll{display:block}}
 @media (max-width:600px){body{font-size:13px}main{padding:6px}td,th{padding:1px 2px}
-.c th:nth-child(1){width:38%}.c th:nth-child(2){width:15%}.c th:nth-child(4){width:19%}
-.c td:nth-child(3),.c th:nth-child(3),.i td:nth-child(2),.i th:nth-child(2),
-.i td:nth-child(4),.i th:nth-child(4){display:none}.i th:nth-child(1){width:50%}
-.i th:nth-child(3){width:25%}}
+.c th:nth-child(1){width:30%}.c th:nth-child(2),.c th:nth-child(3){width:15%}
+.c th:nth-child(4){width:16%}
+.i td:nth-child(2),.i th:nth-child(2),
+.i td:nth-child(4),.i th:nth-child(4){display:none}.i th:nth-child(1){width:40%}
+.i th:nth-child(3){width:17%}.i th:nth-child(5),.i th:nth-child(6){width:10%}}
 )";
 
 std::string fixed(double value, int decimals) {
@@ -88,10 +91,23 @@ std::string rowStart(const HtmlMachine& machine) {
     return classes.empty() ? "<tr><td>" : "<tr class=\"" + classes + "\"><td>";
 }
 
-std::string ratioText(const HtmlMachine& machine, int test) {
-    if (machine.reference) return "эталон";
-    if (machine.comparison == nullptr) return {};
-    return ratioCellText(machine.comparison->tests[static_cast<std::size_t>(test)], false);
+// The cell of the machine's decision on `test`, marked by its class where the difference is real.
+std::string decisionCell(const HtmlMachine& machine, int test) {
+    if (machine.comparison == nullptr && !machine.reference) return {};
+    const TestComparison& compared = machine.comparison != nullptr
+                                         ? machine.comparison->tests[static_cast<std::size_t>(test)]
+                                         : TestComparison{};
+    const std::string text = htmlText(decisionText(compared, machine.reference));
+    if (machine.reference || compared.verdict != Verdict::Real) return text;
+    return std::string("<span class=") + (compared.faster ? "q" : "s") + ">" + text + "</span>";
+}
+
+// The machine's name, "(эталон)" after the reference's when `sayReference`, and the mark of its
+// run, as element content.
+std::string nameCell(const HtmlMachine& machine, bool sayReference = false) {
+    const std::string mark = runMarkText(machine.quality, machine.comparison);
+    return htmlText(machine.name) + (sayReference && machine.reference ? " (эталон)" : "") +
+           (mark.empty() ? "" : " <span class=u>(" + htmlText(mark) + ")</span>");
 }
 
 // The browser lays out only the sections on screen, the others as they are scrolled to; until
@@ -126,7 +142,13 @@ void writeHead(std::ostream& out, const HtmlReport& report, std::size_t rows) {
         << htmlText(report.host) << ", " << isoUtcTime(report.made) << ". " << unitText(report.unit)
         << "; меньше — быстрее.</p>\n";
     out << "<p class=\"note\">В каждом тесте тёмная полоса — лучший из десяти вызовов, светлая — "
-           "их среднее; «≈» — разница с эталоном в пределах шума.</p>\n";
+           "их среднее. «К эталону» — лучший результат машины, делённый на лучший результат "
+           "эталона: меньше — быстрее. Разница реальна («быстрее», «медленнее»), когда весь "
+           "доверительный интервал отношения (Ходжес — Леман по чистым вызовам, 99,5 % на каждый "
+           "из десяти тестов, так что ложная тревога во всём сравнении не чаще 5 %) лежит за "
+           "порогом разброса между запусками (не меньше 5 %); «≈» — весь интервал в пределах "
+           "порога; «?» — не понять: интервал задевает порог, чистых вызовов меньше шести, "
+           "запуск был неустойчив или медленнее лучшего запуска той же машины.</p>\n";
 }
 
 void writeSummary(std::ostream& out, const std::vector<HtmlMachine>& machines,
@@ -146,18 +168,24 @@ void writeSummary(std::ostream& out, const std::vector<HtmlMachine>& machines,
     out << "<section id=\"summary\"><h2>Индекс</h2>\n<p class=\"note\">Среднее геометрическое "
            "отношений лучших результатов по тестам: эталон — 100, больше — быстрее.</p>\n"
         << "<table class=\"i\"><tr><th>Машина<th>Процессор<th>Индекс"
-           "<th>Тестов<th>\n";
+           "<th>Тестов<th>Реальных<th>Неясных<th>\n";
     for (const std::size_t m : order) {
         const HtmlMachine& machine = machines[m];
         const MachineComparison* comparison = machine.comparison;
         const bool indexed = comparison && comparison->index;
-        out << rowStart(machine) << htmlText(machine.name) << (machine.reference ? " (эталон)" : "")
-            << "<td>"
+        out << rowStart(machine) << nameCell(machine, true) << "<td>"
             << htmlText(cutToCharacters(platform::printableText(machine.description.processor),
                                         kTextColumnLimit))
             << "<td>" << (indexed ? fixed(*comparison->index, 1) : "—") << "<td>"
             << (comparison ? comparison->testsInIndex : 0) << "<td>"
-            << "<svg>"
+            << (machine.reference ? "—"
+                : comparison      ? std::to_string(comparison->count(Verdict::Real))
+                                  : "")
+            << "<td>"
+            << (machine.reference ? "—"
+                : comparison      ? std::to_string(comparison->count(Verdict::Inconclusive))
+                                  : "")
+            << "<td><svg>"
             << (indexed
                     ? "<rect class=x height=100% width=" +
                           fixed(std::clamp(100 * *comparison->index / top, 0.0, 100.0), 1) + "% />"
@@ -191,13 +219,13 @@ void writeTest(std::ostream& out, const HtmlReport& report, const std::vector<st
         << htmlText(name.caption) << "</h2>\n<p class=\"note\">Тест " << testNumber(test) << ": "
         << htmlText(name.label.substr(0, name.label.find_last_not_of(':') + 1)) << "</p>\n"
         << "<table class=\"c\"><tr><th>Машина<th>Лучший<th>Среднее"
-           "<th>К эталону<th>\n";
+           "<th>К эталону (меньше — быстрее)<th>\n";
     for (const Row& entry : rows) {
         const HtmlMachine& machine = report.machines[entry.machine];
         const std::uint32_t best = bestValue(entry.summary, report.unit);
         const std::uint32_t average = averageValue(entry.summary, report.unit);
-        out << rowStart(machine) << htmlText(machine.name) << "<td>" << best << "<td>" << average
-            << "<td>" << htmlText(ratioText(machine, test)) << "<td>"
+        out << rowStart(machine) << nameCell(machine) << "<td>" << best << "<td>" << average
+            << "<td>" << decisionCell(machine, test) << "<td>"
             << svgBars(average > 0 ? barShare(average, scale) : "",
                        best > 0 ? barShare(best, scale) : "", best == 0)
             << '\n';
@@ -246,9 +274,23 @@ void writeCores(std::ostream& out, const HtmlReport& report,
     out << "</table></section>\n";
 }
 
+// What the machine's run report says of the run, before its warnings: the order and seed its
+// calls ran in and the tests it called unsteady.
+std::string runQualityText(const RecordQuality& quality) {
+    std::string text;
+    if (!quality.order.empty())
+        text += "<p>Порядок: " + htmlText(quality.order) +
+                (quality.seed ? ", зерно " + std::to_string(*quality.seed) : "") + "</p>";
+    if (quality.unsteadyRun())
+        text += "<p class=u>Неустойчивый запуск, тесты " + unsteadyTestNumbers(quality) + "</p>";
+    return text;
+}
+
 void writeMachines(std::ostream& out, const HtmlReport& report,
                    const std::vector<std::size_t>& shown) {
-    out << "<section id=\"machines\"><h2>Машины</h2>\n<div class=\"w\"><table class=\"m\">"
+    out << "<section id=\"machines\"><h2>Машины</h2>\n"
+        << "<p class=\"scroll\">Таблица шире экрана: прокрутите её вбок →</p>\n"
+        << "<div class=\"w\"><table class=\"m\">"
            "<tr><th>Машина<th>Процессор<th>FSB<th>Память<th>ОС<th>Предупреждения"
            "<th>Код ядер\n";
     for (const std::size_t m : shown) {
@@ -257,6 +299,7 @@ void writeMachines(std::ostream& out, const HtmlReport& report,
         for (std::size_t line = 0; line < machine.description.kLineCount; ++line)
             out << "<td>" << htmlText(machine.description.line(line));
         out << "<td>";
+        if (machine.quality != nullptr) out << runQualityText(*machine.quality);
         // One line (a run nothing disturbed says so) is shown; more fold under their count.
         if (machine.warnings.size() == 1) out << htmlText(machine.warnings.front());
         if (machine.warnings.size() > 1) {
@@ -270,7 +313,49 @@ void writeMachines(std::ostream& out, const HtmlReport& report,
     out << "</table></div></section>\n";
 }
 
+// In place of the tables, which would all be empty: where the page looked and how machines get
+// there.
+void writeNothingToCompare(std::ostream& out, const std::vector<std::string>& folders) {
+    out << "<p>Нет результатов для сравнения";
+    if (!folders.empty()) {
+        out << (folders.size() == 1 ? " в папке " : " в папках ");
+        for (std::size_t folder = 0; folder < folders.size(); ++folder)
+            out << (folder > 0 ? ", " : "") << "<code>" << htmlText(folders[folder]) << "</code>";
+    }
+    out << ".</p>\n<p>Чтобы добавить машины, запустите тест на каждой и сохраните его результаты "
+           "(<code>korvex2-console --save имя.dat</code>, или «Ок» в окне «Заполнение "
+           "информации»), положите файлы <code>*.dat</code> (или отчёты <code>--json</code>) в эту "
+           "папку и постройте страницу снова.</p>\n";
+}
+
 }  // namespace
+
+std::string decisionText(const TestComparison& test, bool reference) {
+    if (reference) return "эталон";
+    if (!test.ratio) return {};
+    const std::string ratio = fixed(*test.ratio, 3);
+    switch (test.verdict) {
+        case Verdict::Real:
+            return ratio + (test.faster ? ", быстрее" : ", медленнее");
+        case Verdict::Within:
+            return "≈" + ratio;
+        case Verdict::Inconclusive:
+            return "?" + ratio + " неясно";
+        case Verdict::NotCompared:
+            break;
+    }
+    return {};
+}
+
+std::string runMarkText(const RecordQuality* quality, const MachineComparison* comparison) {
+    std::string marks;
+    if (quality != nullptr && quality->unsteadyRun()) marks = "неустойчивый запуск";
+    if (comparison != nullptr &&
+        std::any_of(comparison->tests.begin(), comparison->tests.end(),
+                    [](const TestComparison& test) { return test.behind.has_value(); }))
+        marks += marks.empty() ? "медленная фаза" : ", медленная фаза";
+    return marks;
+}
 
 std::string htmlText(const std::string& text) {
     std::string escaped;
@@ -325,7 +410,11 @@ void writeHtmlReport(std::ostream& out, const HtmlReport& report) {
     if (leftOut > 0)
         out << "<p class=\"left\">Показаны " << shown.size() << " машин с наибольшим индексом; "
             << leftOut << " не показаны.</p>\n";
-    if (report.machines.empty()) out << "<p>Нет результатов для сравнения.</p>\n";
+    if (report.machines.empty()) {
+        writeNothingToCompare(out, report.folders);
+        out << "</main></body></html>\n";
+        return;
+    }
     writeSummary(out, report.machines, shown);
     for (int test = 0; test < kTestCount && test < static_cast<int>(report.tests.size()); ++test)
         writeTest(out, report, shown, test);

@@ -28,6 +28,9 @@ using ResultTable = std::array<ResultRow, 2 * kTestCount>;
 
 // What the run and the comparison show for a test that failed.
 inline constexpr const char* kTestFailedText = "Тест не пройден";
+// What follows a best figure in the run's lines (each begins with a blank).
+inline constexpr const char* kMillionCyclesText = " млн. тактов";
+inline constexpr const char* kMillisecondsText = " миллисекунд";
 
 // Per-run outcome of one test: 0 when the run's kernel returned 0, 1 otherwise.
 using RunFlags = std::array<std::int32_t, kRunsPerTest>;

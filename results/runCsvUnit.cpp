@@ -40,7 +40,24 @@ std::string numberField(const std::optional<T>& value) {
     return text;
 }
 
-constexpr const char* kComparisonHeader = ",unit,ratio,p_value,floor,significant,machine_index";
+constexpr const char* kComparisonHeader =
+    ",unit,ratio,p_value,floor,significant,machine_index,verdict,reason,adjusted_p_value,"
+    "interval_low,interval_high,unsteady_run";
+constexpr int kComparisonColumns = 12;
+
+const char* verdictText(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::Real:
+            return "real";
+        case Verdict::Within:
+            return "within";
+        case Verdict::Inconclusive:
+            return "inconclusive";
+        case Verdict::NotCompared:
+            break;
+    }
+    return "";
+}
 
 // Six significant digits, so that a small p-value keeps its figures.
 std::string statisticField(const std::optional<double>& value) {
@@ -50,14 +67,23 @@ std::string statisticField(const std::optional<double>& value) {
     return text;
 }
 
-// The comparison's fields of one row, each after a comma.
-std::string comparisonFields(BenchUnit unit, const MachineComparison* comparison, int test) {
+// The comparison's fields of one row, each after a comma: `significant` is empty where the
+// test is inconclusive.
+std::string comparisonFields(BenchUnit unit, const MachineComparison* comparison, int test,
+                             bool unsteadyRun) {
     std::string fields = unit == BenchUnit::Cycles ? ",cycles" : ",milliseconds";
-    if (comparison == nullptr) return fields + ",,,,,";
+    if (comparison == nullptr) return fields + std::string(kComparisonColumns - 1, ',');
     const TestComparison& compared = comparison->tests[static_cast<std::size_t>(test)];
+    const bool inconclusive = compared.verdict == Verdict::Inconclusive;
     return fields + ',' + statisticField(compared.ratio) + ',' + statisticField(compared.pValue) +
-           ',' + statisticField(compared.floor) + ',' + (compared.significant ? "true" : "false") +
-           ',' + statisticField(comparison->index);
+           ',' + statisticField(compared.floor) + ',' +
+           (inconclusive           ? ""
+            : compared.significant ? "true"
+                                   : "false") +
+           ',' + statisticField(comparison->index) + ',' + verdictText(compared.verdict) + ',' +
+           (inconclusive ? reasonId(compared.reason) : "") + ',' +
+           statisticField(compared.adjustedPValue) + ',' + statisticField(compared.low) + ',' +
+           statisticField(compared.high) + ',' + (unsteadyRun ? "true" : "false");
 }
 
 std::string testId(std::span<const TestName> tests, int test) {
@@ -79,7 +105,7 @@ std::string coresRows(const std::string& described, std::span<const TestName> te
         rows += described + ',' + std::to_string(number) + ',' + testId(tests, number) + ',' +
                 numberField(test.machineCycles) + ',' + numberField(test.machineMilliseconds) +
                 ",,,,,," + std::to_string(cores.count) + ',' + numberField(scaling) +
-                (comparedIn ? std::string(6, ',') : "") + "\n";
+                (comparedIn ? std::string(kComparisonColumns, ',') : "") + "\n";
     }
     return rows;
 }
@@ -105,7 +131,10 @@ void writeCsvMachine(std::ostream& out, std::span<const TestName> tests, const C
             << ',' << numberField(summary.medianCycles) << ','
             << numberField(summary.medianMilliseconds) << ',' << numberField(summary.averageCycles)
             << ',' << numberField(summary.averageMilliseconds) << ',' << summary.failedRuns.size()
-            << ",1," << (comparedIn ? comparisonFields(*comparedIn, machine.comparison, test) : "")
+            << ",1,"
+            << (comparedIn ? comparisonFields(*comparedIn, machine.comparison, test,
+                                              machine.quality && machine.quality->unsteadyRun())
+                           : "")
             << '\n';
     }
     if (machine.cores) out << coresRows(described, tests, *machine.cores, comparedIn);

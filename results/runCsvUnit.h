@@ -23,11 +23,14 @@ struct CsvMachine {
     const ResultTable* results = nullptr;
     const MachineComparison* comparison = nullptr;  // against the reference, where compared
     const CoresRun* cores = nullptr;                // its run on every core at once, if it had one
+    const RecordQuality* quality = nullptr;         // the quality of its run, where known
 };
 
-// The header row; with `comparedIn`, six columns more: the unit compared in, and from each
-// machine's comparison the test's ratio, p-value, floor and whether the difference is real
-// ("true", "false"), and the machine's index (empty where there is none).
+// The header row; with `comparedIn`, twelve columns more: the unit compared in, and from each
+// machine's comparison the test's ratio, p-value, floor, whether the difference is real ("true",
+// "false", empty where inconclusive), the machine's index (empty where there is none), the
+// verdict ("real", "within", "inconclusive"), the reason of an inconclusive one, the family's
+// adjusted p-value, the interval's two ends and whether the machine's run was unsteady.
 void writeCsvHeader(std::ostream& out, std::optional<BenchUnit> comparedIn = std::nullopt);
 
 // The machine's ten rows, each test under its id in `tests` (empty where `tests` has none), with

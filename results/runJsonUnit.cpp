@@ -3,6 +3,8 @@
 #include "results/runJsonUnit.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <nlohmann/json.hpp>
 
 #include "platform/codePage.h"
@@ -175,26 +177,73 @@ const char* unitName(BenchUnit unit) {
     return unit == BenchUnit::Cycles ? "cycles" : "milliseconds";
 }
 
-// What the comparison's figures mean: the unit, the reference and the two thresholds.
+// What the comparison's figures mean: the unit, the reference and the thresholds.
 Json comparisonSettings(const ComparisonStatistics& statistics) {
     return {{"unit", unitName(statistics.unit)},
             {"reference", statistics.reference},
             {"significance_level", kSignificanceLevel},
+            {"family", "holm"},
+            {"interval_confidence", kIntervalConfidence},
+            {"minimum_clean_calls", kMinimumCleanCalls},
             {"default_floor", kRunToRunFloor}};
+}
+
+// Rounded to six significant digits, so that the document stays readable.
+Json rounded(const std::optional<double>& value) {
+    if (!value) return nullptr;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", *value);
+    return std::strtod(text, nullptr);
 }
 
 // Adds the machine's index and each of its tests' comparison with the reference to `entry`.
 void addMachineComparison(Json& entry, const MachineComparison& comparison) {
     entry["index"] = orNull(comparison.index);
     entry["tests_in_index"] = comparison.testsInIndex;
+    entry["real"] = comparison.count(Verdict::Real);
+    entry["inconclusive"] = comparison.count(Verdict::Inconclusive);
     for (std::size_t test = 0; test < comparison.tests.size(); ++test) {
         const TestComparison& compared = comparison.tests[test];
         Json& testJson = entry["tests"][test];
         testJson["ratio"] = orNull(compared.ratio);
         testJson["p_value"] = compared.pValue;
+        testJson["adjusted_p_value"] = rounded(compared.adjustedPValue);
+        testJson["estimate"] = rounded(compared.estimate);
+        testJson["interval"] = compared.low
+                                   ? Json::array({rounded(compared.low), rounded(compared.high)})
+                                   : Json(nullptr);
         testJson["floor"] = compared.floor;
-        testJson["significant"] = compared.significant;
+        testJson["clean_calls"] = compared.cleanCalls;
+        testJson["reference_clean_calls"] = compared.referenceCleanCalls;
+        testJson["behind_its_machine"] = rounded(compared.behind);
+        testJson["significant"] =
+            compared.verdict == Verdict::Inconclusive ? Json(nullptr) : Json(compared.significant);
+        testJson["reason"] = compared.verdict == Verdict::Inconclusive
+                                 ? Json(reasonId(compared.reason))
+                                 : Json(nullptr);
+        testJson["direction"] = !compared.significant ? Json(nullptr)
+                                : compared.faster     ? Json("faster")
+                                                      : Json("slower");
     }
+}
+
+// What the record's run report said of its run's quality.
+Json runQualityJson(const RecordQuality& quality) {
+    Json unsteady = Json::array(), disturbed = Json::array(), spreads = Json::array();
+    for (int test = 0; test < kTestCount; ++test) {
+        const auto at = static_cast<std::size_t>(test);
+        if (quality.unsteady[at]) unsteady.push_back(test);
+        disturbed.push_back(quality.disturbedCount(test));
+        spreads.push_back(orNull(quality.spreads[at]));
+    }
+    return {{"host", platform::printableText(quality.host)},
+            {"processor", platform::printableText(quality.processor)},
+            {"order", quality.order.empty() ? Json(nullptr) : Json(quality.order)},
+            {"seed", orNull(quality.seed)},
+            {"unsteady", quality.unsteadyRun()},
+            {"unsteady_tests", unsteady},
+            {"disturbed_calls", disturbed},
+            {"spreads", spreads}};
 }
 
 // Texts that are not valid UTF-8 (a description typed in another encoding) are written with
@@ -222,6 +271,7 @@ Json storedMachineJson(const StoredMachine& machine, const std::vector<TestName>
     addDescription(entry, recordDescription(record));
     entry["tests"] = testsJson(record.Results, tests);
     if (machine.cores) entry["cores"] = coresJson(*machine.cores, tests);
+    if (machine.quality) entry["run_quality"] = runQualityJson(*machine.quality);
     return entry;
 }
 
@@ -290,7 +340,8 @@ std::vector<StoredMachine> storedMachines(const std::deque<TCpuRecord>& records,
                  file.count == 1 && place == 0 ? path : path + "#" + std::to_string(place + 1),
                  &records[file.first + record], file.cores && reported ? &*file.cores : nullptr,
                  reported && !file.kernelCode.empty() ? &file.kernelCode : nullptr,
-                 reported && !file.warnings.empty() ? &file.warnings : nullptr});
+                 reported && !file.warnings.empty() ? &file.warnings : nullptr,
+                 reported && file.quality ? &*file.quality : nullptr});
         }
     }
     return machines;

@@ -85,6 +85,7 @@ struct StoredMachine {
     // The kernel code's fingerprint and the quality warnings its report gave; null without one.
     const std::string* kernelCode = nullptr;
     const std::vector<std::string>* warnings = nullptr;
+    const RecordQuality* quality = nullptr;  // the quality of its run, where its report said it
 };
 
 // The stored machines of `records` as `files` (from loadResultFolder) lists them, in order.

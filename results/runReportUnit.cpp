@@ -132,6 +132,116 @@ CoresRun readCores(Element cores) {
     return run;
 }
 
+// The member `name` of `object` when it is there and of the kind `is` checks; nothing otherwise.
+// The fields of a run's quality are extras a reader can do without, so one of the wrong kind is
+// passed over rather than refusing the report.
+template <typename Check>
+std::optional<Element> optionalMember(Element object, const char* name, Check is) {
+    simdjson::dom::object fields;
+    Element value;
+    if (object.get_object().get(fields) || fields.at_key(name).get(value) || !is(value))
+        return std::nullopt;
+    return value;
+}
+
+const auto kIsArray = [](Element value) { return value.is_array(); };
+const auto kIsString = [](Element value) { return value.is_string(); };
+const auto kIsBoolean = [](Element value) { return value.is_bool(); };
+const auto kIsUnsigned = [](Element value) { return value.is_uint64(); };
+
+std::uint64_t unsignedOf(Element value) {
+    std::uint64_t number = 0;
+    return value.get_uint64().get(number) ? 0 : number;
+}
+
+std::string textOf(Element value) {
+    std::string_view text;
+    return value.get_string().get(text) ? std::string() : std::string(text);
+}
+
+bool flagOf(Element value) {
+    bool flag = false;
+    return !value.get_bool().get(flag) && flag;
+}
+
+// The entries of `value`, which was checked to be a list.
+simdjson::dom::array arrayOf(Element value) {
+    simdjson::dom::array list;
+    if (value.get_array().get(list)) return {};
+    return list;
+}
+
+// The rounds the run itself called disturbed.
+std::vector<std::uint64_t> disturbedRounds(Element document) {
+    std::vector<std::uint64_t> rounds;
+    if (const auto list = optionalMember(document, "rounds", kIsArray))
+        for (const Element round : arrayOf(*list)) {
+            const auto number = optionalMember(round, "round", kIsUnsigned);
+            const auto disturbed = optionalMember(round, "disturbed", kIsBoolean);
+            if (number && disturbed && flagOf(*disturbed)) rounds.push_back(unsignedOf(*number));
+        }
+    return rounds;
+}
+
+// Bit j: the stored call j was disturbed, or ran in a disturbed round.
+std::uint16_t disturbedCalls(Element test, const std::vector<std::uint64_t>& rounds) {
+    std::uint16_t calls = 0;
+    const auto list = optionalMember(test, "calls", kIsArray);
+    if (!list) return calls;
+    std::size_t column = 0;
+    for (const Element call : arrayOf(*list)) {
+        if (column >= std::size_t{kRunsPerTest}) break;
+        bool disturbed = false;
+        if (const auto flag = optionalMember(call, "disturbed", kIsBoolean))
+            disturbed = flagOf(*flag);
+        if (const auto round = optionalMember(call, "round", kIsUnsigned))
+            disturbed = disturbed ||
+                        std::find(rounds.begin(), rounds.end(), unsignedOf(*round)) != rounds.end();
+        if (disturbed) calls |= static_cast<std::uint16_t>(1U << column);
+        ++column;
+    }
+    return calls;
+}
+
+RecordQuality readQuality(Element document) {
+    RecordQuality quality;
+    if (const auto host = optionalMember(document, "host", kIsString)) quality.host = textOf(*host);
+    if (const auto brand = optionalMember(member(document, "machine"), "processor", kIsString))
+        quality.processor = textOf(*brand);
+    if (const auto order = optionalMember(document, "order", kIsString))
+        if (const std::string text = textOf(*order); text == "rounds" || text == "in-order")
+            quality.order = text;
+    if (const auto seed = optionalMember(document, "seed", kIsUnsigned))
+        quality.seed = unsignedOf(*seed);
+    const std::vector<std::uint64_t> rounds = disturbedRounds(document);
+    std::size_t test = 0;
+    for (const Element entry : arrayOf(member(document, "tests")))
+        if (test < quality.disturbedCalls.size())
+            quality.disturbedCalls[test++] = disturbedCalls(entry, rounds);
+    const auto report =
+        optionalMember(document, "quality", [](Element value) { return value.is_object(); });
+    if (!report) return quality;
+    if (const auto spreads = optionalMember(*report, "tests", kIsArray)) {
+        std::size_t index = 0;
+        for (const Element entry : arrayOf(*spreads)) {
+            if (index >= quality.spreads.size()) break;
+            double value = 0;
+            if (const auto spread =
+                    optionalMember(entry, "spread", [](Element v) { return v.is_number(); });
+                spread && !spread->get_double().get(value) && std::isfinite(value) && value >= 0)
+                quality.spreads[index] = value;
+            ++index;
+        }
+    }
+    if (const auto unsteady = optionalMember(*report, "unsteady_tests", kIsArray))
+        for (const Element entry : arrayOf(*unsteady)) {
+            std::uint64_t test = 0;
+            if (!entry.get_uint64().get(test) && test < quality.unsteady.size())
+                quality.unsteady[test] = true;
+        }
+    return quality;
+}
+
 RunReport readReport(Element document, std::span<const TestName> tests) {
     const Element schema = member(document, "schema");
     std::uint64_t version = 0;
@@ -162,6 +272,7 @@ RunReport readReport(Element document, std::span<const TestName> tests) {
                 report.warnings.emplace_back(warning);
         }
     }
+    report.quality = readQuality(document);
     return report;
 }
 
@@ -254,6 +365,7 @@ bool joinResultFile(RunReport& report, ResultFileRecords& file,
         file.coresRecord = record;
         file.kernelCode = std::move(report.kernelCode);
         file.warnings = std::move(report.warnings);
+        file.quality = std::move(report.quality);
         return true;
     }
     return false;
@@ -336,7 +448,8 @@ std::error_code loadRunReports(const std::filesystem::path& folder, std::deque<T
                              std::move(report->cores),
                              0,
                              std::move(report->kernelCode),
-                             std::move(report->warnings)});
+                             std::move(report->warnings),
+                             std::move(report->quality)});
         } catch (const std::bad_alloc&) {
             notes.push_back({name, ResultFileNote::Kind::Unreadable,
                              std::make_error_code(std::errc::not_enough_memory)});

@@ -29,6 +29,7 @@ struct RunReport {
     std::optional<CoresRun> cores;
     std::string kernelCode{};             // "kernel_code"; empty when the report has none
     std::vector<std::string> warnings{};  // the quality report's lines after its spreads
+    RecordQuality quality{};              // what the report says of the run's quality
 };
 
 // Whether `name` is a run report's name: it ends in ".json" in any mix of upper and lower case.

@@ -103,6 +103,9 @@ void TForm3::buildPanel() {
     Label2->setBuddy(Edit2);
     Label3->setBuddy(Edit3);
     Label4->setBuddy(Edit4);
+    // The visible label reads "Процесс:", which names the process, not the processor the line
+    // describes: assistive technology hears what the line is for.
+    Edit1->setAccessibleName(QStringLiteral("Процессор"));
 }
 
 TCpuRecord TForm3::assembleRecord() const {
@@ -156,12 +159,25 @@ void TForm3::Button1Click() {
             QMessageBox failure(QMessageBox::Critical, QStringLiteral("Ошибка"),
                                 QStringLiteral("Ошибка записи"), QMessageBox::Ok);
             failure.exec();
+        } else {
+            confirmSaved(sd1->selectedFiles().constFirst());
         }
     }
     close();
 }
 
 void TForm3::Button2Click() { close(); }
+
+void TForm3::confirmSaved(const QString& file) {
+    auto* notice = new QMessageBox(
+        QMessageBox::Information, windowTitle(),
+        QStringLiteral("Результаты сохранены в файл %1.").arg(QDir::toNativeSeparators(file)),
+        QMessageBox::Ok, parentWidget() != nullptr ? parentWidget() : this);
+    notice->setObjectName(QStringLiteral("savedNotice"));
+    notice->setAttribute(Qt::WA_DeleteOnClose);
+    notice->open();
+    emit saved(file);
+}
 
 // Opened without an event loop of its own, so that a run in progress goes on behind it.
 void TForm3::explainNothingToSave() {

@@ -44,13 +44,19 @@ class TForm3 : public QDialog {
     // run starts and when it completes); false until told otherwise.
     void setResultsMeasured(bool complete) { resultsMeasured_ = complete; }
 
+  signals:
+    // A result file was written (the file's path, UTF-8 as the save dialog gave it).
+    void saved(const QString& file);
+
   protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
   private slots:
     // Asks for a file name (cancelling writes nothing), writes the file, reports a failure with
-    // the message box "Ошибка записи", and closes the dialog in every case. Without measured
+    // the message box "Ошибка записи" and a success with a box naming the file (over the window
+    // that opened the dialog, without an event loop of its own), and closes the dialog in every
+    // case. Without measured
     // results it only says so, in a box over the dialog that leaves a run going on, and the
     // dialog stays open with its texts.
     void Button1Click();
@@ -62,6 +68,7 @@ class TForm3 : public QDialog {
     void createSaveDialog();
     void fillEmptyLines();
     void explainNothingToSave();
+    void confirmSaved(const QString& file);
 
     const ResultTable& benchResults_;
     MachineDescriber describeMachine_ = [] { return platform::describeMachine(); };

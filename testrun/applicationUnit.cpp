@@ -32,15 +32,31 @@ struct HeldMessage {
 std::vector<HeldMessage> heldMessages;
 QtMessageHandler passMessagesTo = nullptr;
 
+// Whether a window system answers: an X server, or a Wayland compositor named in the
+// environment.
+bool displayAnswers() {
+    return platform::XServerConnection().isOpen() ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// Qt cannot go on: with no display that is the only news, said once; with one (a platform
+// plugin that is missing or was misspelt, -platform bogus) Qt's own reasons are.
 void holdStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (type == QtFatalMsg) {
+    if (type != QtFatalMsg) {
+        heldMessages.push_back({type, context.category ? context.category : "", text});
+        return;
+    }
+    if (!displayAnswers()) {
         std::fputs(
             "korvex2: нет дисплея для окон, без окон тест запускает korvex2-console / no "
             "display for the windows: korvex2-console runs the benchmark without them\n",
             stderr);
         std::_Exit(1);
     }
-    heldMessages.push_back({type, context.category ? context.category : "", text});
+    heldMessages.push_back({type, "", text});
+    for (const HeldMessage& message : heldMessages)
+        std::fprintf(stderr, "korvex2: %s\n", message.text.toLocal8Bit().constData());
+    std::_Exit(1);
 }
 
 // Ends guardApplicationStart()'s hold and passes on what it held.

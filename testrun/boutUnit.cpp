@@ -117,4 +117,7 @@ void TAboutBox::CommentsClick() { QDesktopServices::openUrl(contactMailLink()); 
 void TAboutBox::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     setGeometry(QRect(centredOnScreen(screen()->geometry(), size()), size()));
+    // The link comes first in the Tab order, as it stands above the button, but the box opens
+    // with the focus on "OK", so that Enter closes it rather than opening a mail.
+    OKButton->setFocus(Qt::ActiveWindowFocusReason);
 }

@@ -65,25 +65,49 @@ ConsoleComparison compareWithReference(const std::deque<TCpuRecord>& records,
                                        const std::vector<ResultFileRecords>& files,
                                        const TCpuRecord* ownSystem,
                                        std::optional<std::size_t> referenceIndex, BenchUnit unit,
-                                       const MeasuredFloors& ownFloors) {
+                                       const MeasuredFloors& ownFloors,
+                                       const RecordQuality* ownQuality) {
     ConsoleComparison comparison;
     comparison.unit = unit;
     const std::vector<MeasuredFloors> floors = repeatedRunFloors(records, files, unit);
-    ComparedMachine reference{ownSystem != nullptr ? &ownSystem->Results : nullptr, ownFloors};
+    comparison.storedQuality.assign(records.size(), nullptr);
+    for (const ResultFileRecords& file : files)
+        if (file.quality && file.first + file.coresRecord < records.size())
+            comparison.storedQuality[file.first + file.coresRecord] = &*file.quality;
+    // The runs whose reports name their machine, the running one last.
+    std::vector<MachineRun> runs;
+    for (std::size_t index = 0; index < records.size(); ++index)
+        if (comparison.storedQuality[index] != nullptr)
+            runs.push_back(
+                {index, &records[index].Results, comparison.storedQuality[index], &floors[index]});
+    if (ownSystem != nullptr && ownQuality != nullptr)
+        runs.push_back({records.size(), &ownSystem->Results, ownQuality, &ownFloors});
+    const auto behind = behindTheirMachines(runs, unit);
+    const auto compared = [&](std::size_t index) {
+        const bool own = index == records.size();
+        ComparedMachine machine{own ? &ownSystem->Results : &records[index].Results,
+                                own ? ownFloors : floors[index],
+                                own ? ownQuality : comparison.storedQuality[index],
+                                {}};
+        if (const auto found = behind.find(index); found != behind.end())
+            machine.behind = found->second;
+        return machine;
+    };
     if (referenceIndex && *referenceIndex < records.size()) {
         comparison.reference = &records[*referenceIndex];
-        reference = {&records[*referenceIndex].Results, floors[*referenceIndex]};
     } else {
         comparison.reference = ownSystem;
+        referenceIndex = records.size();
     }
-    if (reference.results == nullptr) return comparison;
+    if (comparison.reference == nullptr) return comparison;
+    const ComparedMachine reference = compared(*referenceIndex);
     comparison.stored.reserve(records.size());
     for (std::size_t index = 0; index < records.size(); ++index)
-        comparison.stored.push_back(
-            compareMachine({&records[index].Results, floors[index]}, reference, unit));
+        comparison.stored.push_back(compareMachine(compared(index), reference, unit));
     if (ownSystem != nullptr)
-        comparison.own = compareMachine({&ownSystem->Results, ownFloors}, reference, unit);
+        comparison.own = compareMachine(compared(records.size()), reference, unit);
     comparison.ownRow = ownSystem;
+    comparison.ownQuality = ownQuality;
     for (std::size_t index = 0; index < records.size(); ++index)
         comparison.storedIndex.emplace(&records[index], index);
     return comparison;
@@ -95,12 +119,14 @@ std::vector<std::string> consoleSummaryLines(const ConsoleComparison& comparison
                                              const TCpuRecord* ownSystem) {
     std::vector<SummaryMachine> machines;
     for (std::size_t index = 0; index < records.size() && index < comparison.stored.size(); ++index)
-        machines.push_back({index < names.size() ? names[index] : std::string(),
-                            descriptionText(records[index].Cpu), &comparison.stored[index],
-                            &records[index] == comparison.reference});
+        machines.push_back(
+            {index < names.size() ? names[index] : std::string(),
+             descriptionText(records[index].Cpu), &comparison.stored[index],
+             &records[index] == comparison.reference,
+             index < comparison.storedQuality.size() ? comparison.storedQuality[index] : nullptr});
     if (ownSystem != nullptr && comparison.own)
         machines.push_back({kOwnSystemCaption, std::string(), &*comparison.own,
-                            ownSystem == comparison.reference});
+                            ownSystem == comparison.reference, comparison.ownQuality});
     return comparisonSummaryLines(machines, comparison.unit);
 }
 

@@ -49,21 +49,27 @@ struct ConsoleComparison {
     std::optional<MachineComparison> own;   // the running machine, after a run
     const TCpuRecord* ownRow = nullptr;
     std::unordered_map<const TCpuRecord*, std::size_t> storedIndex;  // of each record's row
+    // What each stored record's run report says of its run (null without one), and the run's.
+    std::vector<const RecordQuality*> storedQuality;
+    const RecordQuality* ownQuality = nullptr;
 
     // The ratio column of test `test` (0 to 9) for the rows of the comparison's records.
     RowRatioText ratioText(int test) const;
 };
 
 // Compares every record of `records` (whose files `files` lists; the repeated runs of a file give
-// their floors) and `ownSystem` when given (its floors `ownFloors`, measured by --repeat) with the
-// reference: `records[referenceIndex]`, or `ownSystem` when `referenceIndex` is empty. The result
-// points into `records` and at `ownSystem` to tell their rows, and holds no other reference to
-// them.
+// their floors, a run report beside it the quality of its run) and `ownSystem` when given (its
+// floors `ownFloors`, measured by --repeat, and the quality of its run `ownQuality`) with the
+// reference: `records[referenceIndex]`, or `ownSystem` when `referenceIndex` is empty. The runs
+// their reports name as one machine's are held against that machine's best on record
+// (behindTheirMachines). The result points into `records` and `files`, at `ownSystem` and
+// `ownQuality`, which must outlive it.
 ConsoleComparison compareWithReference(const std::deque<TCpuRecord>& records,
                                        const std::vector<ResultFileRecords>& files,
                                        const TCpuRecord* ownSystem,
                                        std::optional<std::size_t> referenceIndex, BenchUnit unit,
-                                       const MeasuredFloors& ownFloors = {});
+                                       const MeasuredFloors& ownFloors = {},
+                                       const RecordQuality* ownQuality = nullptr);
 
 // The summary lines: the stored machines named `names` (one per record) and the running machine
 // "Ваша система".

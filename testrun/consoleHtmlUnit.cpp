@@ -58,6 +58,7 @@ HtmlReport consolePage(const ConsoleComparison& comparison,
             machine.cores = machines[index].cores;
             if (machines[index].kernelCode) machine.kernelCode = *machines[index].kernelCode;
             if (machines[index].warnings) machine.warnings = *machines[index].warnings;
+            machine.quality = machines[index].quality;
         } else {
             machine.name = kOwnSystemCaption;
             machine.description = run->description;
@@ -66,6 +67,7 @@ HtmlReport consolePage(const ConsoleComparison& comparison,
             machine.kernelCode = run->kernelCode;
             machine.warnings = run->warnings;
             machine.cores = run->cores;
+            machine.quality = run->quality;
         }
         page.machines.push_back(std::move(machine));
     }

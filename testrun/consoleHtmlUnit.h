@@ -22,6 +22,7 @@ struct PageRun {
     std::string kernelCode;
     std::vector<std::string> warnings;  // the quality report's warnings (qualityWarningLines)
     const CoresRun* cores = nullptr;
+    const RecordQuality* quality = nullptr;  // the quality of the run
 };
 
 // The page of `comparison` over the stored `machines` (one per record, as storedMachines gives

@@ -36,6 +36,11 @@ struct ConsoleOption {
     void (*show)(std::ostream&);
 };
 
+// The end of a refusal: the value given, as the terminal can show it.
+std::string refusedValue(const std::string& value) {
+    return ", not '" + platform::printableText(value) + "'";
+}
+
 // --cores N|all: N from 1 to the processors this process may use, or all of them.
 std::string chooseCores(ConsoleOptions& options, const std::string& count) {
     const int usable = static_cast<int>(platform::usableProcessors().size());
@@ -48,8 +53,7 @@ std::string chooseCores(ConsoleOptions& options, const std::string& count) {
     }
     if (cores < 1 || cores > usable)
         return "--cores takes 'all' or a number from 1 to " + std::to_string(usable) +
-               " (the logical processors this machine lets it use), not '" +
-               platform::printableText(count) + "'";
+               " (the logical processors this machine lets it use)" + refusedValue(count);
     options.cores = cores;
     return "";
 }
@@ -134,7 +138,7 @@ const ConsoleOption kOptions[] = {
          const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(), runs);
          if (error != std::errc() || end != count.data() + count.size() || runs < 1 ||
              runs > kMostRepeats)
-             return std::string("--repeat needs a whole number from 1 to 100");
+             return "--repeat needs a whole number from 1 to 100" + refusedValue(count);
          options.repeat = runs;
          return std::string();
      },
@@ -223,7 +227,8 @@ const ConsoleOption kOptions[] = {
     {"--unit", "ms|cycles", false, kRunForm | kCompareForm, false,
      "compare in cycles (the default) or ms (milliseconds)",
      [](ConsoleOptions& options, const std::string& unit) {
-         if (unit != "ms" && unit != "cycles") return std::string("--unit needs ms or cycles");
+         if (unit != "ms" && unit != "cycles")
+             return "--unit needs ms or cycles" + refusedValue(unit);
          options.comparisonUnit = unit == "ms" ? BenchUnit::Milliseconds : BenchUnit::Cycles;
          return std::string();
      },

@@ -183,10 +183,11 @@ void writeComparisonOutput(std::ostream& out, OutputContent content,
         const StoredMachine& machine = comparison.machines[index];
         const TCpuRecord& record = *machine.data;
         const bool compared = statistics && index < statistics->machines.size();
-        writeCsvMachine(out, comparison.testNames,
-                        {machine.name, recordDescription(record), &record.Results,
-                         compared ? &statistics->machines[index] : nullptr, machine.cores},
-                        comparedIn);
+        writeCsvMachine(
+            out, comparison.testNames,
+            {machine.name, recordDescription(record), &record.Results,
+             compared ? &statistics->machines[index] : nullptr, machine.cores, machine.quality},
+            comparedIn);
     }
 }
 

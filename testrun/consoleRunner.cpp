@@ -56,7 +56,14 @@ struct StoredResults {
 StoredResults loadStoredResults(const ConsoleOptions& options, Baseline& baseline) {
     StoredResults stored;
     stored.folders = options.resultFolders;
-    if (stored.folders.empty()) stored.folders.emplace_back(kResultFolder);
+    if (stored.folders.empty()) {
+        stored.folders.emplace_back(kResultFolder);
+        std::error_code error;
+        if (!std::filesystem::exists(kResultFolder, error))
+            std::cerr << kConsoleMessagePrefix << "no folder " << kResultFolder
+                      << " here to compare with: make it (mkdir " << kResultFolder
+                      << ") and put other machines' result files (*.dat) into it\n";
+    }
     // Under an address-space limit the records take at most a third of what is left, so the
     // comparison made over them has room.
     std::size_t budget = kRecordBudget;
@@ -121,10 +128,11 @@ std::vector<std::string> machineNames(const StoredResults& stored) {
 ConsoleComparison printComparisonSummary(StoredResults& stored, const TCpuRecord* ownSystem,
                                          std::optional<std::size_t> reference, BenchUnit unit,
                                          std::uint64_t& leftOut, std::ostream& out,
-                                         const MeasuredFloors& ownFloors = {}) {
+                                         const MeasuredFloors& ownFloors = {},
+                                         const RecordQuality* ownQuality = nullptr) {
     return withinMemory(stored.records, leftOut, [&] {
         ConsoleComparison comparison = compareWithReference(stored.records, stored.files, ownSystem,
-                                                            reference, unit, ownFloors);
+                                                            reference, unit, ownFloors, ownQuality);
         std::vector<std::string> lines =
             consoleSummaryLines(comparison, stored.records, machineNames(stored), ownSystem);
         out << '\n';
@@ -159,15 +167,18 @@ void printCoresComparison(StoredResults& stored, const CoresRun* ownCores, Bench
 
 // The running machine `ownSystem` beside the stored results, with its run on every core at once
 // (`ownCores`, when it had one); its floors come from the runs of --repeat, when there were
-// several. Returns the statistics, which point at `ownSystem`.
+// several, and the quality of its run is `ownQuality`. Returns the statistics, which point at
+// `ownSystem` and `ownQuality`.
 ConsoleComparison printComparison(StoredResults& stored, const TCpuRecord& ownSystem,
                                   std::span<const ResultTable> repeatedRuns,
-                                  const CoresRun* ownCores, BenchUnit unit, std::ostream& out) {
+                                  const RecordQuality& ownQuality, const CoresRun* ownCores,
+                                  BenchUnit unit, std::ostream& out) {
     std::vector<const ResultTable*> runs;
     for (const ResultTable& run : repeatedRuns) runs.push_back(&run);
     std::uint64_t leftOut = 0;
-    const ConsoleComparison comparison = printComparisonSummary(
-        stored, &ownSystem, stored.baseline, unit, leftOut, out, measuredFloors(runs, unit));
+    const ConsoleComparison comparison =
+        printComparisonSummary(stored, &ownSystem, stored.baseline, unit, leftOut, out,
+                               measuredFloors(runs, unit), &ownQuality);
     printComparisonTests(stored.records, leftOut, out, [&](int test) {
         return comparisonTextLines(stored.records, ownSystem, test, unit, kTextBarWidth,
                                    ratioColumn(comparison, stored, test));
@@ -183,9 +194,11 @@ std::optional<ComparisonStatistics> exportedStatistics(const ConsoleComparison& 
     if (comparison.stored.empty()) return std::nullopt;
     const std::vector<std::string> names = machineNames(stored);
     const std::size_t reference = stored.baseline.value_or(0);
+    // Only the machines still listed: where memory left records out, their statistics go too.
+    const auto kept = static_cast<std::ptrdiff_t>(std::min(names.size(), comparison.stored.size()));
     return ComparisonStatistics{comparison.unit,
                                 reference < names.size() ? names[reference] : std::string(),
-                                comparison.stored};
+                                {comparison.stored.begin(), comparison.stored.begin() + kept}};
 }
 
 // --compare: the stored results side by side, test by test, each row named by its file; then
@@ -229,9 +242,11 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
     const bool paged = std::any_of(outputs.begin(), outputs.end(), [](const ConsoleOutput& output) {
         return output.content == OutputContent::Html;
     });
-    const HtmlReport page =
-        paged ? consolePage(comparison, exported.machines, nullptr, std::time(nullptr))
-              : HtmlReport{};
+    HtmlReport page;
+    if (paged) {
+        page = consolePage(comparison, exported.machines, nullptr, std::time(nullptr));
+        page.folders = stored.folders;
+    }
     platform::FileContentWriter writer;
     const bool written = writeOutputs(
         outputs,
@@ -317,13 +332,20 @@ int main(int argc, char** argv) {
     StoredResults stored = loadStoredResults(options, baseline);
     TCpuRecord ownSystem = makeOwnSystem();
     ownSystem.Results = benchResults;
-    const ConsoleComparison comparison = printComparison(
-        stored, ownSystem, repeatedRuns, cores ? &*cores : nullptr, options.comparisonUnit, lines);
+    const RecordQuality ownQuality = runRecordQuality(finished.run);
+    const ConsoleComparison comparison =
+        printComparison(stored, ownSystem, repeatedRuns, ownQuality, cores ? &*cores : nullptr,
+                        options.comparisonUnit, lines);
     if (!page.empty()) {
-        const PageRun run{&ownSystem, finished.description, finished.run.kernelCode,
-                          qualityWarningLines(runs.quality), cores ? &*cores : nullptr};
+        const PageRun run{&ownSystem,
+                          finished.description,
+                          finished.run.kernelCode,
+                          qualityWarningLines(runs.quality),
+                          cores ? &*cores : nullptr,
+                          &ownQuality};
         finished.page = consolePage(comparison, storedMachines(stored.records, stored.files), &run,
                                     std::time(nullptr));
+        finished.page->folders = stored.folders;
         written = writeOutputs(page, write, lines, std::cerr, writer, runs.started) && written;
     }
 

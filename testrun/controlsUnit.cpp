@@ -3,6 +3,7 @@
 #include "testrun/controlsUnit.h"
 
 #include <QAccessibleWidget>
+#include <QFrame>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -53,11 +54,31 @@ class ClickableLabelAccessible final : public QAccessibleWidget {
     }
 };
 
-QAccessibleInterface* clickableLabelInterface(const QString& className, QObject* object) {
-    if (className != QLatin1String(ClickableLabel::staticMetaObject.className()) ||
-        !object->isWidgetType())
-        return nullptr;
-    return new ClickableLabelAccessible(static_cast<QWidget*>(object));
+// The role of a plain QWidget is "client", which AT-SPI calls a filler: a window made of one
+// would not be told apart from the panels inside it. Separator lines (a 2-pixel bevel panel, a
+// frame drawn as a line) are separators, the other bevel panels panes.
+QAccessible::Role programRole(const QString& className, QWidget& widget) {
+    const QMetaObject* kind = widget.metaObject();
+    if (className != QLatin1String(kind->className())) return QAccessible::NoRole;
+    if (widget.isWindow() && kind->superClass() == &QWidget::staticMetaObject)
+        return QAccessible::Window;
+    if (const auto* frame = qobject_cast<QFrame*>(&widget);
+        frame != nullptr && kind == &QFrame::staticMetaObject &&
+        (frame->frameShape() == QFrame::VLine || frame->frameShape() == QFrame::HLine))
+        return QAccessible::Separator;
+    if (kind == &BevelPanel::staticMetaObject)
+        return widget.children().isEmpty() && widget.height() <= 2 ? QAccessible::Separator
+                                                                   : QAccessible::Pane;
+    return QAccessible::NoRole;
+}
+
+QAccessibleInterface* programInterface(const QString& className, QObject* object) {
+    if (!object->isWidgetType()) return nullptr;
+    auto* widget = static_cast<QWidget*>(object);
+    if (className == QLatin1String(ClickableLabel::staticMetaObject.className()))
+        return new ClickableLabelAccessible(widget);
+    const QAccessible::Role role = programRole(className, *widget);
+    return role != QAccessible::NoRole ? new QAccessibleWidget(widget, role) : nullptr;
 }
 
 // WCAG's relative luminance of a colour on an sRGB screen.
@@ -96,8 +117,44 @@ QPoint centredOnScreen(const QRect& screen, QSize size) {
             screen.top() + (screen.height() - size.height()) / 2};
 }
 
+void useProgramAccessibleRoles() {
+    static const bool installed = [] {
+        QAccessible::installFactory(programInterface);
+        return true;
+    }();
+    (void)installed;
+}
+
+QPoint placeBeside(QSize size, const QRect& keep, const QRect& screen) {
+    constexpr int kGap = 8;
+    const QPoint candidates[] = {
+        {keep.right() + 1 + kGap, keep.top()},
+        {keep.left(), keep.bottom() + 1 + kGap},
+        {keep.left() - kGap - size.width(), keep.top()},
+        {keep.left(), keep.top() - kGap - size.height()},
+    };
+    QPoint best;
+    qint64 leastCovered = -1;
+    for (const QPoint& candidate : candidates) {
+        const QPoint onScreen(
+            std::clamp(candidate.x(), screen.left(),
+                       std::max(screen.left(), screen.right() + 1 - size.width())),
+            std::clamp(candidate.y(), screen.top(),
+                       std::max(screen.top(), screen.bottom() + 1 - size.height())));
+        const QRect covered = QRect(onScreen, size).intersected(keep);
+        const qint64 area = static_cast<qint64>(covered.width()) * covered.height();
+        if (leastCovered < 0 || area < leastCovered) {
+            leastCovered = area;
+            best = onScreen;
+        }
+    }
+    return best;
+}
+
 BevelPanel::BevelPanel(Bevel outer, Bevel inner, QWidget* parent)
-    : QWidget(parent), outer_(outer), inner_(inner) {}
+    : QWidget(parent), outer_(outer), inner_(inner) {
+    useProgramAccessibleRoles();
+}
 
 void BevelPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
@@ -110,11 +167,7 @@ void BevelPanel::paintEvent(QPaintEvent*) {
 ClickableLabel::ClickableLabel(QWidget* parent) : ClickableLabel(QString(), parent) {}
 
 ClickableLabel::ClickableLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
-    static const bool accessibleAsLink = [] {
-        QAccessible::installFactory(clickableLabelInterface);
-        return true;
-    }();
-    (void)accessibleAsLink;
+    useProgramAccessibleRoles();
     setFocusPolicy(Qt::StrongFocus);
 }
 
@@ -162,19 +215,27 @@ double contrastRatio(const QColor& one, const QColor& other) {
 }
 
 QColor readableLinkColour(const QPalette& palette) {
+    return readableColour(palette.color(QPalette::Link), palette.color(QPalette::Window));
+}
+
+QColor readableColour(const QColor& colour, const QColor& background) {
     constexpr double kReadableContrast = 4.5;
-    constexpr int kStep = 110;  // percent: each step a tenth lighter or darker
-    const QColor background = palette.color(QPalette::Window);
+    constexpr int kSteps = 20;
     const bool darkBackground = relativeLuminance(background) < 0.18;
-    QColor link = palette.color(QPalette::Link);
     // White reaches the threshold on every background darker than the crossover, black on
-    // every lighter one: the steps head there, and end there at the latest.
-    for (int step = 0; step < 64 && contrastRatio(link, background) < kReadableContrast; ++step) {
-        const QColor next = darkBackground ? link.lighter(kStep) : link.darker(kStep);
-        if (next == link) break;
-        link = next;
+    // every lighter one: the colour is mixed with it a twentieth at a time, keeping its hue as
+    // long as it can (a pure red cannot get lighter by itself).
+    const QColor target = darkBackground ? QColor(Qt::white) : QColor(Qt::black);
+    const QColor start = colour.toRgb();
+    QColor readable = start;
+    for (int step = 1; step <= kSteps && contrastRatio(readable, background) < kReadableContrast;
+         ++step) {
+        const auto mix = [step](float from, float to) {
+            return from + (to - from) * static_cast<float>(step) / kSteps;
+        };
+        readable =
+            QColor::fromRgbF(mix(start.redF(), target.redF()), mix(start.greenF(), target.greenF()),
+                             mix(start.blueF(), target.blueF()));
     }
-    return contrastRatio(link, background) >= kReadableContrast
-               ? link
-               : (darkBackground ? QColor(Qt::white) : QColor(Qt::black));
+    return readable;
 }

@@ -41,6 +41,18 @@ void narrowFontToFit(QWidget& control, int room, const std::function<int()>& tex
 // the window a dialog opens over).
 QPoint centredOnScreen(const QRect& screen, QSize size);
 
+// Makes assistive technology see the program's own kinds of control for what they are: each
+// window a window (not a filler), a separator line a separator, a panel a pane and a clickable
+// label a link. Once per program; every window and such control calls it, so that it is in
+// place before its first accessible question.
+void useProgramAccessibleRoles();
+
+// Where a window of `size` (its frame included) opens beside `keep`, a window that must stay in
+// sight, on `screen`: to its right, below it, to its left or above it, each moved wholly onto
+// the screen, the first of these that covers the least of `keep` (none at all where the screen
+// is large enough). The top-left corner of the frame.
+QPoint placeBeside(QSize size, const QRect& keep, const QRect& screen);
+
 enum class Bevel { None, Raised, Lowered };
 
 // A panel with up to two one-pixel bevels, outer first: raised draws light on the top and left
@@ -84,6 +96,10 @@ class ClickableLabel final : public QLabel {
 // made lighter on a dark background or darker on a light one until it has a contrast ratio of
 // at least 4.5:1 with the background (the usual threshold for body text).
 QColor readableLinkColour(const QPalette& palette);
+
+// `colour` made lighter on a dark `background` or darker on a light one until it reads against
+// it at 4.5:1 or better; a colour that does already is returned as it is.
+QColor readableColour(const QColor& colour, const QColor& background);
 
 // The contrast ratio of two colours, from 1 (alike) to 21 (black on white), from their relative
 // luminances.

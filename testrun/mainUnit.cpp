@@ -6,20 +6,16 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QContextMenuEvent>
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScopedValueRollback>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
-#include <QTimer>
 #include <algorithm>
-#include <memory>
 #include <optional>
 
 #include "results/benchUnit.h"
@@ -27,6 +23,7 @@
 #include "testrun/controlsUnit.h"
 #include "testrun/keyboardUnit.h"
 #include "testrun/reklamaUnit.h"
+#include "testrun/runThreadUnit.h"
 #include "testrun/windowRecallUnit.h"
 #include "testrun/workAreaUnit.h"
 
@@ -84,39 +81,6 @@ void announceNewLine(QListWidget& listBox, int row) {
 
 }  // namespace
 
-// The run's lines go into the list box, each on the screen before the next kernel starts. The
-// list lays its lines out on a timer and paints on the window's next frame, which would both
-// come only after the kernel: the newest line is laid out and scrolled into view as it is
-// added, and the list is painted right after the messages are processed. Nothing of this
-// happens while a kernel is being timed. The newest line becomes the list's current item (not
-// selected), so the arrow keys start from it, and is announced to assistive technology.
-class TForm1::RunList final : public SequenceList {
-  public:
-    explicit RunList(TForm1& form) : form_(form), listBox_(*form.ListBox1) {}
-    void clearLines() override { listBox_.clear(); }
-    void appendLine(const std::string& line) override {
-        listBox_.addItem(QString::fromStdString(line));
-        const int row = listBox_.count() - 1;
-        listBox_.setCurrentRow(row, QItemSelectionModel::NoUpdate);
-        announceNewLine(listBox_, row);
-        listBox_.scrollToBottom();
-    }
-    void repaintNow() override { listBox_.repaint(); }
-    void processPendingMessages() override {
-        QCoreApplication::processEvents();
-        listBox_.repaint();
-    }
-    bool pauseNow(bool) override { return form_.CheckBox2->isChecked(); }
-    void waitOutPause(std::uint32_t milliseconds, SequencePlatform&) override {
-        form_.waitOutPause(milliseconds);
-    }
-    bool stopRequested() override { return form_.closedDuringRun_; }
-
-  private:
-    TForm1& form_;
-    QListWidget& listBox_;
-};
-
 TForm1::TForm1(SequencePlatform& platform, TestTable tests, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -124,9 +88,10 @@ TForm1::TForm1(SequencePlatform& platform, TestTable tests, QWidget* parent)
       platform_(platform),
       tests_(tests) {
     setObjectName(QStringLiteral("Form1"));
+    useProgramAccessibleRoles();
     setFont(standardWindowFont());
 
-    // Created in tab order.
+    // Created in the designed order.
     Button1 = placeControl(new QPushButton(QStringLiteral("Начать тест"), this), "Button1",
                            {8, 8, 97, 41});
     CheckBox1 = placeControl(new QCheckBox(QStringLiteral("Повышенный приоритет"), this),
@@ -141,6 +106,7 @@ TForm1::TForm1(SequencePlatform& platform, TestTable tests, QWidget* parent)
         placeControl(new QPushButton(QStringLiteral("Bench"), this), "Button3", {192, 64, 177, 25});
     ListBox1 = placeControl(new QListWidget(this), "ListBox1", {8, 120, 361, 201});
     ListBox1->setAccessibleName(QStringLiteral("Ход теста"));
+    ListBox1->installEventFilter(this);
     ListBox1->setItemDelegate(new FixedLineHeightDelegate(ListBox1));
     fitLines(ListBox1, tests_);
     CheckBox2 =
@@ -148,6 +114,10 @@ TForm1::TForm1(SequencePlatform& platform, TestTable tests, QWidget* parent)
                      "CheckBox2", {128, 32, 241, 17});
     CheckBox2->setChecked(true);
     fitCaption(CheckBox2);
+    // The controls are created in their designed order, which puts the pause box last although
+    // it stands under the priority box: Tab follows the screen instead, row by row.
+    setTabOrder(CheckBox1, CheckBox2);
+    setTabOrder(CheckBox2, Button2);
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -158,6 +128,13 @@ TForm1::TForm1(SequencePlatform& platform, TestTable tests, QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
     connect(N1, &QAction::triggered, this, &TForm1::N1Click);
+
+    runThread_ = new RunThread(this);
+    connect(runThread_, &RunThread::linesCleared, ListBox1, &QListWidget::clear);
+    connect(runThread_, &RunThread::lineAdded, this, &TForm1::addRunLine);
+    connect(runThread_, &RunThread::stepTaken, ListBox1, [this] { ListBox1->repaint(); });
+    connect(runThread_, &RunThread::finished, this, &TForm1::runFinished);
+    connect(CheckBox2, &QCheckBox::toggled, runThread_, &RunThread::setPausing);
 
     setWindowTitle(QStringLiteral("Тестирование"));
     move(kDesignedPosition);
@@ -177,10 +154,11 @@ void TForm1::FormShow() {
 }
 
 // A run starts only once it holds the machine's lock; while another run (of either program)
-// holds it past the wait, a message names that run and nothing starts.
+// holds it past the wait, a message names that run and nothing starts. The check boxes are read
+// here, once: the run's work is fixed from its start (only the pause box is read again, at each
+// pause).
 void TForm1::Button1Click() {
-    if (runInProgress_ || benchResults_ == nullptr) return;
-    const QScopedValueRollback running(runInProgress_, true);
+    if (runThread_->inProgress() || benchResults_ == nullptr) return;
     // Root goes past another user's run, as the console does; the windows have no report to
     // say so in.
     if (const MachineLockResult lock = platform_.lockMachine(platform::currentUser() == 0);
@@ -188,15 +166,33 @@ void TForm1::Button1Click() {
         showMachineBusy(lock.holder);
         return;
     }
-    const std::unique_ptr<SequencePlatform, void (*)(SequencePlatform*)> release(
-        &platform_, [](SequencePlatform* system) { system->releaseMachine(); });
-    closedDuringRun_ = false;
-    RunList list(*this);
     emit resultsMeasured(false);
-    runTestSequence(runOptions(), tests_, list, platform_, *benchResults_);
-    if (closedDuringRun_) return;
+    runThread_->setPausing(CheckBox2->isChecked());
+    runThread_->start(runOptions(), tests_, platform_, *benchResults_, pauseLength_);
+    // The sign of a run going on that shows also in the collapsed window, whose list is hidden.
+    setCursor(Qt::BusyCursor);
+}
+
+// A new line reaches the screen and assistive technology without taking the focus: it becomes
+// the list's current line (where the arrow keys start) only while the list has the focus, and
+// is otherwise made current when the list gets it.
+void TForm1::addRunLine(const QString& line) {
+    ListBox1->addItem(line);
+    const int row = ListBox1->count() - 1;
+    if (ListBox1->hasFocus()) ListBox1->setCurrentRow(row, QItemSelectionModel::NoUpdate);
+    announceNewLine(*ListBox1, row);
+    ListBox1->scrollToBottom();
+}
+
+void TForm1::runFinished(bool completed) {
+    platform_.releaseMachine();
+    unsetCursor();
+    if (!completed) return;
     emit resultsMeasured(true);
-    Button3Click();
+    if (comparisonWindow_ == nullptr) return;
+    comparisonWindow_->RebuildList();
+    placeComparisonWindow();
+    bringWindowBackUnlessInDialog(*comparisonWindow_);
 }
 
 void TForm1::showMachineBusy(const platform::LockHolder& holder) {
@@ -219,12 +215,13 @@ void TForm1::Button2Click() {
 }
 
 // The collapsed window's list lies below its lower edge: it leaves the Tab order, and the focus
-// it has moves on to the control after it in that order, so the focus never goes out of sight.
+// it has moves back to the control before it, "Bench" (not on round to "Начать тест", where a
+// stray Space would start a run), so the focus never goes out of sight.
 void TForm1::showHeight(int clientHeight) {
     setFixedSize(kClientWidth, clientHeight);
     const bool listShown = clientHeight == kExpandedHeight;
     ListBox1->setFocusPolicy(listShown ? Qt::StrongFocus : Qt::NoFocus);
-    if (!listShown && focusWidget() == ListBox1) CheckBox2->setFocus(Qt::TabFocusReason);
+    if (!listShown && focusWidget() == ListBox1) Button3->setFocus(Qt::BacktabFocusReason);
 }
 
 // The comparison of the running machine with the stored ones, rebuilt from the current results.
@@ -232,7 +229,17 @@ void TForm1::showHeight(int clientHeight) {
 void TForm1::Button3Click() {
     if (comparisonWindow_ == nullptr) return;
     comparisonWindow_->RebuildList();
+    placeComparisonWindow();
     bringWindowBack(*comparisonWindow_);
+}
+
+// The first time it opens, the comparison window is placed beside this one rather than over the
+// run's lines; afterwards it stays where the user put it.
+void TForm1::placeComparisonWindow() {
+    if (comparisonPlaced_ || screen() == nullptr) return;
+    comparisonPlaced_ = true;
+    comparisonWindow_->move(placeBeside(comparisonWindow_->frameGeometry().size(), frameGeometry(),
+                                        screen()->availableGeometry()));
 }
 
 void TForm1::N1Click() {
@@ -246,14 +253,25 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
-    if (runInProgress_) closedDuringRun_ = true;
+    runThread_->stop();
     emit closed();
+}
+
+bool TForm1::runInProgress() const { return runThread_->inProgress(); }
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ListBox1 && event->type() == QEvent::FocusIn && ListBox1->count() > 0 &&
+        ListBox1->currentRow() < 0)
+        ListBox1->setCurrentRow(ListBox1->count() - 1, QItemSelectionModel::NoUpdate);
+    return QWidget::eventFilter(watched, event);
 }
 
 // Controls that have no menu of their own (all of them, the list box included) pass the right
 // click on to the window.
+// Opened from the keyboard, the menu starts on its first entry, so that Enter chooses it.
 void TForm1::contextMenuEvent(QContextMenuEvent* event) {
     PopupMenu1->popup(event->globalPos());
+    if (event->reason() == QContextMenuEvent::Keyboard) PopupMenu1->setActiveAction(N1);
     event->accept();
 }
 
@@ -269,14 +287,6 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
     if (!rect().contains(place)) place = rect().center();
     QContextMenuEvent menuRequest(QContextMenuEvent::Keyboard, place, mapToGlobal(place));
     contextMenuEvent(&menuRequest);
-}
-
-void TForm1::waitOutPause(std::uint32_t milliseconds) {
-    QEventLoop pause;
-    QTimer::singleShot(pauseLength_.value_or(std::chrono::milliseconds(milliseconds)), &pause,
-                       &QEventLoop::quit);
-    connect(this, &TForm1::closed, &pause, &QEventLoop::quit);
-    pause.exec();
 }
 
 SequenceOptions TForm1::runOptions() const {

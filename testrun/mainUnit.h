@@ -18,6 +18,7 @@ class QCheckBox;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class RunThread;
 class TAboutBox;
 class TForm2;
 class TrekForm;
@@ -54,9 +55,13 @@ class TForm1 final : public QWidget {
     // them.
     void setPauseLength(std::chrono::milliseconds length) { pauseLength_ = length; }
 
+    // Whether a run started by "Начать тест" is still going (it runs on a thread of its own,
+    // see RunThread; a run stopped by closing the window counts until its thread has ended).
+    bool runInProgress() const;
+
   signals:
     // The user closed the main window: the program ends. A run in progress ends after the
-    // kernel being timed, without further tests or pauses.
+    // test being timed, without further tests or pauses.
     void closed();
     // Whether the result table holds the results of a completed run: false when a run starts
     // (its table is being overwritten), true when it has completed. A run ended by closing the
@@ -76,15 +81,14 @@ class TForm1 final : public QWidget {
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    class RunList;
-
     SequenceOptions runOptions() const;
     void showHeight(int clientHeight);
-    // Waits out a pause of the run in an event loop, so the windows stay painted and usable;
-    // ends early when the window is closed.
-    void waitOutPause(std::uint32_t milliseconds);
+    void addRunLine(const QString& line);
+    void runFinished(bool completed);
+    void placeComparisonWindow();
     // The message that another run holds the machine, naming its user and process.
     void showMachineBusy(const platform::LockHolder& holder);
 
@@ -94,11 +98,10 @@ class TForm1 final : public QWidget {
     TForm2* comparisonWindow_ = nullptr;
     TAboutBox* aboutBox_ = nullptr;
     TrekForm* banner_ = nullptr;
-    // The run processes window messages between its steps, so a click on "Начать тест" can
-    // arrive while it is running; such a click is ignored rather than starting a nested run.
-    bool runInProgress_ = false;
-    // Set when the window is closed during a run: the run stops at its next step.
-    bool closedDuringRun_ = false;
+    // The window stays usable during a run, so a click on "Начать тест" can arrive while one is
+    // going; such a click is ignored rather than starting a second run.
+    RunThread* runThread_ = nullptr;
+    bool comparisonPlaced_ = false;
     std::optional<std::chrono::milliseconds> pauseLength_;
 
     QPushButton* Button1 = nullptr;

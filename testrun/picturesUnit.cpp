@@ -4,13 +4,16 @@
 
 #include <QFile>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QString>
 #include <QSvgRenderer>
 #include <QtMath>
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <vector>
 
+#include "testrun/controlsUnit.h"
 #include "testrun/testTableUnit.h"
 
 namespace {
@@ -42,11 +45,13 @@ namespace {
 // to each of them (a fractional ratio rounds the pixel size up). Parts of the drawing filled
 // with `currentColor` (the letters and figures of the tool-button images) take `textColour`.
 QPixmap renderPicture(const QString& resourcePath, QSize size, const QColor& background,
-                      qreal devicePixelRatio, const QColor& textColour = Qt::black) {
+                      qreal devicePixelRatio, const QColor& textColour = Qt::black,
+                      const std::function<void(QByteArray&)>& adjust = {}) {
     registerPictureResources();
     QFile file(resourcePath);
     QByteArray drawing = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     drawing.replace("currentColor", textColour.name().toLatin1());
+    if (adjust) adjust(drawing);
     const qreal ratio = std::max<qreal>(1, devicePixelRatio);
     QPixmap pixmap(QSize(qCeil(size.width() * ratio), qCeil(size.height() * ratio)));
     pixmap.setDevicePixelRatio(ratio);
@@ -55,6 +60,23 @@ QPixmap renderPicture(const QString& resourcePath, QSize size, const QColor& bac
     QPainter painter(&pixmap);
     renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
     return pixmap;
+}
+
+// The fill colour of every text element of `drawing` made readable on `background`.
+void makeLettersReadable(QByteArray& drawing, const QColor& background) {
+    static const QRegularExpression letterFill(
+        QStringLiteral("(<text[^>]*fill=\")(#[0-9a-fA-F]{6})\""));
+    QString text = QString::fromUtf8(drawing);
+    QString result;
+    qsizetype copied = 0;
+    for (QRegularExpressionMatchIterator match = letterFill.globalMatch(text); match.hasNext();) {
+        const QRegularExpressionMatch found = match.next();
+        result += QStringView(text).mid(copied, found.capturedStart(2) - copied);
+        result += readableColour(QColor(found.captured(2)), background).name();
+        copied = found.capturedEnd(2);
+    }
+    result += QStringView(text).mid(copied);
+    drawing = result.toUtf8();
 }
 
 }  // namespace
@@ -77,14 +99,19 @@ QIcon programIcon() {
     return icon;
 }
 
-QList<QIcon> toolButtonImages(qreal devicePixelRatio, const QColor& textColour) {
+QList<QIcon> toolButtonImages(qreal devicePixelRatio, const QColor& textColour,
+                              const QColor& background) {
     QList<QIcon> images;
     for (const char* file : toolButtonImageFiles()) {
         const QString path = QStringLiteral(":/pictures/toolbar/") + QLatin1String(file);
-        QIcon image(renderPicture(path, kToolButtonImageSize, Qt::transparent, 1, textColour));
+        const auto letters = [&background](QByteArray& drawing) {
+            if (background.isValid()) makeLettersReadable(drawing, background);
+        };
+        QIcon image(
+            renderPicture(path, kToolButtonImageSize, Qt::transparent, 1, textColour, letters));
         if (devicePixelRatio > 1)
             image.addPixmap(renderPicture(path, kToolButtonImageSize, Qt::transparent,
-                                          devicePixelRatio, textColour));
+                                          devicePixelRatio, textColour, letters));
         images.append(image);
     }
     return images;

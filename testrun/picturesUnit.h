@@ -37,5 +37,8 @@ QIcon programIcon();
 // yellow smiling face), then the system information (a small bar chart) and the about box (a
 // question mark in a green circle), the last two. The letters CLK and the small 8 and 32 are
 // drawn in `textColour`, the tool buttons' text colour, so they read on a dark palette as on a
-// light one.
-QList<QIcon> toolButtonImages(qreal devicePixelRatio = 1, const QColor& textColour = Qt::black);
+// light one. Given the colour of the tool bar behind them, `background`, the coloured letters
+// (the green C, the red D) are made lighter or darker where they would read at less than 4.5:1
+// against it (readableColour).
+QList<QIcon> toolButtonImages(qreal devicePixelRatio = 1, const QColor& textColour = Qt::black,
+                              const QColor& background = QColor());

@@ -20,6 +20,7 @@ QPoint bannerPosition(const QRect& screen) {
 TrekForm::TrekForm(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName(QStringLiteral("rekForm"));
+    useProgramAccessibleRoles();
     // The banner must not take the keyboard from the main window that shows it.
     setAttribute(Qt::WA_ShowWithoutActivating);
 

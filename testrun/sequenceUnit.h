@@ -156,8 +156,6 @@ using TestTable = std::span<const TestEntry, kTestCount>;
 // The run's fixed texts.
 inline constexpr const char* kClockMeasurementText = "Опеределение частоты процессора...";
 inline constexpr const char* kClockRateText = "Тактовая частота: ";
-inline constexpr const char* kMillionCyclesText = " млн. тактов";
-inline constexpr const char* kMillisecondsText = " миллисекунд";
 inline constexpr const char* kPauseText = "Простой 5 сек.";
 inline constexpr const char* kFinishedText = "Завершено...";
 

@@ -42,6 +42,21 @@ void bringWindowBack(QWidget& window) {
     window.activateWindow();
 }
 
+void bringWindowBackUnlessInDialog(QWidget& window) {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (dialog == nullptr || dialog == &window) {
+        bringWindowBack(window);
+        return;
+    }
+    restoreIfMinimised(window);
+    const bool showsWithoutActivating = window.testAttribute(Qt::WA_ShowWithoutActivating);
+    window.setAttribute(Qt::WA_ShowWithoutActivating);
+    window.show();
+    window.setAttribute(Qt::WA_ShowWithoutActivating, showsWithoutActivating);
+    // Without a window manager a newly shown window lies on top of everything.
+    dialog->raise();
+}
+
 bool ModalDialogRecall::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     QWidget* modal = QApplication::activeModalWidget();
     if (modal == nullptr) return false;

@@ -13,6 +13,11 @@ class QWidget;
 // above the program's other windows and makes it the active window.
 void bringWindowBack(QWidget& window);
 
+// bringWindowBack for a window the program opens on its own (the end of a run) rather than at
+// the user's request: while a dialog is open the window is shown restored but neither activated
+// nor raised above the dialog, so the focus and what the user is typing stay in the dialog.
+void bringWindowBackUnlessInDialog(QWidget& window);
+
 // While a modal dialog blocks the program's other windows, Qt drops the pointer presses the
 // window system sends them, and under X11 nothing else answers: a dialog minimised by the window
 // manager (its window menu or a key) leaves the windows on the screen ignoring every click.

@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """The console's page as a browser shows it.
 
-Makes a folder of result files (one machine with a failed test, two records in one file, and
-descriptions that are markup and script), has `korvex2-console --compare --html` write its page,
+Makes a folder of result files (one machine with a failed test, two records in one file,
+descriptions that are markup and script, and a run report beside one file calling a test of its
+run unsteady), has `korvex2-console --compare --html` write its page,
 loads the page in Debian's chromium, headless, with networking off where it can be turned off
 (and a log of every request either way), takes a screenshot and reads back the document the
 browser built (--dump-dom). Fails when a test's chart lacks a bar for a machine, when the summary
-is not sorted, when a hostile description is anything but text, when a script ran, or when the
+is not sorted or does not count each machine's real and inconclusive tests, when a real
+difference is not worded with its direction, when the unsteady run is not marked, when a hostile description is anything but text, when a script ran, or when the
 page asked for anything over the network.
 
 Usage: pageInBrowser.py <korvex2-console> <work folder>
@@ -33,19 +35,37 @@ def fail(message):
     sys.exit(1)
 
 
+TEST_IDS = ["ham8-encode", "ham8-decode", "ham32-encode", "ham32-decode", "ham-mmx-encode",
+            "ham-mmx-decode", "ham-sse-encode", "ham-sse2-decode", "yuv-fourier-fpu",
+            "yuv-fourier-sse2"]
+
+
+def values(scale, failed_test=None):
+    """Test k's ten values (the same in both units): 100 + 7k + run, scaled."""
+    return [[0 if test == failed_test else int((100 + 7 * test + run) * scale)
+             for run in range(10)] for test in range(10)]
+
+
 def record(cpu, fsb, scale, failed_test=None):
     """A result record: four descriptions of 129 bytes, then 20 rows of 10 values."""
     def description(text):
         data = text.encode("cp1251")[:128]
         return bytes([len(data)]) + data + bytes(128 - len(data))
-    values = []
-    for row in range(20):
-        test = row // 2
-        for run in range(10):
-            value = 0 if test == failed_test else int((100 + 7 * test + run) * scale)
-            values.append(value)
+    rows = [row for test in values(scale, failed_test) for row in (test, test)]
     return (description(cpu) + description(fsb) + description("1 ГБ") + description("Linux") +
-            struct.pack("<200I", *values))
+            struct.pack("<200I", *[value for row in rows for value in row]))
+
+
+def report(cpu, scale, unsteady_tests):
+    """The run report a run writes beside its result file, its run unsteady in the tests given."""
+    tests = [{"id": TEST_IDS[test], "cycles": calls, "milliseconds": calls, "failed_runs": []}
+             for test, calls in enumerate(values(scale))]
+    return json.dumps({"schema": 2, "host": "bench-1",
+                       "machine": {"cpu": cpu, "fsb": "", "memory": "1 ГБ", "os": "Linux",
+                                   "processor": "AMD EPYC"},
+                       "tests": tests,
+                       "quality": {"tests": [{"spread": 0.01} for _ in range(10)],
+                                   "unsteady_tests": unsteady_tests}})
 
 
 class Page(html.parser.HTMLParser):
@@ -100,6 +120,8 @@ with open(WORK + "/cpus/b.dat", "wb") as f:
     f.write(record(HOSTILE[0], HOSTILE[1], 2.0))  # the machine list must show both as text
 with open(WORK + "/cpus/c.dat", "wb") as f:
     f.write(record("Медленная", "", 3.0))
+with open(WORK + "/cpus/c.json", "w") as f:
+    f.write(report("Медленная", 3.0, [2]))
 machines = 4
 page = WORK + "/page.html"
 subprocess.run([RUNNER, "--compare", "--cpus", "cpus", "--html", "page.html"], cwd=WORK,
@@ -150,6 +172,17 @@ summary = [row[0] for row in dom.sections.get("summary", []) if row[0]]
 indexes = [float(cells[2]) for cells in summary]
 if len(summary) != machines or indexes != sorted(indexes, reverse=True):
     fail("the summary is not one row per machine, highest index first: %r" % summary)
+# The reference is the first file read; whichever it is, the others lie 1.5 to 3 times from it:
+# real in every test both ran, except where the unsteady run leaves test 3 inconclusive.
+counts = {cells[0]: (cells[4], cells[5]) for cells in summary}
+slowest = [name for name in counts if name.startswith("cpus/c.dat")]
+if len(slowest) != 1 or "неустойчивый запуск" not in slowest[0]:
+    fail("the unsteady run is not marked in the summary: %r" % summary)
+if counts[slowest[0]] not in (("9", "1"), ("—", "—")):
+    fail("the unsteady run's tests are not counted as 9 real and 1 inconclusive: %r" % summary)
+decisions = " ".join(cells[3] for rows in tests for cells, _ in rows if cells)
+if "медленнее" not in decisions and "быстрее" not in decisions:
+    fail("no real difference is worded with its direction: %r" % decisions)
 
 with open(WORK + "/net.json") as f:
     log = json.load(f)
@@ -160,5 +193,5 @@ asked = [event["params"].get("url", "?") for event in log["events"]
          event.get("params", {}).get("initiator", "not an origin") != "not an origin"]
 if asked:
     fail("the page asked for %r" % asked)
-print("ok: %d machines, 10 tests, summary sorted, hostile text shown as text, no request" %
-      machines)
+print("ok: %d machines, 10 tests, summary sorted with its decisions, the unsteady run marked, "
+      "hostile text shown as text, no request" % machines)

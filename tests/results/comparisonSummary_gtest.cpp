@@ -9,35 +9,42 @@
 
 namespace {
 
-MachineComparison withIndex(std::optional<double> index, int tests, int real) {
+MachineComparison withIndex(std::optional<double> index, int tests, int real,
+                            int inconclusive = 0) {
     MachineComparison comparison;
     comparison.index = index;
     comparison.testsInIndex = tests;
-    for (int test = 0; test < real; ++test)
-        comparison.tests[static_cast<std::size_t>(test)].significant = true;
+    for (int test = 0; test < real + inconclusive; ++test)
+        comparison.tests[static_cast<std::size_t>(test)].verdict =
+            test < real ? Verdict::Real : Verdict::Inconclusive;
     return comparison;
 }
 
 // Highest index first, the machines without one last, equal ones in the order given; the
-// reference says "ref" where the others count their real differences.
+// reference says "ref" where the others count their real and inconclusive differences, and a
+// machine from an unsteady run, or one behind its own machine's best, is marked so.
 TEST(ComparisonSummary, MachinesSortedByIndexWithTheirRealDifferences) {
-    const MachineComparison slower = withIndex(90.909, 10, 10), reference = withIndex(100, 10, 0),
-                            never = withIndex(std::nullopt, 0, 0), equal = withIndex(100, 9, 1);
+    MachineComparison slower = withIndex(90.909, 10, 8, 2);
+    slower.tests[9].behind = 0.2;
+    const MachineComparison reference = withIndex(100, 10, 0),
+                            never = withIndex(std::nullopt, 0, 0), equal = withIndex(100, 9, 1, 3);
+    RecordQuality unsteady;
+    unsteady.unsteady[4] = true;
     const std::vector<SummaryMachine> machines = {
-        {"b.dat", "Beta", &slower, false},
+        {"b.dat", "Beta", &slower, false, &unsteady},
         {"never.dat", "", &never, false},
         {"a.dat", "Alpha\x1b", &reference, true},
-        {"Ваша система", "", &equal, false},
+        {"Ваша система", "", &equal, false, &unsteady},
     };
     EXPECT_EQ(comparisonSummaryLines(machines, BenchUnit::Milliseconds),
               (std::vector<std::string>{
                   "Index in milliseconds: the reference is 100, higher is faster (geometric mean "
                   "over the tests both ran)",
-                  "Machine       CPU     Index  Tests  Real",
-                  "a.dat         Alpha?  100.0  10     ref",
-                  "Ваша система          100.0  9      1",
-                  "b.dat         Beta    90.9   10     10",
-                  "never.dat             -      0      0",
+                  "Machine       CPU     Index  Tests  Real  Inconclusive  Run",
+                  "a.dat         Alpha?  100.0  10     ref   ref",
+                  "Ваша система          100.0  9      1     3             unsteady",
+                  "b.dat         Beta    90.9   10     8     2             unsteady, slow phase",
+                  "never.dat             -      0      0     0",
               }));
 }
 
@@ -50,10 +57,11 @@ struct RatioCase {
 
 TEST(ComparisonSummary, RatioCellMarksADifferenceThatIsNotReal) {
     const std::vector<RatioCase> cases = {
-        {"real", {1.10345, 0.001, 0.05, true}, false, "1.103"},
-        {"not real", {1.0214, 0.3, 0.05, false}, false, "≈1.021"},
-        {"no ratio", {std::nullopt, 1, 0.05, false}, false, ""},
-        {"the reference", {1.0, 1, 0.05, false}, true, "ref"},
+        {"real", {.ratio = 1.10345, .verdict = Verdict::Real}, false, "1.103"},
+        {"within the floor", {.ratio = 1.0214, .verdict = Verdict::Within}, false, "≈1.021"},
+        {"inconclusive", {.ratio = 1.0481, .verdict = Verdict::Inconclusive}, false, "?1.048"},
+        {"no ratio", {}, false, ""},
+        {"the reference", {.ratio = 1.0}, true, "ref"},
     };
     for (const RatioCase& c : cases)
         EXPECT_EQ(ratioCellText(c.test, c.reference), c.text) << c.name;

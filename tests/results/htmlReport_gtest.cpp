@@ -93,3 +93,84 @@ TEST(HtmlReport, TestRowsInWindowOrderWithBarsOfTheLargestAverage) {
         << rows[1];
     EXPECT_NE(rows[2].find("slow"), std::string::npos);
 }
+
+// What was decided is worded with its direction, not left to a missing "≈".
+TEST(HtmlReport, DecisionsAreWordedWithTheirDirection) {
+    const struct {
+        const char* name;
+        TestComparison test;
+        bool reference;
+        std::string text;
+    } cases[] = {
+        {"real, slower", {.ratio = 1.10345, .verdict = Verdict::Real}, false, "1.103, медленнее"},
+        {"real, faster",
+         {.ratio = 0.909, .verdict = Verdict::Real, .faster = true},
+         false,
+         "0.909, быстрее"},
+        {"within", {.ratio = 1.0214, .verdict = Verdict::Within}, false, "≈1.021"},
+        {"inconclusive",
+         {.ratio = 1.0481, .verdict = Verdict::Inconclusive},
+         false,
+         "?1.048 неясно"},
+        {"not compared", {}, false, ""},
+        {"the reference", {.ratio = 1.0}, true, "эталон"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(decisionText(c.test, c.reference), c.text) << c.name;
+}
+
+// The index table counts each machine's real and inconclusive tests, a real difference is marked
+// by its direction's class, and a machine from an unsteady run says so beside its name.
+TEST(HtmlReport, IndexTableCountsTheDecisionsAndMarksUnsteadyRuns) {
+    const TCpuRecord reference = testMachine("ref", runsOf(100)),
+                     slower = testMachine("slower", runsOf(110));
+    HtmlReport report = reportOf({&reference, &slower});
+    MachineComparison referenceComparison, slowerComparison;
+    referenceComparison.index = 100;
+    slowerComparison.index = 90.9;
+    slowerComparison.tests[0] = {.ratio = 1.1, .verdict = Verdict::Real, .significant = true};
+    for (std::size_t test = 1; test < 4; ++test)
+        slowerComparison.tests[test].verdict = Verdict::Inconclusive;
+    RecordQuality unsteady;
+    unsteady.unsteady[2] = true;
+    report.machines[0].comparison = &referenceComparison;
+    report.machines[0].reference = true;
+    report.machines[1].comparison = &slowerComparison;
+    report.machines[1].quality = &unsteady;
+    std::ostringstream out;
+    writeHtmlReport(out, report);
+    const std::string page = out.str();
+    EXPECT_NE(page.find("<th>Реальных<th>Неясных"), std::string::npos);
+    EXPECT_NE(page.find("<tr><td>slower <span class=u>(неустойчивый запуск)</span><td><td>"
+                        "90.9<td>0<td>1<td>3<td>"),
+              std::string::npos)
+        << page;
+    EXPECT_NE(page.find("<td>ref (эталон)<td><td>100.0<td>0<td>—<td>—<td>"), std::string::npos);
+    EXPECT_NE(page.find("<span class=s>1.100, медленнее</span>"), std::string::npos);
+    EXPECT_NE(page.find("Неустойчивый запуск, тесты 3"), std::string::npos);
+}
+
+// Without machines the page says which folders it read and how to add machines, and draws no
+// table; a narrow screen is told the machines' table scrolls.
+TEST(HtmlReport, NoMachinesNamesTheFoldersAndDrawsNoTable) {
+    const struct {
+        std::vector<std::string> folders;
+        std::string named;
+    } cases[] = {
+        {{"cpus"}, "в папке <code>cpus</code>."},
+        {{"fleet/a", "<b>"}, "в папках <code>fleet/a</code>, <code>&lt;b&gt;</code>."},
+    };
+    for (const auto& c : cases) {
+        HtmlReport report = reportOf({});
+        report.folders = c.folders;
+        std::ostringstream page;
+        writeHtmlReport(page, report);
+        EXPECT_NE(page.str().find("Нет результатов для сравнения " + c.named), std::string::npos)
+            << page.str();
+        EXPECT_NE(page.str().find("korvex2-console --save"), std::string::npos);
+        EXPECT_EQ(page.str().find("<table"), std::string::npos) << page.str();
+    }
+    const TCpuRecord machine = testMachine("one", runsOf(100));
+    std::ostringstream page;
+    writeHtmlReport(page, reportOf({&machine}));
+    EXPECT_NE(page.str().find("<p class=\"scroll\">"), std::string::npos);
+}

@@ -85,10 +85,22 @@ TEST(RunCsv, ComparisonRowsCarryTheStatistics) {
     const ResultTable results{};
     MachineComparison compared;
     compared.index = 90.9090909;
-    compared.tests[0] = {1.1, 0.000155655, 0.05, true};
+    compared.tests[0] = {.ratio = 1.1,
+                         .pValue = 0.000155655,
+                         .adjustedPValue = 0.00155655,
+                         .low = 1.08,
+                         .high = 1.12,
+                         .floor = 0.05,
+                         .verdict = Verdict::Real,
+                         .significant = true};
     compared.tests[1].floor = 0.12;
+    compared.tests[2] = {.ratio = 1.01,
+                         .verdict = Verdict::Inconclusive,
+                         .reason = InconclusiveReason::FewCleanCalls};
+    RecordQuality unsteady;
+    unsteady.unsteady[4] = true;
     const CsvMachine machines[] = {
-        {"a.dat", {"", "", "", ""}, &results, &compared},
+        {"a.dat", {"", "", "", ""}, &results, &compared, nullptr, &unsteady},
         {"b.dat", {"", "", "", ""}, &results, nullptr},
     };
     const std::vector<TestName> tests(kTestCount);
@@ -99,11 +111,17 @@ TEST(RunCsv, ComparisonRowsCarryTheStatistics) {
     const std::vector<std::string> rows = rowsOf(csv.str());
     ASSERT_EQ(rows.size(), 21u);
     EXPECT_TRUE(rows[0].ends_with(
-        ",failed_runs,cores,scaling,unit,ratio,p_value,floor,significant,machine_index"))
+        ",failed_runs,cores,scaling,unit,ratio,p_value,floor,significant,machine_index,verdict,"
+        "reason,adjusted_p_value,interval_low,interval_high,unsteady_run"))
         << rows[0];
-    EXPECT_TRUE(rows[1].ends_with(",10,1,,cycles,1.1,0.000155655,0.05,true,90.9091")) << rows[1];
-    EXPECT_TRUE(rows[2].ends_with(",10,1,,cycles,,1,0.12,false,90.9091")) << rows[2];
-    EXPECT_TRUE(rows[11].ends_with(",10,1,,cycles,,,,,")) << rows[11];
+    EXPECT_TRUE(rows[1].ends_with(
+        ",10,1,,cycles,1.1,0.000155655,0.05,true,90.9091,real,,0.00155655,1.08,1.12,true"))
+        << rows[1];
+    EXPECT_TRUE(rows[2].ends_with(",10,1,,cycles,,1,0.12,false,90.9091,,,1,,,true")) << rows[2];
+    EXPECT_TRUE(rows[3].ends_with(
+        ",10,1,,cycles,1.01,1,0.05,,90.9091,inconclusive,few-clean-calls,1,,,true"))
+        << rows[3];
+    EXPECT_TRUE(rows[11].ends_with(",10,1,,cycles,,,,,,,,,,,")) << rows[11];
 }
 
 }  // namespace

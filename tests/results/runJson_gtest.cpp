@@ -256,32 +256,69 @@ TEST(RunJson, ARunFailedOnlyWhenBothValuesAreZero) {
     }
 }
 
-// With statistics, each machine carries its index and each test its comparison with the
-// reference; a test without a ratio says null, and the settings name the unit and reference.
+// With statistics, each machine carries its index, its counts of real and inconclusive tests
+// and each test its comparison with the reference; a test without a ratio says null, an
+// inconclusive one null with its reason, and the settings name the unit, reference and rule. A
+// machine whose report said the quality of its run carries it.
 TEST(RunJson, ComparisonCarriesEachMachinesStatistics) {
     std::deque<TCpuRecord> records(2, emptyRecord());
-    const std::vector<ResultFileRecords> files = {{"a.dat", 0, 2}};
+    std::vector<ResultFileRecords> files = {{"a.dat", 0, 2}};
+    files[0].coresRecord = 1;
+    files[0].quality = RecordQuality{"web1", "EPYC", "rounds", 7, {}, {}, {}};
+    files[0].quality->unsteady[5] = true;
+    files[0].quality->disturbedCalls[5] = 0b101;
     ComparisonStatistics statistics{BenchUnit::Milliseconds, "a.dat#1", {{}, {}}};
     statistics.machines[1].index = 90.5;
-    statistics.machines[1].testsInIndex = 1;
-    statistics.machines[1].tests[3] = {1.1, 0.0002, 0.06, true};
+    statistics.machines[1].testsInIndex = 2;
+    statistics.machines[1].tests[3] = {.ratio = 1.1,
+                                       .pValue = 0.0002,
+                                       .adjustedPValue = 0.002,
+                                       .estimate = 1.1,
+                                       .low = 1.08,
+                                       .high = 1.12,
+                                       .floor = 0.06,
+                                       .verdict = Verdict::Real,
+                                       .significant = true};
+    statistics.machines[1].tests[5] = {
+        .ratio = 1.01, .verdict = Verdict::Inconclusive, .reason = InconclusiveReason::UnsteadyRun};
     std::ostringstream out;
     writeComparisonJson(out, {"Korvex 2", "1.0b", "controller", sampleRun().testNames,
                               storedMachines(records, files), statistics});
     const auto json = nlohmann::json::parse(out.str());
     EXPECT_EQ(json["comparison"]["unit"], "milliseconds");
     EXPECT_EQ(json["comparison"]["reference"], "a.dat#1");
+    EXPECT_EQ(json["comparison"]["family"], "holm");
+    EXPECT_EQ(json["comparison"]["interval_confidence"], 0.995);
     EXPECT_TRUE(json["machines"][0]["index"].is_null());
+    EXPECT_FALSE(json["machines"][0].contains("run_quality"));
     const auto& second = json["machines"][1];
     EXPECT_EQ(second["index"], 90.5);
-    EXPECT_EQ(second["tests_in_index"], 1);
-    EXPECT_EQ(second["tests"][3]["ratio"], 1.1);
-    EXPECT_EQ(second["tests"][3]["p_value"], 0.0002);
-    EXPECT_EQ(second["tests"][3]["floor"], 0.06);
-    EXPECT_EQ(second["tests"][3]["significant"], true);
-    EXPECT_EQ(second["tests"][3]["id"], "id-3");
+    EXPECT_EQ(second["tests_in_index"], 2);
+    EXPECT_EQ(second["real"], 1);
+    EXPECT_EQ(second["inconclusive"], 1);
+    const auto& real = second["tests"][3];
+    EXPECT_EQ(real["ratio"], 1.1);
+    EXPECT_EQ(real["p_value"], 0.0002);
+    EXPECT_EQ(real["adjusted_p_value"], 0.002);
+    EXPECT_EQ(real["interval"], nlohmann::json::parse("[1.08, 1.12]"));
+    EXPECT_EQ(real["floor"], 0.06);
+    EXPECT_EQ(real["significant"], true);
+    EXPECT_EQ(real["direction"], "slower");
+    EXPECT_TRUE(real["reason"].is_null());
+    EXPECT_EQ(real["id"], "id-3");
     EXPECT_TRUE(second["tests"][4]["ratio"].is_null());
     EXPECT_EQ(second["tests"][4]["significant"], false);
+    const auto& unclear = second["tests"][5];
+    EXPECT_TRUE(unclear["significant"].is_null());
+    EXPECT_EQ(unclear["reason"], "unsteady-run");
+    EXPECT_TRUE(unclear["interval"].is_null());
+    const auto& quality = second["run_quality"];
+    EXPECT_EQ(quality["host"], "web1");
+    EXPECT_EQ(quality["order"], "rounds");
+    EXPECT_EQ(quality["seed"], 7);
+    EXPECT_EQ(quality["unsteady"], true);
+    EXPECT_EQ(quality["unsteady_tests"], nlohmann::json::parse("[5]"));
+    EXPECT_EQ(quality["disturbed_calls"][5], 2);
 }
 
 }  // namespace

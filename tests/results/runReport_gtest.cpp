@@ -166,13 +166,14 @@ TEST(RunReport, FolderReportsJoinTheirResultFilesOrStandAlone) {
     EXPECT_NE(machines[1].cores, nullptr);
     EXPECT_EQ(machines[2].file, (folder / "web3.dat").string());
     EXPECT_EQ(machines[2].cores, nullptr);
-    // The kernel code and the warnings after the spreads come with the cores, joined or alone.
+    // The kernel code, the warnings after the spreads and the run's quality come with the cores,
+    // joined or alone.
     for (const StoredMachine& machine : {machines[0], machines[1]}) {
-        ASSERT_TRUE(machine.kernelCode && machine.warnings) << machine.name;
+        ASSERT_TRUE(machine.kernelCode && machine.warnings && machine.quality) << machine.name;
         EXPECT_EQ(*machine.kernelCode, "c0de");
         EXPECT_EQ(*machine.warnings, std::vector<std::string>{"Помехи:"});
     }
-    EXPECT_FALSE(machines[2].kernelCode || machines[2].warnings);
+    EXPECT_FALSE(machines[2].kernelCode || machines[2].warnings || machines[2].quality);
 
     std::map<std::string, ResultFileNote::Kind> kinds;
     for (const ResultFileNote& note : notes) kinds[note.name.string()] = note.kind;
@@ -200,4 +201,85 @@ TEST(RunReport, ReportsBeyondTheBudgetAreCountedNotLoaded) {
     EXPECT_EQ(notes[0].kind, ResultFileNote::Kind::OverBudget);
     EXPECT_EQ(notes[0].records, 2u);
     EXPECT_TRUE(files[0].cores);
+}
+
+// A run whose test 3 had calls 1 and 4 disturbed, test 6 unsteady, reported by host "web1" on
+// an EPYC; then, as a report of a run in rounds says it, its order, seed and a disturbed round.
+TEST(RunReport, ReadsTheQualityOfTheRun) {
+    RunExport run = twoCoreRun("typed by hand");
+    run.host = "web1";
+    run.machine.processor = "AMD EPYC 7B13";
+    run.testCalls.resize(kTestCount);
+    for (TestCallsExport& test : run.testCalls) test.stored.resize(kRunsPerTest);
+    run.testCalls[3].stored[1].disturbed = run.testCalls[3].stored[4].disturbed = true;
+    run.quality->tests.resize(kTestCount);
+    run.quality->tests[6].spread = 0.08;
+    run.quality->unsteadyTests = {6};
+    const RecordQuality expected = runRecordQuality(run);
+    EXPECT_EQ(expected.disturbedCount(3), 2);
+    EXPECT_EQ(unsteadyTestNumbers(expected), "7");
+
+    // The run itself, made in rounds: a call of a slow round counts as disturbed too, and what
+    // its report says reads back the same.
+    RunExport inRounds = run;
+    inRounds.order = "rounds";
+    inRounds.seed = 42;
+    inRounds.rounds = {{2, 1.01, false, false}, {3, 1.2, true, false}};
+    inRounds.testCalls[2].stored[5].round = 3;
+    inRounds.testCalls[2].stored[6].round = 2;
+    const RecordQuality ownRounds = runRecordQuality(inRounds);
+    EXPECT_EQ(ownRounds.disturbedCalls[2], 1U << 5);
+    std::string readWhy;
+    const std::optional<RunReport> readRounds = parsed(runJson(inRounds), readWhy);
+    ASSERT_TRUE(readRounds) << readWhy;
+    EXPECT_EQ(readRounds->quality.disturbedCalls, ownRounds.disturbedCalls);
+    EXPECT_EQ(readRounds->quality.order, "rounds");
+    EXPECT_EQ(readRounds->quality.seed, 42u);
+
+    struct Case {
+        const char* name;
+        std::function<void(Json&)> edit;
+        std::string order;
+        std::optional<std::uint64_t> seed;
+        std::uint16_t test2Calls;
+        std::optional<double> spread;  // of test 7
+    };
+    const std::vector<Case> cases = {
+        {"as written", [](Json&) {}, "in-order", std::nullopt, 0, 0.08},
+        {"in rounds, round 3 disturbed",
+         [](Json& document) {
+             document["order"] = "rounds";
+             document["seed"] = 42;
+             document["rounds"] = Json::array(
+                 {{{"round", 2}, {"disturbed", false}}, {{"round", 3}, {"disturbed", true}}});
+             document["tests"][2]["calls"][5]["round"] = 3;
+             document["tests"][2]["calls"][6]["round"] = 2;
+         },
+         "rounds", 42, 1U << 5, 0.08},
+        {"fields of the wrong kind are passed over",
+         [](Json& document) {
+             document["order"] = "sideways";
+             document["seed"] = "42";
+             document["rounds"] = "3";
+             document["quality"]["unsteady_tests"] = Json::array({6, 99, -1, "x"});
+             document["quality"]["tests"][6]["spread"] = "0.08";
+         },
+         "", std::nullopt, 0, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        Json document = Json::parse(runJson(run));
+        c.edit(document);
+        std::string why;
+        const std::optional<RunReport> report = parsed(document.dump(), why);
+        ASSERT_TRUE(report) << c.name << ": " << why;
+        const RecordQuality& quality = report->quality;
+        EXPECT_EQ(quality.host, "web1") << c.name;
+        EXPECT_EQ(quality.processor, "AMD EPYC 7B13") << c.name;
+        EXPECT_EQ(quality.order, c.order) << c.name;
+        EXPECT_EQ(quality.seed, c.seed) << c.name;
+        EXPECT_EQ(quality.disturbedCalls[3], expected.disturbedCalls[3]) << c.name;
+        EXPECT_EQ(quality.disturbedCalls[2], c.test2Calls) << c.name;
+        EXPECT_EQ(quality.unsteady, expected.unsteady) << c.name;
+        EXPECT_EQ(quality.spreads[6], c.spread) << c.name;
+    }
 }

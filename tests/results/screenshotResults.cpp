@@ -1,7 +1,8 @@
 // Pictures of the comparison window and the system information dialog, for looking at by eye:
 // a few result files of its own in a temporary cpus/ folder, the list in cycles and in
 // milliseconds (with a failed test), the dialog filled in by hand and filled from the machine it
-// runs on, and the tool bar images enlarged.
+// runs on, and the tool bar images enlarged; then the comparison window, the dialog and the
+// about box again under a dark palette (KDE's Breeze Dark colours), for measuring contrast.
 // Usage: korvex_results_screenshots OUTPUT_FOLDER (run under a display, e.g. xvfb-run).
 
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include "results/benchUnit.h"
 #include "results/sendUnit.h"
 #include "support/qtTestSupport.h"
+#include "testrun/boutUnit.h"
 
 namespace {
 
@@ -35,6 +37,31 @@ TCpuRecord machine(const char* cpu, const char* fsb, const char* memory, const c
                 scale * bestMs + static_cast<std::uint32_t>(run % 2);
         }
     return record;
+}
+
+// The colours of KDE's Breeze Dark.
+QPalette darkPalette() {
+    QPalette palette;
+    const QColor window(0x31, 0x36, 0x3B), text(0xEF, 0xF0, 0xF1), base(0x23, 0x26, 0x29);
+    for (const auto& [role, colour] : {std::pair{QPalette::Window, window},
+                                       {QPalette::WindowText, text},
+                                       {QPalette::Base, base},
+                                       {QPalette::AlternateBase, window},
+                                       {QPalette::Text, text},
+                                       {QPalette::Button, window},
+                                       {QPalette::ButtonText, text},
+                                       {QPalette::Highlight, QColor(0x3D, 0xAE, 0xE9)},
+                                       {QPalette::HighlightedText, text},
+                                       {QPalette::Link, QColor(0x29, 0x80, 0xB9)},
+                                       {QPalette::Light, QColor(0x47, 0x4D, 0x54)},
+                                       {QPalette::Midlight, QColor(0x3C, 0x42, 0x48)},
+                                       {QPalette::Mid, QColor(0x25, 0x29, 0x2C)},
+                                       {QPalette::Dark, QColor(0x1B, 0x1E, 0x20)},
+                                       {QPalette::Shadow, QColor(0x12, 0x14, 0x15)},
+                                       {QPalette::ToolTipBase, window},
+                                       {QPalette::ToolTipText, text}})
+        palette.setColor(role, colour);
+    return palette;
 }
 
 bool save(QWidget* widget, const QString& folder, const char* name) {
@@ -114,5 +141,30 @@ int main(int argc, char** argv) {
     const QString sheetPath = QDir(output).filePath(QStringLiteral("toolbar-images.png"));
     ok = sheet.save(sheetPath) && ok;
     std::printf("wrote %s\n", qPrintable(sheetPath));
+
+    TAboutBox about;
+    about.show();
+    if (!QTest::qWaitForWindowExposed(&about)) return 1;
+    ok = save(&about, output, "about-light.png") && ok;
+    about.hide();
+
+    QApplication::setPalette(darkPalette());
+    TForm2 darkComparison;
+    if (!QTest::qWaitFor([&] { return darkComparison.resultFolderRead(); })) return 1;
+    darkComparison.BenchResults() = comparison.BenchResults();
+    darkComparison.RebuildList();
+    darkComparison.show();
+    if (!QTest::qWaitForWindowExposed(&darkComparison)) return 1;
+    ok = save(&darkComparison, output, "comparison-cycles-dark.png") && ok;
+    control<QToolButton>(darkComparison, "ToolButton13")->click();
+    ok = save(&darkComparison, output, "comparison-test10-never-run-dark.png") && ok;
+    TForm3 darkDialog(comparison.BenchResults());
+    darkDialog.show();
+    if (!QTest::qWaitForWindowExposed(&darkDialog)) return 1;
+    ok = save(&darkDialog, output, "system-information-dark.png") && ok;
+    TAboutBox darkAbout;
+    darkAbout.show();
+    if (!QTest::qWaitForWindowExposed(&darkAbout)) return 1;
+    ok = save(&darkAbout, output, "about-dark.png") && ok;
     return ok ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 // The system information dialog: its controls, and saving, cancelling, failing to write and
 // refusing to save without measured results, driven through its modal windows.
 
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "results/benchUnit.h"
 #include "results/sendUnit.h"
 #include "support/modalDriver.h"
 #include "support/qtTestSupport.h"
@@ -32,6 +34,9 @@ class TestTForm3 : public QObject {
     void writeErrorShowsTheMessageAndClosesTheDialog();
     void saveOverAnExistingFileLeavesExactlyOneRecord();
     void openingFillsTheEmptyLinesFromTheMachineAndKeepsTypedOnes();
+    void savedFileIsConfirmedAndComparedAtOnce_data();
+    void savedFileIsConfirmedAndComparedAtOnce();
+    // Last: a save dialog it wrongly asks for is cancelled by a driver left waiting.
     void okWithoutMeasuredResultsSavesNothing_data();
     void okWithoutMeasuredResultsSavesNothing();
 
@@ -304,6 +309,34 @@ void TestTForm3::okWithoutMeasuredResultsSavesNothing() {
 
     QVERIFY(dialog.isVisible());
     QCOMPARE(control<QLineEdit>(dialog, "Edit1")->text(), QStringLiteral("Athlon"));
+}
+
+void TestTForm3::savedFileIsConfirmedAndComparedAtOnce_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("compared");
+    QTest::newRow("into the result folder") << "cpus/mine.dat" << 2;
+    QTest::newRow("elsewhere") << "mine.dat" << 1;
+    QTest::newRow("into the result folder, not a result file") << "cpus/mine.bin" << 1;
+}
+
+void TestTForm3::savedFileIsConfirmedAndComparedAtOnce() {
+    QFETCH(QString, file);
+    QFETCH(int, compared);
+    QVERIFY(QDir(folder_->path()).mkdir(QStringLiteral("cpus")));
+    QVERIFY(saveRecordFile(folder_->filePath(QStringLiteral("cpus/other.dat")).toStdString(),
+                           emptyRecord())
+                .ok());
+    TForm2 comparison(folder_->filePath(QStringLiteral("cpus")).toStdString());
+    QTRY_VERIFY(comparison.resultFolderRead());
+    comparison.setSystemInformationDialog(dialog_.get());
+    clickOk([&](QFileDialog* saveDialog) { chooseFile(saveDialog, folder_->filePath(file)); });
+
+    auto* notice = dialog_->findChild<QMessageBox*>(QStringLiteral("savedNotice"));
+    QVERIFY(notice != nullptr);
+    QVERIFY2(notice->text().contains(folder_->filePath(file)), qPrintable(notice->text()));
+    notice->accept();
+    QTRY_VERIFY(comparison.resultFolderRead());
+    QCOMPARE(static_cast<int>(comparison.loadedSystems().size()), compared);
 }
 
 QTEST_MAIN(TestTForm3)

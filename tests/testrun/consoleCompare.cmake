@@ -1,7 +1,8 @@
 # The console runner's comparison of stored results: a folder of --cpus that is missing, a FIFO
 # or a file stops it with one line and exit 1 before anything runs; --compare over no result
-# file says so and succeeds, and over a cpus it cannot read says that and fails; over two folders it names each file's row, and its JSON and CSV
-# list every stored machine; options a comparison cannot honour are refused.
+# file says so and succeeds, and over a cpus it cannot read says that and fails; over two folders
+# it names each file's row, and its JSON and CSV list every stored machine; options a comparison
+# cannot honour are refused; without a folder cpus a line says how to make one.
 # Runs in WORK, a folder of its own.
 include(${CMAKE_CURRENT_LIST_DIR}/consoleSteps.cmake)
 fresh_work(cpus fleet/a fleet/b)
@@ -28,7 +29,7 @@ if(NOT status EQUAL 1 OR
 endif()
 file(REMOVE ${WORK}/cpus)
 run_console(--compare)
-if(NOT status EQUAL 0 OR NOT err STREQUAL "")
+if(NOT status EQUAL 0 OR err MATCHES "cannot read result folder")
     message(FATAL_ERROR "--compare without cpus: exit ${status}, '${err}'")
 endif()
 file(MAKE_DIRECTORY ${WORK}/cpus)
@@ -68,3 +69,14 @@ foreach(wrong "--compare;--save;x.dat" "--compare;--json;j;--cpu;x" "--json;-;--
     run_console(${wrong})
     expect_refusal("${wrong}" 2 MATCHES "${namesHelp}")
 endforeach()
+
+# Without cpus/ (and without --cpus) one line says how to add machines.
+file(REMOVE_RECURSE ${WORK}/cpus)
+run_console(--compare)
+if(NOT status EQUAL 0 OR NOT err MATCHES "korvex2-console: no folder cpus [^\n]*mkdir cpus[^\n]*\n")
+    message(FATAL_ERROR "--compare without cpus: exit ${status}, '${out}', '${err}'")
+endif()
+run_console(--compare --cpus fleet/a)
+if(err MATCHES "mkdir cpus")
+    message(FATAL_ERROR "--compare --cpus fleet/a spoke of cpus: '${err}'")
+endif()

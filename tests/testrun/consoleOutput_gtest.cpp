@@ -143,9 +143,12 @@ TEST(ConsoleOptions, MistakeNamesItsReasonAndHelp) {
         {{"--cpu=X"}, "--cpu needs --save, --json, --csv or --html"},
         {{"--html=-", "--csv", "-"},
          "only one of --json, --csv and --html can write to standard output"},
-        {{"--repeat", "0"}, "--repeat needs a whole number from 1 to 100"},
-        {{"--repeat=101"}, "--repeat needs a whole number from 1 to 100"},
-        {{"--repeat", "3x"}, "--repeat needs a whole number from 1 to 100"},
+        {{"--repeat", "0"}, "--repeat needs a whole number from 1 to 100, not '0'"},
+        {{"--repeat=101"}, "--repeat needs a whole number from 1 to 100, not '101'"},
+        {{"--repeat", "3x"}, "--repeat needs a whole number from 1 to 100, not '3x'"},
+        {{"--repeat", "x"}, "--repeat needs a whole number from 1 to 100, not 'x'"},
+        {{"--unit=sec"}, "--unit needs ms or cycles, not 'sec'"},
+        {{"--unit", "\x1b[2J"}, "--unit needs ms or cycles, not '?[2J'"},
         {{"--compare", "--repeat", "2"}, "--repeat repeats a run, and --compare runs nothing"},
     };
     for (const auto& c : cases) {

@@ -72,7 +72,7 @@ if(notJson OR NOT program STREQUAL "Korvex 2")
 endif()
 # The run's page, written after the comparison, shows the run beside the stored record.
 file(READ ${WORK}/run.html page)
-if(NOT page MATCHES "<tr class=\"r o\"><td>Ваша система \\(эталон\\)<td>" OR
+if(NOT page MATCHES "<tr class=\"r o\"><td>Ваша система \\(эталон\\)( <span class=u>\\([^<]*\\)</span>)?<td>" OR
    NOT page MATCHES "<td>Athlon<td>")
     message(FATAL_ERROR "run.html: ${page}")
 endif()

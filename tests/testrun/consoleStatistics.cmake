@@ -29,8 +29,8 @@ file(WRITE ${WORK}/empty.dat "")
 
 foreach(unit cycles ms)
     run_console(--compare --cpus fleet --baseline fleet/a.dat --unit ${unit} --json - --csv out.csv)
-    if(NOT status EQUAL 0 OR NOT err MATCHES "\nfleet/b.dat +90.9 +10 +10\n"
-       OR NOT err MATCHES "\nfleet/a.dat +100.0 +10 +ref\n" OR err MATCHES "≈")
+    if(NOT status EQUAL 0 OR NOT err MATCHES "\nfleet/b.dat +90.9 +10 +10 +0\n"
+       OR NOT err MATCHES "\nfleet/a.dat +100.0 +10 +ref +ref\n" OR err MATCHES "≈")
         message(FATAL_ERROR "--unit ${unit}: exit ${status}: ${err}")
     endif()
     string(JSON machines LENGTH "${out}" machines)
@@ -44,7 +44,7 @@ foreach(unit cycles ms)
             message(FATAL_ERROR "JSON of b.dat in ${unit}: index ${index}, ${significant}: ${out}")
         endif()
     endforeach()
-    file(STRINGS ${WORK}/out.csv real REGEX "^fleet/b.dat,.*,true,90.9091$")
+    file(STRINGS ${WORK}/out.csv real REGEX "^fleet/b.dat,.*,true,90.9091,real,,[^,]*,[^,]*,[^,]*,false$")
     list(LENGTH real realRows)
     if(NOT machines EQUAL 2 OR NOT reference STREQUAL "fleet/a.dat" OR NOT realRows EQUAL 10)
         message(FATAL_ERROR "--unit ${unit}: ${machines} machines, ${realRows} real CSV rows: ${out}")
@@ -56,7 +56,7 @@ run_console(--compare --cpus fleet --baseline other/a.dat --json -)
 string(JSON machines LENGTH "${out}" machines)
 string(JSON reference GET "${out}" comparison reference)
 if(NOT machines EQUAL 3 OR NOT reference STREQUAL "other/a.dat"
-   OR NOT err MATCHES "\nfleet/a.dat +100.0 +10 +0\n")
+   OR NOT err MATCHES "\nfleet/a.dat +100.0 +10 +0 +0\n")
     message(FATAL_ERROR "baseline outside: ${machines} machines, ${reference}: ${err}")
 endif()
 

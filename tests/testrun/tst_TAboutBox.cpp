@@ -38,6 +38,7 @@ class TestTAboutBox : public QObject {
     void commentsClickOpensMailToDevelopers();
     void commentsOpensFromTheKeyboardAndAssistiveTechnology_data();
     void commentsOpensFromTheKeyboardAndAssistiveTechnology();
+    void commentsShowsAFocusFrame();
     void closes_data();
     void closes();
     void centredOnScreen_data();
@@ -206,6 +207,17 @@ void TestTAboutBox::commentsOpensFromTheKeyboardAndAssistiveTechnology() {
     QCOMPARE(mail.opened.size(), opens ? 1 : 0);
 }
 
+// Reached by Tab from "OK", the link shows a focus frame.
+void TestTAboutBox::commentsShowsAFocusFrame() {
+    box->show();
+    QVERIFY(QTest::qWaitForWindowActive(box));
+    auto* comments = control<QLabel>(*box, "Comments");
+    const QImage unfocused = comments->grab().toImage();
+    QTest::keyClick(box->focusWidget(), Qt::Key_Tab);
+    QTRY_VERIFY(comments->hasFocus());
+    QVERIFY(comments->grab().toImage() != unfocused);
+}
+
 void TestTAboutBox::closes_data() {
     QTest::addColumn<QString>("how");
     QTest::newRow("Enter presses the default button") << "enter";
@@ -217,6 +229,8 @@ void TestTAboutBox::closes() {
     QVERIFY(control<QPushButton>(*box, "OKButton")->isDefault());
     box->open();
     QCOMPARE(QApplication::activeModalWidget(), box);
+    // The box opens on "OK", not on the link above it, so Enter closes it.
+    QCOMPARE(box->focusWidget(), control<QPushButton>(*box, "OKButton"));
     if (how == QLatin1String("enter"))
         QTest::keyClick(box, Qt::Key_Return);
     else

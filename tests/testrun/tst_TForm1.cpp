@@ -13,11 +13,13 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "results/benchUnit.h"
@@ -27,6 +29,7 @@
 #include "support/programEnvironment.h"
 #include "support/qtTestSupport.h"
 #include "testrun/boutUnit.h"
+#include "testrun/controlsUnit.h"
 #include "testrun/mainUnit.h"
 #include "testrun/reklamaUnit.h"
 
@@ -94,25 +97,31 @@ class TestTForm1 : public QObject {
     void windowStaysUsableDuringAPause();
     void closingDuringRunEndsIt_data();
     void closingDuringRunEndsIt();
+    void comparisonOpensBesideTheMainWindow_data();
+    void comparisonOpensBesideTheMainWindow();
 
   private:
     void clickStart() { QTest::mouseClick(control<QPushButton>(*form, "Button1"), Qt::LeftButton); }
+    // Starts a run and waits, with the window answering, until it is over.
+    void runToEnd() {
+        clickStart();
+        QTRY_VERIFY_WITH_TIMEOUT(!form->runInProgress(), 20000);
+    }
     QListWidget* listBox() const { return control<QListWidget>(*form, "ListBox1"); }
     QString lastLine() const {
         const QListWidget* list = listBox();
         return list->count() > 0 ? list->item(list->count() - 1)->text() : QString();
     }
-    // Calls `action` once, from the window's message processing, as soon as `line` is the
-    // newest line of the list.
+    // Calls `action` once, on the window's thread, as soon as `line` is added to the list: the
+    // run then waits for the window before its next step.
     void atLine(const QString& line, std::function<void()> action) {
-        auto* watch = new QTimer(form);
-        watch->setInterval(0);
-        connect(watch, &QTimer::timeout, form, [this, watch, line, action] {
-            if (lastLine() != line) return;
-            watch->stop();
-            action();
-        });
-        watch->start();
+        auto connection = std::make_shared<QMetaObject::Connection>();
+        *connection = connect(listBox()->model(), &QAbstractItemModel::rowsInserted, form,
+                              [this, line, action, connection] {
+                                  if (lastLine() != line) return;
+                                  disconnect(*connection);
+                                  action();
+                              });
     }
 
     FakeSequencePlatform* platform = nullptr;
@@ -185,11 +194,12 @@ void TestTForm1::collapsedOnlyTheListIsHidden() {
 void TestTForm1::tabOrder_data() {
     QTest::addColumn<bool>("expanded");
     QTest::addColumn<QStringList>("order");
+    // Row by row as on the screen: the pause box stands under the priority box.
     QTest::newRow("collapsed: the list below the edge is left out")
-        << false << QStringList({"Button1", "CheckBox1", "Button2", "Button3", "CheckBox2"});
+        << false << QStringList({"Button1", "CheckBox1", "CheckBox2", "Button2", "Button3"});
     QTest::newRow("expanded") << true
-                              << QStringList({"Button1", "CheckBox1", "Button2", "Button3",
-                                              "ListBox1", "CheckBox2"});
+                              << QStringList({"Button1", "CheckBox1", "CheckBox2", "Button2",
+                                              "Button3", "ListBox1"});
 }
 
 void TestTForm1::tabOrder() {
@@ -214,7 +224,7 @@ void TestTForm1::collapsingMovesTheFocusOffTheList() {
     QCOMPARE(form->focusWidget(), listBox());
     expand->click();  // as a shortcut or assistive technology would, leaving the focus alone
     QCOMPARE(form->height(), TForm1::kCollapsedHeight);
-    QCOMPARE(form->focusWidget(), control<QWidget>(*form, "CheckBox2"));
+    QCOMPARE(form->focusWidget(), control<QWidget>(*form, "Button3"));
 }
 
 void TestTForm1::expandButtonTogglesHeight() {
@@ -267,6 +277,7 @@ void TestTForm1::shiftF10OpensPopupMenuOverTheFocusedControl() {
     auto* menu = control<QMenu>(*form, "PopupMenu1");
     QTRY_VERIFY(menu->isVisible());
     QCOMPARE(menu->pos(), bench->mapToGlobal(bench->rect().center()));
+    QCOMPARE(menu->activeAction(), control<QAction>(*form, "N1"));
     menu->close();
     QTRY_VERIFY(!menu->isVisible());
 }
@@ -301,7 +312,7 @@ void TestTForm1::runGoesOnBehindAnOpenAboutBox() {
         control<QAction>(*form, "N1")->trigger();
         QTimer::singleShot(10s, &about, &QDialog::reject);
     });
-    clickStart();
+    runToEnd();
     QVERIFY(linesWhenOpened > 0);
     QVERIFY2(about.isVisible(), "the run waited for the about box to close");
     QCOMPARE(lines(*listBox()), expectedLines(true));
@@ -318,10 +329,15 @@ void TestTForm1::showingTheWindowShowsBanner() {
 
 void TestTForm1::runListsEveryLineOfOneRun() {
     QSignalSpy measured(form, &TForm1::resultsMeasured);
-    clickStart();
-    const QListWidget* list = listBox();
+    runToEnd();
+    QListWidget* list = listBox();
     QCOMPARE(lines(*list), expectedLines(true));
-    // The newest line is the current one, for the arrow keys, and none is selected.
+    // A line added while the list has no focus does not become its current line, which would
+    // tell assistive technology of a focus that is not there; the newest becomes current when
+    // the list gets the focus, for the arrow keys. None is selected.
+    QCOMPARE(list->currentRow(), -1);
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(list, &focusIn);
     QCOMPARE(list->currentRow(), list->count() - 1);
     QVERIFY(list->selectionModel()->selectedIndexes().isEmpty());
     QCOMPARE(measured.size(), 2);
@@ -332,15 +348,22 @@ void TestTForm1::runListsEveryLineOfOneRun() {
              13);
 }
 
+// The run is held in its clock measurement until the window has looked at its list.
 void TestTForm1::runLinesAppearWhileRunning() {
-    QStringList linesDuringClockMeasurement;
+    QSemaphore measuring;
+    QSemaphore looked;
     platform->duringSleep = [&](std::uint32_t milliseconds) {
-        if (milliseconds == 1000) linesDuringClockMeasurement = lines(*listBox());
+        if (milliseconds != 1000) return;
+        measuring.release();
+        looked.acquire();
     };
     listBox()->addItem(QStringLiteral("a line of the previous run"));
     clickStart();
-    QCOMPARE(linesDuringClockMeasurement,
+    QTRY_VERIFY(measuring.available() > 0);
+    QCOMPARE(lines(*listBox()),
              QStringList({QStringLiteral("Опеределение частоты процессора...")}));
+    looked.release();
+    QTRY_VERIFY(!form->runInProgress());
 }
 
 void TestTForm1::runFollowsCheckBoxes_data() {
@@ -362,7 +385,7 @@ void TestTForm1::runFollowsCheckBoxes() {
 
     control<QCheckBox>(*form, "CheckBox1")->setChecked(raisedPriority);
     control<QCheckBox>(*form, "CheckBox2")->setChecked(pauses);
-    clickStart();
+    runToEnd();
 
     QCOMPARE(platform->count("save"), 1);
     QCOMPARE(platform->count("raise"), expectedRaises);
@@ -374,27 +397,30 @@ void TestTForm1::runFollowsCheckBoxes() {
 
 void TestTForm1::secondClickDuringRunIsIgnored() {
     control<QCheckBox>(*form, "CheckBox2")->setChecked(false);
-    bool clickedAgain = false;
-    platform->duringSleep = [&](std::uint32_t milliseconds) {
-        if (milliseconds != 1000 || clickedAgain) return;
-        clickedAgain = true;
-        clickStart();
-    };
-    clickStart();
+    QList<Qt::CursorShape> cursors;
+    for (const char* line : {"Опеределение частоты процессора...", "test 4", "Завершено..."})
+        atLine(QString::fromUtf8(line), [this, &cursors] {
+            clickStart();
+            cursors.append(form->cursor().shape());
+        });
+    runToEnd();
+    // The busy cursor is the run's sign in the collapsed window.
+    QCOMPARE(cursors, QList<Qt::CursorShape>(3, Qt::BusyCursor));
+    QCOMPARE(form->cursor().shape(), Qt::ArrowCursor);
 
     QCOMPARE(platform->count("save"), 1);
     QCOMPARE(platform->count("sleep 1000"), 1);
     QCOMPARE(lines(*listBox()), expectedLines(false));
 
     // Once the run is over the button starts the next one.
-    platform->duringSleep = nullptr;
-    clickStart();
+    runToEnd();
     QCOMPARE(platform->count("save"), 2);
 }
 
 void TestTForm1::anotherRunHoldingTheMachineStopsTheRunWithAMessage() {
     platform->lockResult = {MachineLockResult::State::Busy, {1u, 4321}};
     clickStart();
+    QVERIFY(!form->runInProgress());
     QCOMPARE(platform->count("save"), 0);
     QVERIFY(lines(*listBox()).isEmpty());
     QCOMPARE(platform->overrideAsked, geteuid() == 0);
@@ -408,13 +434,13 @@ void TestTForm1::anotherRunHoldingTheMachineStopsTheRunWithAMessage() {
 
     // Root goes past another user's run without a message.
     platform->lockResult = {MachineLockResult::State::Overridden, {1u, 4321}};
-    clickStart();
+    runToEnd();
     QCOMPARE(platform->count("save"), 1);
     QTRY_VERIFY(form->findChild<QMessageBox*>(QStringLiteral("MachineBusyBox")) == nullptr);
 
     // Once the machine is free the button runs, and the run lets the machine go at its end.
     platform->lockResult = {};
-    clickStart();
+    runToEnd();
     QCOMPARE(platform->count("save"), 2);
     QCOMPARE(platform->machineReleases, 2);
 }
@@ -422,7 +448,7 @@ void TestTForm1::anotherRunHoldingTheMachineStopsTheRunWithAMessage() {
 void TestTForm1::runFillsTheTableHandedIn() {
     constexpr std::uint32_t kUntouched = 0xFFFFFFFFu;
     for (ResultRow& row : *benchResults) row.fill(kUntouched);
-    clickStart();
+    runToEnd();
     for (const ResultRow& row : *benchResults)
         QVERIFY(std::find(row.begin(), row.end(), kUntouched) == row.end());
 }
@@ -442,7 +468,7 @@ void TestTForm1::pauseBoxIsReadAtEachPause() {
     auto* pauseBox = control<QCheckBox>(*form, "CheckBox2");
     pauseBox->setChecked(tickedAtStart);
     atLine(changedAt, [pauseBox] { pauseBox->setChecked(!pauseBox->isChecked()); });
-    clickStart();
+    runToEnd();
     QCOMPARE(lines(*listBox()).count(kPauseLine), expectedPauses);
 }
 
@@ -462,7 +488,7 @@ void TestTForm1::windowStaysUsableDuringAPause() {
             form->close();
         });
     });
-    clickStart();
+    runToEnd();
     QVERIFY(clock.isValid());
     QCOMPARE(platform->count("save"), 1);  // the second "Начать тест" was ignored
     QCOMPARE(form->height(), TForm1::kExpandedHeight);  // "Расширить" worked
@@ -494,7 +520,7 @@ void TestTForm1::closingDuringRunEndsIt() {
         linesAtClose = lines(*listBox());
         form->close();
     });
-    clickStart();
+    runToEnd();
 
     QCOMPARE(closed.count(), 1);
     QCOMPARE(kernelCalls, testsTimed * kRunsPerTest);
@@ -507,6 +533,24 @@ void TestTForm1::closingDuringRunEndsIt() {
     // Half a run's results are never taken for measured ones.
     QCOMPARE(measured.size(), 1);
     QCOMPARE(measured.at(0).at(0).toBool(), false);
+}
+
+void TestTForm1::comparisonOpensBesideTheMainWindow_data() {
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QPoint>("place");
+    // The main window's frame at its designed place: 230/126, 389 × 362 (frame 4 px each side,
+    // title bar 30); the comparison window's 751 × 507.
+    QTest::newRow("wide screen: to the right") << QSize(1920, 1080) << QPoint(627, 126);
+    QTest::newRow("tall screen: below") << QSize(1280, 1024) << QPoint(230, 496);
+    QTest::newRow("small screen: below, over as little as fits")
+        << QSize(1024, 768) << QPoint(230, 261);
+}
+
+void TestTForm1::comparisonOpensBesideTheMainWindow() {
+    QFETCH(QSize, screen);
+    QFETCH(QPoint, place);
+    QCOMPARE(placeBeside(QSize(751, 507), QRect(230, 126, 389, 362), QRect(QPoint(0, 0), screen)),
+             place);
 }
 
 QTEST_MAIN(TestTForm1)

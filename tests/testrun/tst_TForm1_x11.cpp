@@ -134,7 +134,13 @@ void TestTForm1OnX11::checkListOnScreen(const QString& moment) {
 void TestTForm1OnX11::linesArePaintedAsTheRunGoes() {
     QTest::mouseClick(control<QPushButton>(*Form1, "Button2"), Qt::LeftButton);  // "Расширить"
     QVERIFY(control<QCheckBox>(*Form1, "CheckBox2")->isChecked());
-    atTestStart = [this] { checkListOnScreen(QStringLiteral("as a kernel starts")); };
+    // The kernels run on the run's thread: the picture is taken on the window's, the kernel
+    // waiting meanwhile.
+    atTestStart = [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { checkListOnScreen(QStringLiteral("as a kernel starts")); },
+            Qt::BlockingQueuedConnection);
+    };
 
     // In a pause the window waits in its event loop: a line seen on two ticks in a row is seen
     // from within the pause, not from the moment it was added.
@@ -155,6 +161,7 @@ void TestTForm1OnX11::linesArePaintedAsTheRunGoes() {
     });
     pauseWatch.start();
     QTest::mouseClick(control<QPushButton>(*Form1, "Button1"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!Form1->runInProgress(), 60000);
     pauseWatch.stop();
     atTestStart = nullptr;
 
@@ -186,6 +193,7 @@ void TestTForm1OnX11::comparisonWindowIsOnTopAndActiveAfterTheRun() {
     QTRY_COMPARE(QApplication::activeWindow(), Form1);
 
     QTest::mouseClick(control<QPushButton>(*Form1, "Button1"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!Form1->runInProgress(), 60000);
     QTRY_VERIFY(stackedAbove(Form2, Form1));
     QTRY_COMPARE(QApplication::activeWindow(), Form2);
 

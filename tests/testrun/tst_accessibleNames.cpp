@@ -1,6 +1,7 @@
 // What assistive technology (a screen reader, through Qt's accessibility interfaces) finds in
-// each window: every control that shows has a name, and each edit box is labelled by the label
-// beside it.
+// each window: every control and tool bar that shows has a name, each window is a window or a
+// dialog, separator lines are separators, and each edit box is labelled by the label beside it
+// (the processor's line named for what it holds).
 
 #include <QAccessible>
 #include <QLabel>
@@ -35,11 +36,12 @@ bool isControl(QAccessible::Role role) {
     return std::find(std::begin(kControls), std::end(kControls), role) != std::end(kControls);
 }
 
-// The controls below `node` that show and have no name, by object name. The items of lists and
-// tables are the list's content, not controls of their own.
+// The controls and tool bars below `node` that show and have no name, by object name. The items
+// of lists and tables are the list's content, not controls of their own.
 void collectUnnamed(QAccessibleInterface* node, QStringList& unnamed) {
     if (node->state().invisible || !node->object() || !node->object()->isWidgetType()) return;
-    if (isControl(node->role()) && node->text(QAccessible::Name).trimmed().isEmpty())
+    if ((isControl(node->role()) || node->role() == QAccessible::ToolBar) &&
+        node->text(QAccessible::Name).trimmed().isEmpty())
         unnamed.append(node->object()->objectName());
     for (int child = 0; child < node->childCount(); ++child)
         if (QAccessibleInterface* inner = node->child(child)) collectUnnamed(inner, unnamed);
@@ -55,6 +57,8 @@ class TestAccessibleNames : public QObject {
     void everyControlHasAName_data();
     void everyControlHasAName();
     void editBoxesAreLabelledByTheirLabels();
+    void rolesSayWhatThingsAre_data();
+    void rolesSayWhatThingsAre();
 
   private:
     FakeSequencePlatform platform_;
@@ -106,6 +110,35 @@ void TestAccessibleNames::editBoxesAreLabelledByTheirLabels() {
         QCOMPARE(labelledBy.size(), 1);
         QCOMPARE(labelledBy.first().first->object(), label);
     }
+    // "Процесс:" on the screen, as designed; the line holds the processor.
+    QCOMPARE(QAccessible::queryAccessibleInterface(control<QLineEdit>(*information_, "Edit1"))
+                 ->text(QAccessible::Name),
+             QStringLiteral("Процессор"));
+}
+
+void TestAccessibleNames::rolesSayWhatThingsAre_data() {
+    QTest::addColumn<QWidget*>("widget");
+    QTest::addColumn<QAccessible::Role>("role");
+    const auto row = [](const char* what, QWidget* widget, QAccessible::Role role) {
+        QTest::newRow(what) << widget << role;
+    };
+    row("main window", main_.get(), QAccessible::Window);
+    row("comparison window", comparison_.get(), QAccessible::Window);
+    row("banner", banner_.get(), QAccessible::Window);
+    row("system information dialog", information_.get(), QAccessible::Dialog);
+    row("about box", about_.get(), QAccessible::Dialog);
+    row("main window's separator line", control<QWidget>(*main_, "Panel1"), QAccessible::Separator);
+    row("about box's panel", control<QWidget>(*about_, "Panel1"), QAccessible::Pane);
+    row("separator of the upper tool bar", control<QWidget>(*comparison_, "ToolButton15"),
+        QAccessible::Separator);
+    row("separator of the lower tool bar", control<QWidget>(*comparison_, "ToolButton3"),
+        QAccessible::Separator);
+}
+
+void TestAccessibleNames::rolesSayWhatThingsAre() {
+    QFETCH(QWidget*, widget);
+    QFETCH(QAccessible::Role, role);
+    QCOMPARE(QAccessible::queryAccessibleInterface(widget)->role(), role);
 }
 
 QTEST_MAIN(TestAccessibleNames)

@@ -8,6 +8,7 @@
 #include <QtTest>
 #include <cstdlib>
 
+#include "testrun/controlsUnit.h"
 #include "testrun/picturesUnit.h"
 
 namespace {
@@ -37,6 +38,8 @@ class TestPictures : public QObject {
     void toolButtonFiguresTakeTheTextColour();
     void sharpAtHigherRatios_data();
     void sharpAtHigherRatios();
+    void lettersReadOnTheToolBar_data();
+    void lettersReadOnTheToolBar();
 };
 
 void TestPictures::windowPictures_data() {
@@ -145,6 +148,40 @@ void TestPictures::sharpAtHigherRatios() {
                          48;
         }
     QVERIFY2(differing > own.width() * own.height() / 100, qPrintable(QString::number(differing)));
+}
+
+// The green C and red D at 4.5:1 or better against the tool bar, light or dark: the pixel of
+// the letter's own hue that contrasts most with the background.
+void TestPictures::lettersReadOnTheToolBar_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QColor>("background");
+    QTest::addColumn<bool>("green");
+    const QColor light(0xEF, 0xEF, 0xEF), dark(0x31, 0x36, 0x3B), black(Qt::black);
+    QTest::newRow("encoding C, light") << 2 << light << true;
+    QTest::newRow("decoding D, light") << 3 << light << false;
+    QTest::newRow("encoding C, dark") << 2 << dark << true;
+    QTest::newRow("decoding D, dark") << 3 << dark << false;
+    QTest::newRow("decoding D, black") << 9 << black << false;
+}
+
+void TestPictures::lettersReadOnTheToolBar() {
+    QFETCH(int, index);
+    QFETCH(QColor, background);
+    QFETCH(bool, green);
+    const QImage image = ::toolButtonImages(1, Qt::gray, background)
+                             .at(index)
+                             .pixmap(kToolButtonImageSize, 1)
+                             .toImage();
+    double best = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            const int own = green ? pixel.green() : pixel.red();
+            const int other = green ? pixel.red() : pixel.green();
+            if (pixel.alpha() == 255 && own > other + 60)
+                best = std::max(best, contrastRatio(pixel, background));
+        }
+    QVERIFY2(best >= 4.5, qPrintable(QString::number(best)));
 }
 
 QTEST_MAIN(TestPictures)

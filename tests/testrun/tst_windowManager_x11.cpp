@@ -2,18 +2,26 @@
 // through the X server's input like a person at the mouse and keyboard (xdotool): a dialog
 // minimised by the window manager comes back when another window of the program is clicked, a
 // minimised comparison window comes back on "Bench" and at the end of a run, Enter in the
-// information dialog saves.
+// information dialog saves, a dialog open at the end of a run keeps the focus and what is typed
+// into it, Enter closes the about box, and keys pressed while a test is timed take effect at
+// once.
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "results/benchUnit.h"
 #include "results/sendUnit.h"
@@ -50,6 +58,16 @@ bool clickAt(const QWidget* window, QPoint place) {
 
 bool pressEnter() { return xdotool({"key", "Return"}); }
 
+bool type(const QString& text) { return xdotool({"type", "--delay", "20", text}); }
+
+// A kernel whose ten calls take 3 s; `slowCalls` counts the calls begun.
+std::atomic<int> slowCalls{0};
+std::int32_t slowKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t* const*) {
+    ++slowCalls;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return 0;
+}
+
 // The window manager's own minimising, as its window menu or a key does it.
 bool minimise(const QWidget* window) {
     return xdotool({"windowminimize", "--sync", QString::number(windowId(window))});
@@ -68,6 +86,9 @@ class TestWindowsUnderAWindowManager : public QObject {
     void minimisedAboutBoxComesBackOnAClick_data();
     void minimisedAboutBoxComesBackOnAClick();
     void enterInAnEditBoxSaves();
+    void dialogOpenAtTheEndOfARunKeepsFocusAndTypedText();
+    void enterClosesTheAboutBox();
+    void keysDuringATestTakeEffectAtOnce();
 
   private:
     // Minimised by the window manager, asked again where a request met it still settling the
@@ -85,6 +106,8 @@ class TestWindowsUnderAWindowManager : public QObject {
                screen_.activeWindow() == windowId(window) && window->isActiveWindow();
     }
     void showComparisonWindow();
+    // Starts a run without pauses whose test `slowTest` is slow, as a click on "Начать тест".
+    void startRunWithSlowTest(int slowTest);
 
     X11Screen screen_;
     QProcess windowManager_;
@@ -211,6 +234,76 @@ void TestWindowsUnderAWindowManager::enterInAnEditBoxSaves() {
     QVERIFY(pressEnter());
     QTRY_VERIFY2(!Form3->isVisible(), "Enter did not save and close the dialog");
     QCOMPARE(QFileInfo(target).size(), 1316);
+    // The save is confirmed over the comparison window; Enter closes the notice.
+    auto* notice = Form2->findChild<QMessageBox*>(QStringLiteral("savedNotice"));
+    QVERIFY(notice != nullptr);
+    QTRY_VERIFY(isBackAndActive(notice));
+    QVERIFY(pressEnter());
+    QTRY_VERIFY(Form2->findChild<QMessageBox*>(QStringLiteral("savedNotice")) == nullptr);
+}
+
+void TestWindowsUnderAWindowManager::startRunWithSlowTest(int slowTest) {
+    for (int test = 0; test < kTestCount; ++test)
+        tests_[test].kernel = test == slowTest ? slowKernel : passingKernel;
+    slowCalls = 0;
+    control<QCheckBox>(*Form1, "CheckBox2")->setChecked(false);
+    QVERIFY(clickAt(Form1, control<QPushButton>(*Form1, "Button1")->geometry().center()));
+    QTRY_VERIFY(Form1->runInProgress());
+}
+
+// The run ends while the user types into "Заполнение информации": the comparison window it
+// shows opens behind the dialog, which keeps the focus and every key.
+void TestWindowsUnderAWindowManager::dialogOpenAtTheEndOfARunKeepsFocusAndTypedText() {
+    showComparisonWindow();
+    startRunWithSlowTest(kTestCount - 1);
+    const auto restore = qScopeGuard([this] { tests_[kTestCount - 1].kernel = passingKernel; });
+    control<QToolButton>(*Form2, "ToolButton14")->click();
+    const auto closeDialog = qScopeGuard([] { Form3->reject(); });
+    auto* edit = control<QLineEdit>(*Form3, "Edit4");
+    edit->clear();
+    edit->setFocus();
+    QTRY_VERIFY(isBackAndActive(Form3) && edit->hasFocus());
+    QVERIFY(type(QStringLiteral("abc")));
+    QVERIFY2(Form1->runInProgress(), "the run ended before the dialog was typed into");
+    QTRY_VERIFY_WITH_TIMEOUT(!Form1->runInProgress(), 20000);
+    QTRY_VERIFY(Form2->isVisible());
+    QVERIFY(type(QStringLiteral("def")));
+    QTRY_COMPARE(edit->text(), QStringLiteral("abcdef"));
+    QVERIFY(isBackAndActive(Form3));
+    QVERIFY(edit->hasFocus());
+}
+
+void TestWindowsUnderAWindowManager::enterClosesTheAboutBox() {
+    control<QAction>(*Form1, "N1")->trigger();
+    const auto closeBox = qScopeGuard([] { AboutBox->reject(); });
+    QTRY_VERIFY(isBackAndActive(AboutBox));
+    QVERIFY(control<QPushButton>(*AboutBox, "OKButton")->hasFocus());
+    QVERIFY(pressEnter());
+    QTRY_VERIFY2(!AboutBox->isVisible(), "Enter did not close the about box");
+    QCOMPARE(AboutBox->result(), int(QDialog::Accepted));
+}
+
+// Space on the focused "Расширить" while a test's kernel is timed: the window changes its
+// height within half a second, while that test is still going.
+void TestWindowsUnderAWindowManager::keysDuringATestTakeEffectAtOnce() {
+    startRunWithSlowTest(4);
+    const auto restore = qScopeGuard([this] {
+        QTRY_VERIFY_WITH_TIMEOUT(!Form1->runInProgress(), 20000);
+        tests_[4].kernel = passingKernel;
+    });
+    Form1->activateWindow();
+    auto* expand = control<QPushButton>(*Form1, "Button2");
+    expand->setFocus();
+    QTRY_VERIFY(isBackAndActive(Form1) && expand->hasFocus());
+    QTRY_VERIFY_WITH_TIMEOUT(slowCalls >= 2, 10000);
+    const int heightBefore = Form1->height();
+    QElapsedTimer sincePressed;
+    sincePressed.start();
+    QVERIFY(xdotool({"key", "space"}));
+    QTRY_VERIFY_WITH_TIMEOUT(Form1->height() != heightBefore, 500);
+    QVERIFY2(sincePressed.elapsed() <= 500, "the key took effect too late");
+    QVERIFY2(slowCalls < kRunsPerTest, "the key took effect only after the test");
+    expand->click();
 }
 
 QTEST_MAIN(TestWindowsUnderAWindowManager)
