@@ -28,7 +28,11 @@ constexpr int kNameAttempts = 100;
 constexpr char kTemporaryPrefix[] = ".korvex-";
 constexpr std::size_t kTemporaryLetters = 8;
 // A temporary this old is a leftover of a save that was killed, not one in progress.
-constexpr time_t kStaleTemporaryAge = 24 * 60 * 60;
+constexpr time_t kStaleTemporaryAge = 60 * 60;
+// The mode new contents keep: the old one less the set-user-ID and set-group-ID bits. Those
+// grant the file's owner's or group's rights to whatever runs it, granted to the old contents;
+// the kernel drops them too when anyone but root writes into a file.
+constexpr mode_t kKeptModeBits = 01777;
 
 // A name that is short whatever the target's length (so a 255-byte name still saves), hidden,
 // and never ends in ".dat", so a leftover is never read as a result file.
@@ -122,7 +126,9 @@ struct Target {
 // folder (EISDIR), a FIFO, device or socket (ENOTSUP), a link put there since the walk (ELOOP)
 // and a file of the kernel's file systems are refused.
 std::error_code inspectTarget(const std::filesystem::path& target, Target& inspected) {
-    if (const std::error_code error = walkPath(target, inspected.path)) return error;
+    if (const std::error_code error =
+            walkPath(target, inspected.path, AT_FDCWD, {}, LinkRule::Write))
+        return error;
     const WalkedPath& path = inspected.path;
     if (path.name == ".") return std::make_error_code(std::errc::is_a_directory);
     if (onKernelFileSystem(path.folder.get())) return ReplacementRefusal::KernelFileSystem;
@@ -199,10 +205,14 @@ std::error_code overwriteInPlace(const Target& target, const FileContent& conten
         (void)::fsync(file.get());
         return error;
     }
+    // The kernel has dropped the set-ID bits already unless the process is root's.
+    if ((status.st_mode & ~kKeptModeBits & 07777) != 0) {
+        [[maybe_unused]] const int dropped = ::fchmod(file.get(), status.st_mode & kKeptModeBits);
+    }
     return file.close();
 }
 
-// Removes the process's own temporaries in `folder` that a killed save left a day or more ago:
+// Removes the process's own temporaries in `folder` that a killed save left an hour or more ago:
 // a regular file of this user named as createTemporary names them. Best effort.
 void removeStaleTemporaries(int folder) {
     const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -243,13 +253,12 @@ std::error_code probeFileCreation(int folder) {
 }
 
 // Gives the new file the old one's owner and group where the process may (a user may still set
-// the group to one of their own), then its mode: a change of owner clears the set-user-ID and
-// set-group-ID bits, which the mode puts back.
+// the group to one of their own), then its mode.
 std::error_code takeOverAttributes(int file, const struct stat& old) {
     if (::fchown(file, old.st_uid, old.st_gid) != 0) {
         [[maybe_unused]] const int groupOnly = ::fchown(file, static_cast<uid_t>(-1), old.st_gid);
     }
-    return ::fchmod(file, old.st_mode & 07777) == 0 ? std::error_code() : lastSystemError();
+    return ::fchmod(file, old.st_mode & kKeptModeBits) == 0 ? std::error_code() : lastSystemError();
 }
 
 }  // namespace

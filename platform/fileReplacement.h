@@ -60,7 +60,9 @@ struct ReplacementNotes {
 //
 // - A symbolic link is followed to the file it names (created if missing); the link stays. A link
 //   the kernel's protected_symlinks rule would not follow is refused with EACCES, whatever the
-//   system's setting, and nothing is written.
+//   system's setting, and a link (the target's or a folder's on the way) of a user other than
+//   the process's and root with ReplacementRefusal::AnotherUsersLink (LinkRule::Write); nothing
+//   is written.
 // - An existing target that is not a regular file (a folder, a FIFO, a device, a socket) is
 //   refused: EISDIR for a folder, ENOTSUP for the others. A target on /proc or /sys is refused.
 // - Otherwise the bytes go into a new file with a short hidden name beside the target, created
@@ -68,7 +70,7 @@ struct ReplacementNotes {
 //   mode and, where the process may, its owner and group; it is fsynced, renamed over the target
 //   and the folder fsynced (both through `writer`). On any failure the new file is removed and the
 //   old one is untouched. After a success the process's own temporaries that killed saves left in
-//   that folder a day or more ago are removed.
+//   that folder an hour or more ago are removed.
 // - A file is overwritten in place, which keeps its inode and so its hard links, only where the
 //   new contents cannot tear it: they are no shorter than the old and fit in one page, so one
 //   write puts them in and no cut follows. That is chosen for a file with several hard links, and

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/replacementRefusal.h"
 #include "platform/systemError.h"
 
 namespace platform {
@@ -21,13 +22,18 @@ constexpr int kMaximumLinks = 40;
 constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // The kernel's rule: a link in a sticky folder that everyone may write is followed only when
-// its owner is the folder's owner or the user following it.
-std::error_code mayFollow(int folder, const struct stat& link) {
+// its owner is the folder's owner or the user following it. A write's rule adds that the link
+// is the user's or root's, in any folder.
+std::error_code mayFollow(int folder, const struct stat& link, LinkRule rule) {
     struct stat status {};
     if (::fstat(folder, &status) != 0) return lastSystemError();
+    const uid_t user = ::geteuid();
     const bool shared = (status.st_mode & S_ISVTX) != 0 && (status.st_mode & S_IWOTH) != 0;
-    if (!shared || link.st_uid == ::geteuid() || link.st_uid == status.st_uid) return {};
-    return std::make_error_code(std::errc::permission_denied);
+    if (shared && link.st_uid != user && link.st_uid != status.st_uid)
+        return std::make_error_code(std::errc::permission_denied);
+    if (rule == LinkRule::Write && link.st_uid != user && link.st_uid != 0)
+        return ReplacementRefusal::AnotherUsersLink;
+    return {};
 }
 
 // Puts the names of `path` in front of the names still to walk (kept last name first).
@@ -41,8 +47,8 @@ void pushNames(const std::filesystem::path& path, std::vector<std::string>& pend
 // the names still to walk and the links followed so far.
 class Walk {
   public:
-    Walk(Descriptor folder, std::filesystem::path shown)
-        : folder_(std::move(folder)), shown_(std::move(shown)) {}
+    Walk(Descriptor folder, std::filesystem::path shown, LinkRule rule)
+        : folder_(std::move(folder)), shown_(std::move(shown)), rule_(rule) {}
 
     std::error_code run(const std::filesystem::path& path) {
         pushNames(path, pending_);
@@ -119,7 +125,7 @@ class Walk {
     // Follows the link name_ of the folder held, as the rule allows.
     std::error_code follow(const struct stat& link) {
         if (const std::error_code error = countLink()) return error;
-        if (const std::error_code refused = mayFollow(folder_.get(), link)) return refused;
+        if (const std::error_code refused = mayFollow(folder_.get(), link, rule_)) return refused;
         // The length the link reports is only a first guess: links of /proc report 0, and the
         // link may have been replaced by a longer one since it was looked at.
         std::string target(static_cast<std::size_t>(link.st_size) + 256, '\0');
@@ -149,13 +155,14 @@ class Walk {
     std::filesystem::path shown_;
     std::string name_ = ".";
     std::vector<std::string> pending_;
+    LinkRule rule_;
     int links_ = 0;
 };
 
 }  // namespace
 
 std::error_code walkPath(const std::filesystem::path& path, WalkedPath& walked, int start,
-                         const std::filesystem::path& startShown) {
+                         const std::filesystem::path& startShown, LinkRule rule) {
     if (path.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
     Descriptor folder(::openat(start, ".", kFolderFlags));
     if (!folder.valid()) return lastSystemError();
@@ -165,7 +172,7 @@ std::error_code walkPath(const std::filesystem::path& path, WalkedPath& walked, 
         shown = std::filesystem::current_path(error);
         if (error) shown = ".";
     }
-    Walk walk(std::move(folder), std::move(shown));
+    Walk walk(std::move(folder), std::move(shown), rule);
     if (const std::error_code error = walk.run(path)) return error;
     walk.finish(walked);
     return {};

@@ -2,6 +2,11 @@
 
 #include "platform/machineLock.h"
 
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <linux/sock_diag.h>
+#include <linux/unix_diag.h>
+#include <pwd.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -9,9 +14,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <utility>
+#include <vector>
+
+#include "platform/descriptor.h"
 
 namespace platform {
 
@@ -30,21 +40,75 @@ socklen_t abstractAddress(std::string_view name, sockaddr_un& address) {
 // queue only makes a later asker's answer unknown, since it asks without waiting.
 constexpr int kBacklog = 64;
 
+// The user whose socket is bound to the abstract name `name`, from the kernel's table of Unix
+// sockets (sock_diag, with each socket's owner since Linux 5.3): a name bound without listening
+// cannot be asked for its credentials.
+std::optional<unsigned> boundBy(std::string_view name) {
+    const Descriptor table(::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG));
+    if (!table.valid()) return std::nullopt;
+    struct {
+        nlmsghdr header;
+        unix_diag_req request;
+    } ask{};
+    ask.header.nlmsg_len = sizeof ask;
+    ask.header.nlmsg_type = SOCK_DIAG_BY_FAMILY;
+    ask.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+    ask.request.sdiag_family = AF_UNIX;
+    ask.request.udiag_states = ~0u;
+    ask.request.udiag_show = UDIAG_SHOW_NAME | UDIAG_SHOW_UID;
+    if (::send(table.get(), &ask, sizeof ask, 0) != static_cast<ssize_t>(sizeof ask))
+        return std::nullopt;
+    const std::string wanted = std::string(1, '\0') + std::string(name.substr(0, 107));
+    std::vector<char> buffer(32768);
+    for (;;) {
+        ssize_t length = ::recv(table.get(), buffer.data(), buffer.size(), 0);
+        if (length <= 0) return std::nullopt;
+        for (auto* message = reinterpret_cast<nlmsghdr*>(buffer.data()); NLMSG_OK(message, length);
+             message = NLMSG_NEXT(message, length)) {
+            if (message->nlmsg_type == NLMSG_DONE || message->nlmsg_type == NLMSG_ERROR)
+                return std::nullopt;
+            const auto* socket = static_cast<const unix_diag_msg*>(NLMSG_DATA(message));
+            auto attributesLength =
+                static_cast<int>(message->nlmsg_len - NLMSG_LENGTH(sizeof *socket));
+            std::optional<std::string> bound;
+            std::optional<unsigned> user;
+            for (auto* attribute =
+                     reinterpret_cast<rtattr*>(const_cast<unix_diag_msg*>(socket) + 1);
+                 RTA_OK(attribute, attributesLength);
+                 attribute = RTA_NEXT(attribute, attributesLength)) {
+                const auto* data = static_cast<const char*>(RTA_DATA(attribute));
+                if (attribute->rta_type == UNIX_DIAG_NAME)
+                    bound.emplace(data, RTA_PAYLOAD(attribute));
+                else if (attribute->rta_type == UNIX_DIAG_UID &&
+                         RTA_PAYLOAD(attribute) >= sizeof(std::uint32_t)) {
+                    std::uint32_t owner = 0;
+                    std::memcpy(&owner, data, sizeof owner);
+                    user = owner;
+                }
+            }
+            if (bound == wanted && user) return user;
+        }
+    }
+}
+
 }  // namespace
 
-int MachineLock::holder(std::string_view name) {
+LockHolder MachineLock::holder(std::string_view name) {
     sockaddr_un address{};
     const socklen_t length = abstractAddress(name, address);
-    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (probe < 0) return 0;
-    int process = 0;
+    const Descriptor probe(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    LockHolder holder;
     ucred credentials{};
     socklen_t size = sizeof credentials;
-    if (::connect(probe, reinterpret_cast<const sockaddr*>(&address), length) == 0 &&
-        ::getsockopt(probe, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0)
-        process = credentials.pid;
-    ::close(probe);
-    return process;
+    if (probe.valid() &&
+        ::connect(probe.get(), reinterpret_cast<const sockaddr*>(&address), length) == 0 &&
+        ::getsockopt(probe.get(), SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0) {
+        holder.user = credentials.uid;
+        holder.process = credentials.pid;
+    } else {
+        holder.user = boundBy(name);
+    }
+    return holder;
 }
 
 MachineLock::~MachineLock() {
@@ -77,9 +141,22 @@ MachineLock MachineLock::tryTake(std::string_view name, bool& busy) {
     return MachineLock();
 }
 
+std::string userName(unsigned user) {
+    passwd entry{};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (::getpwuid_r(user, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr)
+        return found->pw_name;
+    return std::to_string(user);
+}
+
 std::string machineLockName() {
     const char* name = std::getenv("KORVEX2_RUN_LOCK");
     return name != nullptr && *name != '\0' ? name : "korvex2-run";
 }
+
+unsigned currentUser() { return ::geteuid(); }
+
+std::string userLockName(unsigned user) { return machineLockName() + "-" + std::to_string(user); }
 
 }  // namespace platform

@@ -4,13 +4,24 @@
 // The lock one benchmark run holds on the machine, so that two runs (of either program) never
 // time their kernels at once and skew each other. It is an abstract Unix socket name: nothing in
 // the file system that another user could plant a link at or leave behind, and the kernel frees
-// the name however the holder ends. Any user's run can hold it; one that binds the name first
-// keeps the others waiting, which is the point.
+// the name however the holder ends. Any user may bind any such name, so a name alone proves
+// nothing: who holds it is asked of the holder's own credentials (SO_PEERCRED, which the kernel
+// fills in, however little of /proc the asker may read), or of the kernel's socket table where
+// the holder does not listen. What a run does about another user's lock is the run's choice.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace platform {
+
+// Who holds a lock, as far as the system tells.
+struct LockHolder {
+    // The user whose process bound the name: from its credentials, or from the kernel's socket
+    // table where it does not listen. Empty when neither tells (or none holds it).
+    std::optional<unsigned> user;
+    int process = 0;  // 0 where it does not listen, so cannot be asked
+};
 
 class MachineLock {
   public:
@@ -28,17 +39,25 @@ class MachineLock {
     // run then goes on unlocked rather than never.
     static MachineLock tryTake(std::string_view name, bool& busy);
 
-    // The process id of the one holding the lock named `name`; 0 when none does or it cannot
-    // be learnt. Asks once, without waiting.
-    static int holder(std::string_view name);
+    // Who holds the lock named `name`: nothing known when none does. Asks once, without waiting.
+    static LockHolder holder(std::string_view name);
 
   private:
     explicit MachineLock(int socket) : socket_(socket) {}
     int socket_ = -1;
 };
 
+// The process's effective user.
+unsigned currentUser();
+
+// The account name of user `user`, or its number where it has none.
+std::string userName(unsigned user);
+
 // The lock's name: "korvex2-run", or the environment's KORVEX2_RUN_LOCK when set, so that
 // copies of the program that must run side by side (the tests) can.
 std::string machineLockName();
+
+// The lock of the runs of user `user` alone: the lock's name, "-" and the user's number.
+std::string userLockName(unsigned user);
 
 }  // namespace platform

@@ -37,13 +37,19 @@ bool HeldFolder::nextName(std::string& name) {
     if (listing_ == nullptr && descriptor_.valid()) {
         // The listing reads through a descriptor of its own, so the held one keeps its offset.
         const int duplicate = ::openat(descriptor_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (duplicate >= 0 && (listing_ = ::fdopendir(duplicate)) == nullptr) ::close(duplicate);
+        if (duplicate < 0 || (listing_ = ::fdopendir(duplicate)) == nullptr) {
+            listingError_ = lastSystemError();
+            if (duplicate >= 0) ::close(duplicate);
+        }
     }
     if (listing_ == nullptr) return false;
+    errno = 0;
     while (const dirent* entry = ::readdir(static_cast<DIR*>(listing_))) {
         name = entry->d_name;
         if (name != "." && name != "..") return true;
+        errno = 0;
     }
+    if (errno != 0) listingError_ = lastSystemError();
     return false;
 }
 

@@ -36,11 +36,15 @@ class HeldFolder {
     // The next name of the listing ("." and ".." left out) in the listing's order; false at the
     // end or when the listing fails.
     bool nextName(std::string& name);
+    // Why the folder could not be read whole: openError(), or the system's reason when the
+    // listing failed part-way; empty when it was read (or is being read) without fault.
+    std::error_code readError() const { return openError_ ? openError_ : listingError_; }
 
   private:
     Descriptor descriptor_;
     std::filesystem::path shown_;
     std::error_code openError_;
+    std::error_code listingError_;
     void* listing_ = nullptr;  // the DIR of a duplicate descriptor, opened on the first name
 };
 

@@ -33,6 +33,9 @@ class ReplacementCategory final : public std::error_category {
                            "the folder takes no new file, and writing the file in place "
                            "could leave it torn (") +
                        kInPlaceLimit + ")";
+            case ReplacementRefusal::AnotherUsersLink:
+                return "a symbolic link on its way belongs to another user, and a file is never "
+                       "written through a link of anyone but the user writing and root";
         }
         return "cannot replace the file";
     }

@@ -20,6 +20,9 @@ enum class ReplacementRefusal {
     // The folder takes no new file, and the file could be written but not without risk of
     // tearing it.
     NoNewFileWouldTear,
+    // The target, or a folder on its way, is a symbolic link of a user other than the one writing
+    // and root (see LinkRule::Write).
+    AnotherUsersLink,
 };
 
 const std::error_category& replacementCategory();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "platform/codePage.h"
 #include "platform/systemError.h"
@@ -90,6 +91,15 @@ ResultFolderReader::ResultFolderReader(const std::filesystem::path& folder,
     finished_ = static_cast<bool>(held_.openError());
 }
 
+ResultFolderReader::ResultFolderReader(const std::filesystem::path& folder, std::string name,
+                                       std::deque<TCpuRecord>& records,
+                                       std::vector<ResultFileNote>& notes,
+                                       std::vector<ResultFileRecords>& files)
+    : ResultFolderReader(folder, records, &notes, &files) {
+    firstRealOnly_ = true;
+    onlyName_ = std::move(name);
+}
+
 bool ResultFolderReader::readSlice(std::chrono::steady_clock::time_point deadline) {
     do {
         // Memory running out abandons the file being read; the records already taken stay.
@@ -106,12 +116,20 @@ bool ResultFolderReader::readSlice(std::chrono::steady_clock::time_point deadlin
     return finished_;
 }
 
+// The next name of the listing, or the one file to read.
+bool ResultFolderReader::nextName(std::string& name) {
+    if (!firstRealOnly_) return held_.nextName(name);
+    if (onlyName_.empty()) return false;
+    name = std::exchange(onlyName_, {});
+    return true;
+}
+
 // Opens the next result file of the listing that is a regular file; false at the end of the
 // listing. A matching name that is not a regular file counts as a file read.
 bool ResultFolderReader::openNextFile() {
     std::string name;
-    while (held_.nextName(name)) {
-        if (!isResultFileName(name)) continue;
+    while (nextName(name)) {
+        if (!firstRealOnly_ && !isResultFileName(name)) continue;
         fileName_ = name;
         file_.emplace(held_, name);
         if (!file_->isOpen()) {
@@ -135,7 +153,11 @@ bool ResultFolderReader::openNextFile() {
 // for a trailing fragment; none beyond the budget, and none past the data at the read position,
 // so the hole after it adds no record.
 void ResultFolderReader::readChunk() {
-    if (chunk_.empty()) chunk_.resize(kChunkRecords * kRecordSize);
+    // The chunk grows to the largest file read so far, up to its full size, so a folder of small
+    // files never holds (or clears) a chunk they do not need.
+    const std::size_t wanted = static_cast<std::size_t>(std::min<std::uint64_t>(
+        kChunkRecords * kRecordSize, (unread_ / kRecordSize + 1) * kRecordSize));
+    if (chunk_.size() < wanted) chunk_.resize(wanted);
     const std::uint64_t dataEnd = unread_ > 0 ? skipHole() : 0;
     if (unread_ > 0 && records_.size() >= budget_) return leaveOutTheRest();
     const std::uint64_t position = file_->size() - unread_;
@@ -189,15 +211,16 @@ std::uint64_t ResultFolderReader::skipHole() {
 
 // Adds the records of `bytes`, read from place `firstPlace` on, as appendRecords does. In a
 // sparse file an all-zero record is taken for the rest of a hole (a file system keeps holes in
-// whole blocks, so the records beside one read as zeros) and counted with the hole's records.
-// Whether the last record was taken.
+// whole blocks, so the records beside one read as zeros) and counted with the hole's records;
+// one file read for its first real record skips every all-zero record and ends the file after
+// the first it keeps. Whether the last record was taken.
 bool ResultFolderReader::takeRecords(std::span<const std::uint8_t> bytes,
                                      std::uint64_t firstPlace) {
     bool lastTaken = false;
     for (std::size_t offset = 0; offset < bytes.size(); offset += kRecordSize) {
         const std::span<const std::uint8_t> record =
             bytes.subspan(offset, std::min(kRecordSize, bytes.size() - offset));
-        if (sparse_ &&
+        if ((sparse_ || firstRealOnly_) &&
             std::all_of(record.begin(), record.end(), [](auto byte) { return byte == 0; })) {
             ++inHole_;
             lastTaken = false;
@@ -215,6 +238,10 @@ bool ResultFolderReader::takeRecords(std::span<const std::uint8_t> bytes,
         }
         appendRecords(record, records_);
         lastTaken = true;
+        if (firstRealOnly_) {
+            unread_ = 0;
+            break;
+        }
     }
     return lastTaken;
 }
@@ -258,12 +285,41 @@ void ResultFolderReader::note(ResultFileNote::Kind kind, std::error_code reason,
     if (notes_ != nullptr) notes_->push_back({fileName_, kind, reason, fragment, records});
 }
 
-void loadResultFolder(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
-                      std::vector<ResultFileNote>* notes, std::vector<ResultFileRecords>* files,
-                      std::size_t recordBudget) {
+std::error_code loadResultFolder(const std::filesystem::path& folder,
+                                 std::deque<TCpuRecord>& records,
+                                 std::vector<ResultFileNote>* notes,
+                                 std::vector<ResultFileRecords>* files, std::size_t recordBudget) {
     ResultFolderReader reader(folder, records, notes, files, recordBudget);
     while (!reader.readSlice(std::chrono::steady_clock::time_point::max())) {
     }
+    return reader.folderError();
+}
+
+std::error_code loadFirstRealRecord(const std::filesystem::path& file,
+                                    std::deque<TCpuRecord>& records, ResultFileRecords& entry) {
+    std::vector<ResultFileNote> notes;
+    std::vector<ResultFileRecords> files;
+    ResultFolderReader reader(platform::containingFolder(file), file.filename().string(), records,
+                              notes, files);
+    if (const std::error_code error = reader.held_.openError()) return error;
+    while (!reader.readSlice(std::chrono::steady_clock::time_point::max())) {
+    }
+    if (!files.empty()) {
+        entry = std::move(files.front());
+        entry.file = file;
+        return {};
+    }
+    for (const ResultFileNote& note : notes) switch (note.kind) {
+            case ResultFileNote::Kind::Unreadable:
+                return note.reason;
+            case ResultFileNote::Kind::NotARegularFile:
+                return std::make_error_code(std::errc::operation_not_supported);
+            case ResultFileNote::Kind::OutOfMemory:
+                return std::make_error_code(std::errc::not_enough_memory);
+            default:
+                break;
+        }
+    return {};
 }
 
 SaveResult saveRecordFile(const std::filesystem::path& target, const TCpuRecord& record) {

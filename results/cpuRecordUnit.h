@@ -173,7 +173,17 @@ class ResultFolderReader {
     // whole folder has been read, false while some of it remains.
     [[nodiscard]] bool readSlice(std::chrono::steady_clock::time_point deadline);
 
+    // Why the folder could not be read, or read whole (platform::HeldFolder::readError).
+    std::error_code folderError() const { return held_.readError(); }
+
   private:
+    friend std::error_code loadFirstRealRecord(const std::filesystem::path&,
+                                               std::deque<TCpuRecord>&, ResultFileRecords&);
+    // Reads only the file `name` of `folder` (whatever its name) and keeps its first real record.
+    ResultFolderReader(const std::filesystem::path& folder, std::string name,
+                       std::deque<TCpuRecord>& records, std::vector<ResultFileNote>& notes,
+                       std::vector<ResultFileRecords>& files);
+    bool nextName(std::string& name);
     bool openNextFile();
     void readChunk();
     std::uint64_t skipHole();
@@ -198,6 +208,9 @@ class ResultFolderReader {
     bool sparse_ = false;                // a hole of the open file has been met
     std::vector<std::uint8_t> chunk_;    // one chunk, reused for every file
     bool finished_ = false;
+    // Reading one file for its first real record: the name still to open (empty once opened).
+    bool firstRealOnly_ = false;
+    std::string onlyName_;
 };
 
 // The folder of result files the comparison reads, relative to the current directory, and the
@@ -206,10 +219,22 @@ inline constexpr const char* kResultFolder = "cpus";
 
 // Loads every result file of `folder` into `records` at once, as ResultFolderReader reads them
 // (with their notes and files when `notes` and `files` are given). A missing folder adds nothing.
-void loadResultFolder(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
-                      std::vector<ResultFileNote>* notes = nullptr,
-                      std::vector<ResultFileRecords>* files = nullptr,
-                      std::size_t recordBudget = kRecordBudget);
+// Returns why the folder could not be read whole (ResultFolderReader::folderError).
+std::error_code loadResultFolder(const std::filesystem::path& folder,
+                                 std::deque<TCpuRecord>& records,
+                                 std::vector<ResultFileNote>* notes = nullptr,
+                                 std::vector<ResultFileRecords>* files = nullptr,
+                                 std::size_t recordBudget = kRecordBudget);
+
+// Reads the first real record of the result file `file` (--baseline names it) into `records`:
+// through its folder held open, as ResultFolderReader reads a folder's files (only a regular file,
+// links as it follows them, holes skipped, memory guarded), keeping the first record that lies in
+// no hole and is not all zero, and reading no further. `entry` names the file and the record's
+// place in it. The system's reason when the file cannot be read (ENOTSUP for one that is not a
+// regular file, ENOMEM when memory ran out); no record when it holds only holes and zeros.
+[[nodiscard]] std::error_code loadFirstRealRecord(const std::filesystem::path& file,
+                                                  std::deque<TCpuRecord>& records,
+                                                  ResultFileRecords& entry);
 
 // What a save came to. Deliberately not convertible to bool: test ok() or look at the reason.
 struct [[nodiscard]] SaveResult {

@@ -2,18 +2,21 @@
 
 #include "results/runReportUnit.h"
 
+#include <simdjson.h>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <new>
-#include <nlohmann/json.hpp>
+#include <unordered_map>
 
 #include "platform/regularFile.h"
 #include "platform/systemError.h"
 
 namespace {
 
-using Json = nlohmann::json;
+// The DOM of simdjson: the whole document checked (its syntax, its UTF-8) at the speed of the
+// file, and only what the comparison uses taken out of it.
+using Element = simdjson::dom::element;
 
 // What makes a document no run report: the reason, for the reader's note.
 struct NotAReport {
@@ -22,41 +25,53 @@ struct NotAReport {
 
 [[noreturn]] void refuse(std::string why) { throw NotAReport{std::move(why)}; }
 
-const Json& member(const Json& object, const char* name) {
-    if (!object.is_object() || !object.contains(name)) refuse(std::string("no \"") + name + "\"");
-    return object.at(name);
+bool has(Element object, const char* name) {
+    simdjson::dom::object fields;
+    Element value;
+    return !object.get_object().get(fields) && !fields.at_key(name).get(value);
 }
 
-std::uint32_t figure(const Json& value, const char* field) {
-    if (!value.is_number_unsigned() ||
-        value.get<std::uint64_t>() > std::numeric_limits<std::uint32_t>::max())
+Element member(Element object, const char* name) {
+    simdjson::dom::object fields;
+    Element value;
+    if (object.get_object().get(fields) || fields.at_key(name).get(value))
+        refuse(std::string("no \"") + name + "\"");
+    return value;
+}
+
+std::uint32_t figure(Element value, const char* field) {
+    std::uint64_t number = 0;
+    if (value.get_uint64().get(number) || number > std::numeric_limits<std::uint32_t>::max())
         refuse(std::string("\"") + field + "\" holds no unsigned 32-bit figure");
-    return static_cast<std::uint32_t>(value.get<std::uint64_t>());
+    return static_cast<std::uint32_t>(number);
 }
 
-std::optional<std::uint32_t> figureOrNull(const Json& value, const char* field) {
+std::optional<std::uint32_t> figureOrNull(Element value, const char* field) {
     if (value.is_null()) return std::nullopt;
     return figure(value, field);
 }
 
-std::string text(const Json& object, const char* name) {
-    const Json& value = member(object, name);
-    if (!value.is_string()) refuse(std::string("\"") + name + "\" is no text");
-    return value.get<std::string>();
+std::string text(Element object, const char* name) {
+    std::string_view value;
+    if (member(object, name).get_string().get(value))
+        refuse(std::string("\"") + name + "\" is no text");
+    return std::string(value);
 }
 
-const Json& sized(const Json& value, const char* field, std::size_t size) {
-    if (!value.is_array() || value.size() != size)
+simdjson::dom::array sized(Element value, const char* field, std::size_t size) {
+    simdjson::dom::array list;
+    if (value.get_array().get(list) || list.size() != size)
         refuse(std::string("\"") + field + "\" is not " + std::to_string(size) + " entries");
-    return value;
+    return list;
 }
 
-void readRow(const Json& test, const char* field, ResultRow& row) {
-    const Json& values = sized(member(test, field), field, kRunsPerTest);
-    for (std::size_t run = 0; run < row.size(); ++run) row[run] = figure(values[run], field);
+void readRow(Element test, const char* field, ResultRow& row) {
+    std::size_t run = 0;
+    for (const Element value : sized(member(test, field), field, kRunsPerTest))
+        row[run++] = figure(value, field);
 }
 
-void readTest(const Json& test, int index, std::span<const TestName> tests, ResultTable& table) {
+void readTest(Element test, int index, std::span<const TestName> tests, ResultTable& table) {
     const auto at = static_cast<std::size_t>(index);
     if (!tests.empty() && text(test, "id") != tests[at].id)
         refuse("test " + std::to_string(index) + " is not \"" + tests[at].id + "\"");
@@ -64,168 +79,234 @@ void readTest(const Json& test, int index, std::span<const TestName> tests, Resu
     ResultRow& milliseconds = millisecondRow(table, index);
     readRow(test, "cycles", cycles);
     readRow(test, "milliseconds", milliseconds);
-    const Json& failed = member(test, "failed_runs");
-    if (!failed.is_array()) refuse("\"failed_runs\" is no list");
-    for (const Json& run : failed) {
+    simdjson::dom::array failed;
+    if (member(test, "failed_runs").get_array().get(failed)) refuse("\"failed_runs\" is no list");
+    for (const Element run : failed) {
         const std::uint32_t place = figure(run, "failed_runs");
         if (place >= kRunsPerTest) refuse("\"failed_runs\" names no run");
         cycles[place] = milliseconds[place] = 0;
     }
 }
 
-// Each worker's best, one per worker.
 // A best per worker, or none at all: a test whose workers never reported (one was killed before
 // its first call ended) has an empty list, as the run wrote it.
-std::vector<std::optional<std::uint32_t>> workerBests(const Json& bests, const char* unit,
-                                                      int count) {
+std::vector<std::optional<std::uint32_t>> workerBests(Element bests, const char* unit, int count) {
     std::vector<std::optional<std::uint32_t>> figures;
-    const Json& list = member(bests, unit);
-    if (list.is_array() && list.empty()) return figures;
-    for (const Json& best : sized(list, unit, static_cast<std::size_t>(count)))
+    const Element list = member(bests, unit);
+    simdjson::dom::array entries;
+    if (!list.get_array().get(entries) && entries.size() == 0) return figures;
+    for (const Element best : sized(list, unit, static_cast<std::size_t>(count)))
         figures.push_back(figureOrNull(best, unit));
     return figures;
 }
 
-CoresRun readCores(const Json& cores) {
+CoresRun readCores(Element cores) {
     CoresRun run;
     // Each worker takes a few bytes of the report at least, so a report holds fewer than
     // kRunReportLimit of them.
     const std::uint32_t count = figure(member(cores, "count"), "count");
     if (count < 1 || count > kRunReportLimit) refuse("\"count\" is out of range");
     run.count = static_cast<int>(count);
-    for (const Json& test : sized(member(cores, "tests"), "tests", kTestCount)) {
+    for (const Element test : sized(member(cores, "tests"), "tests", kTestCount)) {
         CoresTest& figures = run.tests.emplace_back();
-        const Json& machine = member(test, "machine");
+        const Element machine = member(test, "machine");
         figures.machineCycles = figureOrNull(member(machine, "cycles"), "cycles");
         figures.machineMilliseconds = figureOrNull(member(machine, "milliseconds"), "milliseconds");
-        const Json& scaling = member(test, "scaling");
+        const Element scaling = member(test, "scaling");
         if (!scaling.is_null()) {
-            if (!scaling.is_number() || !std::isfinite(scaling.get<double>()) ||
-                scaling.get<double>() < 0)
+            double value = 0;
+            if (!scaling.is_number() || scaling.get_double().get(value) || !std::isfinite(value) ||
+                value < 0)
                 refuse("\"scaling\" is no figure");
-            figures.scaling = scaling.get<double>();
+            figures.scaling = value;
         }
-        const Json& bests = member(test, "worker_best");
+        const Element bests = member(test, "worker_best");
         figures.workerBestCycles = workerBests(bests, "cycles", run.count);
         figures.workerBestMilliseconds = workerBests(bests, "milliseconds", run.count);
-        const Json& failure = member(test, "failure");
-        if (!failure.is_null() && !failure.is_string()) refuse("\"failure\" is no text");
-        if (failure.is_string()) figures.failure = failure.get<std::string>();
+        const Element failure = member(test, "failure");
+        std::string_view reason;
+        if (!failure.is_null() && failure.get_string().get(reason))
+            refuse("\"failure\" is no text");
+        if (!failure.is_null()) figures.failure = std::string(reason);
     }
     return run;
 }
 
-// The member `name` of `object` when it is there and of the kind `is` checks; null otherwise. The
-// fields of a run's quality are extras a reader can do without, so one of the wrong kind is
+// The member `name` of `object` when it is there and of the kind `is` checks; nothing otherwise.
+// The fields of a run's quality are extras a reader can do without, so one of the wrong kind is
 // passed over rather than refusing the report.
 template <typename Check>
-const Json* optionalMember(const Json& object, const char* name, Check is) {
-    if (!object.is_object() || !object.contains(name) || !is(object.at(name))) return nullptr;
-    return &object.at(name);
+std::optional<Element> optionalMember(Element object, const char* name, Check is) {
+    simdjson::dom::object fields;
+    Element value;
+    if (object.get_object().get(fields) || fields.at_key(name).get(value) || !is(value))
+        return std::nullopt;
+    return value;
 }
 
-const auto kIsArray = [](const Json& value) { return value.is_array(); };
-const auto kIsString = [](const Json& value) { return value.is_string(); };
+const auto kIsArray = [](Element value) { return value.is_array(); };
+const auto kIsString = [](Element value) { return value.is_string(); };
+const auto kIsBoolean = [](Element value) { return value.is_bool(); };
+const auto kIsUnsigned = [](Element value) { return value.is_uint64(); };
+
+std::uint64_t unsignedOf(Element value) {
+    std::uint64_t number = 0;
+    return value.get_uint64().get(number) ? 0 : number;
+}
+
+std::string textOf(Element value) {
+    std::string_view text;
+    return value.get_string().get(text) ? std::string() : std::string(text);
+}
+
+bool flagOf(Element value) {
+    bool flag = false;
+    return !value.get_bool().get(flag) && flag;
+}
+
+// The entries of `value`, which was checked to be a list.
+simdjson::dom::array arrayOf(Element value) {
+    simdjson::dom::array list;
+    if (value.get_array().get(list)) return {};
+    return list;
+}
 
 // The rounds the run itself called disturbed.
-std::vector<std::uint64_t> disturbedRounds(const Json& document) {
+std::vector<std::uint64_t> disturbedRounds(Element document) {
     std::vector<std::uint64_t> rounds;
-    if (const Json* list = optionalMember(document, "rounds", kIsArray))
-        for (const Json& round : *list) {
-            const Json* number = optionalMember(
-                round, "round", [](const Json& value) { return value.is_number_unsigned(); });
-            const Json* disturbed = optionalMember(
-                round, "disturbed", [](const Json& value) { return value.is_boolean(); });
-            if (number != nullptr && disturbed != nullptr && disturbed->get<bool>())
-                rounds.push_back(number->get<std::uint64_t>());
+    if (const auto list = optionalMember(document, "rounds", kIsArray))
+        for (const Element round : arrayOf(*list)) {
+            const auto number = optionalMember(round, "round", kIsUnsigned);
+            const auto disturbed = optionalMember(round, "disturbed", kIsBoolean);
+            if (number && disturbed && flagOf(*disturbed)) rounds.push_back(unsignedOf(*number));
         }
     return rounds;
 }
 
 // Bit j: the stored call j was disturbed, or ran in a disturbed round.
-std::uint16_t disturbedCalls(const Json& test, const std::vector<std::uint64_t>& rounds) {
+std::uint16_t disturbedCalls(Element test, const std::vector<std::uint64_t>& rounds) {
     std::uint16_t calls = 0;
-    const Json* list = optionalMember(test, "calls", kIsArray);
-    if (list == nullptr) return calls;
-    for (std::size_t column = 0; column < list->size() && column < std::size_t{kRunsPerTest};
-         ++column) {
-        const Json& call = (*list)[column];
+    const auto list = optionalMember(test, "calls", kIsArray);
+    if (!list) return calls;
+    std::size_t column = 0;
+    for (const Element call : arrayOf(*list)) {
+        if (column >= std::size_t{kRunsPerTest}) break;
         bool disturbed = false;
-        if (const Json* flag = optionalMember(call, "disturbed",
-                                              [](const Json& value) { return value.is_boolean(); }))
-            disturbed = flag->get<bool>();
-        if (const Json* round = optionalMember(
-                call, "round", [](const Json& value) { return value.is_number_unsigned(); }))
-            disturbed = disturbed || std::find(rounds.begin(), rounds.end(),
-                                               round->get<std::uint64_t>()) != rounds.end();
+        if (const auto flag = optionalMember(call, "disturbed", kIsBoolean))
+            disturbed = flagOf(*flag);
+        if (const auto round = optionalMember(call, "round", kIsUnsigned))
+            disturbed = disturbed ||
+                        std::find(rounds.begin(), rounds.end(), unsignedOf(*round)) != rounds.end();
         if (disturbed) calls |= static_cast<std::uint16_t>(1U << column);
+        ++column;
     }
     return calls;
 }
 
-RecordQuality readQuality(const Json& document) {
+RecordQuality readQuality(Element document) {
     RecordQuality quality;
-    if (const Json* host = optionalMember(document, "host", kIsString)) quality.host = *host;
-    if (const Json* brand = optionalMember(document.at("machine"), "processor", kIsString))
-        quality.processor = *brand;
-    if (const Json* order = optionalMember(document, "order", kIsString))
-        if (*order == "rounds" || *order == "in-order") quality.order = *order;
-    if (const Json* seed = optionalMember(
-            document, "seed", [](const Json& value) { return value.is_number_unsigned(); }))
-        quality.seed = seed->get<std::uint64_t>();
+    if (const auto host = optionalMember(document, "host", kIsString)) quality.host = textOf(*host);
+    if (const auto brand = optionalMember(member(document, "machine"), "processor", kIsString))
+        quality.processor = textOf(*brand);
+    if (const auto order = optionalMember(document, "order", kIsString))
+        if (const std::string text = textOf(*order); text == "rounds" || text == "in-order")
+            quality.order = text;
+    if (const auto seed = optionalMember(document, "seed", kIsUnsigned))
+        quality.seed = unsignedOf(*seed);
     const std::vector<std::uint64_t> rounds = disturbedRounds(document);
-    const Json& testList = document.at("tests");
-    for (std::size_t test = 0; test < quality.disturbedCalls.size(); ++test)
-        quality.disturbedCalls[test] = disturbedCalls(testList[test], rounds);
-    const Json* report =
-        optionalMember(document, "quality", [](const Json& value) { return value.is_object(); });
-    if (report == nullptr) return quality;
-    if (const Json* spreads = optionalMember(*report, "tests", kIsArray))
-        for (std::size_t test = 0; test < spreads->size() && test < quality.spreads.size(); ++test)
-            if (const Json* spread = optionalMember((*spreads)[test], "spread", [](const Json& v) {
-                    return v.is_number() && std::isfinite(v.get<double>()) && v.get<double>() >= 0;
-                }))
-                quality.spreads[test] = spread->get<double>();
-    if (const Json* unsteady = optionalMember(*report, "unsteady_tests", kIsArray))
-        for (const Json& test : *unsteady)
-            if (test.is_number_unsigned() && test.get<std::uint64_t>() < quality.unsteady.size())
-                quality.unsteady[test.get<std::size_t>()] = true;
+    std::size_t test = 0;
+    for (const Element entry : arrayOf(member(document, "tests")))
+        if (test < quality.disturbedCalls.size())
+            quality.disturbedCalls[test++] = disturbedCalls(entry, rounds);
+    const auto report =
+        optionalMember(document, "quality", [](Element value) { return value.is_object(); });
+    if (!report) return quality;
+    if (const auto spreads = optionalMember(*report, "tests", kIsArray)) {
+        std::size_t index = 0;
+        for (const Element entry : arrayOf(*spreads)) {
+            if (index >= quality.spreads.size()) break;
+            double value = 0;
+            if (const auto spread =
+                    optionalMember(entry, "spread", [](Element v) { return v.is_number(); });
+                spread && !spread->get_double().get(value) && std::isfinite(value) && value >= 0)
+                quality.spreads[index] = value;
+            ++index;
+        }
+    }
+    if (const auto unsteady = optionalMember(*report, "unsteady_tests", kIsArray))
+        for (const Element entry : arrayOf(*unsteady)) {
+            std::uint64_t test = 0;
+            if (!entry.get_uint64().get(test) && test < quality.unsteady.size())
+                quality.unsteady[test] = true;
+        }
     return quality;
 }
 
-RunReport readReport(const Json& document, std::span<const TestName> tests) {
-    const Json& schema = member(document, "schema");
-    if (!schema.is_number_unsigned() || schema.get<std::uint64_t>() < 1 ||
-        schema.get<std::uint64_t>() > 2)
-        refuse("schema " + (schema.is_number() ? schema.dump() : "of the wrong kind") +
+RunReport readReport(Element document, std::span<const TestName> tests) {
+    const Element schema = member(document, "schema");
+    std::uint64_t version = 0;
+    if (schema.get_uint64().get(version) || version < 1 || version > 2)
+        refuse("schema " +
+               (schema.is_number() ? simdjson::minify(schema) : std::string("of the wrong kind")) +
                " is not 1 or 2");
     RunReport report{emptyRecord(), std::nullopt};
-    const Json& machine = member(document, "machine");
+    const Element machine = member(document, "machine");
     setDescriptionText(report.record.Cpu, text(machine, "cpu"));
     setDescriptionText(report.record.Fsb, text(machine, "fsb"));
     setDescriptionText(report.record.Memory, text(machine, "memory"));
     setDescriptionText(report.record.Os, text(machine, "os"));
-    const Json& testList = sized(member(document, "tests"), "tests", kTestCount);
-    for (int test = 0; test < kTestCount; ++test)
-        readTest(testList[static_cast<std::size_t>(test)], test, tests, report.record.Results);
-    if (document.contains("cores")) report.cores = readCores(document.at("cores"));
-    if (document.contains("kernel_code")) report.kernelCode = text(document, "kernel_code");
+    int test = 0;
+    for (const Element entry : sized(member(document, "tests"), "tests", kTestCount))
+        readTest(entry, test++, tests, report.record.Results);
+    if (has(document, "cores")) report.cores = readCores(member(document, "cores"));
+    if (has(document, "kernel_code")) report.kernelCode = text(document, "kernel_code");
     // The report's lines as printed: a heading and a line per test for the spreads, then what
     // disturbed the run and the warning with its causes, which are what the page shows.
-    const Json* lines = document.contains("quality") && document.at("quality").is_object() &&
-                                document.at("quality").contains("lines")
-                            ? &document.at("quality").at("lines")
-                            : nullptr;
-    if (lines != nullptr && lines->is_array())
-        for (std::size_t line = 1 + kTestCount; line < lines->size(); ++line)
-            if ((*lines)[line].is_string()) report.warnings.push_back((*lines)[line]);
+    simdjson::dom::array lines;
+    if (has(document, "quality") && has(member(document, "quality"), "lines") &&
+        !member(member(document, "quality"), "lines").get_array().get(lines)) {
+        std::size_t line = 0;
+        for (const Element entry : lines) {
+            std::string_view warning;
+            if (line++ >= 1 + kTestCount && !entry.get_string().get(warning))
+                report.warnings.emplace_back(warning);
+        }
+    }
     report.quality = readQuality(document);
     return report;
 }
 
+// The report `text` holds, parsed with `parser` (which keeps its memory for the next report).
+// `padded`: `text` is followed by simdjson's padding, so it is parsed where it lies, not copied.
+std::optional<RunReport> parseWith(simdjson::dom::parser& parser, std::string_view text,
+                                   std::span<const TestName> tests, std::string& why,
+                                   bool padded = false) {
+    Element document;
+    const simdjson::error_code error =
+        parser.parse(text.data(), text.size(), !padded).get(document);
+    if (error == simdjson::MEMALLOC) throw std::bad_alloc();
+    if (error) {
+        why = "not JSON, or cut short";
+        return std::nullopt;
+    }
+    try {
+        return readReport(document, tests);
+    } catch (const NotAReport& refusal) {
+        why = refusal.why;
+    }
+    return std::nullopt;
+}
+
 // The whole file, at most kRunReportLimit bytes; nothing with the note's kind and reason when it
 // cannot be used.
-std::optional<std::string> readReportFile(const platform::HeldFolder& folder,
+// A report's bytes, read into a buffer with the padding simdjson reads past their end.
+struct ReportBytes {
+    simdjson::padded_string buffer;
+    std::size_t length = 0;
+    std::string_view text() const { return {buffer.data(), length}; }
+};
+
+std::optional<ReportBytes> readReportFile(const platform::HeldFolder& folder,
                                           const std::string& name, ResultFileNote& note) {
     platform::RegularFile file(folder, name);
     if (!file.isOpen()) {
@@ -239,11 +320,12 @@ std::optional<std::string> readReportFile(const platform::HeldFolder& folder,
         note.detail = "larger than " + std::to_string(kRunReportLimit >> 20) + " MiB";
         return std::nullopt;
     }
-    std::string contents(static_cast<std::size_t>(file.size()), '\0');
-    std::size_t filled = 0;
-    while (filled < contents.size()) {
-        const std::ptrdiff_t got = file.read(
-            {reinterpret_cast<std::uint8_t*>(contents.data()) + filled, contents.size() - filled});
+    ReportBytes contents{simdjson::padded_string(static_cast<std::size_t>(file.size())), 0};
+    std::size_t& filled = contents.length;
+    while (filled < contents.buffer.size()) {
+        const std::ptrdiff_t got =
+            file.read({reinterpret_cast<std::uint8_t*>(contents.buffer.data()) + filled,
+                       contents.buffer.size() - filled});
         if (got < 0) {
             note.kind = ResultFileNote::Kind::Unreadable;
             note.reason = platform::lastSystemError();
@@ -252,19 +334,23 @@ std::optional<std::string> readReportFile(const platform::HeldFolder& folder,
         if (got == 0) break;  // the file shrank since it was opened
         filled += static_cast<std::size_t>(got);
     }
-    contents.resize(filled);
     return contents;
 }
 
-// The result file of this folder named as `report` is, with another ending: nullptr when none
-// added records.
-ResultFileRecords* resultFileOf(const std::filesystem::path& report,
-                                std::vector<ResultFileRecords>& files) {
-    for (ResultFileRecords& file : files)
-        if (file.file.parent_path() == report.parent_path() && file.file.stem() == report.stem() &&
-            isResultFileName(file.file.filename().string()))
-            return &file;
-    return nullptr;
+// A file's folder and name without its ending: the same for a report and its result file.
+std::string stemOf(const std::filesystem::path& file) {
+    return (file.parent_path() / file.stem()).native();
+}
+
+// The result files among `files` by stemOf, the first of each stem kept: looked up once per
+// report, so a folder of many reports beside many result files is read in linear time.
+std::unordered_map<std::string, std::size_t> resultFilesByStem(
+    const std::vector<ResultFileRecords>& files) {
+    std::unordered_map<std::string, std::size_t> byStem;
+    for (std::size_t index = 0; index < files.size(); ++index)
+        if (isResultFileName(files[index].file.filename().string()))
+            byStem.emplace(stemOf(files[index].file), index);
+    return byStem;
 }
 
 // Gives `report`'s cores, kernel code and warnings to the last record of `file` with the
@@ -289,19 +375,8 @@ bool joinResultFile(RunReport& report, ResultFileRecords& file,
 
 std::optional<RunReport> parseRunReport(std::string_view text, std::span<const TestName> tests,
                                         std::string& why) {
-    const Json document = Json::parse(text, nullptr, false);
-    if (document.is_discarded()) {
-        why = "not JSON, or cut short";
-        return std::nullopt;
-    }
-    try {
-        return readReport(document, tests);
-    } catch (const NotAReport& refusal) {
-        why = refusal.why;
-    } catch (const Json::exception&) {
-        why = "a field of the wrong kind";
-    }
-    return std::nullopt;
+    simdjson::dom::parser parser;
+    return parseWith(parser, text, tests, why);
 }
 
 std::optional<RunReport> readRunReport(const std::filesystem::path& file,
@@ -312,41 +387,48 @@ std::optional<RunReport> readRunReport(const std::filesystem::path& file,
         return std::nullopt;
     }
     ResultFileNote note{file.filename().string(), ResultFileNote::Kind::NotARunReport, {}};
-    const std::optional<std::string> contents = readReportFile(held, note.name.string(), note);
-    if (contents) return parseRunReport(*contents, tests, why);
+    if (const std::optional<ReportBytes> contents =
+            readReportFile(held, note.name.string(), note)) {
+        simdjson::dom::parser parser;
+        return parseWith(parser, contents->text(), tests, why, true);
+    }
     why = note.reason                                        ? note.reason.message()
           : note.kind == ResultFileNote::Kind::NotARunReport ? note.detail
                                                              : "not a regular file";
     return std::nullopt;
 }
 
-void loadRunReports(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
-                    std::vector<ResultFileNote>& notes, std::vector<ResultFileRecords>& files,
-                    std::span<const TestName> tests, std::size_t recordBudget) {
+std::error_code loadRunReports(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
+                               std::vector<ResultFileNote>& notes,
+                               std::vector<ResultFileRecords>& files,
+                               std::span<const TestName> tests, std::size_t recordBudget) {
     platform::HeldFolder held(folder);
-    if (held.openError()) return;
+    if (held.openError()) return held.openError();
     std::optional<std::size_t> overBudget;  // the note counting the reports left out
+    simdjson::dom::parser parser;
+    const std::unordered_map<std::string, std::size_t> resultFiles = resultFilesByStem(files);
     for (std::string name; held.nextName(name);) {
         if (!isRunReportName(name)) continue;
         const std::filesystem::path path = (folder / name).lexically_normal();
         ResultFileNote note{name, ResultFileNote::Kind::NotARunReport, {}};
         try {
             std::optional<RunReport> report;
-            if (const std::optional<std::string> contents = readReportFile(held, name, note))
-                report = parseRunReport(*contents, tests, note.detail);
+            if (const std::optional<ReportBytes> contents = readReportFile(held, name, note))
+                report = parseWith(parser, contents->text(), tests, note.detail, true);
             if (!report) {
                 notes.push_back(std::move(note));
                 continue;
             }
-            if (ResultFileRecords* beside = resultFileOf(path, files)) {
-                if (!joinResultFile(*report, *beside, records))
+            if (const auto found = resultFiles.find(stemOf(path)); found != resultFiles.end()) {
+                ResultFileRecords& beside = files[found->second];
+                if (!joinResultFile(*report, beside, records))
                     notes.push_back({name,
                                      ResultFileNote::Kind::UnlikeItsResultFile,
                                      {},
                                      0,
                                      0,
                                      0,
-                                     beside->file.filename().string()});
+                                     beside.file.filename().string()});
                 continue;
             }
             if (records.size() >= recordBudget) {
@@ -373,4 +455,5 @@ void loadRunReports(const std::filesystem::path& folder, std::deque<TCpuRecord>&
                              std::make_error_code(std::errc::not_enough_memory)});
         }
     }
+    return held.readError();
 }

@@ -54,7 +54,10 @@ std::optional<RunReport> readRunReport(const std::filesystem::path& file,
 // file's last record with the same ten tests (the report is of the invocation's last run), and
 // the result file is what is compared, under its name, with its repeated runs. A report unlike
 // every record of its result file is skipped with a note. Any other report adds one record and
-// one entry in `files`, while `records` holds fewer than `recordBudget`.
-void loadRunReports(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
-                    std::vector<ResultFileNote>& notes, std::vector<ResultFileRecords>& files,
-                    std::span<const TestName> tests, std::size_t recordBudget = kRecordBudget);
+// one entry in `files`, while `records` holds fewer than `recordBudget`. Returns why the folder
+// could not be read whole (platform::HeldFolder::readError).
+std::error_code loadRunReports(const std::filesystem::path& folder, std::deque<TCpuRecord>& records,
+                               std::vector<ResultFileNote>& notes,
+                               std::vector<ResultFileRecords>& files,
+                               std::span<const TestName> tests,
+                               std::size_t recordBudget = kRecordBudget);

@@ -11,7 +11,7 @@ packages=(
     qt6-wayland weston
     at-spi2-core python3-pyatspi dbus
     binutils valgrind clang libclang-rt-14-dev
-    nlohmann-json3-dev desktop-file-utils appstream dpkg-dev file gzip util-linux
+    nlohmann-json3-dev libsimdjson-dev desktop-file-utils appstream dpkg-dev file gzip util-linux
     lintian ansible-core jq
     chromium
 )

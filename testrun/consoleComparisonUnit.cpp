@@ -11,48 +11,21 @@
 #include "testrun/standardOutputUnit.h"
 #include "testrun/testTableUnit.h"
 
-std::error_code loadBaselineFile(const std::filesystem::path& file,
-                                 std::deque<TCpuRecord>& records) {
-    platform::RegularFile input(file);
-    if (!input.isOpen())
-        return input.openError() ? input.openError()
-                                 : std::make_error_code(std::errc::operation_not_supported);
-    std::vector<std::uint8_t> chunk(kRecordSize * 64);
-    std::uint64_t unread = std::min<std::uint64_t>(input.size(), kRecordSize * kRecordBudget);
-    std::size_t filled = 0;
-    while (unread > 0) {
-        const auto wanted =
-            static_cast<std::size_t>(std::min<std::uint64_t>(unread, chunk.size() - filled));
-        const std::ptrdiff_t got = input.read({chunk.data() + filled, wanted});
-        if (got < 0) return std::make_error_code(std::errc::io_error);
-        if (got == 0) break;
-        unread -= static_cast<std::uint64_t>(got);
-        filled += static_cast<std::size_t>(got);
-        const std::size_t whole = filled / kRecordSize * kRecordSize;
-        appendRecords({chunk.data(), whole}, records);
-        std::copy(chunk.begin() + static_cast<std::ptrdiff_t>(whole),
-                  chunk.begin() + static_cast<std::ptrdiff_t>(filled), chunk.begin());
-        filled -= whole;
-    }
-    appendRecords({chunk.data(), filled}, records);
-    return {};
-}
-
-bool readBaseline(const ConsoleOptions& options, std::deque<TCpuRecord>& records,
-                  std::ostream& err) {
+bool readBaseline(const ConsoleOptions& options, Baseline& baseline, std::ostream& err) {
     if (!options.baselineFile) return true;
     const std::filesystem::path& file = *options.baselineFile;
     std::string why;
     if (isRunReportName(file.filename().string())) {
         const std::vector<TestName> tests = benchmarkTestNames();
         if (const std::optional<RunReport> report = readRunReport(file, tests, why)) {
-            records.push_back(report->record);
+            baseline.records.push_back(report->record);
+            baseline.file = {file, 0, 1};
             return true;
         }
     } else {
-        const std::error_code error = loadBaselineFile(file, records);
-        if (!error && !records.empty()) return true;
-        why = error ? error.message() : "it holds no record";
+        const std::error_code error = loadFirstRealRecord(file, baseline.records, baseline.file);
+        if (!error && !baseline.records.empty()) return true;
+        why = error ? error.message() : "it holds no record (none that is not a hole or all zero)";
     }
     err << kConsoleMessagePrefix << "cannot read baseline "
         << platform::printableText(file.string()) << ": " << platform::printableText(why)
@@ -60,17 +33,20 @@ bool readBaseline(const ConsoleOptions& options, std::deque<TCpuRecord>& records
     return false;
 }
 
-std::size_t addBaseline(const std::filesystem::path& baseline,
-                        std::deque<TCpuRecord>& baselineRecords, std::deque<TCpuRecord>& records,
+std::size_t addBaseline(Baseline& baseline, std::deque<TCpuRecord>& records,
                         std::vector<ResultFileRecords>& files) {
+    const std::uint64_t place = baseline.file.place(0);
     for (const ResultFileRecords& file : files) {
         std::error_code error;
-        if (std::filesystem::equivalent(file.file, baseline, error) && !error) return file.first;
+        if (!std::filesystem::equivalent(file.file, baseline.file.file, error) || error) continue;
+        for (std::size_t record = 0; record < file.count; ++record)
+            if (file.place(record) == place) return file.first + record;
     }
     const std::size_t first = records.size();
-    files.push_back({baseline, first, baselineRecords.size()});
-    records.insert(records.end(), baselineRecords.begin(), baselineRecords.end());
-    baselineRecords.clear();
+    records.push_back(baseline.records.front());
+    baseline.file.first = first;
+    files.push_back(std::move(baseline.file));
+    baseline.records.clear();
     return first;
 }
 

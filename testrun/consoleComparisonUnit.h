@@ -22,22 +22,23 @@
 #include "results/runJsonUnit.h"
 #include "testrun/consoleOptionsUnit.h"
 
-// Reads the result file `file` for --baseline into `records` as the comparison's reader reads a
-// file (only a regular file, links as the reader follows them, at most kRecordBudget records).
-// The system's reason when it cannot be read (a file that is not a regular one: ENOTSUP).
-[[nodiscard]] std::error_code loadBaselineFile(const std::filesystem::path& file,
-                                               std::deque<TCpuRecord>& records);
+// --baseline's reference, read before anything runs.
+struct Baseline {
+    std::deque<TCpuRecord> records;  // its one record, once read
+    ResultFileRecords file;          // its file, and the record's place in it
+};
 
-// --baseline: reads its file into `records` before anything runs (nothing without the option).
-// When it cannot, says so with the reason on `err` and returns false.
-[[nodiscard]] bool readBaseline(const ConsoleOptions& options, std::deque<TCpuRecord>& records,
+// --baseline: reads its file before anything runs (nothing without the option): a run report
+// (`*.json`) as the folders' reports are read, any other file for its first real record
+// (loadFirstRealRecord). When it cannot, or the file holds only holes and zeros, says so with the
+// reason on `err` and returns false.
+[[nodiscard]] bool readBaseline(const ConsoleOptions& options, Baseline& baseline,
                                 std::ostream& err);
 
-// Makes the baseline's records part of the stored results: where `baseline` is one of `files`
-// (the same file under any name), nothing is added; otherwise its records are appended to
-// `records` as one more file. Returns the index of the baseline's first record in `records`.
-std::size_t addBaseline(const std::filesystem::path& baseline,
-                        std::deque<TCpuRecord>& baselineRecords, std::deque<TCpuRecord>& records,
+// Makes the baseline's record part of the stored results: where it is a record of one of `files`
+// (the same file under any name, the same place), nothing is added; otherwise it is appended to
+// `records` as one more file. Returns the index of the baseline's record in `records`.
+std::size_t addBaseline(Baseline& baseline, std::deque<TCpuRecord>& records,
                         std::vector<ResultFileRecords>& files);
 
 // Every machine's comparison with the reference, in `unit`.

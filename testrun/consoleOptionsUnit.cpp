@@ -94,6 +94,15 @@ const ConsoleOption kOptions[] = {
          return std::string();
      },
      nullptr},
+    {"--ignore-lock", "", false, kRunForm, false,
+     "start the run even while another user's run holds the machine's\n"
+     "lock, with a warning naming that user (root always does); the\n"
+     "runs of one user never overlap",
+     [](ConsoleOptions& options, const std::string&) {
+         options.ignoreLock = true;
+         return std::string();
+     },
+     nullptr},
     {"--order", "rounds|in-order", false, kRunForm, false,
      "rounds (the default): ten rounds, each calling every test once in an\n"
      "order of its own (an encode always right before the decode of its\n"
@@ -225,9 +234,10 @@ const ConsoleOption kOptions[] = {
      },
      nullptr},
     {"--baseline", "FILE", false, kRunForm | kCompareForm, false,
-     "compare with the first record of the result file FILE, or with the\n"
-     "run of the run report FILE (*.json) (by default with the run, or\n"
-     "with --compare with the first result file read)",
+     "compare with the first real record of the result file FILE (none\n"
+     "in a hole, none all zero), or with the run of the run report FILE\n"
+     "(*.json) (by default with the run, or with --compare with the\n"
+     "first result file read)",
      [](ConsoleOptions& options, const std::string& file) {
          options.baselineFile = file;
          return std::string();

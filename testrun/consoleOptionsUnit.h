@@ -23,6 +23,7 @@ struct ConsoleOptions {
     std::optional<std::string> htmlFile;  // "-" for standard output
     bool compareOnly = false;             // --compare: no run, only the stored results
     int repeat = 1;                       // --repeat: whole runs in one invocation
+    bool ignoreLock = false;              // --ignore-lock: go past another user's run
     int intervalSeconds = 0;              // --interval: the wait between two of them
     bool keepHistory = true;              // --no-history clears it
     int cores = 1;  // --cores: worker processes per test after the run; 1 runs none

@@ -26,6 +26,7 @@
 #include "results/saveFolderUnit.h"
 #include "testrun/consoleComparisonUnit.h"
 #include "testrun/consoleHtmlUnit.h"
+#include "testrun/consoleLockUnit.h"
 #include "testrun/consoleOutputUnit.h"
 #include "testrun/consoleRunsUnit.h"
 #include "testrun/contactUnit.h"
@@ -48,10 +49,11 @@ struct StoredResults {
     std::deque<TCpuRecord> records;
     std::vector<ResultFileRecords> files;
     std::vector<std::string> folders;
-    std::optional<std::size_t> baseline;  // the first record of --baseline's file
+    std::optional<std::size_t> baseline;  // the record of --baseline's file
+    bool folderUnread = false;            // a folder could not be read whole: exit status 1
 };
 
-StoredResults loadStoredResults(const ConsoleOptions& options, std::deque<TCpuRecord>& baseline) {
+StoredResults loadStoredResults(const ConsoleOptions& options, Baseline& baseline) {
     StoredResults stored;
     stored.folders = options.resultFolders;
     if (stored.folders.empty()) {
@@ -76,14 +78,23 @@ StoredResults loadStoredResults(const ConsoleOptions& options, std::deque<TCpuRe
         };
         if (std::any_of(stored.folders.begin(), stored.folders.begin() + index, earlier)) continue;
         std::vector<ResultFileNote> notes;
-        loadResultFolder(folder, stored.records, &notes, &stored.files, budget);
-        loadRunReports(folder, stored.records, notes, stored.files, benchmarkTestNames(), budget);
+        std::error_code unread =
+            loadResultFolder(folder, stored.records, &notes, &stored.files, budget);
+        const std::error_code reports = loadRunReports(folder, stored.records, notes, stored.files,
+                                                       benchmarkTestNames(), budget);
+        if (!unread) unread = reports;
         for (const ResultFileNote& note : notes)
             std::cerr << kConsoleMessagePrefix << resultFileNoteText(folder, note) << '\n';
+        // Only cpus, when no folder is named, may be missing. A folder checked before the run
+        // may still have gone, or been swapped for a link, by the time it is read.
+        if (unread &&
+            (!options.resultFolders.empty() || unread != std::errc::no_such_file_or_directory)) {
+            std::cerr << kConsoleMessagePrefix << "cannot read result folder "
+                      << platform::printableText(folder) << ": " << unread.message() << '\n';
+            stored.folderUnread = true;
+        }
     }
-    if (options.baselineFile)
-        stored.baseline =
-            addBaseline(*options.baselineFile, baseline, stored.records, stored.files);
+    if (options.baselineFile) stored.baseline = addBaseline(baseline, stored.records, stored.files);
     return stored;
 }
 
@@ -194,7 +205,7 @@ std::optional<ComparisonStatistics> exportedStatistics(const ConsoleComparison& 
 // the JSON, CSV and page of every stored machine. No result file at all is said, and is no
 // failure.
 int compareStoredResults(const ConsoleOptions& options, const std::vector<ConsoleOutput>& outputs,
-                         std::deque<TCpuRecord>& baseline, std::ostream& lines) {
+                         Baseline& baseline, std::ostream& lines) {
     StoredResults stored = loadStoredResults(options, baseline);
     ConsoleComparison comparison;
     if (stored.records.empty()) {
@@ -244,7 +255,7 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
         },
         lines, std::cerr, writer);
     if (!finishStandardOutput()) return 1;
-    return written ? 0 : 1;
+    return written && !stored.folderUnread ? 0 : 1;
 }
 
 // The block of the run on every core at once, each test's line (and the line on its disturbed
@@ -262,15 +273,6 @@ CoresRun timeOnEveryCore(int count, bool replacing, const ResultTable& benchResu
                           });
 }
 
-// The exit status of a run refused because another run holds the machine.
-constexpr int kMachineBusyStatus = 3;
-
-std::string machineBusyText(int otherRun) {
-    return "another benchmark run is in progress on this machine (process " +
-           (otherRun > 0 ? std::to_string(otherRun) : std::string("unknown")) +
-           "); two runs at once skew each other, so this one does not start";
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -279,7 +281,7 @@ int main(int argc, char** argv) {
         status >= 0)
         return status;
     std::vector<ConsoleOutput> outputs = requestedOutputs(options);
-    std::deque<TCpuRecord> baseline;
+    Baseline baseline;
     if (!checkResultFolders(options, std::cerr) || !checkOutputs(outputs, std::cerr) ||
         !readBaseline(options, baseline, std::cerr))
         return 1;
@@ -287,16 +289,14 @@ int main(int argc, char** argv) {
     if (options.compareOnly) return compareStoredResults(options, outputs, baseline, lines);
 
     SystemSequencePlatform system;
-    if (const std::optional<int> otherRun = system.lockMachine()) {
-        std::cerr << kConsoleMessagePrefix << machineBusyText(*otherRun) << std::endl;
+    ConsoleRuns runs;
+    if (!takeMachineLock(system, options.ignoreLock, runs.otherRun, std::cerr))
         return kMachineBusyStatus;
-    }
     platform::setProgramFpuEnvironment();
     platform::installExceptionGuard();
     BuildKernelWorkArea();
 
     StandardOutputList list(lines);
-    ConsoleRuns runs;
     makeRuns(options, system, list, lines, runs);
     const ResultTable& benchResults = runs.benchResults;
     const std::vector<ResultTable>& repeatedRuns = runs.repeatedRuns;
@@ -350,5 +350,5 @@ int main(int argc, char** argv) {
     }
 
     if (!finishStandardOutput()) return 1;
-    return written ? 0 : 1;
+    return written && !stored.folderUnread ? 0 : 1;
 }

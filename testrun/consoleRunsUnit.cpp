@@ -70,6 +70,7 @@ void makeRuns(const ConsoleOptions& options, SystemSequencePlatform& system,
             lines << (run > 1 ? "\n" : "") << "Запуск " << run << " из " << options.repeat
                   << std::endl;
         runs.conditions = conditionsBeforeRun(options.sequence.raisePriority);
+        runs.conditions.otherRun = runs.otherRun;
         runs.started = std::time(nullptr);
         runTestSequence(options.sequence, benchmarkTests(), list, system, runs.benchResults,
                         &runs.calls, &runs.rounds);

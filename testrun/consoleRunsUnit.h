@@ -44,6 +44,9 @@ struct ConsoleRuns {
     std::optional<HistoryExport> history;
     std::time_t started = 0;
     std::vector<ResultTable> repeatedRuns;  // every run's table with --repeat
+    // Another user's run the machine's lock went past, for every run's conditions
+    // (RunConditions::otherRun); empty when none.
+    std::string otherRun;
 };
 
 // The last run as the JSON gives it, described by `description`: everything but the repeat and

@@ -159,8 +159,11 @@ void TForm1::FormShow() {
 // pause).
 void TForm1::Button1Click() {
     if (runThread_->inProgress() || benchResults_ == nullptr) return;
-    if (const std::optional<int> otherRun = platform_.lockMachine()) {
-        showMachineBusy(*otherRun);
+    // Root goes past another user's run, as the console does; the windows have no report to
+    // say so in.
+    if (const MachineLockResult lock = platform_.lockMachine(platform::currentUser() == 0);
+        lock.state == MachineLockResult::State::Busy) {
+        showMachineBusy(lock.holder);
         return;
     }
     emit resultsMeasured(false);
@@ -192,9 +195,9 @@ void TForm1::runFinished(bool completed) {
     bringWindowBackUnlessInDialog(*comparisonWindow_);
 }
 
-void TForm1::showMachineBusy(int otherRun) {
+void TForm1::showMachineBusy(const platform::LockHolder& holder) {
     const QString process =
-        otherRun > 0 ? QStringLiteral(" (процесс %1)").arg(otherRun) : QString();
+        QStringLiteral(" (%1)").arg(QString::fromStdString(lockHolderTextRussian(holder)));
     auto* box = new QMessageBox(
         QMessageBox::Warning, QStringLiteral("Тестирование"),
         QStringLiteral("На этой машине уже идёт другой запуск теста%1. Два запуска сразу "

@@ -89,8 +89,8 @@ class TForm1 final : public QWidget {
     void addRunLine(const QString& line);
     void runFinished(bool completed);
     void placeComparisonWindow();
-    // The message that another run holds the machine (its process id, 0 when unknown).
-    void showMachineBusy(int otherRun);
+    // The message that another run holds the machine, naming its user and process.
+    void showMachineBusy(const platform::LockHolder& holder);
 
     SequencePlatform& platform_;
     TestTable tests_;

@@ -41,6 +41,9 @@ std::vector<QualityCause> detectedCauses(const QualityReport& report,
             {"disturbed-calls", "  - вызовы тестов " + testList(tests) +
                                     " ждали процессор или переходили на другой: машину занимали "
                                     "другие программы"});
+    if (!conditions.otherRun.empty())
+        causes.push_back({"other-run", "  - машину занимал запуск другого пользователя (" +
+                                           conditions.otherRun + ")"});
     if (conditions.loadAtStart && *conditions.loadAtStart >= kOtherLoadLimit) {
         char text[400];
         std::snprintf(text, sizeof text,
@@ -138,6 +141,7 @@ QualityReport assessRun(const ResultTable& benchResults, const RunCalls* calls,
             report.unsteadyTests.push_back(test);
     }
     if (!report.unsteadyTests.empty()) report.causes = detectedCauses(report, conditions);
+    report.otherRun = conditions.otherRun;
     return report;
 }
 
@@ -156,9 +160,15 @@ std::vector<std::string> qualityReportLines(TestTable tests, const QualityReport
 
 std::vector<std::string> qualityWarningLines(const QualityReport& report) {
     std::vector<std::string> lines;
+    if (!report.otherRun.empty())
+        lines.push_back(
+            "Внимание: запуск начат, хотя машину занимал запуск другого пользователя (" +
+            report.otherRun + "); два запуска сразу искажают цифры друг друга.");
     if (std::any_of(report.disturbance.begin(), report.disturbance.end(),
-                    [](const auto& disturbance) { return disturbance.has_value(); }))
-        lines = disturbanceSection(report);
+                    [](const auto& disturbance) { return disturbance.has_value(); })) {
+        const std::vector<std::string> section = disturbanceSection(report);
+        lines.insert(lines.end(), section.begin(), section.end());
+    }
     if (report.rounds) {
         const std::vector<std::string> rounds = roundsSection(*report.rounds, report.replacing);
         lines.insert(lines.end(), rounds.begin(), rounds.end());

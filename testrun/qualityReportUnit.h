@@ -32,6 +32,9 @@ struct RunConditions {
     bool hypervisor = false;
     bool priorityAsked = false;
     bool priorityGranted = true;  // false when a raise was refused any setting it chose
+    // Another user's run that held the machine's lock, which this run went past: who held it
+    // ("пользователь bob, процесс 4242"); empty when none did.
+    std::string otherRun;
 };
 
 // Load, governors and hypervisor now, for a run that asks for raised priority or not; read
@@ -45,8 +48,8 @@ std::optional<double> runSpread(const ResultRow& cycles);
 
 // One cause of unsteady figures the program found: a fixed id for scripts and its line.
 struct QualityCause {
-    const char* id;  // "disturbed-calls", "load", "governor", "hypervisor", "priority-refused",
-                     // "unknown"
+    const char* id;  // "disturbed-calls", "other-run", "load", "governor", "hypervisor",
+                     // "priority-refused", "unknown"
     std::string text;
 };
 
@@ -57,6 +60,7 @@ struct QualityReport {
     std::array<std::optional<TestDisturbance>, kTestCount> disturbance{};
     std::vector<int> unsteadyTests;    // 0 to 9, spread above kSpreadWarningLimit
     std::vector<QualityCause> causes;  // only when some test is unsteady
+    std::string otherRun;              // as RunConditions::otherRun
     // Run in rounds: each round's outcome, and whether slow rounds were to be replaced.
     std::optional<std::vector<RoundOutcome>> rounds;
     bool replacing = true;
@@ -77,7 +81,8 @@ std::string slowRoundLine(const RoundOutcome& round, bool replacing);
 // warning with the tests concerned and its causes.
 std::vector<std::string> qualityReportLines(TestTable tests, const QualityReport& report);
 
-// The report's lines after the spreads: what disturbed the run and the warning with its causes.
+// The report's lines after the spreads: the run another user held the machine with, what
+// disturbed the run and the warning with its causes.
 std::vector<std::string> qualityWarningLines(const QualityReport& report);
 
 // The report as the JSON gives it: per test its spread and disturbance, the unsteady tests,

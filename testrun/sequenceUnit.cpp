@@ -174,21 +174,51 @@ void SystemSequencePlatform::resetMultimediaState() {
     static_cast<void>(platform::runGuarded([] { platform::resetMultimediaState(); }));
 }
 
-std::optional<int> SystemSequencePlatform::lockMachine() {
+MachineLockResult SystemSequencePlatform::lockMachine(bool overrideOthers) {
     constexpr std::uint32_t kRetryMilliseconds = 100;
-    const std::string name = platform::machineLockName();
+    const unsigned user = platform::currentUser();
+    const std::string names[] = {platform::userLockName(user), platform::machineLockName()};
+    platform::MachineLock* const locks[] = {&userLock_, &machineLock_};
     const std::uint32_t start = platform::tickCount();
     for (;;) {
-        bool busy = false;
-        machineLock_ = platform::MachineLock::tryTake(name, busy);
-        if (!busy) return std::nullopt;
-        if (platform::tickCount() - start >= kMachineLockWaitMilliseconds)
-            return platform::MachineLock::holder(name);
+        std::optional<platform::LockHolder> other;  // the user's own run first
+        bool ownRun = false;
+        for (std::size_t lock = 0; lock < std::size(locks); ++lock) {
+            if (locks[lock]->held()) continue;
+            bool busy = false;
+            *locks[lock] = platform::MachineLock::tryTake(names[lock], busy);
+            if (!busy) continue;
+            const platform::LockHolder holder = platform::MachineLock::holder(names[lock]);
+            if (!ownRun && (!other || holder.user == user)) other = holder;
+            ownRun = ownRun || holder.user == user;
+        }
+        if (!other) return {};
+        if (!ownRun && overrideOthers) return {MachineLockResult::State::Overridden, *other};
+        if (platform::tickCount() - start >= kMachineLockWaitMilliseconds) {
+            releaseMachine();
+            return {MachineLockResult::State::Busy, *other};
+        }
         platform::sleepMilliseconds(kRetryMilliseconds);
     }
 }
 
-void SystemSequencePlatform::releaseMachine() { machineLock_ = platform::MachineLock(); }
+void SystemSequencePlatform::releaseMachine() {
+    machineLock_ = platform::MachineLock();
+    userLock_ = platform::MachineLock();
+}
+
+std::string lockHolderText(const platform::LockHolder& holder) {
+    return "user " + (holder.user ? platform::userName(*holder.user) : std::string("unknown")) +
+           ", process " +
+           (holder.process > 0 ? std::to_string(holder.process) : std::string("unknown"));
+}
+
+std::string lockHolderTextRussian(const platform::LockHolder& holder) {
+    return "пользователь " +
+           (holder.user ? platform::userName(*holder.user) : std::string("неизвестен")) +
+           ", процесс " +
+           (holder.process > 0 ? std::to_string(holder.process) : std::string("неизвестен"));
+}
 
 std::uint64_t clockRateMHz(const ClockReading& before, const ClockReading& after) {
     const std::uint64_t ticks = after.timeStamp - before.timeStamp;

@@ -56,6 +56,17 @@ struct ClockReading {
     std::uint64_t rawNanoseconds = 0;
 };
 
+// What taking the machine's lock came to.
+struct MachineLockResult {
+    enum class State {
+        Taken,       // held (or the system offers no lock): the run may start
+        Busy,        // another run holds it past the wait: the run does not start
+        Overridden,  // another user's run holds it, and this one goes on all the same
+    };
+    State state = State::Taken;
+    platform::LockHolder holder;  // Busy, Overridden: who holds it
+};
+
 // The operating-system and processor services the run uses besides the harness.
 class SequencePlatform {
   public:
@@ -67,15 +78,25 @@ class SequencePlatform {
     virtual ClockReading readClocks() = 0;
     // EMMS then CPUID leaf 0 under a guard of its own that swallows any exception.
     virtual void resetMultimediaState() = 0;
-    // Takes the machine's lock for a run (platform::MachineLock), waiting up to
-    // kMachineLockWaitMilliseconds while another run holds it. Nothing when taken (or when the
-    // system offers no lock); otherwise the other run's process id, 0 when unknown. Held until
-    // releaseMachine, or the end of the platform object or the process.
-    virtual std::optional<int> lockMachine() = 0;
+    // Takes the machine's lock for a run (platform::MachineLock): the machine's name, which
+    // keeps every user's runs apart, and the user's own (platform::userLockName), which keeps the
+    // user's runs apart whatever another user does with the machine's. A lock held by a run of
+    // the same user is waited for up to kMachineLockWaitMilliseconds, then Busy. One held by
+    // another user (or one the system cannot name) is Overridden at once where
+    // `overrideOthers` (root, --ignore-lock), otherwise waited for and Busy. What is taken is
+    // held until releaseMachine, or the end of the platform object or the process; nothing is
+    // held after Busy.
+    virtual MachineLockResult lockMachine(bool overrideOthers) = 0;
     virtual void releaseMachine() = 0;
 };
 
 inline constexpr std::uint32_t kMachineLockWaitMilliseconds = 5000;
+
+// Who holds the lock, for the console's messages ("user bob, process 4242"; "process unknown"
+// where it does not listen, "user unknown" where the system does not tell) and in Russian for the
+// quality report and the windows ("пользователь bob, процесс 4242").
+std::string lockHolderText(const platform::LockHolder& holder);
+std::string lockHolderTextRussian(const platform::LockHolder& holder);
 
 // The real services.
 class SystemSequencePlatform final : public SequencePlatform {
@@ -86,7 +107,7 @@ class SystemSequencePlatform final : public SequencePlatform {
     void restorePriority(const platform::PriorityState& saved) override;
     ClockReading readClocks() override;
     void resetMultimediaState() override;
-    std::optional<int> lockMachine() override;
+    MachineLockResult lockMachine(bool overrideOthers) override;
     void releaseMachine() override;
 
     // False once a raise was refused any of the settings it chose.
@@ -95,6 +116,7 @@ class SystemSequencePlatform final : public SequencePlatform {
   private:
     bool raiseGranted_ = true;
     platform::MachineLock machineLock_;
+    platform::MachineLock userLock_;
 };
 
 // The order of a run's calls. In order, each test makes its calls one after another, test after

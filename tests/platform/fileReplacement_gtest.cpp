@@ -228,4 +228,25 @@ TEST(FileReplacement, PathsLongerThanTheSystemLimitWorkThroughDescriptors) {
     EXPECT_EQ(recordDescription(records.front()).processor, "deep");
 }
 
+// Each refusal says its own cause, not another's.
+TEST(FileReplacement, EachRefusalNamesItsOwnCause) {
+    using platform::ReplacementRefusal;
+    const struct {
+        ReplacementRefusal refusal;
+        const char* cause;
+    } cases[] = {
+        {ReplacementRefusal::KernelFileSystem, "the kernel's own file systems"},
+        {ReplacementRefusal::StickyFolder, "replace the file, and the file is not writable"},
+        {ReplacementRefusal::StickyFolderWouldTear, "replace the file, and writing it in place"},
+        {ReplacementRefusal::NoNewFileWouldTear, "the folder takes no new file"},
+        {ReplacementRefusal::AnotherUsersLink, "belongs to another user"},
+    };
+    for (const auto& c : cases) {
+        const std::string message = make_error_code(c.refusal).message();
+        for (const auto& other : cases)
+            EXPECT_EQ(message.find(other.cause) != std::string::npos, &other == &c)
+                << message << " / " << other.cause;
+    }
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <fstream>
@@ -43,6 +44,27 @@ TEST(SaveRecordFile, ReplacingAFileKeepsItsModeAndANewFileFollowsTheUmask) {
     EXPECT_TRUE(saveRecordFile(folder / "new.dat", testMachine("x")).ok());
     umask(previous);
     EXPECT_EQ(modeOf(folder / "new.dat"), 0640u);
+}
+
+// New contents do not inherit the rights the set-user-ID and set-group-ID bits gave the old ones
+// (the kernel drops them on a write by anyone but root); the sticky bit stays. The same whether a
+// new file takes the name or a file of two links is written in place.
+TEST(SaveRecordFile, ReplacingAFileDropsItsSetIdBitsAndKeepsTheRest) {
+    const struct {
+        mode_t mode;
+        mode_t kept;
+    } cases[] = {{04755, 0755}, {02755, 0755}, {06750, 0750}, {01644, 01644}};
+    for (const bool inPlace : {false, true})
+        for (const auto& c : cases) {
+            TemporaryFolder folder;
+            writeBytes(folder / "tool.dat", std::vector<std::uint8_t>(10, 1));
+            if (inPlace) fs::create_hard_link(folder / "tool.dat", folder / "other.dat");
+            ASSERT_EQ(chmod((folder / "tool.dat").c_str(), c.mode), 0);
+            ASSERT_TRUE(saveRecordFile(folder / "tool.dat", testMachine("x")).ok());
+            EXPECT_EQ(modeOf(folder / "tool.dat"), c.kept) << std::oct << c.mode << inPlace;
+            std::error_code noOther;
+            EXPECT_EQ(fs::equivalent(folder / "tool.dat", folder / "other.dat", noOther), inPlace);
+        }
 }
 
 TEST(SaveRecordFile, ReplacingAFileKeepsItsOwnerAndGroup) {
@@ -194,18 +216,78 @@ TEST(SaveRecordFile, LinkPlantedInASharedFolderIsNotFollowed) {
     EXPECT_EQ(readBytes(victim), bytesOf(testMachine("x")));
 }
 
-// A killed save leaves its temporary; the next save into the folder removes the user's own
-// temporaries a day old, never a fresh one (a save in progress) nor a file of another name.
-TEST(SaveRecordFile, SuccessRemovesTemporariesADayOld) {
+// In a folder of another user's, not sticky, where the kernel follows every link: a link of that
+// user's, as the target or as a folder on the way, is not written through, by the save or by the
+// check before a run, and the file it names stays as it was; reading still follows it. A link of
+// the user's own is written through.
+TEST(SaveRecordFile, NoWriteThroughAnotherUsersLink) {
+    if (!isRoot()) GTEST_SKIP() << "planting a link as another user needs root";
     TemporaryFolder folder;
-    for (const char* name : {".korvex-old00000", ".korvex-fresh000", ".korvex-old", "old.dat"})
-        writeBytes(folder / name, kOldBytes);
-    const auto dayAgo = fs::file_time_type::clock::now() - std::chrono::hours(25);
-    for (const char* name : {".korvex-old00000", ".korvex-old", "old.dat"})
-        fs::last_write_time(folder / name, dayAgo);
+    fs::permissions(folder.path(), fs::perms(0755));
+    const fs::path theirs = folder / "theirs";
+    const fs::path victim = folder / "root-only" / "victim.dat";
+    fs::create_directory(theirs);
+    ASSERT_EQ(chown(theirs.c_str(), kNobody, kNobody), 0);
+    fs::create_directory(victim.parent_path());
+    fs::permissions(victim.parent_path(), fs::perms(0700));
+    writeBytes(victim, kOldBytes);
+    ASSERT_TRUE(plantLinkAsNobody(victim, theirs / "res.dat"));
+    ASSERT_TRUE(plantLinkAsNobody(victim.parent_path(), theirs / "folder"));
+    ASSERT_TRUE(plantLinkAsNobody(victim.parent_path() / "new.dat", theirs / "new.dat"));
+    fs::create_symlink(victim, folder / "mine.dat");
+    const struct {
+        fs::path target;
+        bool written;
+    } cases[] = {
+        {theirs / "res.dat", false},
+        {theirs / "folder" / "victim.dat", false},
+        {theirs / "new.dat", false},
+        {folder / "mine.dat", true},
+    };
+    for (const auto& c : cases) {
+        const std::error_code expected =
+            c.written ? std::error_code() : platform::ReplacementRefusal::AnotherUsersLink;
+        EXPECT_EQ(platform::checkReplacement(c.target).error, expected) << c.target;
+        EXPECT_EQ(saveRecordFile(c.target, testMachine("x")).error, expected) << c.target;
+        EXPECT_EQ(readBytes(victim), c.written ? bytesOf(testMachine("x")) : kOldBytes) << c.target;
+    }
+    EXPECT_EQ(namesIn(victim.parent_path()), std::vector<std::string>{"victim.dat"});
+    std::deque<TCpuRecord> records;
+    loadResultFolder(theirs, records);
+    EXPECT_EQ(records.size(), 1u) << "reading follows the link";
+}
+
+// A killed save leaves its temporary; the next save into the folder removes the user's own
+// temporaries an hour old, never a fresh one (a save in progress), one of another user's, nor a
+// file of another name.
+TEST(SaveRecordFile, SuccessRemovesOwnTemporariesAnHourOld) {
+    const struct {
+        const char* name;
+        std::chrono::minutes age;
+        bool another;  // another user's (root only)
+        bool removed;
+    } cases[] = {
+        {".korvex-old00000", std::chrono::minutes(61), false, true},
+        {".korvex-fresh000", std::chrono::minutes(59), false, false},
+        {".korvex-theirs00", std::chrono::minutes(61), true, false},
+        {".korvex-old", std::chrono::minutes(61), false, false},
+        {".korvex-old000000", std::chrono::minutes(61), false, false},
+        {"old.dat", std::chrono::minutes(61), false, false},
+    };
+    TemporaryFolder folder;
+    std::vector<std::string> kept = {"x.dat"};
+    for (const auto& c : cases) {
+        if (c.another && !isRoot()) continue;
+        writeBytes(folder / c.name, kOldBytes);
+        if (c.another) {
+            ASSERT_EQ(chown((folder / c.name).c_str(), kNobody, kNobody), 0);
+        }
+        fs::last_write_time(folder / c.name, fs::file_time_type::clock::now() - c.age);
+        if (!c.removed) kept.push_back(c.name);
+    }
     ASSERT_TRUE(saveRecordFile(folder / "x.dat", testMachine("x")).ok());
-    EXPECT_EQ(namesIn(folder.path()),
-              (std::vector<std::string>{".korvex-fresh000", ".korvex-old", "old.dat", "x.dat"}));
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(namesIn(folder.path()), kept);
 }
 
 TEST(SaveRecordFile, StaleTemporariesNeverBlockASave) {

@@ -8,10 +8,12 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "results/cpuRecordUnit.h"
+#include "results/runReportUnit.h"
 #include "support/records.h"
 #include "support/temporaryFolder.h"
 
@@ -74,11 +76,28 @@ TEST(ResultFolder, FilesComeInDirectoryListingOrder) {
     EXPECT_EQ(loaded, listed);
 }
 
-TEST(ResultFolder, MissingFolderGivesNoRecords) {
+// A folder that cannot be read gives no records and says why, so a caller can tell it from an
+// empty one.
+TEST(ResultFolder, AFolderThatCannotBeReadGivesNoRecordsAndItsReason) {
     TemporaryFolder folder;
-    std::deque<TCpuRecord> records;
-    loadResultFolder(folder / "cpus", records);
-    EXPECT_TRUE(records.empty());
+    writeBytes(folder / "plain", {});
+    std::filesystem::create_directory(folder / "empty");
+    const struct {
+        const char* name;
+        std::error_code reason;
+    } cases[] = {
+        {"missing", std::make_error_code(std::errc::no_such_file_or_directory)},
+        {"plain", std::make_error_code(std::errc::not_a_directory)},
+        {"empty", {}},
+    };
+    for (const auto& c : cases) {
+        std::deque<TCpuRecord> records;
+        std::vector<ResultFileNote> notes;
+        std::vector<ResultFileRecords> files;
+        EXPECT_EQ(loadResultFolder(folder / c.name, records), c.reason) << c.name;
+        EXPECT_EQ(loadRunReports(folder / c.name, records, notes, files, {}), c.reason) << c.name;
+        EXPECT_TRUE(records.empty()) << c.name;
+    }
 }
 
 // A hole of a sparse file holds nothing written: its whole records are counted, not loaded; the
@@ -254,6 +273,69 @@ TEST(ResultFolder, MemoryRunningOutSkipsTheFileWithoutACrash) {
     TemporaryFolder folder;
     writeBytes(folder / "huge.dat", std::vector<std::uint8_t>(128u << 20, 1));
     EXPECT_EXIT(loadWithLittleMemory(folder.path()), ::testing::ExitedWithCode(0), "");
+}
+
+// One file read for its first real record (a comparison's reference) keeps only the first record
+// that lies in no hole and is not all zero, and remembers its place; what it cannot read gives
+// the system's reason.
+TEST(ResultFolder, OneFileGivesItsFirstRealRecordAtItsPlaceOrAReason) {
+    const std::vector<std::uint8_t> record = bytesOf(testMachine("real", {7}));
+    const std::vector<std::uint8_t> zeros(kRecordSize, 0);
+    const struct {
+        const char* what;
+        std::uint64_t hole;  // bytes of hole before the written ones
+        std::vector<std::vector<std::uint8_t>> written;
+        std::uint64_t size;  // the file's length; 0: where the written bytes end
+        std::optional<std::uint64_t> place;
+    } cases[] = {
+        {"two records", 0, {record, record}, 0, 0},
+        {"zeros, then a record", 0, {zeros, zeros, record}, 0, 2},
+        {"a record after 1 GiB of hole", 1316ull << 20, {record}, 16ull << 30, 1u << 20},
+        {"16 GiB of hole", 0, {}, 16ull << 30, std::nullopt},
+        {"zeros written", 0, {zeros, zeros}, 0, std::nullopt},
+        {"empty", 0, {}, 0, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        TemporaryFolder folder;
+        {
+            std::ofstream file(folder / "base.bin", std::ios::binary);
+            file.seekp(static_cast<std::streamoff>(c.hole));
+            for (const std::vector<std::uint8_t>& bytes : c.written)
+                file.write(reinterpret_cast<const char*>(bytes.data()),
+                           static_cast<std::streamsize>(bytes.size()));
+        }
+        if (c.size > 0) std::filesystem::resize_file(folder / "base.bin", c.size);
+        std::deque<TCpuRecord> records;
+        ResultFileRecords entry;
+        EXPECT_FALSE(loadFirstRealRecord(folder / "base.bin", records, entry)) << c.what;
+        ASSERT_EQ(records.size(), c.place ? 1u : 0u) << c.what;
+        if (!c.place) continue;
+        EXPECT_EQ(std::memcmp(&records[0], record.data(), kRecordSize), 0) << c.what;
+        EXPECT_EQ(entry.count, 1u) << c.what;
+        EXPECT_EQ(entry.place(0), *c.place) << c.what;
+        EXPECT_EQ(entry.file, folder / "base.bin") << c.what;
+    }
+
+    TemporaryFolder folder;
+    ASSERT_EQ(mkfifo((folder / "fifo.dat").c_str(), 0644), 0);
+    std::filesystem::create_directory(folder / "folder.dat");
+    std::filesystem::create_symlink("/dev/zero", folder / "zero.dat");
+    const struct {
+        const char* name;
+        std::errc reason;
+    } refused[] = {
+        {"missing.dat", std::errc::no_such_file_or_directory},
+        {"fifo.dat", std::errc::operation_not_supported},
+        {"folder.dat", std::errc::operation_not_supported},
+        {"zero.dat", std::errc::operation_not_supported},
+        {"no-folder/a.dat", std::errc::no_such_file_or_directory},
+    };
+    for (const auto& r : refused) {
+        std::deque<TCpuRecord> records;
+        ResultFileRecords entry;
+        EXPECT_EQ(loadFirstRealRecord(folder / r.name, records, entry), r.reason) << r.name;
+        EXPECT_TRUE(records.empty()) << r.name;
+    }
 }
 
 }  // namespace

@@ -49,13 +49,16 @@ class FakeSequencePlatform final : public SequencePlatform {
         return {timeStamp, rawNanoseconds};
     }
     void resetMultimediaState() override { calls.push_back("emms"); }
-    // The machine lock: taken unless `otherRun` names a run that holds it.
-    std::optional<int> otherRun;
+    // The machine lock: what `lockResult` says (taken by default); `overrideAsked` is the last
+    // call's wish to go past another user's run.
+    MachineLockResult lockResult;
+    bool overrideAsked = false;
     int machineLocks = 0;
     int machineReleases = 0;
-    std::optional<int> lockMachine() override {
+    MachineLockResult lockMachine(bool overrideOthers) override {
         ++machineLocks;
-        return otherRun;
+        overrideAsked = overrideOthers;
+        return lockResult;
     }
     void releaseMachine() override { ++machineReleases; }
 

@@ -1,8 +1,8 @@
 # The console runner's comparison of stored results: a folder of --cpus that is missing, a FIFO
 # or a file stops it with one line and exit 1 before anything runs; --compare over no result
-# file says so and succeeds; over two folders it names each file's row, and its JSON and CSV
-# list every stored machine; options a comparison cannot honour are refused; without a folder
-# cpus a line says how to make one.
+# file says so and succeeds, and over a cpus it cannot read says that and fails; over two folders
+# it names each file's row, and its JSON and CSV list every stored machine; options a comparison
+# cannot honour are refused; without a folder cpus a line says how to make one.
 # Runs in WORK, a folder of its own.
 include(${CMAKE_CURRENT_LIST_DIR}/consoleSteps.cmake)
 fresh_work(cpus fleet/a fleet/b)
@@ -19,6 +19,20 @@ run_console(--compare)
 if(NOT status EQUAL 0 OR NOT out STREQUAL "No result files to compare in cpus\n")
     message(FATAL_ERROR "--compare over nothing: exit ${status}, '${out}', '${err}'")
 endif()
+# cpus, not named, may be missing; but one that is there and cannot be read is said, and fails.
+file(REMOVE_RECURSE ${WORK}/cpus)
+file(WRITE ${WORK}/cpus "not a folder")
+run_console(--compare)
+if(NOT status EQUAL 1 OR
+   NOT err STREQUAL "korvex2-console: cannot read result folder cpus: Not a directory\n")
+    message(FATAL_ERROR "--compare over a file named cpus: exit ${status}, '${err}'")
+endif()
+file(REMOVE ${WORK}/cpus)
+run_console(--compare)
+if(NOT status EQUAL 0 OR err MATCHES "cannot read result folder")
+    message(FATAL_ERROR "--compare without cpus: exit ${status}, '${err}'")
+endif()
+file(MAKE_DIRECTORY ${WORK}/cpus)
 
 # Two records of zeros in one file, one in another: never-run machines with empty descriptions.
 execute_process(COMMAND head -c 2632 /dev/zero OUTPUT_FILE ${WORK}/fleet/a/two.dat)

@@ -3,15 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "platform/workerProcesses.h"
 #include "support/failingWriter.h"
 #include "support/temporaryFolder.h"
+#include "testrun/runFallbackUnit.h"
 #include "testrun/testTableUnit.h"
 
 namespace {
@@ -418,6 +421,37 @@ TEST(ConsoleOutput, FailedOutputOfARunIsKeptInTheFallbackFolder) {
               std::string::npos)
         << err.str();
     EXPECT_EQ(namesIn(folder.path()), (std::vector<std::string>{"state", "taken.json"}));
+}
+
+// The state folder follows the base-directory rules: a variable that is unset or not absolute
+// is ignored, and where neither gives a folder the current one is used.
+TEST(ConsoleOutput, FallbackFolderIgnoresVariablesThatAreNotAbsolute) {
+    TemporaryFolder folder;
+    const std::string state = (folder / "state").string(), home = (folder / "home").string();
+    const std::filesystem::path current = std::filesystem::current_path();
+    const struct {
+        const char* xdgStateHome;  // nullptr: unset
+        const char* home;
+        std::filesystem::path expected;
+    } cases[] = {
+        {state.c_str(), home.c_str(), folder / "state" / "korvex2"},
+        {"relative/state", home.c_str(), folder / "home" / ".local" / "state" / "korvex2"},
+        {nullptr, home.c_str(), folder / "home" / ".local" / "state" / "korvex2"},
+        {"relative/state", "relative/home", current},
+    };
+    std::array<std::optional<std::string>, 2> saved;
+    const char* names[] = {"XDG_STATE_HOME", "HOME"};
+    for (std::size_t i = 0; i < saved.size(); ++i)
+        if (const char* value = std::getenv(names[i])) saved[i] = value;
+    for (const auto& c : cases) {
+        const char* values[] = {c.xdgStateHome, c.home};
+        for (std::size_t i = 0; i < saved.size(); ++i)
+            values[i] != nullptr ? setenv(names[i], values[i], 1) : unsetenv(names[i]);
+        EXPECT_EQ(fallbackFolder(), c.expected) << (c.xdgStateHome ? c.xdgStateHome : "unset");
+    }
+    for (std::size_t i = 0; i < saved.size(); ++i)
+        saved[i] ? setenv(names[i], saved[i]->c_str(), 1) : unsetenv(names[i]);
+    EXPECT_FALSE(std::filesystem::exists(current / "relative"));
 }
 
 TEST(ConsoleOutput, ReplacingAFileWithOtherLinksSaysSo) {

@@ -78,7 +78,7 @@ expect_refusal("missing baseline" 1 STREQUAL
                "korvex2-console: cannot read baseline missing.dat: No such file or directory\n")
 run_console(--no-pause --baseline empty.dat)
 expect_refusal("empty baseline" 1 STREQUAL
-               "korvex2-console: cannot read baseline empty.dat: it holds no record\n")
+               "korvex2-console: cannot read baseline empty.dat: it holds no record (none that is not a hole or all zero)\n")
 foreach(wrong "--unit;furlongs" "--unit" "--baseline")
     run_console(--compare ${wrong})
     expect_refusal("${wrong}" 2 MATCHES "--help")

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <new>
+#include <utility>
 
 #include "support/fakeTestTable.h"
 
@@ -24,6 +28,41 @@ std::int32_t faultingKernel(std::uint8_t* const*, std::uint8_t* const*, std::uin
 std::int32_t dyingKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t* const*) {
     ::raise(SIGKILL);
     return 0;
+}
+
+// Calls of each test's kernel, counted across the worker processes in memory they share.
+std::atomic<int>* sharedCalls = nullptr;
+
+template <int test>
+std::int32_t countingKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t* const*) {
+    sharedCalls[test].fetch_add(1);
+    return 0;
+}
+
+template <int... tests>
+void countEveryTest(FakeTestTable& table, std::integer_sequence<int, tests...>) {
+    ((table[tests].kernel = countingKernel<tests>), ...);
+}
+
+// Each worker of test k calls the tests before it once, untimed, then its own ten times: no
+// more, so no test's figure comes from an eleventh call.
+TEST(CoresRun, EachWorkerMakesExactlyThePlannedCalls) {
+    void* shared = ::mmap(nullptr, kTestCount * sizeof(std::atomic<int>), PROT_READ | PROT_WRITE,
+                          MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(shared, MAP_FAILED);
+    sharedCalls = new (shared) std::atomic<int>[kTestCount] {};
+    FakeTestTable tests = programTestsTiming(passingKernel);
+    countEveryTest(tests, std::make_integer_sequence<int, kTestCount>{});
+    const int processor = platform::usableProcessors().front();
+    const std::vector<int> processors = {processor, processor};
+    ResultTable oneCore{};
+    (void)runOnEveryCore(tests, oneCore, processors, false, [](int, const CoresTest&) {});
+    for (int test = 0; test < kTestCount; ++test) {
+        const int laterTests = kTestCount - 1 - test;
+        EXPECT_EQ(sharedCalls[test].load(), 2 * (kRunsPerTest + laterTests)) << "test " << test;
+    }
+    ::munmap(shared, kTestCount * sizeof(std::atomic<int>));
+    sharedCalls = nullptr;
 }
 
 // Every test is timed by every worker; a test whose kernel fails or whose worker dies is failed
@@ -123,6 +162,20 @@ TEST(CoresRun, DisturbedRoundsAreReplacedAndNamed) {
         EXPECT_EQ(result.extraRounds, c.extraRounds) << c.line;
         EXPECT_EQ(result.cleanRounds, c.cleanRounds) << c.line;
         EXPECT_EQ(result.disturbance, c.line);
+    }
+}
+
+// A round is as disturbed as its most disturbed call: where both workers waited, the longer
+// wait, whichever worker had it.
+TEST(CoresRun, ARoundWhoseWorkersBothWaitedCarriesTheLongerWait) {
+    constexpr std::uint64_t kMs = 1'000'000;
+    const auto call = [](std::uint64_t waited) {
+        return platform::WorkerCall{100, 50, false, {0, 0, 0, 0, 0}, {100 * kMs, waited, 0, 0, 0}};
+    };
+    for (const auto& [first, second] : {std::pair{3 * kMs, 7 * kMs}, std::pair{7 * kMs, 3 * kMs}}) {
+        const std::vector<TimedCall> rounds = roundsAsCalls({{call(first)}, {call(second)}});
+        ASSERT_EQ(rounds.size(), 1u);
+        EXPECT_EQ(rounds[0].disturbance.waitNanoseconds, 7 * kMs) << first;
     }
 }
 

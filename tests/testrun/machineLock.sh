@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Two consoles started together: the second waits for the machine's lock, then refuses with exit
-# status 3 and one line naming the first one's process id, and prints nothing on standard output.
+# status 3 and one line naming the first one's user and process id (the same user: no hint at
+# --ignore-lock), and prints nothing on standard output.
 # Usage: machineLock.sh RUNNER WORK
 set -euo pipefail
 runner=$1 work=$2
@@ -20,8 +21,8 @@ done
 
 status=0
 "$runner" --no-pause > second.out 2> second.err || status=$?
-expected="korvex2-console: another benchmark run is in progress on this machine (process $first);"
-if [[ $status -ne 3 || -s second.out || "$(head -c ${#expected} second.err)" != "$expected" ||
+expected="korvex2-console: another benchmark run is in progress on this machine (user $(id -un), process $first); two runs at once skew each other, so this one does not start"
+if [[ $status -ne 3 || -s second.out || "$(cat second.err)" != "$expected" ||
       $(wc -l < second.err) -ne 1 ]]; then
     echo "second run: exit $status, stdout '$(cat second.out)', stderr '$(cat second.err)'"
     exit 1

@@ -70,25 +70,46 @@ TEST(QualityReport, WarningNamesEachDetectedCauseAndNoOther) {
         RunConditions conditions;
         const char* cause;  // the cause line's beginning; nullptr when none is detected
     } cases[] = {
-        {"light load", {0.4, {}, false, false, true}, nullptr},
-        {"other load", {0.5, {}, false, false, true}, "  - другая нагрузка"},
-        {"performance governor", {{}, {"performance"}, false, false, true}, nullptr},
+        {"light load", {0.4, {}, false, false, true, ""}, nullptr},
+        {"other load", {0.5, {}, false, false, true, ""}, "  - другая нагрузка"},
+        {"performance governor", {{}, {"performance"}, false, false, true, ""}, nullptr},
         {"powersave governor",
-         {{}, {"performance", "powersave"}, false, false, true},
+         {{}, {"performance", "powersave"}, false, false, true, ""},
          "  - регулятор частоты процессора «powersave»"},
-        {"hypervisor", {{}, {}, true, false, true}, "  - программа работает под гипервизором"},
-        {"priority granted", {{}, {}, false, true, true}, nullptr},
-        {"priority not asked", {{}, {}, false, false, false}, nullptr},
-        {"priority refused", {{}, {}, false, true, false}, "  - повышенный приоритет запрошен"},
+        {"hypervisor", {{}, {}, true, false, true, ""}, "  - программа работает под гипервизором"},
+        {"priority granted", {{}, {}, false, true, true, ""}, nullptr},
+        {"priority not asked", {{}, {}, false, false, false, ""}, nullptr},
+        {"priority refused", {{}, {}, false, true, false, ""}, "  - повышенный приоритет запрошен"},
+        {"another user's run",
+         {{}, {}, false, false, true, "пользователь bob, процесс 7"},
+         "  - машину занимал запуск другого пользователя (пользователь bob, процесс 7)"},
     };
     for (const auto& test : cases) {
         const auto lines = qualityReportLines(
             kTests, assessRun(resultsWithUnsteadyTest(3), nullptr, test.conditions));
-        const std::vector<std::string> causes(lines.begin() + 2 + kTestCount, lines.end());
+        const auto warning = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+            return line.starts_with("Внимание: разброс");
+        });
+        ASSERT_NE(warning, lines.end()) << test.name;
+        const std::vector<std::string> causes(warning + 1, lines.end());
         ASSERT_EQ(causes.size(), 1u) << test.name;
         const std::string expected = test.cause ? test.cause : "  - причин";
         EXPECT_TRUE(causes[0].starts_with(expected)) << test.name << ": " << causes[0];
     }
+}
+
+// A run that went past another user's run says so whether its figures look steady or not, in
+// the lines it prints and in those its JSON keeps.
+TEST(QualityReport, AnotherUsersRunGonePastIsAlwaysSaid) {
+    RunConditions conditions;
+    conditions.otherRun = "пользователь bob, процесс 7";
+    const std::string said =
+        "Внимание: запуск начат, хотя машину занимал запуск другого пользователя (пользователь "
+        "bob, процесс 7); два запуска сразу искажают цифры друг друга.";
+    const QualityReport steady = assessRun(ResultTable{}, nullptr, conditions);
+    EXPECT_EQ(qualityWarningLines(steady), std::vector<std::string>{said});
+    EXPECT_TRUE(hasLineContaining(exportQuality(kTests, steady).lines, said));
+    EXPECT_TRUE(qualityWarningLines(assessRun(ResultTable{}, nullptr, {})).empty());
 }
 
 TEST(QualityReport, DisturbanceLineSaysWhatWaitedAndWhatBecameOfIt) {
@@ -160,6 +181,11 @@ TEST(QualityReport, MeasuredDisturbanceIsListedAndNamedFirstAmongTheCauses) {
     EXPECT_EQ(quiet.back(),
               "Помех не замечено: ни один вызов не ждал процессор дольше 1 % своей "
               "длительности и не переходил на другой процессор.");
+    // An unsteady test whose calls were all clean is not blamed on them.
+    const auto clean =
+        qualityReportLines(kTests, assessRun(resultsWithUnsteadyTest(3), &calls, loaded));
+    EXPECT_TRUE(hasLineContaining(clean, "  - другая нагрузка"));
+    EXPECT_FALSE(hasLineContaining(clean, "  - вызовы тестов"));
 
     calls[2] = testCalls(
         30, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21});

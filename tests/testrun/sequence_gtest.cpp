@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
+#include <chrono>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -13,6 +17,8 @@
 #include "support/fakeRunList.h"
 #include "support/fakeSequencePlatform.h"
 #include "support/fakeTestTable.h"
+#include "support/lockSquatter.h"
+#include "support/unprivileged.h"
 #include "testrun/roundsUnit.h"
 
 namespace {
@@ -257,11 +263,43 @@ TEST(ClockRate, TicksOverTheRawLengthOfTheSleepInWholeMHz) {
     for (const Case& c : cases) EXPECT_EQ(clockRateMHz(c.before, c.after), c.expected) << c.what;
 }
 
-}  // namespace
+// The machine's lock as a run takes it: a run of the same user is waited for and refused even
+// where another user's may be gone past; another user holding the machine's name or the user's
+// own is gone past at once where allowed, otherwise waited for and refused, naming that user.
+TEST(MachineLockOfARun, OwnRunsExcludeEachOtherAndAnotherUsersLockIsAdvisoryWhereAllowed) {
+    if (!isRoot()) GTEST_SKIP() << "holding a lock as another user needs root";
+    const std::string name = "korvex2-run-test-" + std::to_string(::getpid());
+    ::setenv("KORVEX2_RUN_LOCK", name.c_str(), 1);
+    using State = MachineLockResult::State;
+    const struct {
+        const char* what;
+        std::string held;  // the name another process holds
+        uid_t holder;
+        bool overrideOthers;
+        State state;
+    } cases[] = {
+        {"own run, override", name, ::geteuid(), true, State::Busy},
+        {"own run's user name", platform::userLockName(::geteuid()), ::geteuid(), true,
+         State::Busy},
+        {"nobody's run, override", name, kNobody, true, State::Overridden},
+        {"nobody on our user name, override", platform::userLockName(::geteuid()), kNobody, true,
+         State::Overridden},
+        {"nobody's run", name, kNobody, false, State::Busy},
+    };
+    for (const auto& c : cases) {
+        const LockSquatter other(c.held, c.holder);
+        ASSERT_TRUE(other.bound()) << c.what;
+        SystemSequencePlatform system;
+        const auto start = std::chrono::steady_clock::now();
+        const MachineLockResult result = system.lockMachine(c.overrideOthers);
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(result.state, c.state) << c.what;
+        EXPECT_EQ(result.holder.user, c.holder) << c.what;
+        EXPECT_EQ(waited >= std::chrono::milliseconds(kMachineLockWaitMilliseconds),
+                  c.state == State::Busy)
+            << c.what;
+    }
+    ::unsetenv("KORVEX2_RUN_LOCK");
+}
 
-// A table of any other length cannot reach a run: it would pause after its last test or write
-// rows past the result table.
-static_assert(std::is_convertible_v<std::array<TestEntry, kTestCount>&, TestTable>);
-static_assert(!std::is_constructible_v<TestTable, std::array<TestEntry, kTestCount - 8>&>);
-static_assert(!std::is_constructible_v<TestTable, std::array<TestEntry, kTestCount + 1>&>);
-static_assert(!std::is_convertible_v<std::vector<TestEntry>&, TestTable>);
+}  // namespace

@@ -2,6 +2,8 @@
 // pop-up menu, the about box and banner it opens, and a whole test run started from
 // "Начать тест" on a fake platform with fake tests (no real sleeps, pauses cut short).
 
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -416,22 +418,31 @@ void TestTForm1::secondClickDuringRunIsIgnored() {
 }
 
 void TestTForm1::anotherRunHoldingTheMachineStopsTheRunWithAMessage() {
-    platform->otherRun = 4321;
+    platform->lockResult = {MachineLockResult::State::Busy, {1u, 4321}};
     clickStart();
     QVERIFY(!form->runInProgress());
     QCOMPARE(platform->count("save"), 0);
     QVERIFY(lines(*listBox()).isEmpty());
+    QCOMPARE(platform->overrideAsked, geteuid() == 0);
     auto* box = form->findChild<QMessageBox*>(QStringLiteral("MachineBusyBox"));
     QVERIFY(box != nullptr);
     QTRY_VERIFY(box->isVisible());
-    QVERIFY(box->text().contains(QStringLiteral("другой запуск теста (процесс 4321)")));
+    const QString holder = QStringLiteral("другой запуск теста (пользователь %1, процесс 4321)")
+                               .arg(QString::fromStdString(platform::userName(1)));
+    QVERIFY2(box->text().contains(holder), qPrintable(box->text()));
     box->accept();
 
-    // Once the machine is free the button runs, and the run lets the machine go at its end.
-    platform->otherRun.reset();
+    // Root goes past another user's run without a message.
+    platform->lockResult = {MachineLockResult::State::Overridden, {1u, 4321}};
     runToEnd();
     QCOMPARE(platform->count("save"), 1);
-    QCOMPARE(platform->machineReleases, 1);
+    QTRY_VERIFY(form->findChild<QMessageBox*>(QStringLiteral("MachineBusyBox")) == nullptr);
+
+    // Once the machine is free the button runs, and the run lets the machine go at its end.
+    platform->lockResult = {};
+    runToEnd();
+    QCOMPARE(platform->count("save"), 2);
+    QCOMPARE(platform->machineReleases, 2);
 }
 
 void TestTForm1::runFillsTheTableHandedIn() {
