@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -70,7 +71,7 @@ std::optional<unsigned> boundBy(std::string_view name) {
             const auto* socket = static_cast<const unix_diag_msg*>(NLMSG_DATA(message));
             auto attributesLength =
                 static_cast<int>(message->nlmsg_len - NLMSG_LENGTH(sizeof *socket));
-            std::optional<std::string> bound;
+            std::string_view bound;
             std::optional<unsigned> user;
             for (auto* attribute =
                      reinterpret_cast<rtattr*>(const_cast<unix_diag_msg*>(socket) + 1);
@@ -78,7 +79,7 @@ std::optional<unsigned> boundBy(std::string_view name) {
                  attribute = RTA_NEXT(attribute, attributesLength)) {
                 const auto* data = static_cast<const char*>(RTA_DATA(attribute));
                 if (attribute->rta_type == UNIX_DIAG_NAME)
-                    bound.emplace(data, RTA_PAYLOAD(attribute));
+                    bound = std::string_view(data, RTA_PAYLOAD(attribute));
                 else if (attribute->rta_type == UNIX_DIAG_UID &&
                          RTA_PAYLOAD(attribute) >= sizeof(std::uint32_t)) {
                     std::uint32_t owner = 0;
