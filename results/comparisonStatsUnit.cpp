@@ -9,14 +9,12 @@
 
 namespace {
 
-// The passed values of test `test` in `unit`, smallest first.
-std::vector<double> passedValues(const ResultTable& results, int test, BenchUnit unit) {
-    const ResultRow& cycles = cycleRow(results, test);
-    const ResultRow& milliseconds = millisecondRow(results, test);
-    const std::vector<int> failed = failedRuns(cycles, milliseconds);
-    const std::vector<std::uint32_t> values =
-        passedRunValues(unit == BenchUnit::Cycles ? cycles : milliseconds, failed);
-    return {values.begin(), values.end()};
+// The best of test `test` in `unit`; none when the test failed or its best is 0.
+std::optional<double> bestOf(const ResultTable& results, int test, BenchUnit unit) {
+    const TestSummary summary = summariseTest(results, test);
+    const auto best = unit == BenchUnit::Cycles ? summary.bestCycles : summary.bestMilliseconds;
+    if (!best || *best == 0) return std::nullopt;
+    return *best;
 }
 
 // The logarithms of the calls of test `test` that passed, are above 0 and were not disturbed.
@@ -127,12 +125,10 @@ MachineComparison compareMachine(const ComparedMachine& machine, const ComparedM
         TestComparison& result = comparison.tests[at];
         result.floor = std::max(recordFloor(machine.floors[at], machine.quality, at),
                                 recordFloor(reference.floors[at], reference.quality, at));
-        const std::vector<double> calls = passedValues(*machine.results, test, unit);
-        const std::vector<double> referenceCalls = passedValues(*reference.results, test, unit);
-        if (calls.empty() || referenceCalls.empty() || calls.front() == 0 ||
-            referenceCalls.front() == 0)
-            continue;
-        const double ratio = calls.front() / referenceCalls.front();
+        const std::optional<double> best = bestOf(*machine.results, test, unit);
+        const std::optional<double> referenceBest = bestOf(*reference.results, test, unit);
+        if (!best || !referenceBest) continue;
+        const double ratio = *best / *referenceBest;
         result.ratio = ratio;
         logSum += std::log(ratio);
         ++comparison.testsInIndex;
@@ -171,8 +167,8 @@ MeasuredFloors measuredFloors(std::span<const ResultTable* const> group, BenchUn
     for (int test = 0; test < kTestCount; ++test) {
         std::vector<double> bests;
         for (const ResultTable* results : group) {
-            const std::vector<double> calls = passedValues(*results, test, unit);
-            if (!calls.empty() && calls.front() > 0) bests.push_back(calls.front());
+            if (const std::optional<double> best = bestOf(*results, test, unit))
+                bests.push_back(*best);
         }
         if (bests.size() < 2) continue;
         const auto [smallest, largest] = std::minmax_element(bests.begin(), bests.end());
@@ -217,8 +213,7 @@ std::unordered_map<std::size_t, BehindItsMachine> behindTheirMachines(
             const auto at = static_cast<std::size_t>(test);
             std::vector<double> bests;
             for (const MachineRun* run : group) {
-                const std::vector<double> calls = passedValues(*run->results, test, unit);
-                bests.push_back(calls.empty() ? 0 : calls.front());
+                bests.push_back(bestOf(*run->results, test, unit).value_or(0));
             }
             double machineBest = 0;
             for (const double best : bests)

@@ -11,14 +11,11 @@
 
 namespace {
 
-// A test's best: its smallest cycle value; none when a call failed (the test shows
-// "Тест не пройден") or the best is under a million cycles.
+// A test's best in cycles; none when the test failed or the best is under a million cycles.
 std::optional<double> bestOf(const ResultTable& results, int test) {
-    const std::vector<int> failed =
-        failedRuns(cycleRow(results, test), millisecondRow(results, test));
-    const std::vector<std::uint32_t> passed = passedRunValues(cycleRow(results, test), failed);
-    if (!failed.empty() || passed.empty() || passed.front() == 0) return std::nullopt;
-    return static_cast<double>(passed.front());
+    const std::optional<std::uint32_t> best = summariseTest(results, test).bestCycles;
+    if (!best || *best == 0) return std::nullopt;
+    return static_cast<double>(*best);
 }
 
 // The geometric mean over the tests both passed of `run`'s best over `recorded`'s.

@@ -38,6 +38,22 @@ std::optional<double> averageOfPassedRuns(const ResultRow& row, std::span<const 
     return double(sum) / double(values.size());
 }
 
+TestSummary summariseTest(const ResultRow& cycles, const ResultRow& milliseconds) {
+    TestSummary summary;
+    summary.failedRuns = failedRuns(cycles, milliseconds);
+    if (summary.failed()) return summary;
+    const auto summarise = [](const ResultRow& row, std::optional<std::uint32_t>& best,
+                              std::optional<double>& median, std::optional<double>& average) {
+        best = *std::min_element(row.begin(), row.end());
+        median = medianOfPassedRuns(row, {});
+        average = averageOfPassedRuns(row, {});
+    };
+    summarise(cycles, summary.bestCycles, summary.medianCycles, summary.averageCycles);
+    summarise(milliseconds, summary.bestMilliseconds, summary.medianMilliseconds,
+              summary.averageMilliseconds);
+    return summary;
+}
+
 std::uint32_t averageOfAllRuns(const ResultRow& row) {
     const std::uint64_t sum = std::accumulate(row.begin(), row.end(), std::uint64_t{0});
     return static_cast<std::uint32_t>(sum / row.size());

@@ -63,6 +63,25 @@ std::optional<double> medianOfPassedRuns(const ResultRow& row, std::span<const i
 // The average of the same values, from their 64-bit sum; empty when every run failed.
 std::optional<double> averageOfPassedRuns(const ResultRow& row, std::span<const int> failed);
 
+// What one test's ten calls say, by the one rule every output follows (the windows, the console's
+// lines, the comparison, JSON, CSV, the page, --repeat and the machine's record): a test with a
+// failed call failed and has no figures. Its rows still keep the passed calls' values and the
+// failed calls' zeros, and JSON and CSV keep the calls; only best, median and average are left
+// empty. The median of an even count is the mean of the middle two.
+struct TestSummary {
+    std::vector<int> failedRuns;  // run indexes 0 to 9 (failedRuns)
+    std::optional<std::uint32_t> bestCycles, bestMilliseconds;
+    std::optional<double> medianCycles, medianMilliseconds;
+    std::optional<double> averageCycles, averageMilliseconds;
+
+    bool failed() const { return !failedRuns.empty(); }
+};
+
+TestSummary summariseTest(const ResultRow& cycles, const ResultRow& milliseconds);
+inline TestSummary summariseTest(const ResultTable& results, int test) {
+    return summariseTest(cycleRow(results, test), millisecondRow(results, test));
+}
+
 // The average of all ten values as stored, the 0 of a failed run included: their 64-bit sum
 // divided by 10, truncated, so it lies between the smallest and the largest value.
 std::uint32_t averageOfAllRuns(const ResultRow& row);

@@ -18,16 +18,6 @@ Json orNull(const std::optional<T>& value) {
     return value ? Json(*value) : Json(nullptr);
 }
 
-// Best, median and average of the values of the runs that did not fail (none when all failed).
-void summariseRow(const ResultRow& row, const std::vector<int>& failed,
-                  std::optional<std::uint32_t>& best, std::optional<double>& median,
-                  std::optional<double>& average) {
-    const std::vector<std::uint32_t> passed = passedRunValues(row, failed);
-    if (!passed.empty()) best = passed.front();
-    median = medianOfPassedRuns(row, failed);
-    average = averageOfPassedRuns(row, failed);
-}
-
 // Adds the four lines of `description` to `object`, under the names both documents give them.
 void addDescription(Json& object, const platform::MachineDescription& description) {
     object["cpu"] = platform::printableText(description.processor);
@@ -133,7 +123,7 @@ Json testsJson(const ResultTable& results, const std::vector<TestName>& names,
     for (int test = 0; test < kTestCount; ++test) {
         const ResultRow& cycles = cycleRow(results, test);
         const ResultRow& milliseconds = millisecondRow(results, test);
-        const RowSummary summary = summariseTest(cycles, milliseconds);
+        const TestSummary summary = summariseTest(cycles, milliseconds);
         const auto index = static_cast<std::size_t>(test);
         tests.push_back({
             {"index", test},
@@ -279,16 +269,6 @@ Json storedMachineJson(const StoredMachine& machine, const std::vector<TestName>
 }
 
 }  // namespace
-
-RowSummary summariseTest(const ResultRow& cycles, const ResultRow& milliseconds) {
-    RowSummary summary;
-    summary.failedRuns = failedRuns(cycles, milliseconds);
-    summariseRow(cycles, summary.failedRuns, summary.bestCycles, summary.medianCycles,
-                 summary.averageCycles);
-    summariseRow(milliseconds, summary.failedRuns, summary.bestMilliseconds,
-                 summary.medianMilliseconds, summary.averageMilliseconds);
-    return summary;
-}
 
 std::string isoUtcTime(std::time_t time) {
     char text[32] = {};

@@ -56,17 +56,6 @@ struct RunExport {
     std::optional<HistoryExport> history;  // when the run was measured against this machine's
 };
 
-// What one test's two rows say: its failed runs (failedRuns), and the best, median and average
-// of the other runs (medianOfPassedRuns, averageOfPassedRuns), empty when every run failed.
-struct RowSummary {
-    std::vector<int> failedRuns;  // run indexes 0 to 9
-    std::optional<std::uint32_t> bestCycles, bestMilliseconds;
-    std::optional<double> medianCycles, medianMilliseconds;
-    std::optional<double> averageCycles, averageMilliseconds;
-};
-
-RowSummary summariseTest(const ResultRow& cycles, const ResultRow& milliseconds);
-
 // "2026-12-07T10:15:02Z".
 std::string isoUtcTime(std::time_t time);
 

@@ -32,9 +32,7 @@ std::string figureText(std::uint32_t cycles, std::uint32_t milliseconds,
 
 // The one-core best of test `test`, as its summary line shows it; empty when a run failed.
 std::optional<std::uint32_t> oneCoreBest(const ResultTable& oneCore, int test) {
-    const ResultRow& cycles = cycleRow(oneCore, test);
-    if (!failedRuns(cycles, millisecondRow(oneCore, test)).empty()) return std::nullopt;
-    return *std::min_element(cycles.begin(), cycles.end());
+    return summariseTest(oneCore, test).bestCycles;
 }
 
 // Whether call `a` was more disturbed than call `b`: disturbed before undisturbed, then by

@@ -11,9 +11,8 @@ namespace {
 
 // The best cycle value of `test` in one run; empty when a call failed or the best is 0.
 std::optional<std::uint32_t> bestCycles(const ResultTable& run, int test) {
-    const RowSummary summary = summariseTest(cycleRow(run, test), millisecondRow(run, test));
-    if (!summary.failedRuns.empty() || !summary.bestCycles || *summary.bestCycles == 0)
-        return std::nullopt;
+    const TestSummary summary = summariseTest(run, test);
+    if (!summary.bestCycles || *summary.bestCycles == 0) return std::nullopt;
     return summary.bestCycles;
 }
 
@@ -54,8 +53,7 @@ RepeatExport exportRepeat(std::span<const ResultTable> runs) {
     for (int test = 0; test < kTestCount; ++test) {
         std::vector<std::optional<std::uint32_t>> cycles, milliseconds;
         for (const ResultTable& run : runs) {
-            const RowSummary summary =
-                summariseTest(cycleRow(run, test), millisecondRow(run, test));
+            const TestSummary summary = summariseTest(run, test);
             cycles.push_back(summary.bestCycles);
             milliseconds.push_back(summary.bestMilliseconds);
         }

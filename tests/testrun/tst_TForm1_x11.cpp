@@ -151,7 +151,7 @@ void TestTForm1OnX11::linesArePaintedAsTheRunGoes() {
     pauseWatch.setInterval(kPause / 4);
     connect(&pauseWatch, &QTimer::timeout, this, [&] {
         const int lines = listBox()->count();
-        if (lines == linesAtLastTick && lines != linesAtLastPause &&
+        if (lines > 0 && lines == linesAtLastTick && lines != linesAtLastPause &&
             listBox()->item(lines - 1)->text() == kPauseLine) {
             checkListOnScreen(QStringLiteral("during a pause"));
             ++pausesChecked;
