@@ -68,15 +68,10 @@ void fitLines(QListWidget* listBox, TestTable tests) {
     });
 }
 
-// A screen reader hears of a new line as a new child of the list that carries the line's text.
-// Qt's AT-SPI bridge sends no text with a name or value change of the list, and the current
-// item's change is told only while the list has the focus.
+// A screen reader hears of a new line as a new child of the list.
 void announceNewLine(QListWidget& listBox, int row) {
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&listBox);
-    QAccessibleInterface* line = list != nullptr ? list->child(row) : nullptr;
-    if (line == nullptr) return;
-    QAccessibleEvent added(line, QAccessible::ObjectCreated);
-    QAccessible::updateAccessibility(&added);
+    if (list != nullptr) announceNewChild(list->child(row));
 }
 
 }  // namespace
