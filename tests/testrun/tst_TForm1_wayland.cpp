@@ -79,16 +79,9 @@ void TestTForm1Wayland::expandedWindowLiesWhollyOnTheScreen() {
         Placing placing;
         QTRY_VERIFY((placing = placedByWeston(title)).window.height() > TForm1::kExpandedHeight);
         QVERIFY(!placing.output.isEmpty());
-        QVERIFY2(
-            placing.output.contains(placing.window),
-            qPrintable(QStringLiteral("showing %1: window (%2, %3) %4 x %5 on a %6 x %7 output")
-                           .arg(showing)
-                           .arg(placing.window.x())
-                           .arg(placing.window.y())
-                           .arg(placing.window.width())
-                           .arg(placing.window.height())
-                           .arg(placing.output.width())
-                           .arg(placing.output.height())));
+        QVERIFY2(placing.output.contains(placing.window),
+                 qPrintable(QDebug::toString(placing.window) + QStringLiteral(" on ") +
+                            QDebug::toString(placing.output)));
         QTest::mouseClick(expand, Qt::LeftButton);
         form.hide();
     }
