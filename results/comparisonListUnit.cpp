@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
+#include <algorithm>
 
 #include "platform/codePage.h"
 
