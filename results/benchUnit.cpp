@@ -2,6 +2,7 @@
 
 #include "results/benchUnit.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QFrame>
@@ -12,6 +13,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "platform/codePage.h"
 #include "results/comparisonListUnit.h"
 #include "results/sendUnit.h"
 #include "testrun/controlsUnit.h"
@@ -60,6 +62,14 @@ class EdgedToolBar final : public QToolBar {
         painter.drawLine(0, bottom, right, bottom);
     }
 };
+
+// What the comparison lacks without `folder` and how to get it, its name shown whole.
+QString missingFolderHintText(const std::filesystem::path& folder) {
+    return QStringLiteral(
+               "Нет папки %1 — создайте её и положите туда файлы *.dat с результатами "
+               "других машин.")
+        .arg(QString::fromStdString(platform::printableText(folder.string())));
+}
 
 QToolBar* makeToolBar(QToolBar* bar, const char* name) {
     bar->setObjectName(QString::fromLatin1(name));
@@ -181,6 +191,14 @@ void TForm2::buildList() {
     auto* panelLayout = new QVBoxLayout(Panel1);
     panelLayout->setContentsMargins(1, 1, 1, 1);
     panelLayout->addWidget(ListView1);
+    missingFolderHint_ = new ListNote(*ListView1, *Panel1);
+    missingFolderHint_->setObjectName(QStringLiteral("MissingFolderHint"));
+}
+
+void TForm2::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!missingFolderHint_->isHidden())
+        announceNewChild(QAccessible::queryAccessibleInterface(missingFolderHint_));
 }
 
 void TForm2::FormCreate(const std::filesystem::path& resultFolder) {
@@ -188,6 +206,7 @@ void TForm2::FormCreate(const std::filesystem::path& resultFolder) {
     SelectedTest = 1;
     std::error_code error;
     resultFolder_ = std::filesystem::absolute(resultFolder, error);
+    missingFolderHint_->setText(missingFolderHintText(resultFolder_));
     folderReader_ = std::make_unique<ResultFolderReader>(resultFolder, reading_);
     readingTimer_ = new QTimer(this);
     connect(readingTimer_, &QTimer::timeout, this, &TForm2::readResultFolderSlice);
@@ -198,6 +217,9 @@ void TForm2::FormCreate(const std::filesystem::path& resultFolder) {
 void TForm2::readResultFolderSlice() {
     if (!folderReader_->readSlice(std::chrono::steady_clock::now() + kReadingSlice)) return;
     readingTimer_->stop();
+    const bool folderMissing = folderReader_->folderError() == std::errc::no_such_file_or_directory;
+    missingFolderHint_->setVisible(folderMissing);
+    missingFolderHint_->place();
     folderReader_.reset();
     Systems = std::move(reading_);
     if (showWhenRead_) {
@@ -258,6 +280,7 @@ void TForm2::RebuildList() {
             Systems, leftOut,
             [this] { return buildComparisonRows(Systems, OwnSystem, SelectedTest, chosenUnit()); }),
         chosenUnit());
+    missingFolderHint_->place();
 }
 
 bool TForm2::ListView1CustomDrawSubItem(QPainter* painter, const QStyleOptionViewItem& option,

@@ -14,6 +14,9 @@
 // hundred thousand files and the reading never runs while a kernel is being timed. Showing the
 // window before the folder is read shows it as soon as the folder is read, with the busy cursor
 // meanwhile.
+//
+// While the result folder is missing, a one-line note below the rows names it and says what to
+// put into it; assistive technology hears of the note whenever the window is shown.
 
 #include <QWidget>
 #include <array>
@@ -33,6 +36,7 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class ComparisonListView;
+class ListNote;
 class ComparisonModel;
 class TForm3;
 
@@ -72,6 +76,9 @@ class TForm2 : public QWidget {
 
     // Showing waits for the result folder to be read, with the busy cursor meanwhile.
     void setVisible(bool visible) override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
 
   public slots:
     // Sets the caption for the chosen test and builds the rows anew from the loaded records,
@@ -121,4 +128,5 @@ class TForm2 : public QWidget {
     QFrame* Panel1 = nullptr;
     ComparisonListView* ListView1 = nullptr;
     ComparisonModel* model_ = nullptr;
+    ListNote* missingFolderHint_ = nullptr;  // shown while the result folder is missing
 };

@@ -2,8 +2,10 @@
 
 #include "results/comparisonListUnit.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
+#include <algorithm>
 
 #include "platform/codePage.h"
 
@@ -11,6 +13,8 @@ namespace {
 
 constexpr int kMinimumRowHeight = 17;
 const QColor kGridLineColour(0xD0, 0xD0, 0xD0);
+// Around a note's text, so that it reads apart from the rows and grid lines.
+constexpr int kNoteMargin = 4;
 
 }  // namespace
 
@@ -112,4 +116,33 @@ QSize CustomDrawDelegate::sizeHint(const QStyleOptionViewItem& option,
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     size.setHeight(std::max(size.height(), kMinimumRowHeight));
     return size;
+}
+
+ListNote::ListNote(QTreeView& list, QWidget& holder) : QLabel(&holder), list_(list) {
+    setWordWrap(true);
+    setContentsMargins(kNoteMargin, kNoteMargin, kNoteMargin, kNoteMargin);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    QPalette colours = list.palette();
+    colours.setColor(QPalette::Window, colours.color(QPalette::Base));
+    colours.setColor(QPalette::WindowText, colours.color(QPalette::Text));
+    setPalette(colours);
+    setAutoFillBackground(true);
+    hide();
+    list.viewport()->installEventFilter(this);
+}
+
+void ListNote::place() {
+    if (isHidden()) return;
+    const QWidget* viewport = list_.viewport();
+    const int rows = list_.model() != nullptr ? list_.model()->rowCount() : 0;
+    const int top = rows > 0 ? list_.visualRect(list_.model()->index(rows - 1, 0)).bottom() + 1 : 0;
+    const int width = viewport->width();
+    const int height = std::clamp(heightForWidth(width), 0, std::max(0, viewport->height() - top));
+    setGeometry(QRect(viewport->mapTo(parentWidget(), QPoint(0, top)), QSize(width, height)));
+    raise();
+}
+
+bool ListNote::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_.viewport() && event->type() == QEvent::Resize) place();
+    return QLabel::eventFilter(watched, event);
 }

@@ -8,6 +8,7 @@
 // thousand rows costs the rows on screen, not the rows in the list.
 
 #include <QAbstractTableModel>
+#include <QLabel>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 #include <functional>
@@ -71,4 +72,23 @@ class CustomDrawDelegate final : public QStyledItemDelegate {
 
   private:
     DrawSubItem drawSubItem_;
+};
+
+// A note in a list's empty part: under its last row, across its visible width, in the list's
+// colours, with a little room around the text. It lies over the list rather than in a layout,
+// so the list keeps its size, and lets the pointer through to it. Its parent is `holder`, the
+// widget that holds the list, where assistive technology finds it beside the list (a list's
+// children are its cells). It follows the list's size by itself; place() puts it anew after the
+// rows have changed. Hidden at creation.
+class ListNote final : public QLabel {
+  public:
+    ListNote(QTreeView& list, QWidget& holder);
+
+    void place();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QTreeView& list_;
 };

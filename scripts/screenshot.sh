@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Takes screenshots of the real program's windows under a virtual X server and writes them to
 # build/screenshots/: the main window collapsed, during a run, expanded after it (every line in
-# full, test 9's label too), with its pop-up menu open, the comparison window the run ends with,
-# the save dialog (in Russian), the about box and the banner; then, on a screen scaled 2×
+# full, test 9's label too), with its pop-up menu open, the comparison window the run ends with
+# (run from the repository, which has no cpus/: the note naming that folder shows under the own
+# row), the save dialog (in Russian), the about box and the banner; then, on a screen scaled 2×
 # (QT_SCALE_FACTOR=2), the comparison window and the about box.
 #
 # There is no window manager, so the windows have no title bars and sit exactly where the

@@ -125,6 +125,12 @@ void useProgramAccessibleRoles() {
     (void)installed;
 }
 
+void announceNewChild(QAccessibleInterface* object) {
+    if (object == nullptr) return;
+    QAccessibleEvent added(object, QAccessible::ObjectCreated);
+    QAccessible::updateAccessibility(&added);
+}
+
 QPoint placeBeside(QSize size, const QRect& keep, const QRect& screen) {
     constexpr int kGap = 8;
     const QPoint candidates[] = {

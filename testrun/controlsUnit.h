@@ -15,6 +15,8 @@
 #include <QWidget>
 #include <functional>
 
+class QAccessibleInterface;
+
 // The font every window's controls use: the system sans at a height of 11 pixels, condensed
 // face where the system has one, so that captions laid out for an 11-pixel font of that width
 // fit their controls.
@@ -46,6 +48,12 @@ QPoint centredOnScreen(const QRect& screen, QSize size);
 // label a link. Once per program; every window and such control calls it, so that it is in
 // place before its first accessible question.
 void useProgramAccessibleRoles();
+
+// Tells assistive technology of `object` (a line added to a list, a note that appears) as a new
+// child of its parent that carries its text, without moving the focus: Qt's AT-SPI bridge sends
+// no text with a name or value change, and tells of a current item only while its list has the
+// focus. A null `object` is left alone.
+void announceNewChild(QAccessibleInterface* object);
 
 // Where a window of `size` (its frame included) opens beside `keep`, a window that must stay in
 // sight, on `screen`: to its right, below it, to its left or above it, each moved wholly onto

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
@@ -15,6 +16,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <algorithm>
 #include <optional>
 
@@ -68,15 +70,10 @@ void fitLines(QListWidget* listBox, TestTable tests) {
     });
 }
 
-// A screen reader hears of a new line as a new child of the list that carries the line's text.
-// Qt's AT-SPI bridge sends no text with a name or value change of the list, and the current
-// item's change is told only while the list has the focus.
+// A screen reader hears of a new line as a new child of the list.
 void announceNewLine(QListWidget& listBox, int row) {
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&listBox);
-    QAccessibleInterface* line = list != nullptr ? list->child(row) : nullptr;
-    if (line == nullptr) return;
-    QAccessibleEvent added(line, QAccessible::ObjectCreated);
-    QAccessible::updateAccessibility(&added);
+    if (list != nullptr) announceNewChild(list->child(row));
 }
 
 }  // namespace
@@ -246,9 +243,29 @@ void TForm1::N1Click() {
     if (aboutBox_ != nullptr) aboutBox_->openOwnedBy(this);
 }
 
+// On Wayland the compositor, not the program, places a window: each time it is shown, when its
+// first frame arrives, within the screen for the size of that frame; it keeps the window's
+// top-left corner when the window grows. Placed for the collapsed height, the window may open where
+// "Расширить" grows it past the screen's lower edge. Its first frame is therefore the expanded
+// window, so that the compositor makes room for all of it, and the window collapses right after.
 void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (!event->spontaneous() &&
+        QGuiApplication::platformName().startsWith(QLatin1String("wayland")) &&
+        height() == kCollapsedHeight) {
+        setFixedSize(kClientWidth, kExpandedHeight);
+        collapseAfterFirstFrame_ = true;
+    }
     FormShow();
+}
+
+// The frame is handed to the compositor once every widget of it has painted, before the event
+// loop runs again.
+void TForm1::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (!collapseAfterFirstFrame_) return;
+    collapseAfterFirstFrame_ = false;
+    QTimer::singleShot(0, this, [this] { showHeight(kCollapsedHeight); });
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

@@ -78,6 +78,7 @@ class TForm1 final : public QWidget {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -102,6 +103,9 @@ class TForm1 final : public QWidget {
     // going; such a click is ignored rather than starting a second run.
     RunThread* runThread_ = nullptr;
     bool comparisonPlaced_ = false;
+    // On Wayland: a collapsed window is shown at its expanded height and collapses once that
+    // frame has been painted (see showEvent).
+    bool collapseAfterFirstFrame_ = false;
     std::optional<std::chrono::milliseconds> pauseLength_;
 
     QPushButton* Button1 = nullptr;

@@ -1,6 +1,8 @@
 // The comparison window: its controls, the order of its rows, and the pixels of its bars.
 
+#include <QAccessible>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -46,6 +48,9 @@ class TestTForm2 : public QObject {
     void failedTestWritesRedTextOverTheAverageBar();
     void withoutResultFilesOnlyTheOwnRowFailed();
     void readsCpusRelativeToTheCurrentDirectory();
+    void hintNamesTheResultFolderOnlyWhileItIsMissing_data();
+    void hintNamesTheResultFolderOnlyWhileItIsMissing();
+    void hintGoesOnceAFileIsSavedIntoANewResultFolder();
     void showingBeforeTheFolderIsReadWaitsWithTheBusyCursor();
     void toolButton14OpensTheDialogAndToolButton16TheAboutBox();
     void enterOnAFocusedTestButtonChoosesItsTest();
@@ -67,6 +72,8 @@ class TestTForm2 : public QObject {
     // Checks "Тест не пройден" in red with its top-left corner at (x + 2, y + 1) on an opaque
     // `background`, pixel for pixel against the same text drawn so on that background.
     void expectFailedText(const QImage& image, int x, int y, int width, const QColor& background);
+
+    QLabel* hint() { return control<QLabel>(*window_, "MissingFolderHint"); }
 
     QTemporaryDir folder_;
     std::unique_ptr<TForm2> window_;
@@ -323,6 +330,68 @@ void TestTForm2::readsCpusRelativeToTheCurrentDirectory() {
     QDir::setCurrent(previous);
     QTRY_VERIFY(window.resultFolderRead());
     QCOMPARE(window.loadedSystems().size(), 4u);
+}
+
+void TestTForm2::hintNamesTheResultFolderOnlyWhileItIsMissing_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("hinted");
+    QTest::newRow("folder missing") << "missing" << true;
+    QTest::newRow("empty folder") << "empty" << false;
+    QTest::newRow("folder with result files") << "cpus" << false;
+    QTest::newRow("a file in the folder's place") << "file" << false;
+}
+
+// The note stands under the only row, across the list, and never takes the focus (how a screen
+// reader hears of it: tst_screenReader_x11).
+void TestTForm2::hintNamesTheResultFolderOnlyWhileItIsMissing() {
+    QFETCH(QString, folder);
+    QFETCH(bool, hinted);
+    QVERIFY(QDir(folder_.path()).mkpath(QStringLiteral("empty")));
+    QFile file(folder_.filePath(QStringLiteral("file")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QString path = folder_.filePath(folder);
+    TForm2& window = openWindow(path);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.RebuildList();  // the rows come after the window, and the note moves under them
+    QCOMPARE(hint()->isVisible(), hinted);
+    if (!hinted) return;
+    QVERIFY2(hint()->text().startsWith(QStringLiteral("Нет папки %1 ").arg(path)),
+             qPrintable(hint()->text()));
+    QVERIFY(hint()->text().contains(QStringLiteral("*.dat")));
+    QCOMPARE(hint()->focusPolicy(), Qt::NoFocus);
+    // In the tree assistive technology walks, beside the list, read by its text.
+    QAccessibleInterface* note = QAccessible::queryAccessibleInterface(hint());
+    QCOMPARE(note->text(QAccessible::Name), hint()->text());
+    QVERIFY(note->parent()->indexOfChild(note) >= 0);
+    const QWidget* viewport = listView()->viewport();
+    const QRect area(viewport->mapFromGlobal(hint()->mapToGlobal(QPoint(0, 0))), hint()->size());
+    QCOMPARE(area.top(),
+             rowTop(0) + listView()->visualRect(listView()->model()->index(0, 0)).height());
+    QCOMPARE(area.left(), 0);
+    QCOMPARE(area.width(), viewport->width());
+    QCOMPARE(area.height(), hint()->heightForWidth(area.width()));
+    // One line at the window's designed width.
+    QVERIFY(area.height() < 2 * hint()->fontMetrics().lineSpacing());
+}
+
+// Made in the save dialog, the folder holds the file just saved: the comparison reads it, and
+// the note has nothing left to say.
+void TestTForm2::hintGoesOnceAFileIsSavedIntoANewResultFolder() {
+    const QString path = folder_.filePath(QStringLiteral("new"));
+    TForm2& window = openWindow(path);
+    TForm3 dialog(window.BenchResults());
+    window.setSystemInformationDialog(&dialog);
+    window.RebuildList();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(hint()->isVisible());
+    QVERIFY(QDir(folder_.path()).mkdir(QStringLiteral("new")));
+    const std::filesystem::path saved = (path + QStringLiteral("/mine.dat")).toStdString();
+    QVERIFY(saveRecordFile(saved, testMachine("Mine", runsOf(300), runsOf(30))).ok());
+    emit dialog.saved(QString::fromStdString(saved.string()));
+    QTRY_COMPARE(window.loadedSystems().size(), 1u);
+    QVERIFY(!hint()->isVisible());
 }
 
 void TestTForm2::showingBeforeTheFolderIsReadWaitsWithTheBusyCursor() {

@@ -3,16 +3,20 @@
 // over a whole run without pauses whose kernels take long enough that a window busy with them
 // would be declared hung: every line a run adds to "Ход теста" reaches the listener with its
 // text, in order; every question of the listener is answered within half a second; and no
-// focus event comes from anywhere but the control that has the keyboard focus.
+// focus event comes from anywhere but the control that has the keyboard focus. The comparison
+// window over a missing result folder is heard with the note that says how to get one.
 
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <chrono>
 #include <thread>
 
+#include "results/benchUnit.h"
 #include "support/expectedRunLines.h"
 #include "support/fakeSequencePlatform.h"
 #include "support/fakeTestTable.h"
@@ -56,6 +60,7 @@ class TestScreenReader : public QObject {
   private slots:
     void initTestCase();
     void wholeRunIsHeardWithoutFocusMovingOrTheWindowHanging();
+    void missingResultFolderIsHeardWhenTheComparisonShows();
 };
 
 void TestScreenReader::initTestCase() {
@@ -106,6 +111,30 @@ void TestScreenReader::wholeRunIsHeardWithoutFocusMovingOrTheWindowHanging() {
     QCOMPARE(heardUnder(QStringLiteral("[slow]")), QStringList());
     QCOMPARE(heardUnder(QStringLiteral("[focus]")).mid(focusEventsBefore), QStringList());
     QVERIFY(start->hasFocus());
+}
+
+void TestScreenReader::missingResultFolderIsHeardWhenTheComparisonShows() {
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    TForm2 window(folder.filePath(QStringLiteral("cpus")).toStdString());
+    QTRY_VERIFY(window.resultFolderRead());
+    window.RebuildList();
+    const QString note = control<QLabel>(window, "MissingFolderHint")->text();
+    QVERIFY(note.contains(folder.filePath(QStringLiteral("cpus"))));
+    const auto noteHeard = [&note] {
+        for (const QString& entry : heard())
+            if (entry.endsWith(QLatin1Char('\t') + note)) return true;
+        return false;
+    };
+    // As in the run above, the window is shown again until the bridge has told of it.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            if (noteHeard()) return true;
+            window.hide();
+            window.show();
+            return false;
+        }(),
+        30000);
 }
 
 QTEST_MAIN(TestScreenReader)
