@@ -132,8 +132,10 @@ CoresTest runTestOnEveryCore(TestTable tests, int test, const ResultTable& oneCo
     const TestKernel kernel = tests[index].kernel;
     // Read as the one-core run reads them: before the tick t0 and after the tick t1.
     const auto call = [kernel](int) {
+        ProcessorClock clock;
         const platform::DisturbanceReading before = platform::readDisturbance();
-        const CallTiming timing = TimeCall(kernel, &TestBuffer1, &TestBuffer2, &TestBuffer3);
+        const CallTiming timing =
+            timeCallWith(clock, kernel, &TestBuffer1, &TestBuffer2, &TestBuffer3);
         return platform::WorkerCall{timing.cycles, timing.milliseconds, timing.failed, before,
                                     platform::readDisturbance()};
     };

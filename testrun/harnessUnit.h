@@ -33,11 +33,13 @@ struct ProcessorClock {
     static platform::DisturbanceReading disturbance() { return platform::readDisturbance(); }
 };
 
-// One call of `kernel`, measured as each run of timeKernelWith is: tick t0, CPUID + RDTSC c0, the
-// call, CPUID + RDTSC c1, tick t1. A failed call has zeros in both figures.
+// One call of `kernel` in the one timing bracket every run uses: tick t0, CPUID + RDTSC c0, the
+// call, CPUID + RDTSC c1, tick t1; nothing but the call and the keeping of its result lies
+// between the two counter reads. A failed call has zeros in every figure.
 struct CallTiming {
     std::uint32_t cycles = 0;
     std::uint32_t milliseconds = 0;
+    std::uint64_t ticks = 0;  // c1 - c0
     bool failed = false;
 };
 
@@ -50,14 +52,8 @@ CallTiming timeCallWith(Clock& clock, TestKernel kernel, std::uint8_t* const* bu
     const bool failed = result != 0;
     const std::uint64_t c1 = clock.serialisedTimeStamp();
     const std::uint32_t t1 = clock.tickCount();
-    if (failed) return {0, 0, true};
-    return {cycleValue(c0, c1), millisecondValue(t0, t1), false};
-}
-
-inline CallTiming TimeCall(TestKernel kernel, std::uint8_t* const* buffer1,
-                           std::uint8_t* const* buffer2, std::uint8_t* const* buffer3) {
-    ProcessorClock clock;
-    return timeCallWith(clock, kernel, buffer1, buffer2, buffer3);
+    if (failed) return {0, 0, 0, true};
+    return {cycleValue(c0, c1), millisecondValue(t0, t1), c1 - c0, false};
 }
 
 // Runs `kernel` ten times with the same three arguments, each run a timeCallWith. Between the
@@ -82,25 +78,19 @@ inline void TimeKernel(TestKernel kernel, ResultRow& cycles, ResultRow& millisec
     timeKernelWith(clock, kernel, cycles, milliseconds, buffer1, buffer2, buffer3, flags);
 }
 
-// One call measured as a run of timeKernelWith is, with the disturbance read before the tick
-// t0 and after the tick t1: nothing is added between the two counter reads.
+// One call in the timing bracket (timeCallWith), with the disturbance read before the tick t0
+// and after the tick t1.
 template <class Clock>
 TimedCall timeCall(Clock& clock, TestKernel kernel, std::uint8_t* const* buffer1,
                    std::uint8_t* const* buffer2, std::uint8_t* const* buffer3) {
     TimedCall call;
     const platform::DisturbanceReading before = clock.disturbance();
-    const std::uint32_t t0 = clock.tickCount();
-    const std::uint64_t c0 = clock.serialisedTimeStamp();
-    const std::int32_t result = kernel(buffer1, buffer2, buffer3);
-    call.failed = result != 0;
-    const std::uint64_t c1 = clock.serialisedTimeStamp();
-    const std::uint32_t t1 = clock.tickCount();
+    const CallTiming timing = timeCallWith(clock, kernel, buffer1, buffer2, buffer3);
     const platform::DisturbanceReading after = clock.disturbance();
-    if (!call.failed) {
-        call.cycles = cycleValue(c0, c1);
-        call.milliseconds = millisecondValue(t0, t1);
-        call.ticks = c1 - c0;
-    }
+    call.failed = timing.failed;
+    call.cycles = timing.cycles;
+    call.milliseconds = timing.milliseconds;
+    call.ticks = timing.ticks;
     call.disturbance = disturbanceBetween(before, after);
     return call;
 }
