@@ -74,6 +74,7 @@ bench: build
 	@bash bench/cores.sh $(BUILD_DIR)
 	@bash bench/windowsRun.sh $(BUILD_DIR)
 	@bash bench/sameMachine.sh $(BUILD_DIR)
+	@bash bench/neighbourHistory.sh $(BUILD_DIR)
 
 format-check: deps
 	@git ls-files --error-unmatch '*.cpp' > /dev/null && \

@@ -35,6 +35,8 @@ for ((run = 1; run <= runs; run++)); do
     done
 done
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "the last run's line on the orders: $(grep -h "расходятся между запусками" \
+    "$work/rounds-$runs.log" || echo "none (both orders within 5 %, or too few runs)")"
 
 # Per test of one order, as a JSON array: the largest best over the smallest across its runs
 # (null where a run had no best).
