@@ -70,7 +70,10 @@ Json roundsJson(const std::vector<RoundExport>& rounds) {
 Json historyJson(const HistoryExport& history) {
     return {{"runs_on_record", history.runsOnRecord},
             {"best_index", orNull(history.bestIndex)},
-            {"slower_by", orNull(history.slowerBy)}};
+            {"slower_by", orNull(history.slowerBy)},
+            {"runs_per_order", history.runsPerOrder},
+            {"rounds_spread", orNull(history.roundsSpread)},
+            {"in_order_spread", orNull(history.inOrderSpread)}};
 }
 
 // A test's calls, added to its object when the run kept them.

@@ -44,6 +44,12 @@ struct HistoryExport {
     // how much slower this run is than it (0.29: 29 %), none when no earlier run compares.
     std::optional<double> bestIndex;
     std::optional<double> slowerBy;
+    // How far the best of a test moves across this machine's runs in each order: the median over
+    // the tests of (largest best / smallest best - 1) over the latest `runsPerOrder` runs of each
+    // order, this run included; none until each order has kSteadinessRuns runs of the machine.
+    int runsPerOrder = 0;
+    std::optional<double> roundsSpread;
+    std::optional<double> inOrderSpread;
 };
 
 // One test's calls: the ten its rows hold and those left out for being more disturbed.

@@ -17,13 +17,16 @@ namespace {
 
 // Measures the run that just ended against the machine's history and notes the standing in its
 // quality report; the folder is empty when there is no history to keep.
-std::filesystem::path measureAgainstMachine(ConsoleRuns& runs) {
+std::filesystem::path measureAgainstMachine(const ConsoleOptions& options, ConsoleRuns& runs) {
     const std::filesystem::path folder = historyFolder();
     if (folder.empty()) return folder;
     const std::vector<RecordedRun> history = readHistory(folder);
-    RecordedRun run{kernelCodeFingerprint(), platform::processorBrand(), runs.benchResults};
+    const bool inRounds = options.sequence.order == TestOrder::Rounds;
+    RecordedRun run{kernelCodeFingerprint(), platform::processorBrand(), runs.benchResults,
+                    inRounds ? "rounds" : "in-order"};
     runs.history = measureAgainstHistory(history, run);
     runs.quality.historyLine = historyLine(*runs.history);
+    runs.quality.steadinessLine = steadinessLine(*runs.history);
     return folder;
 }
 
@@ -78,7 +81,7 @@ void makeRuns(const ConsoleOptions& options, SystemSequencePlatform& system,
         runs.quality = assessRun(runs.benchResults, &runs.calls, runs.conditions,
                                  inRounds ? &runs.rounds : nullptr);
         const std::filesystem::path history =
-            options.keepHistory ? measureAgainstMachine(runs) : std::filesystem::path();
+            options.keepHistory ? measureAgainstMachine(options, runs) : std::filesystem::path();
         lines << '\n';
         for (const std::string& line : qualityReportLines(benchmarkTests(), runs.quality))
             lines << line << '\n';

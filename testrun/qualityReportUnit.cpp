@@ -174,6 +174,7 @@ std::vector<std::string> qualityWarningLines(const QualityReport& report) {
         lines.insert(lines.end(), rounds.begin(), rounds.end());
     }
     if (report.historyLine) lines.push_back(*report.historyLine);
+    if (report.steadinessLine) lines.push_back(*report.steadinessLine);
     if (report.unsteadyTests.empty()) return lines;
     lines.push_back("Внимание: разброс больше " + percent(kSpreadWarningLimit) + " у тестов " +
                     testList(report.unsteadyTests) +

@@ -66,6 +66,8 @@ struct QualityReport {
     bool replacing = true;
     // The line on a run far below the best this machine has done (historyLine), when it was.
     std::optional<std::string> historyLine;
+    // The line on how far this machine's runs move in each order (steadinessLine), when they do.
+    std::optional<std::string> steadinessLine;
 };
 
 // The report on a run: `calls` as the run kept them, or none; `rounds` when it ran in rounds.

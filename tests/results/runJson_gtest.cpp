@@ -85,7 +85,7 @@ TEST(RunJson, OrderSeedRoundsAndHistoryAreWrittenWhenTheRunHadThem) {
     run.order = "rounds";
     run.seed = 4'000'000'000u;
     run.rounds = {{1, 1.01, false, false}, {2, 1.18, true, true}, {3, std::nullopt, false, false}};
-    run.history = HistoryExport{3, 129.0, 0.29};
+    run.history = HistoryExport{3, 129.0, 0.29, 4, 0.12, std::nullopt};
     run.testCalls.resize(kTestCount);
     run.testCalls[0].stored.push_back(CallExport{.call = 4, .round = 5, .place = 7});
     run.testCalls[1].stored.push_back(CallExport{.call = 0});
@@ -96,8 +96,12 @@ TEST(RunJson, OrderSeedRoundsAndHistoryAreWrittenWhenTheRunHadThem) {
         json["rounds"][1],
         (nlohmann::json{{"round", 2}, {"factor", 1.18}, {"disturbed", true}, {"replaced", true}}));
     EXPECT_TRUE(json["rounds"][2]["factor"].is_null());
-    EXPECT_EQ(json["history"],
-              (nlohmann::json{{"runs_on_record", 3}, {"best_index", 129.0}, {"slower_by", 0.29}}));
+    EXPECT_EQ(json["history"], (nlohmann::json{{"runs_on_record", 3},
+                                               {"best_index", 129.0},
+                                               {"slower_by", 0.29},
+                                               {"runs_per_order", 4},
+                                               {"rounds_spread", 0.12},
+                                               {"in_order_spread", nullptr}}));
     EXPECT_EQ(json["tests"][0]["calls"][0]["round"], 5);
     EXPECT_EQ(json["tests"][0]["calls"][0]["place"], 7);
     EXPECT_TRUE(json["tests"][1]["calls"][0]["round"].is_null()) << "a call run in order";

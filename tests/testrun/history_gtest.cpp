@@ -74,8 +74,67 @@ TEST(MachineHistory, OnlyARunBeyondTheFloorGetsItsLine) {
         {0.051, "этот запуск на 5 % медленнее лучшего на этой машине"},
         {0.29, "этот запуск на 29 % медленнее лучшего на этой машине"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(historyLine({3, std::nullopt, c.slowerBy}), c.line) << c.slowerBy.value_or(-1);
+    for (const auto& c : cases) {
+        HistoryExport standing;
+        standing.slowerBy = c.slowerBy;
+        EXPECT_EQ(historyLine(standing), c.line) << c.slowerBy.value_or(-1);
+    }
+}
+
+// Runs of one order whose bests are `bests`, oldest first.
+std::vector<RecordedRun> runsInOrder(const char* order, std::vector<double> bests,
+                                     const char* processor = "EPYC") {
+    std::vector<RecordedRun> runs;
+    for (const double best : bests) {
+        runs.push_back(runWithBest(best, "code", processor));
+        runs.back().order = order;
+    }
+    return runs;
+}
+
+TEST(MachineHistory, TheOrdersAreSetSideBySideOverAsManyLatestRunsOfEach) {
+    struct Case {
+        const char* what;
+        std::vector<double> rounds, inOrder;
+        int runsPerOrder;
+        std::optional<double> roundsSpread, inOrderSpread;
+        std::optional<std::string> line;
+    };
+    const Case cases[] = {
+        {"too few runs in order", {1000, 1010}, {1000, 1200}, 0, {}, {}, {}},
+        {"three of each, the run itself among the rounds",
+         {1000, 1020},
+         {1000, 1300, 1100},
+         3,
+         0.02,
+         0.3,
+         "лучшие тестов расходятся между запусками этой машины на 2 % кругами и на 30 % подряд "
+         "(медиана по тестам; запусков каждого порядка: 3)"},
+        {"only the latest of the longer list",
+         {2000, 1000, 1020},
+         {1000, 1300, 1100},
+         3,
+         0.02,
+         0.3,
+         "лучшие тестов расходятся между запусками этой машины на 2 % кругами и на 30 % подряд "
+         "(медиана по тестам; запусков каждого порядка: 3)"},
+        {"both steady: no line", {1000, 1020}, {1000, 1040, 1010}, 3, 0.02, 0.04, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<RecordedRun> history = runsInOrder("rounds", c.rounds);
+        for (RecordedRun& run : runsInOrder("in-order", c.inOrder)) history.push_back(run);
+        for (RecordedRun& run : runsInOrder("rounds", {1000, 500, 500}, "Xeon"))
+            history.push_back(run);
+        RecordedRun run = runWithBest(1000);
+        run.order = "rounds";
+        const HistoryExport standing = measureAgainstHistory(history, run);
+        EXPECT_EQ(standing.runsPerOrder, c.runsPerOrder) << c.what;
+        EXPECT_NEAR(standing.roundsSpread.value_or(-1), c.roundsSpread.value_or(-1), 1e-9)
+            << c.what;
+        EXPECT_NEAR(standing.inOrderSpread.value_or(-1), c.inOrderSpread.value_or(-1), 1e-9)
+            << c.what;
+        EXPECT_EQ(steadinessLine(standing), c.line) << c.what;
+    }
 }
 
 RunExport reportOf(const RecordedRun& run) {
@@ -87,16 +146,19 @@ RunExport reportOf(const RecordedRun& run) {
     for (int test = 0; test < kTestCount; ++test)
         exported.testNames.push_back({"id-" + std::to_string(test), "test"});
     exported.results = run.results;
+    if (!run.order.empty()) exported.order = run.order;
     return exported;
 }
 
 TEST(MachineHistory, AReportReadsBackAsTheRunItTells) {
-    const RecordedRun run = runWithBest(1234, "abc", "AMD EPYC 7B13");
+    RecordedRun run = runWithBest(1234, "abc", "AMD EPYC 7B13");
+    run.order = "rounds";
     const std::optional<RecordedRun> back = parseRecordedRun(runJson(reportOf(run)));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->kernelCode, "abc");
     EXPECT_EQ(back->processor, "AMD EPYC 7B13");
     EXPECT_EQ(back->results, run.results);
+    EXPECT_EQ(back->order, "rounds");
     EXPECT_FALSE(parseRecordedRun("{\"schema\": 2"));
     EXPECT_FALSE(parseRecordedRun("[]"));
 }
