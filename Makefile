@@ -61,7 +61,8 @@ test-fuzz: deps
 		cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 			-DKORVEX_FUZZ=ON >/dev/null && \
 		cmake --build $(FUZZ_DIR) -j $(JOBS) && \
-		cd $(FUZZ_DIR) && ctest --output-on-failure; \
+		cd $(FUZZ_DIR) && ctest --output-on-failure && \
+		grep -h "^Done .* runs in" Testing/Temporary/LastTest.log; \
 	else \
 		echo "clang++ not found: the fuzz test is left out"; \
 	fi

@@ -2,12 +2,15 @@
 
 #include "platform/machineLock.h"
 
+#include <fcntl.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
 #include <linux/sock_diag.h>
 #include <linux/unix_diag.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -113,16 +116,16 @@ LockHolder MachineLock::holder(std::string_view name) {
 }
 
 MachineLock::~MachineLock() {
-    if (socket_ >= 0) ::close(socket_);
+    if (descriptor_ >= 0) ::close(descriptor_);
 }
 
 MachineLock::MachineLock(MachineLock&& other) noexcept
-    : socket_(std::exchange(other.socket_, -1)) {}
+    : descriptor_(std::exchange(other.descriptor_, -1)) {}
 
 MachineLock& MachineLock::operator=(MachineLock&& other) noexcept {
     if (this != &other) {
-        if (socket_ >= 0) ::close(socket_);
-        socket_ = std::exchange(other.socket_, -1);
+        if (descriptor_ >= 0) ::close(descriptor_);
+        descriptor_ = std::exchange(other.descriptor_, -1);
     }
     return *this;
 }
@@ -139,6 +142,20 @@ MachineLock MachineLock::tryTake(std::string_view name, bool& busy) {
         return MachineLock(socket);
     busy = errno == EADDRINUSE;
     ::close(socket);
+    return MachineLock();
+}
+
+MachineLock MachineLock::tryTakeFile(const std::filesystem::path& file, bool& busy) {
+    busy = false;
+    const int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (descriptor < 0) return MachineLock();
+    MachineLock lock(descriptor);  // closed on every way out but the taking
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_uid != ::geteuid() || (status.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+        return MachineLock();
+    if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0) return lock;
+    busy = errno == EWOULDBLOCK;
     return MachineLock();
 }
 
@@ -159,5 +176,13 @@ std::string machineLockName() {
 unsigned currentUser() { return ::geteuid(); }
 
 std::string userLockName(unsigned user) { return machineLockName() + "-" + std::to_string(user); }
+
+std::filesystem::path rootLockFile() {
+    const std::filesystem::path folder = "/run/korvex2";
+    ::mkdir(folder.c_str(), 0700);
+    std::string name = machineLockName();
+    std::replace(name.begin(), name.end(), '/', '_');
+    return folder / (name + ".lock");
+}
 
 }  // namespace platform

@@ -8,7 +8,10 @@
 // nothing: who holds it is asked of the holder's own credentials (SO_PEERCRED, which the kernel
 // fills in, however little of /proc the asker may read), or of the kernel's socket table where
 // the holder does not listen. What a run does about another user's lock is the run's choice.
+// Root's runs, which may go past other users' names, exclude each other besides by a lock no
+// other user can take: an exclusive flock on a file of root's alone (rootLockFile).
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,7 +35,7 @@ class MachineLock {
     MachineLock(const MachineLock&) = delete;
     MachineLock& operator=(const MachineLock&) = delete;
 
-    bool held() const { return socket_ >= 0; }
+    bool held() const { return descriptor_ >= 0; }
 
     // One attempt at the lock named `name`. When another process holds it, the result is not
     // held and `busy` is true. When the system offers no such socket at all, it is neither: a
@@ -42,9 +45,15 @@ class MachineLock {
     // Who holds the lock named `name`: nothing known when none does. Asks once, without waiting.
     static LockHolder holder(std::string_view name);
 
+    // One attempt at an exclusive flock on `file`, made (0600) where missing. Busy as tryTake.
+    // Only a regular file of the calling user's that no other user may open counts, so nobody
+    // else can hold it: a link at the name (never followed), or a file another user may open or
+    // owns, is no lock (neither held nor busy).
+    static MachineLock tryTakeFile(const std::filesystem::path& file, bool& busy);
+
   private:
-    explicit MachineLock(int socket) : socket_(socket) {}
-    int socket_ = -1;
+    explicit MachineLock(int descriptor) : descriptor_(descriptor) {}
+    int descriptor_ = -1;  // the bound socket or the locked file
 };
 
 // The process's effective user.
@@ -59,5 +68,9 @@ std::string machineLockName();
 
 // The lock of the runs of user `user` alone: the lock's name, "-" and the user's number.
 std::string userLockName(unsigned user);
+
+// The file of root's runs' lock: /run/korvex2/ (made, root's alone, where missing), the lock's
+// name ("/" in it as "_") and ".lock"; /run/korvex2/korvex2-run.lock by default.
+std::filesystem::path rootLockFile();
 
 }  // namespace platform

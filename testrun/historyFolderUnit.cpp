@@ -30,14 +30,6 @@ std::vector<std::filesystem::path> reportFiles(const std::filesystem::path& fold
     return files;
 }
 
-std::string stamp(std::time_t started) {
-    std::tm utc{};
-    gmtime_r(&started, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
-    return text;
-}
-
 }  // namespace
 
 std::filesystem::path historyFolder() {
@@ -65,7 +57,8 @@ bool keepInHistory(const std::filesystem::path& folder, std::string_view json, s
     // Numbered within the second with two digits, so that the names sort as the runs came.
     const auto name = [&](int number) {
         char text[80];
-        std::snprintf(text, sizeof text, "run-%s-%02d.json", stamp(started).c_str(), number);
+        std::snprintf(text, sizeof text, "run-%s-%02d.json", fileNameStamp(started).c_str(),
+                      number);
         return folder / text;
     };
     std::filesystem::path file = name(1);

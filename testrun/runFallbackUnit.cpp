@@ -21,15 +21,15 @@ std::filesystem::path underVariable(const char* name, const char* below) {
     return std::filesystem::path(value) / below / "korvex2";
 }
 
-std::string stamp(std::time_t started) {
+}  // namespace
+
+std::string fileNameStamp(std::time_t started) {
     std::tm utc{};
     gmtime_r(&started, &utc);
     char text[32];
     std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
     return text;
 }
-
-}  // namespace
 
 std::filesystem::path fallbackFolder() {
     for (const std::filesystem::path& folder :
@@ -48,7 +48,7 @@ std::filesystem::path fallbackFolder() {
 bool keepInFallback(const LostOutput& lost, std::string_view bytes, std::time_t started,
                     std::ostream& err) {
     const std::filesystem::path folder = fallbackFolder();
-    const std::string base = "korvex2-run-" + stamp(started);
+    const std::string base = "korvex2-run-" + fileNameStamp(started);
     std::filesystem::path file = folder / (base + std::string(lost.extension));
     for (int attempt = 2; std::filesystem::exists(file) && attempt < kNameAttempts; ++attempt)
         file = folder / (base + "-" + std::to_string(attempt) + std::string(lost.extension));

@@ -15,6 +15,10 @@
 // (private to the user) where missing; the current folder when neither can be made.
 std::filesystem::path fallbackFolder();
 
+// The start `started` as the names of a run's files carry it: UTC, "20261208T004512Z", so that
+// the names sort as the runs started.
+std::string fileNameStamp(std::time_t started);
+
 // One output of a run that could not be written where asked.
 struct LostOutput {
     std::string_view option;     // "--json"

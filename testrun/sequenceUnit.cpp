@@ -183,7 +183,18 @@ MachineLockResult SystemSequencePlatform::lockMachine(bool overrideOthers) {
     for (;;) {
         std::optional<platform::LockHolder> other;  // the user's own run first
         bool ownRun = false;
-        for (std::size_t lock = 0; lock < std::size(locks); ++lock) {
+        // Root's runs take their own lock first, which no other user can hold: those that went
+        // past other users' names still exclude each other, and only its holder takes the names.
+        bool otherRootRun = false;
+        if (user == 0 && !rootLock_.held()) {
+            rootLock_ = platform::MachineLock::tryTakeFile(platform::rootLockFile(), otherRootRun);
+            if (otherRootRun) {
+                other = platform::MachineLock::holder(names[1]);
+                if (other->user != user) other = platform::LockHolder{user, 0};
+                ownRun = true;
+            }
+        }
+        for (std::size_t lock = 0; lock < std::size(locks) && !otherRootRun; ++lock) {
             if (locks[lock]->held()) continue;
             bool busy = false;
             *locks[lock] = platform::MachineLock::tryTake(names[lock], busy);
@@ -205,6 +216,7 @@ MachineLockResult SystemSequencePlatform::lockMachine(bool overrideOthers) {
 void SystemSequencePlatform::releaseMachine() {
     machineLock_ = platform::MachineLock();
     userLock_ = platform::MachineLock();
+    rootLock_ = platform::MachineLock();
 }
 
 std::string lockHolderText(const platform::LockHolder& holder) {

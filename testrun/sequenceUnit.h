@@ -80,8 +80,9 @@ class SequencePlatform {
     virtual void resetMultimediaState() = 0;
     // Takes the machine's lock for a run (platform::MachineLock): the machine's name, which
     // keeps every user's runs apart, and the user's own (platform::userLockName), which keeps the
-    // user's runs apart whatever another user does with the machine's. A lock held by a run of
-    // the same user is waited for up to kMachineLockWaitMilliseconds, then Busy. One held by
+    // user's runs apart whatever another user does with the machine's; root's runs first take
+    // platform::rootLockFile, which keeps them apart whatever other users bind. A lock held by a
+    // run of the same user is waited for up to kMachineLockWaitMilliseconds, then Busy. One held by
     // another user (or one the system cannot name) is Overridden at once where
     // `overrideOthers` (root, --ignore-lock), otherwise waited for and Busy. What is taken is
     // held until releaseMachine, or the end of the platform object or the process; nothing is
@@ -117,6 +118,7 @@ class SystemSequencePlatform final : public SequencePlatform {
     bool raiseGranted_ = true;
     platform::MachineLock machineLock_;
     platform::MachineLock userLock_;
+    platform::MachineLock rootLock_;  // root's runs alone (platform::rootLockFile)
 };
 
 // The order of a run's calls. In order, each test makes its calls one after another, test after

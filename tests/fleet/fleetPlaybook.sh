@@ -24,6 +24,8 @@ export ANSIBLE_RETRY_FILES_ENABLED=False ANSIBLE_FORCE_COLOR=False ANSIBLE_STDOU
 # The hosts' scratch folders are made here.
 export TMPDIR="$work/scratch"
 export KORVEX2_RUN_LOCK="korvex2-fleet-test-$$"
+# Root's runs lock a file of this name (/run/korvex2): removed with the test.
+trap 'rm -f "/run/korvex2/$KORVEX2_RUN_LOCK.lock"' EXIT
 cat > hosts.ini <<INVENTORY
 [bench]
 web1 ansible_connection=local

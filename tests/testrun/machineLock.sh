@@ -12,7 +12,7 @@ export KORVEX2_RUN_LOCK="korvex2-lock-test-$$"
 
 "$runner" --no-pause > first.log 2>&1 &
 first=$!
-trap 'kill "$first" 2>/dev/null || true' EXIT
+trap 'kill "$first" 2>/dev/null || true; rm -f "/run/korvex2/$KORVEX2_RUN_LOCK.lock"' EXIT
 # The first line is printed once the run holds the lock.
 until grep -q . first.log; do
     kill -0 "$first" 2>/dev/null || { echo "the first run ended early:"; cat first.log; exit 1; }

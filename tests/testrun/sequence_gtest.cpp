@@ -8,6 +8,7 @@
 #include <array>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -299,6 +300,32 @@ TEST(MachineLockOfARun, OwnRunsExcludeEachOtherAndAnotherUsersLockIsAdvisoryWher
                   c.state == State::Busy)
             << c.what;
     }
+    std::filesystem::remove(platform::rootLockFile());
+    ::unsetenv("KORVEX2_RUN_LOCK");
+}
+
+// Root goes past other users' names, yet two of root's runs never overlap: another user binding
+// both of root's names makes the second run wait and refuse, naming root, until the first ends.
+TEST(MachineLockOfARun, RootsRunsExcludeEachOtherWhereAnotherUserHoldsBothNames) {
+    if (!isRoot()) GTEST_SKIP() << "holding a lock as another user needs root";
+    const std::string name = "korvex2-run-test-roots-" + std::to_string(::getpid());
+    ::setenv("KORVEX2_RUN_LOCK", name.c_str(), 1);
+    using State = MachineLockResult::State;
+    const LockSquatter machine(name, kNobody), own(platform::userLockName(0), kNobody);
+    ASSERT_TRUE(machine.bound() && own.bound());
+    SystemSequencePlatform first, second;
+    EXPECT_EQ(first.lockMachine(true).state, State::Overridden);
+    const auto start = std::chrono::steady_clock::now();
+    const MachineLockResult result = second.lockMachine(true);
+    EXPECT_EQ(result.state, State::Busy);
+    EXPECT_EQ(result.holder.user, 0u);
+    EXPECT_GE(std::chrono::steady_clock::now() - start,
+              std::chrono::milliseconds(kMachineLockWaitMilliseconds));
+    first.releaseMachine();
+    const MachineLockResult after = second.lockMachine(true);
+    EXPECT_EQ(after.state, State::Overridden);
+    EXPECT_EQ(after.holder.user, kNobody);
+    std::filesystem::remove(platform::rootLockFile());
     ::unsetenv("KORVEX2_RUN_LOCK");
 }
 
