@@ -62,7 +62,7 @@ test-fuzz: deps
 			-DKORVEX_FUZZ=ON >/dev/null && \
 		cmake --build $(FUZZ_DIR) -j $(JOBS) && \
 		cd $(FUZZ_DIR) && ctest --output-on-failure && \
-		grep -h "^Done .* runs in" Testing/Temporary/LastTest.log; \
+		echo "Fuzz inputs tried: $$(grep -o '^#[0-9]*' Testing/Temporary/LastTest.log | tail -n 1 | tr -d '#')"; \
 	else \
 		echo "clang++ not found: the fuzz test is left out"; \
 	fi
