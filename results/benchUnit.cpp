@@ -124,7 +124,10 @@ TForm2::TForm2(const std::filesystem::path& resultFolder, QWidget* parent) : QWi
     FormCreate(resultFolder);
 }
 
+// Hidden while its records still exist: hiding relays out the list, whose rows point into them,
+// and QWidget's own destructor would hide the window only after they are gone.
 TForm2::~TForm2() {
+    hide();
     if (showWhenRead_) QApplication::restoreOverrideCursor();
 }
 

@@ -118,7 +118,8 @@ QSize CustomDrawDelegate::sizeHint(const QStyleOptionViewItem& option,
     return size;
 }
 
-ListNote::ListNote(QTreeView& list, QWidget& holder) : QLabel(&holder), list_(list) {
+ListNote::ListNote(QTreeView& list, QWidget& holder)
+    : QLabel(&holder), list_(list), viewport_(list.viewport()) {
     setWordWrap(true);
     setContentsMargins(kNoteMargin, kNoteMargin, kNoteMargin, kNoteMargin);
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -128,7 +129,7 @@ ListNote::ListNote(QTreeView& list, QWidget& holder) : QLabel(&holder), list_(li
     setPalette(colours);
     setAutoFillBackground(true);
     hide();
-    list.viewport()->installEventFilter(this);
+    viewport_->installEventFilter(this);
 }
 
 void ListNote::place() {
@@ -142,7 +143,9 @@ void ListNote::place() {
     raise();
 }
 
+// The viewport is compared as it was when the note was made: the list may be half destroyed
+// when its viewport's last events come.
 bool ListNote::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == list_.viewport() && event->type() == QEvent::Resize) place();
+    if (event->type() == QEvent::Resize && watched == viewport_) place();
     return QLabel::eventFilter(watched, event);
 }

@@ -91,4 +91,5 @@ class ListNote final : public QLabel {
 
   private:
     QTreeView& list_;
+    QWidget* const viewport_;
 };
