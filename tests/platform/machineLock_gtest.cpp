@@ -118,17 +118,6 @@ TEST(MachineLock, AFileLockIsTakenOnlyOnAFileOfTheUsersAloneAndOnlyOnce) {
     EXPECT_EQ(std::filesystem::status(target).permissions(), std::filesystem::perms::owner_read);
 }
 
-TEST(MachineLock, RootsLockFileIsNamedAfterTheLock) {
-    const char* saved = std::getenv("KORVEX2_RUN_LOCK");
-    const std::string restore = saved != nullptr ? saved : "";
-    ::setenv("KORVEX2_RUN_LOCK", "Suite.Case/0", 1);
-    EXPECT_EQ(platform::rootLockFile(), "/run/korvex2/Suite.Case_0.lock");
-    if (saved != nullptr)
-        ::setenv("KORVEX2_RUN_LOCK", restore.c_str(), 1);
-    else
-        ::unsetenv("KORVEX2_RUN_LOCK");
-}
-
 TEST(MachineLock, NameComesFromTheEnvironmentWhenSet) {
     const char* saved = std::getenv("KORVEX2_RUN_LOCK");
     const std::string restore = saved != nullptr ? saved : "";
