@@ -22,17 +22,21 @@
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
 #include "testrun/mainUnit.h"
+#include "testrun/runLinesUnit.h"
+#include "testrun/runResultUnit.h"
 #include "testrun/testTableUnit.h"
 
 namespace {
 
 // The console's side of a run: its lines go nowhere.
-class SilentList final : public SequenceList {
+class SilentList final : public RunLines {
   public:
-    void clearLines() override {}
-    void appendLine(const std::string&) override {}
     void repaintNow() override {}
     void processPendingMessages() override {}
+
+  private:
+    void clearLines() override {}
+    void appendLine(const std::string&) override {}
 };
 
 struct RunFigures {
@@ -94,9 +98,9 @@ int main(int argc, char** argv) {
                 SequenceOptions options;
                 options.pauseAfterEachTest = false;
                 SilentList list;
-                ResultTable table{};
-                runTestSequence(options, benchmarkTests(), list, system, table);
-                console.push_back(figuresOf(table));
+                RunResult run;
+                runTestSequence(options, benchmarkTests(), list, system, run);
+                console.push_back(figuresOf(run.table));
             }
         }
     }

@@ -28,9 +28,9 @@ bool GetTestRows(int test, const TCpuRecord& record, ResultRow& cycles, ResultRo
 }
 
 TViborka summariseRuns(const ResultRow& cycles, const ResultRow& milliseconds) {
-    return {*std::min_element(cycles.begin(), cycles.end()), averageOfAllRuns(cycles),
-            *std::min_element(milliseconds.begin(), milliseconds.end()),
-            averageOfAllRuns(milliseconds)};
+    const TestSummary summary = summariseTest(cycles, milliseconds);
+    return {summary.bestCycles.value_or(0), averageOfAllRuns(cycles),
+            summary.bestMilliseconds.value_or(0), averageOfAllRuns(milliseconds)};
 }
 
 std::uint32_t bestValue(const TViborka& summary, BenchUnit unit) {

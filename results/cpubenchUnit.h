@@ -61,7 +61,8 @@ TCpuRecord makeOwnSystem();
 // `cycles` and `milliseconds`. For any other number copies nothing and returns false.
 bool GetTestRows(int test, const TCpuRecord& record, ResultRow& cycles, ResultRow& milliseconds);
 
-// Minima and averages (averageOfAllRuns) of the ten runs as stored, a failed run's 0 included.
+// The bests of the one rule (summariseTest), 0 for a failed test as the window shows it, and the
+// averages of the ten runs as stored (averageOfAllRuns), a failed run's 0 included.
 TViborka summariseRuns(const ResultRow& cycles, const ResultRow& milliseconds);
 
 // V, the value a row is sorted by and shows: the minimum of the chosen unit.

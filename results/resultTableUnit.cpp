@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 std::vector<int> failedRuns(const ResultRow& cycles, const ResultRow& milliseconds) {
     std::vector<int> failed;
@@ -38,9 +39,19 @@ std::optional<double> averageOfPassedRuns(const ResultRow& row, std::span<const 
     return double(sum) / double(values.size());
 }
 
+std::optional<double> TestSummary::cycleSpread() const {
+    if (!bestCycles || *bestCycles == 0) return std::nullopt;
+    return *medianCycles / *bestCycles - 1;
+}
+
 TestSummary summariseTest(const ResultRow& cycles, const ResultRow& milliseconds) {
+    return summariseCalls(cycles, milliseconds, failedRuns(cycles, milliseconds));
+}
+
+TestSummary summariseCalls(const ResultRow& cycles, const ResultRow& milliseconds,
+                           std::vector<int> failed) {
     TestSummary summary;
-    summary.failedRuns = failedRuns(cycles, milliseconds);
+    summary.failedRuns = std::move(failed);
     if (summary.failed()) return summary;
     const auto summarise = [](const ResultRow& row, std::optional<std::uint32_t>& best,
                               std::optional<double>& median, std::optional<double>& average) {
@@ -52,6 +63,12 @@ TestSummary summariseTest(const ResultRow& cycles, const ResultRow& milliseconds
     summarise(milliseconds, summary.bestMilliseconds, summary.medianMilliseconds,
               summary.averageMilliseconds);
     return summary;
+}
+
+TestSummary summaryOf(std::span<const TestSummary> summaries, const ResultTable& results,
+                      int test) {
+    const auto index = static_cast<std::size_t>(test);
+    return index < summaries.size() ? summaries[index] : summariseTest(results, test);
 }
 
 std::uint32_t averageOfAllRuns(const ResultRow& row) {

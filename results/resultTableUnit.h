@@ -75,12 +75,23 @@ struct TestSummary {
     std::optional<double> averageCycles, averageMilliseconds;
 
     bool failed() const { return !failedRuns.empty(); }
+    // How far the median cycle value lies above the best (median / best - 1); none for a failed
+    // test or a best of 0.
+    std::optional<double> cycleSpread() const;
 };
 
+// The summary of a test's stored calls whose failures are known: `failed`, the runs 0 to 9 that
+// failed, in run order (a run keeps them so; the result file only has its zeros).
+TestSummary summariseCalls(const ResultRow& cycles, const ResultRow& milliseconds,
+                           std::vector<int> failed);
+// The summary of a test's stored rows, its failed calls read from their zeros (failedRuns).
 TestSummary summariseTest(const ResultRow& cycles, const ResultRow& milliseconds);
 inline TestSummary summariseTest(const ResultTable& results, int test) {
     return summariseTest(cycleRow(results, test), millisecondRow(results, test));
 }
+// Test `test`'s summary as its run made it, from `summaries` (test k at k), where they hold it;
+// else that of its stored rows. What JSON and CSV print of a run and of a stored machine alike.
+TestSummary summaryOf(std::span<const TestSummary> summaries, const ResultTable& results, int test);
 
 // The average of all ten values as stored, the 0 of a failed run included: their 64-bit sum
 // divided by 10, truncated, so it lies between the smallest and the largest value.

@@ -124,8 +124,7 @@ void writeCsvMachine(std::ostream& out, std::span<const TestName> tests, const C
     for (std::size_t line = 0; line < platform::MachineDescription::kLineCount; ++line)
         described += ',' + textField(platform::printableText(machine.description.line(line)));
     for (int test = 0; test < kTestCount; ++test) {
-        const TestSummary summary =
-            summariseTest(cycleRow(*machine.results, test), millisecondRow(*machine.results, test));
+        const TestSummary summary = summaryOf(machine.summaries, *machine.results, test);
         out << described << ',' << test << ',' << testId(tests, test) << ','
             << numberField(summary.bestCycles) << ',' << numberField(summary.bestMilliseconds)
             << ',' << numberField(summary.medianCycles) << ','

@@ -24,6 +24,8 @@ struct CsvMachine {
     const MachineComparison* comparison = nullptr;  // against the reference, where compared
     const CoresRun* cores = nullptr;                // its run on every core at once, if it had one
     const RecordQuality* quality = nullptr;         // the quality of its run, where known
+    std::span<const TestSummary>
+        summaries{};  // a run's own (RunExport::summaries); empty: `results`
 };
 
 // The header row; with `comparedIn`, twelve columns more: the unit compared in, and from each

@@ -118,12 +118,13 @@ Json repeatJson(const RepeatExport& repeat) {
 }
 
 Json testsJson(const ResultTable& results, const std::vector<TestName>& names,
-               const std::vector<TestCallsExport>& calls = {}) {
+               const std::vector<TestCallsExport>& calls = {},
+               std::span<const TestSummary> summaries = {}) {
     Json tests = Json::array();
     for (int test = 0; test < kTestCount; ++test) {
         const ResultRow& cycles = cycleRow(results, test);
         const ResultRow& milliseconds = millisecondRow(results, test);
-        const TestSummary summary = summariseTest(cycles, milliseconds);
+        const TestSummary summary = summaryOf(summaries, results, test);
         const auto index = static_cast<std::size_t>(test);
         tests.push_back({
             {"index", test},
@@ -299,7 +300,7 @@ std::string runJson(const RunExport& run) {
         {"order", run.order},
         {"seed", orNull(run.seed)},
         {"rounds", roundsJson(run.rounds)},
-        {"tests", testsJson(run.results, run.testNames, run.testCalls)},
+        {"tests", testsJson(run.results, run.testNames, run.testCalls, run.summaries)},
     };
     if (run.quality) document["quality"] = qualityJson(*run.quality);
     if (run.repeat) document["repeat"] = repeatJson(*run.repeat);

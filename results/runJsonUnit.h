@@ -45,6 +45,7 @@ struct RunExport {
     std::optional<std::uint64_t> clockMHz;  // the clock line's figure; null when there was none
     std::vector<TestName> testNames;        // test k's id and label
     ResultTable results{};
+    std::vector<TestSummary> summaries;      // test k's as the run made it; empty: from `results`
     std::string kernelCode;                  // the fingerprint of the kernel code that ran
     std::vector<TestCallsExport> testCalls;  // test k at index k; empty when not kept
     std::optional<QualityExport> quality;

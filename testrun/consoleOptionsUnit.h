@@ -16,7 +16,7 @@ struct ConsoleOptions {
     // In rounds unless --order in-order: on a virtual machine of the kind measured, the best of a
     // test spread less across runs in rounds (bench/sameMachine.sh; README, "What a run
     // measures").
-    SequenceOptions sequence{.order = TestOrder::Rounds};
+    SequenceOptions sequence{.order = TestOrder::Rounds, .keepCalls = true};
     std::optional<std::string> saveFile;
     std::optional<std::string> jsonFile;  // "-" for standard output
     std::optional<std::string> csvFile;   // "-" for standard output

@@ -154,10 +154,13 @@ void writeRunOutput(std::ostream& out, OutputContent content, const FinishedRun&
             return;
         case OutputContent::Csv:
             writeCsvHeader(out);
-            for (const ResultTable& results : savedRuns(finished))
-                writeCsvMachine(out, finished.run.testNames,
-                                {finished.run.host, finished.description, &results, nullptr,
-                                 coresOf(finished, results)});
+            for (const ResultTable& results : savedRuns(finished)) {
+                CsvMachine machine{finished.run.host, finished.description, &results, nullptr,
+                                   coresOf(finished, results)};
+                // The run's own summaries go with its table; a repeated run's are its rows'.
+                if (&results == &finished.run.results) machine.summaries = finished.run.summaries;
+                writeCsvMachine(out, finished.run.testNames, machine);
+            }
             return;
         case OutputContent::Html:
             if (finished.page) writeHtmlReport(out, *finished.page);

@@ -298,7 +298,7 @@ int main(int argc, char** argv) {
 
     StandardOutputList list(lines);
     makeRuns(options, system, list, lines, runs);
-    const ResultTable& benchResults = runs.benchResults;
+    const ResultTable& benchResults = runs.result.table;
     const std::vector<ResultTable>& repeatedRuns = runs.repeatedRuns;
     if (options.repeat > 1)
         for (const std::string& line : repeatReportLines(benchmarkTests(), repeatedRuns))
@@ -314,7 +314,7 @@ int main(int argc, char** argv) {
     if (!outputs.empty())
         finished.description = runDescription(options, platform::describeMachine());
     if (options.saveFile) reportCodePageLoss(finished.description, std::cerr);
-    finished.run = exportRun(runs, list, options, finished.description);
+    finished.run = exportRun(runs, options, finished.description);
     finished.run.cores = cores;
     if (options.repeat > 1) finished.run.repeat = exportRepeat(repeatedRuns);
     finished.repeatedRuns = repeatedRuns;

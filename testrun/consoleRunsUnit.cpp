@@ -22,7 +22,7 @@ std::filesystem::path measureAgainstMachine(const ConsoleOptions& options, Conso
     if (folder.empty()) return folder;
     const std::vector<RecordedRun> history = readHistory(folder);
     const bool inRounds = options.sequence.order == TestOrder::Rounds;
-    RecordedRun run{kernelCodeFingerprint(), platform::processorBrand(), runs.benchResults,
+    RecordedRun run{kernelCodeFingerprint(), platform::processorBrand(), runs.result.table,
                     inRounds ? "rounds" : "in-order"};
     runs.history = measureAgainstHistory(history, run);
     runs.quality.historyLine = historyLine(*runs.history);
@@ -37,8 +37,7 @@ void StandardOutputList::appendLine(const std::string& line) {
     noteStandardOutputState();
 }
 
-RunExport exportRun(const ConsoleRuns& runs, const StandardOutputList& list,
-                    const ConsoleOptions& options,
+RunExport exportRun(const ConsoleRuns& runs, const ConsoleOptions& options,
                     const platform::MachineDescription& description) {
     RunExport run;
     run.program = kProductTitle;
@@ -46,16 +45,17 @@ RunExport exportRun(const ConsoleRuns& runs, const StandardOutputList& list,
     run.host = platform::hostName();
     run.started = runs.started;
     run.machine = currentRunMachine(description, runs.conditions);
-    run.clockMHz = list.clockMHz;
+    run.clockMHz = runs.result.clockMHz;
     run.testNames = benchmarkTestNames();
-    run.results = runs.benchResults;
+    run.results = runs.result.table;
+    run.summaries = runs.result.summaries;
     run.kernelCode = kernelCodeFingerprint();
-    run.testCalls = exportRunCalls(runs.calls);
+    run.testCalls = exportRunCalls(runs.result.calls);
     run.quality = exportQuality(benchmarkTests(), runs.quality);
     if (options.sequence.order == TestOrder::Rounds) {
         run.order = "rounds";
-        run.seed = runs.rounds.seed;
-        run.rounds = exportRounds(runs.rounds);
+        run.seed = runs.result.rounds.seed;
+        run.rounds = exportRounds(runs.result.rounds);
     }
     run.history = runs.history;
     return run;
@@ -75,11 +75,10 @@ void makeRuns(const ConsoleOptions& options, SystemSequencePlatform& system,
         runs.conditions = conditionsBeforeRun(options.sequence.raisePriority);
         runs.conditions.otherRun = runs.otherRun;
         runs.started = std::time(nullptr);
-        runTestSequence(options.sequence, benchmarkTests(), list, system, runs.benchResults,
-                        &runs.calls, &runs.rounds);
+        runTestSequence(options.sequence, benchmarkTests(), list, system, runs.result);
         runs.conditions.priorityGranted = system.raiseGranted();
-        runs.quality = assessRun(runs.benchResults, &runs.calls, runs.conditions,
-                                 inRounds ? &runs.rounds : nullptr);
+        runs.quality = assessRun(runs.result.table, &runs.result.calls, runs.conditions,
+                                 inRounds ? &runs.result.rounds : nullptr);
         const std::filesystem::path history =
             options.keepHistory ? measureAgainstMachine(options, runs) : std::filesystem::path();
         lines << '\n';
@@ -88,9 +87,9 @@ void makeRuns(const ConsoleOptions& options, SystemSequencePlatform& system,
         lines.flush();
         if (!history.empty())
             keepInHistory(history,
-                          runJson(exportRun(runs, list, options,
+                          runJson(exportRun(runs, options,
                                             runDescription(options, platform::describeMachine()))),
                           runs.started, std::cerr);
-        if (options.repeat > 1) runs.repeatedRuns.push_back(runs.benchResults);
+        if (options.repeat > 1) runs.repeatedRuns.push_back(runs.result.table);
     }
 }

@@ -14,31 +14,27 @@
 #include "results/runJsonUnit.h"
 #include "testrun/consoleOptionsUnit.h"
 #include "testrun/qualityReportUnit.h"
-#include "testrun/roundsUnit.h"
-#include "testrun/sequenceUnit.h"
+#include "testrun/runLinesUnit.h"
+#include "testrun/runResultUnit.h"
 
 // The run's lines go to standard output, or to standard error while standard output carries
-// JSON. The clock rate is kept for the JSON.
-class StandardOutputList final : public SequenceList {
+// JSON.
+class StandardOutputList final : public RunLines {
   public:
     explicit StandardOutputList(std::ostream& stream) : stream_(stream) {}
-    void clearLines() override {}
-    void appendLine(const std::string& line) override;
-    void noteClockRate(std::uint64_t megahertz) override { clockMHz = megahertz; }
     void repaintNow() override {}
     void processPendingMessages() override {}
 
-    std::optional<std::uint64_t> clockMHz;
-
   private:
+    void clearLines() override {}
+    void appendLine(const std::string& line) override;
+
     std::ostream& stream_;
 };
 
 // The runs so far; the fields other than repeatedRuns are those of the last.
 struct ConsoleRuns {
-    ResultTable benchResults{};
-    RunCalls calls;
-    RunRounds rounds;
+    RunResult result;
     RunConditions conditions;
     QualityReport quality;
     std::optional<HistoryExport> history;
@@ -51,8 +47,8 @@ struct ConsoleRuns {
 
 // The last run as the JSON gives it, described by `description`: everything but the repeat and
 // the run on every core, which come after the runs.
-RunExport exportRun(const ConsoleRuns& runs, const StandardOutputList& list,
-                    const ConsoleOptions& options, const platform::MachineDescription& description);
+RunExport exportRun(const ConsoleRuns& runs, const ConsoleOptions& options,
+                    const platform::MachineDescription& description);
 
 // Makes the runs `options` asks for, each printed on `list` with its quality report on `lines`
 // after it, and between runs the wait of --interval.

@@ -112,13 +112,6 @@ RunConditions conditionsBeforeRun(bool priorityAsked) {
     return conditions;
 }
 
-std::optional<double> runSpread(const ResultRow& cycles) {
-    const std::uint32_t best = *std::min_element(cycles.begin(), cycles.end());
-    if (best == 0) return std::nullopt;
-    // With no value 0 no run failed: the median is that of all ten.
-    return *medianOfPassedRuns(cycles, {}) / best - 1;
-}
-
 std::string slowRoundLine(const RoundOutcome& round, bool replacing) {
     char slower[32];
     std::snprintf(slower, sizeof slower, "%.0f %%", 100 * (round.factor.value_or(1) - 1));
@@ -135,7 +128,7 @@ QualityReport assessRun(const ResultTable& benchResults, const RunCalls* calls,
     if (calls != nullptr) report.replacing = (*calls)[0].replacing;
     for (int test = 0; test < kTestCount; ++test) {
         const auto index = static_cast<std::size_t>(test);
-        report.spreads[index] = runSpread(cycleRow(benchResults, test));
+        report.spreads[index] = summariseTest(benchResults, test).cycleSpread();
         if (calls != nullptr) report.disturbance[index] = summariseDisturbance((*calls)[index]);
         if (report.spreads[index] && *report.spreads[index] > kSpreadWarningLimit)
             report.unsteadyTests.push_back(test);

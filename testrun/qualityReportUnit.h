@@ -41,11 +41,6 @@ struct RunConditions {
 // before the run starts, so that the run's own load does not count.
 RunConditions conditionsBeforeRun(bool priorityAsked);
 
-// median/best - 1 of one test's ten cycle values (the median of ten is the mean of the fifth
-// and sixth). Empty when the best is 0: a failed run, or a test too short to measure in
-// millions of cycles.
-std::optional<double> runSpread(const ResultRow& cycles);
-
 // One cause of unsteady figures the program found: a fixed id for scripts and its line.
 struct QualityCause {
     const char* id;  // "disturbed-calls", "other-run", "load", "governor", "hypervisor",

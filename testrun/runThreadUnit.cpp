@@ -5,19 +5,13 @@
 #include <QMetaObject>
 
 #include "platform/fpuEnvironment.h"
+#include "testrun/runLinesUnit.h"
 
 // The run's side of the window: lines and steps go to the window's thread in order, pauses and
 // stops are waited for here.
-class RunThread::ThreadList final : public SequenceList {
+class RunThread::ThreadList final : public RunLines {
   public:
     explicit ThreadList(RunThread& owner) : owner_(owner) {}
-    void clearLines() override {
-        post([&owner = owner_] { emit owner.linesCleared(); });
-    }
-    void appendLine(const std::string& line) override {
-        post(
-            [&owner = owner_, text = QString::fromStdString(line)] { emit owner.lineAdded(text); });
-    }
     // The window paints at the step that follows.
     void repaintNow() override {}
     void processPendingMessages() override { owner_.awaitStep(); }
@@ -33,6 +27,14 @@ class RunThread::ThreadList final : public SequenceList {
     }
 
   private:
+    void clearLines() override {
+        post([&owner = owner_] { emit owner.linesCleared(); });
+    }
+    void appendLine(const std::string& line) override {
+        post(
+            [&owner = owner_, text = QString::fromStdString(line)] { emit owner.lineAdded(text); });
+    }
+
     template <class Action>
     void post(Action action) {
         QMetaObject::invokeMethod(&owner_, std::move(action), Qt::QueuedConnection);
@@ -52,7 +54,7 @@ void RunThread::start(const SequenceOptions& options, TestTable tests, SequenceP
                       ResultTable& results, std::optional<std::chrono::milliseconds> pause) {
     if (inProgress()) return;
     results_ = &results;
-    runResults_ = results;
+    runResults_.table = results;
     pause_ = pause;
     stopping_ = false;
     stepPending_ = false;
@@ -87,7 +89,7 @@ void RunThread::awaitStep() {
 void RunThread::takeStep() {
     {
         const std::lock_guard lock(mutex_);
-        *results_ = runResults_;
+        *results_ = runResults_.table;
         stepPending_ = false;
     }
     wake_.notify_all();
@@ -96,6 +98,6 @@ void RunThread::takeStep() {
 
 void RunThread::end(bool completed) {
     thread_.join();
-    *results_ = runResults_;
+    *results_ = runResults_.table;
     emit finished(completed);
 }

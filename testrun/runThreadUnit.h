@@ -23,6 +23,7 @@
 #include <thread>
 
 #include "results/resultTableUnit.h"
+#include "testrun/runResultUnit.h"
 #include "testrun/sequenceUnit.h"
 
 class RunThread final : public QObject {
@@ -44,7 +45,7 @@ class RunThread final : public QObject {
 
     // Whether the run pauses at its next pause: the one choice the run leaves open while it goes.
     void setPausing(bool pausing) { pausing_ = pausing; }
-    // Asks the run to end at its next step (see SequenceList::stopRequested) and ends a pause at
+    // Asks the run to end at its next step (see RunReporter::stopRequested) and ends a pause at
     // once; returns at once.
     void stop();
 
@@ -69,9 +70,9 @@ class RunThread final : public QObject {
 
     std::thread thread_;
     ResultTable* results_ = nullptr;
-    // The run's own table: written by the run's thread between steps, copied into *results_ by
-    // this object's thread while the run waits at a step.
-    ResultTable runResults_{};
+    // The run's own result: written by the run's thread between steps, its table copied into
+    // *results_ by this object's thread while the run waits at a step.
+    RunResult runResults_;
     std::optional<std::chrono::milliseconds> pause_;
     std::atomic<bool> pausing_{true};
 

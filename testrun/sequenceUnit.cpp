@@ -9,6 +9,7 @@
 #include "platform/systemClock.h"
 #include "testrun/harnessUnit.h"
 #include "testrun/roundsUnit.h"
+#include "testrun/runResultUnit.h"
 #include "testrun/workAreaUnit.h"
 
 namespace {
@@ -18,110 +19,119 @@ constexpr std::uint32_t kClockMeasurementMilliseconds = 1000;
 constexpr std::uint32_t kPauseMilliseconds = 5000;
 
 // Processes the window's messages between two steps; false once the run is to end early.
-bool carryOn(SequenceList& list) {
-    list.processPendingMessages();
-    return !list.stopRequested();
+bool carryOn(RunReporter& reporter) {
+    reporter.processPendingMessages();
+    return !reporter.stopRequested();
 }
 
-// The clock-rate lines; false when the run was stopped on the way.
-bool measureClockRate(SequenceList& list, SequencePlatform& system) {
-    list.appendLine(kClockMeasurementText);
-    list.repaintNow();
-    if (!carryOn(list)) return false;
+// The clock rate, into the result; false when the run was stopped on the way.
+bool measureClockRate(RunReporter& reporter, SequencePlatform& system, RunResult& result) {
+    reporter.clockMeasuring();
+    reporter.repaintNow();
+    if (!carryOn(reporter)) return false;
     system.sleepMilliseconds(kSettleMilliseconds);
     const ClockReading before = system.readClocks();
     system.sleepMilliseconds(kClockMeasurementMilliseconds);
     const ClockReading after = system.readClocks();
-    const std::uint64_t megahertz = clockRateMHz(before, after);
-    list.noteClockRate(megahertz);
-    list.appendLine(kClockRateText + std::to_string(megahertz) + "MHz");
-    return carryOn(list);
+    result.clockMHz = clockRateMHz(before, after);
+    reporter.clockMeasured(*result.clockMHz);
+    return carryOn(reporter);
 }
 
-// One test's calls: the ten consecutive ones of TimeKernel, or, given `calls`, those of
-// timeTestCalls.
-void timeTest(const TestEntry& entry, const SequenceOptions& options, ResultRow& cycles,
-              ResultRow& milliseconds, RunFlags& flags, TestCalls* calls) {
-    if (calls == nullptr) {
+// The runs 0 to 9 whose flag says they failed.
+std::vector<int> flaggedRuns(const RunFlags& flags) {
+    std::vector<int> failed;
+    for (int run = 0; run < kRunsPerTest; ++run)
+        if (flags[static_cast<std::size_t>(run)] != 0) failed.push_back(run);
+    return failed;
+}
+
+// One test's calls: the ten consecutive ones of TimeKernel, or, where the run keeps its calls,
+// those of timeTestCalls; returns their flags.
+RunFlags timeTest(const TestEntry& entry, const SequenceOptions& options, ResultRow& cycles,
+                  ResultRow& milliseconds, TestCalls& calls) {
+    RunFlags flags{};
+    if (!options.keepCalls) {
         TimeKernel(entry.kernel, cycles, milliseconds, &TestBuffer1, &TestBuffer2, &TestBuffer3,
                    flags);
-        return;
+        return flags;
     }
     ProcessorClock clock;
     timeTestCalls(clock, entry.kernel, &TestBuffer1, &TestBuffer2, &TestBuffer3,
-                  options.replaceDisturbedCalls, *calls);
-    storeCalls(*calls, cycles, milliseconds, flags);
+                  options.replaceDisturbedCalls, calls);
+    storeCalls(calls, cycles, milliseconds, flags);
+    return flags;
 }
 
-// The pause after a test or a round, when the list wants one; false when the run was stopped.
-bool pauseWhenAsked(const SequenceOptions& options, SequenceList& list, SequencePlatform& system) {
-    if (!list.pauseNow(options.pauseAfterEachTest)) return true;
-    list.appendLine(kPauseText);
-    if (!carryOn(list)) return false;
-    list.waitOutPause(kPauseMilliseconds, system);
+// The pause after a test or a round, when the reporter wants one; false when the run was stopped.
+bool pauseWhenAsked(const SequenceOptions& options, RunReporter& reporter,
+                    SequencePlatform& system) {
+    if (!reporter.pauseNow(options.pauseAfterEachTest)) return true;
+    reporter.pauseStarted();
+    if (!carryOn(reporter)) return false;
+    reporter.waitOutPause(kPauseMilliseconds, system);
     return true;
 }
 
-// A test's figure lines; false when the run was stopped.
-bool listFigures(std::size_t test, SequenceList& list, const ResultTable& benchResults,
-                 const RunFlags& flags) {
+// A test's summary from its stored calls and their flags, into the result and to the reporter;
+// false when the run was stopped.
+bool finishTest(std::size_t test, const RunFlags& flags, RunReporter& reporter, RunResult& result) {
     const int row = static_cast<int>(test);
-    for (const std::string& line :
-         testSummaryLines(cycleRow(benchResults, row), millisecondRow(benchResults, row), flags))
-        list.appendLine(line);
-    return carryOn(list);
+    result.summaries.push_back(summariseCalls(
+        cycleRow(result.table, row), millisecondRow(result.table, row), flaggedRuns(flags)));
+    reporter.testFinished(row, result.summaries.back());
+    return carryOn(reporter);
 }
 
-// Each test's label, its ten timed runs, its lines and the pause after it; false when the run
+// Each test's start, its ten timed runs, its finish and the pause after it; false when the run
 // was stopped before the last test.
-bool timeEveryTest(const SequenceOptions& options, TestTable tests, SequenceList& list,
-                   SequencePlatform& system, ResultTable& benchResults, RunCalls* calls) {
-    RunFlags flags{};
+bool timeEveryTest(const SequenceOptions& options, TestTable tests, RunReporter& reporter,
+                   SequencePlatform& system, RunResult& result) {
     for (std::size_t test = 0; test < tests.size(); ++test) {
         const TestEntry& entry = tests[test];
         const int row = static_cast<int>(test);
-        list.appendLine(entry.label);
-        if (!carryOn(list)) return false;
-        timeTest(entry, options, cycleRow(benchResults, row), millisecondRow(benchResults, row),
-                 flags, calls != nullptr ? &(*calls)[test] : nullptr);
+        reporter.testStarted(row);
+        if (!carryOn(reporter)) return false;
+        const RunFlags flags = timeTest(entry, options, cycleRow(result.table, row),
+                                        millisecondRow(result.table, row), result.calls[test]);
         if (entry.resetsMultimediaState) system.resetMultimediaState();
-        if (!listFigures(test, list, benchResults, flags)) return false;
+        if (!finishTest(test, flags, reporter, result)) return false;
         const bool isLastTest = test + 1 == tests.size();
-        if (!isLastTest && !pauseWhenAsked(options, list, system)) return false;
+        if (!isLastTest && !pauseWhenAsked(options, reporter, system)) return false;
     }
     return true;
 }
 
-// The rounds (timeRounds), each announced by its line, with the pauses after the first ten but
-// the last; then every test's label and figures in the table's order. False when the run was
-// stopped before its last line.
-bool timeEveryRound(const SequenceOptions& options, TestTable tests, SequenceList& list,
-                    SequencePlatform& system, ResultTable& benchResults, RunCalls& calls,
-                    RunRounds& rounds) {
-    rounds.seed = options.seed.value_or(drawSeed());
-    list.appendLine(roundsOrderLine(rounds.seed));
-    if (!carryOn(list)) return false;
+// The rounds (timeRounds), each announced, with the pauses after the first ten but the last;
+// then every test's start and finish in the table's order. False when the run was stopped before
+// its last event.
+bool timeEveryRound(const SequenceOptions& options, TestTable tests, RunReporter& reporter,
+                    SequencePlatform& system, RunResult& result) {
+    result.rounds.seed = options.seed.value_or(drawSeed());
+    reporter.roundsOrdered(result.rounds.seed);
+    if (!carryOn(reporter)) return false;
     RoundSteps steps;
     steps.beforeRound = [&](int round) {
-        list.appendLine(roundLine(round));
-        return carryOn(list);
+        reporter.roundStarted(round);
+        return carryOn(reporter);
     };
     steps.afterCall = [&](const TestEntry& entry) {
         if (entry.resetsMultimediaState) system.resetMultimediaState();
     };
     steps.afterRound = [&](int round) {
-        return round >= kRounds || pauseWhenAsked(options, list, system);
+        return round >= kRounds || pauseWhenAsked(options, reporter, system);
     };
     ProcessorClock clock;
-    if (!timeRounds(clock, tests, options.replaceDisturbedCalls, calls, rounds, steps))
+    if (!timeRounds(clock, tests, options.replaceDisturbedCalls, result.calls, result.rounds,
+                    steps))
         return false;
-    RunFlags flags{};
     for (std::size_t test = 0; test < tests.size(); ++test) {
         const int row = static_cast<int>(test);
-        storeCalls(calls[test], cycleRow(benchResults, row), millisecondRow(benchResults, row),
-                   flags);
-        list.appendLine(tests[test].label);
-        if (!listFigures(test, list, benchResults, flags)) return false;
+        RunFlags flags{};
+        storeCalls(result.calls[test], cycleRow(result.table, row),
+                   millisecondRow(result.table, row), flags);
+        reporter.testStarted(row);
+        if (!finishTest(test, flags, reporter, result)) return false;
     }
     return true;
 }
@@ -144,7 +154,7 @@ class PriorityScope {
 
 }  // namespace
 
-void SequenceList::waitOutPause(std::uint32_t milliseconds, SequencePlatform& system) {
+void RunReporter::waitOutPause(std::uint32_t milliseconds, SequencePlatform& system) {
     system.sleepMilliseconds(milliseconds);
 }
 
@@ -240,17 +250,6 @@ std::uint64_t clockRateMHz(const ClockReading& before, const ClockReading& after
                                       static_cast<double>(nanoseconds));
 }
 
-std::vector<std::string> testSummaryLines(const ResultRow& cycles, const ResultRow& milliseconds,
-                                          const RunFlags& flags) {
-    if (std::any_of(flags.begin(), flags.end(), [](std::int32_t flag) { return flag != 0; }))
-        return {kTestFailedText};
-    const std::uint32_t bestCycles = *std::min_element(cycles.begin(), cycles.end());
-    const std::uint32_t bestMilliseconds =
-        *std::min_element(milliseconds.begin(), milliseconds.end());
-    return {std::to_string(bestCycles) + kMillionCyclesText,
-            std::to_string(bestMilliseconds) + kMillisecondsText};
-}
-
 std::string roundsOrderLine(std::uint64_t seed) {
     return "Тесты идут кругами, по вызову каждого теста за круг, в случайном порядке; зерно " +
            std::to_string(seed) + " (--seed " + std::to_string(seed) + " повторит порядок)";
@@ -262,21 +261,17 @@ std::string roundLine(int round) {
     return "Круг " + std::to_string(round) + " из " + std::to_string(kRounds) + "...";
 }
 
-void runTestSequence(const SequenceOptions& options, TestTable tests, SequenceList& list,
-                     SequencePlatform& system, ResultTable& benchResults, RunCalls* calls,
-                     RunRounds* rounds) {
-    list.clearLines();
+void runTestSequence(const SequenceOptions& options, TestTable tests, RunReporter& reporter,
+                     SequencePlatform& system, RunResult& result) {
+    result.clockMHz.reset();
+    result.summaries.clear();
+    result.calls = {};
+    result.rounds = {};
+    reporter.runStarted(tests);
     const PriorityScope priority(system, options.raisePriority);
-    if (!measureClockRate(list, system)) return;
-    bool finished = false;
-    if (options.order == TestOrder::Rounds) {
-        RunCalls ownCalls;
-        RunRounds ownRounds;
-        finished = timeEveryRound(options, tests, list, system, benchResults,
-                                  calls != nullptr ? *calls : ownCalls,
-                                  rounds != nullptr ? *rounds : ownRounds);
-    } else {
-        finished = timeEveryTest(options, tests, list, system, benchResults, calls);
-    }
-    if (finished) list.appendLine(kFinishedText);
+    if (!measureClockRate(reporter, system, result)) return;
+    const bool finished = options.order == TestOrder::Rounds
+                              ? timeEveryRound(options, tests, reporter, system, result)
+                              : timeEveryTest(options, tests, reporter, system, result);
+    if (finished) reporter.runFinished();
 }

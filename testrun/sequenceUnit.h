@@ -3,11 +3,12 @@
 //
 // The test sequence: one complete test run, shared by the main window and the console runner.
 //
-// It clears the result list, raises the priorities when asked, measures the clock rate over one
-// second of sleep, times every test of the table through the harness, lists each test's best
-// figures (or "Тест не пройден"), pauses 5 s after each test but the last when asked, and
-// restores the priorities. Showing the comparison afterwards is the caller's step.
-// The list and the platform are interfaces so that tests can replace them with fakes.
+// It raises the priorities when asked, measures the clock rate over one second of sleep, times
+// every test of the table through the harness into one run result, summarises each test by the
+// one rule (summariseCalls), pauses 5 s after each test but the last when asked, and restores the
+// priorities, telling each step to its reporter. Showing the comparison afterwards is the
+// caller's step. The reporter and the platform are interfaces so that tests can replace them
+// with fakes.
 
 #include <cstdint>
 #include <optional>
@@ -22,21 +23,31 @@
 #include "testrun/testKernel.h"
 
 class SequencePlatform;
-struct RunRounds;
+struct RunResult;
+struct TestEntry;
 
-// The side of the run a person watches: where its lines go (the main window's list box, or
-// standard output), how the window is kept alive between steps, and the window's say in pauses
-// and in ending the run early.
-class SequenceList {
+// The side of the run a person watches, told what the run does as it does it: the main window's
+// list box or standard output turn the events into their lines (testrun/runLinesUnit.h). It also
+// keeps the window alive between steps and has the window's say in pauses and in ending the run
+// early.
+class RunReporter {
   public:
-    virtual ~SequenceList() = default;
-    virtual void clearLines() = 0;
-    virtual void appendLine(const std::string& line) = 0;  // UTF-8
-    // The clock rate in whole MHz, told just before its line is appended.
-    virtual void noteClockRate(std::uint64_t /*megahertz*/) {}
+    virtual ~RunReporter() = default;
+
+    // The run's events, in the order the run makes them.
+    virtual void runStarted(std::span<const TestEntry> tests) = 0;
+    virtual void clockMeasuring() = 0;
+    virtual void clockMeasured(std::uint64_t megahertz) = 0;  // in whole MHz
+    virtual void roundsOrdered(std::uint64_t seed) = 0;       // in rounds, after the clock rate
+    virtual void roundStarted(int round) = 0;                 // from 1, see roundLine
+    virtual void testStarted(int test) = 0;                   // from 0, as the table counts
+    // The test's ten calls are stored; `summary` is the run result's (RunResult::summaries).
+    virtual void testFinished(int test, const TestSummary& summary) = 0;
+    virtual void pauseStarted() = 0;
+    virtual void runFinished() = 0;  // only a run that went to its end
+
     virtual void repaintNow() = 0;
     virtual void processPendingMessages() = 0;
-
     // Asked at each pause, after the test's lines: whether to pause now. `option` is the run's
     // option as it was at the start, which stands unless the list knows better; the main window
     // answers from its check box, so a box changed during a run counts from the next pause on.
@@ -46,7 +57,7 @@ class SequenceList {
     virtual void waitOutPause(std::uint32_t milliseconds, SequencePlatform& system);
     // True once the run is to end early (its window was closed). Asked after every step that
     // processes messages, never while a kernel is timed: the run then times no further kernel,
-    // makes no further pause, skips its closing line and restores the priorities.
+    // makes no further pause, skips its closing event and restores the priorities.
     virtual bool stopRequested() { return false; }
 };
 
@@ -135,6 +146,10 @@ struct SequenceOptions {
     TestOrder order = TestOrder::InOrder;
     // The seed of the rounds' order; none draws one.
     std::optional<std::uint64_t> seed{};
+    // Whether each test keeps its calls with their disturbance (timeTestCalls, the console's
+    // way), replacing disturbed ones as replaceDisturbedCalls says; else each test makes ten
+    // consecutive calls (TimeKernel, the windows' way). A run in rounds always keeps them.
+    bool keepCalls = false;
 };
 
 // One test, described once: everything the run, the console, JSON, CSV and the comparison
@@ -166,27 +181,21 @@ inline constexpr const char* kFinishedText = "Завершено...";
 // machine) does not inflate it. Over the nominal second when the raw clock did not advance.
 std::uint64_t clockRateMHz(const ClockReading& before, const ClockReading& after);
 
-// The lines a timed test adds: "Тест не пройден" when any run failed, else the smallest cycle
-// value and, independently, the smallest millisecond value (compared unsigned).
-std::vector<std::string> testSummaryLines(const ResultRow& cycles, const ResultRow& milliseconds,
-                                          const RunFlags& flags);
-
 // The run's texts in rounds: the order's line after the clock rate, one line at the start of
 // each round, and the pause line after each of the first ten rounds but the last.
 std::string roundsOrderLine(std::uint64_t seed);
 std::string roundLine(int round);  // from 1; beyond the tenth an extra round
 
-// One complete run over `tests` (test k fills rows 2k and 2k+1 of `benchResults`), steps 1 to
-// the restoring of the priorities. Every test gets the references to TestBuffer1, TestBuffer2
-// and TestBuffer3, in this order. A run the list stops ends early (see
-// SequenceList::stopRequested). The priorities are restored on every way out of the run, an
-// early stop or an exception included. Given `calls`, each test's calls are kept there with
-// their disturbance, and disturbed ones are replaced as options.replaceDisturbedCalls says
-// (timeTestCalls); without, each test makes its ten consecutive calls (TimeKernel).
-// In rounds (options.order), the calls are always kept (in `calls`, or for the run alone), the
-// rounds' lines replace the tests' labels while they run, every test's label and figures follow
-// the last round in the table's order, and `rounds`, when given, receives the seed and each
-// round's host factor (timeRounds).
-void runTestSequence(const SequenceOptions& options, TestTable tests, SequenceList& list,
-                     SequencePlatform& system, ResultTable& benchResults, RunCalls* calls = nullptr,
-                     RunRounds* rounds = nullptr);
+// One complete run over `tests` into `result` (testrun/runResultUnit.h; test k fills rows 2k and
+// 2k+1 of its table), steps 1 to the restoring of the priorities, told to `reporter` as it goes.
+// Every test gets the references to TestBuffer1, TestBuffer2 and TestBuffer3, in this order. A
+// run the reporter stops ends early (see RunReporter::stopRequested). The priorities are restored
+// on every way out of the run, an early stop or an exception included. Where options.keepCalls,
+// each test's calls are kept in the result with their disturbance, and disturbed ones are
+// replaced as options.replaceDisturbedCalls says (timeTestCalls); else each test makes its ten
+// consecutive calls (TimeKernel).
+// In rounds (options.order), the calls are always kept, the rounds' events replace the tests'
+// starts while they run, every test's start and finish follow the last round in the table's
+// order, and the result's rounds receive the seed and each round's host factor (timeRounds).
+void runTestSequence(const SequenceOptions& options, TestTable tests, RunReporter& reporter,
+                     SequencePlatform& system, RunResult& result);

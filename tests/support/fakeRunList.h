@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "testrun/sequenceUnit.h"
+#include "testrun/runLinesUnit.h"
 
-class FakeRunList final : public SequenceList {
+class FakeRunList final : public RunLines {
   public:
     explicit FakeRunList(std::vector<std::string>* log = nullptr) : log_(log ? log : &events) {}
     FakeRunList(const FakeRunList&) = delete;
@@ -24,15 +24,10 @@ class FakeRunList final : public SequenceList {
     bool flipsPauseBox = false;
     std::string stopAfter;
 
-    void clearLines() override {
-        lines.clear();
-        log_->push_back("clear");
+    void clockMeasured(std::uint64_t megahertz) override {
+        clockRates.push_back(megahertz);
+        RunLines::clockMeasured(megahertz);
     }
-    void appendLine(const std::string& line) override {
-        lines.push_back(line);
-        log_->push_back(line);
-    }
-    void noteClockRate(std::uint64_t megahertz) override { clockRates.push_back(megahertz); }
     void repaintNow() override { log_->push_back("repaint"); }
     void processPendingMessages() override { log_->push_back("messages"); }
     bool pauseNow(bool option) override {
@@ -44,5 +39,14 @@ class FakeRunList final : public SequenceList {
     }
 
   private:
+    void clearLines() override {
+        lines.clear();
+        log_->push_back("clear");
+    }
+    void appendLine(const std::string& line) override {
+        lines.push_back(line);
+        log_->push_back(line);
+    }
+
     std::vector<std::string>* log_;
 };

@@ -21,6 +21,7 @@
 #include "support/lockSquatter.h"
 #include "support/unprivileged.h"
 #include "testrun/roundsUnit.h"
+#include "testrun/runResultUnit.h"
 
 namespace {
 
@@ -40,10 +41,10 @@ const FakeTestTable kFakeTests = [] {
 struct SequenceRun {
     FakeRunList list;
     FakeSequencePlatform system;
-    ResultTable results{};
+    RunResult result;
     void start(bool raise, bool pause) {
         failingKernelCalls = 0;
-        runTestSequence({raise, pause}, kFakeTests, list, system, results);
+        runTestSequence({raise, pause}, kFakeTests, list, system, result);
     }
 };
 
@@ -117,15 +118,18 @@ TEST(TestSequence, RepaintsAndProcessesMessagesBetweenStepsOnly) {
 TEST(TestSequence, FailedRunKeepsTheOtherNineValuesInItsRows) {
     constexpr std::uint32_t kUntouched = 0xFFFFFFFFu;
     SequenceRun run;
-    for (ResultRow& row : run.results) row.fill(kUntouched);
+    for (ResultRow& row : run.result.table) row.fill(kUntouched);
     run.start(false, false);
-    const ResultRow& cycles = run.results[2 * 3];
-    const ResultRow& milliseconds = run.results[2 * 3 + 1];
+    const ResultRow& cycles = run.result.table[2 * 3];
+    const ResultRow& milliseconds = run.result.table[2 * 3 + 1];
     EXPECT_EQ(cycles[4], 0u);
     EXPECT_EQ(milliseconds[4], 0u);
+    ASSERT_EQ(run.result.summaries.size(), static_cast<std::size_t>(kTestCount));
+    EXPECT_EQ(run.result.summaries[3].failedRuns, std::vector<int>{4});
+    EXPECT_FALSE(run.result.summaries[3].bestCycles);
     // The harness wrote every row. The values themselves are not checked: on a loaded machine
     // even a run of a trivial kernel can be preempted for milliseconds.
-    for (const ResultRow& row : run.results)
+    for (const ResultRow& row : run.result.table)
         for (std::uint32_t value : row) EXPECT_NE(value, kUntouched);
 }
 
@@ -156,8 +160,8 @@ TEST(TestSequence, PauseIsDecidedAnewAtEachPause) {
     FakeRunList list;
     list.flipsPauseBox = true;
     FakeSequencePlatform system;
-    ResultTable results{};
-    runTestSequence({false, true}, kFakeTests, list, system, results);
+    RunResult result;
+    runTestSequence({false, true}, kFakeTests, list, system, result);
     EXPECT_EQ(list.optionsAsked, std::vector<bool>(kTestCount - 1, true));
     EXPECT_EQ(std::count(list.lines.begin(), list.lines.end(), "Простой 5 сек."), 5);
     EXPECT_EQ(system.count("sleep 5000"), 5);  // after tests 0, 2, 4, 6 and 8
@@ -177,9 +181,9 @@ TEST(TestSequence, StopEndsTheRunAtItsNextStep) {
         list.flipsPauseBox = true;
         list.stopAfter = stop.stopAfter;
         FakeSequencePlatform system;
-        ResultTable results{};
+        RunResult result;
         failingKernelCalls = 0;
-        runTestSequence({true, true}, kFakeTests, list, system, results);
+        runTestSequence({true, true}, kFakeTests, list, system, result);
         EXPECT_EQ(list.lines.size(), static_cast<std::size_t>(stop.linesListed)) << stop.stopAfter;
         EXPECT_EQ(list.lines.back(), stop.stopAfter);
         EXPECT_EQ(system.count("sleep 1000"), stop.clockMeasured ? 1 : 0);
@@ -193,11 +197,10 @@ TEST(TestSequence, InRoundsARoundLineEachAndNinePausesThenEveryTestsLinesInOrder
     for (const bool pause : {true, false}) {
         FakeRunList list;
         FakeSequencePlatform system;
-        ResultTable results{};
-        RunCalls calls;
+        RunResult result;
         failingKernelCalls = 0;
         SequenceOptions options{false, pause, false, TestOrder::Rounds, 3};
-        runTestSequence(options, kFakeTests, list, system, results, &calls);
+        runTestSequence(options, kFakeTests, list, system, result);
 
         std::vector<std::string> expected = expectedRunLines(kFakeTests, false, 3);
         std::vector<std::string> rounds = {roundsOrderLine(3)};
@@ -210,8 +213,8 @@ TEST(TestSequence, InRoundsARoundLineEachAndNinePausesThenEveryTestsLinesInOrder
         EXPECT_EQ(system.count("sleep 5000"), pause ? kRunsPerTest - 1 : 0);
         // After each of the twenty MMX calls, as after each MMX test in order.
         EXPECT_EQ(system.count("emms"), 2 * kRunsPerTest);
-        EXPECT_EQ(calls[3].made.size(), static_cast<std::size_t>(kRunsPerTest));
-        EXPECT_EQ(results[2 * 3][4], 0u) << "the failed fifth call of test 3 keeps its place";
+        EXPECT_EQ(result.calls[3].made.size(), static_cast<std::size_t>(kRunsPerTest));
+        EXPECT_EQ(result.table[2 * 3][4], 0u) << "the failed fifth call of test 3 keeps its place";
     }
 }
 
@@ -219,32 +222,12 @@ TEST(TestSequence, InRoundsAStopEndsTheRunAtTheNextRound) {
     FakeRunList list;
     list.stopAfter = roundLine(3);
     FakeSequencePlatform system;
-    ResultTable results{};
+    RunResult result;
     SequenceOptions options{true, true, false, TestOrder::Rounds, 1};
-    runTestSequence(options, kFakeTests, list, system, results);
+    runTestSequence(options, kFakeTests, list, system, result);
     EXPECT_EQ(list.lines.back(), roundLine(3));
     EXPECT_EQ(system.count("sleep 5000"), 2);
     EXPECT_EQ(system.calls.back(), "restore");
-}
-
-TEST(TestSummary, MinimaComeFromAnyRunAndCompareUnsigned) {
-    ResultRow cycles = {0xFFFF'FFFF, 900, 1234, 5000, 1300, 1250, 1400, 1500, 1600, 1700};
-    ResultRow milliseconds = {0x8000'0000, 700, 650, 640, 720, 730, 740, 750, 760, 770};
-    RunFlags flags{};
-    EXPECT_EQ(testSummaryLines(cycles, milliseconds, flags),
-              (std::vector<std::string>{"900 млн. тактов", "640 миллисекунд"}));
-    cycles.fill(0xFFFF'FFFF);
-    EXPECT_EQ(testSummaryLines(cycles, milliseconds, flags).front(), "4294967295 млн. тактов");
-}
-
-TEST(TestSummary, AnyFailedRunShowsTheFailureOnly) {
-    ResultRow cycles{}, milliseconds{};
-    cycles.fill(100);
-    milliseconds.fill(50);
-    RunFlags flags{};
-    flags[9] = 1;
-    EXPECT_EQ(testSummaryLines(cycles, milliseconds, flags),
-              (std::vector<std::string>{"Тест не пройден"}));
 }
 
 TEST(ClockRate, TicksOverTheRawLengthOfTheSleepInWholeMHz) {

@@ -14,6 +14,7 @@
 #include "support/fakeRunList.h"
 #include "support/fakeSequencePlatform.h"
 #include "support/fakeTestTable.h"
+#include "testrun/runResultUnit.h"
 #include "transform/fpujpgUnit.h"
 #include "transform/ssejpgUnit.h"
 
@@ -100,8 +101,8 @@ TEST(TestTable, MultimediaResetFallsAfterTheTenRunsAndBeforeTheResultLinesOfTest
     runLog = &system.calls;
     const FakeTestTable tests = programTestsTiming(loggingKernel);
     FakeRunList list(&system.calls);
-    ResultTable results{};
-    runTestSequence({false, false}, tests, list, system, results);
+    RunResult result;
+    runTestSequence({false, false}, tests, list, system, result);
     runLog = nullptr;
 
     for (std::size_t test = 0; test < tests.size(); ++test) {

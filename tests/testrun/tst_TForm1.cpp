@@ -38,10 +38,10 @@ namespace {
 using namespace std::chrono_literals;
 
 int kernelCalls = 0;
+int failingCall = 0;  // the call, counted from 1 over the run, that fails; 0 for none
 
 std::int32_t countingKernel(std::uint8_t* const*, std::uint8_t* const*, std::uint8_t* const*) {
-    ++kernelCalls;
-    return 0;
+    return ++kernelCalls == failingCall ? 1 : 0;
 }
 
 const FakeTestTable kFakeTests = numberedTestsTiming(countingKernel);
@@ -54,9 +54,9 @@ QStringList lines(const QListWidget& listBox) {
     return result;
 }
 
-QStringList expectedLines(bool withPauses) {
+QStringList expectedLines(bool withPauses, int failedTest = -1) {
     QStringList result;
-    for (const std::string& line : expectedRunLines(kFakeTests, withPauses))
+    for (const std::string& line : expectedRunLines(kFakeTests, withPauses, failedTest))
         result.append(QString::fromStdString(line));
     return result;
 }
@@ -87,6 +87,7 @@ class TestTForm1 : public QObject {
     void showingTheWindowShowsBanner();
     void runListsEveryLineOfOneRun();
     void runLinesAppearWhileRunning();
+    void aFailedCallFailsItsTest();
     void runFollowsCheckBoxes_data();
     void runFollowsCheckBoxes();
     void secondClickDuringRunIsIgnored();
@@ -138,6 +139,7 @@ void TestTForm1::init() {
     form->setBenchResults(*benchResults);
     form->setPauseLength(1ms);
     kernelCalls = 0;
+    failingCall = 0;
 }
 
 void TestTForm1::cleanup() {
@@ -346,6 +348,14 @@ void TestTForm1::runListsEveryLineOfOneRun() {
     // Lines are 13 pixels apart.
     QCOMPARE(list->visualItemRect(list->item(1)).top() - list->visualItemRect(list->item(0)).top(),
              13);
+}
+
+// One failed call of the fourth test fails the test: its figures give way to the failure, as in
+// the console's lines.
+void TestTForm1::aFailedCallFailsItsTest() {
+    failingCall = 3 * kRunsPerTest + 4;
+    runToEnd();
+    QCOMPARE(lines(*listBox()), expectedLines(true, 3));
 }
 
 // The run is held in its clock measurement until the window has looked at its list.
