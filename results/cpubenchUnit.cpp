@@ -3,6 +3,8 @@
 #include "results/cpubenchUnit.h"
 
 #include <algorithm>
+#include <numeric>
+#include <utility>
 
 #include "platform/codePage.h"
 
@@ -65,13 +67,28 @@ ComparisonRows buildComparisonRows(const std::deque<TCpuRecord>& systems,
     for (const TCpuRecord& record : systems) addRow(record, false);
     if (ownSystem != nullptr) addRow(*ownSystem, true);
 
-    std::stable_sort(list.rows.begin(), list.rows.end(),
-                     [unit](const ComparisonRow& a, const ComparisonRow& b) {
-                         return bestValue(a.summary, unit) < bestValue(b.summary, unit);
-                     });
-    for (const ComparisonRow& row : list.rows)
-        list.BarScale = std::max(list.BarScale, averageValue(row.summary, unit));
+    std::vector<TViborka> summaries;
+    summaries.reserve(list.rows.size());
+    for (const ComparisonRow& row : list.rows) summaries.push_back(row.summary);
+    const ComparisonOrder order = comparisonOrder(summaries, unit);
+    std::vector<ComparisonRow> rows;
+    rows.reserve(list.rows.size());
+    for (const std::size_t place : order.places) rows.push_back(list.rows[place]);
+    list.rows = std::move(rows);
+    list.BarScale = order.barScale;
     return list;
+}
+
+ComparisonOrder comparisonOrder(std::span<const TViborka> summaries, BenchUnit unit) {
+    ComparisonOrder order;
+    order.places.resize(summaries.size());
+    std::iota(order.places.begin(), order.places.end(), std::size_t{0});
+    std::stable_sort(order.places.begin(), order.places.end(), [&](std::size_t a, std::size_t b) {
+        return bestValue(summaries[a], unit) < bestValue(summaries[b], unit);
+    });
+    for (const TViborka& summary : summaries)
+        order.barScale = std::max(order.barScale, averageValue(summary, unit));
+    return order;
 }
 
 std::string comparisonCellText(const ComparisonRow& row, int column, BenchUnit unit) {

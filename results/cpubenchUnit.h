@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <new>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,14 +82,24 @@ struct ComparisonRow {
     bool drawnAsOwnSystem;  // captioned "Ваша система": the own row's colours
 };
 
+// The comparison's order of the rows `summaries` summarise, for `unit`: their places in
+// ascending order of V, a row never passing a row of equal value that came before it; and the
+// bar scale, the largest average of the unit, never below 1. The window, the console's text and
+// the page order their rows so.
+struct ComparisonOrder {
+    std::vector<std::size_t> places;
+    std::uint32_t barScale = 1;
+};
+ComparisonOrder comparisonOrder(std::span<const TViborka> summaries, BenchUnit unit);
+
 struct ComparisonRows {
     std::vector<ComparisonRow> rows;
     std::uint32_t BarScale = 1;  // the largest average of the chosen unit, never below 1
 };
 
 // The rows for `selectedTest` and `unit`: every loaded record in loading order, then
-// `ownSystem`, in ascending order of V; a row never passes a row of equal value that came before
-// it, so the running machine comes last among equals. `selectedTest` outside 1 to 10 gives no
+// `ownSystem`, in the comparison's order (comparisonOrder), so the running machine comes last
+// among equals. `selectedTest` outside 1 to 10 gives no
 // rows. The rows point into `systems` and at `ownSystem`, which must outlive them.
 ComparisonRows buildComparisonRows(const std::deque<TCpuRecord>& systems,
                                    const TCpuRecord& ownSystem, int selectedTest, BenchUnit unit);

@@ -199,35 +199,26 @@ void writeSummary(std::ostream& out, const std::vector<HtmlMachine>& machines,
 // first), the best's dark bar over the average's light one, scaled by the largest average.
 void writeTest(std::ostream& out, const HtmlReport& report, const std::vector<std::size_t>& shown,
                int test) {
-    struct Row {
-        std::size_t machine;
-        TViborka summary;
-    };
-    std::vector<Row> rows;
-    std::uint32_t scale = 1;
-    const auto row = static_cast<std::size_t>(2 * test);
+    std::vector<TViborka> summaries;
     for (const std::size_t m : shown) {
         const ResultTable& results = *report.machines[m].results;
-        rows.push_back({m, summariseRuns(results[row], results[row + 1])});
-        scale = std::max(scale, averageValue(rows.back().summary, report.unit));
+        summaries.push_back(summariseRuns(cycleRow(results, test), millisecondRow(results, test)));
     }
-    std::stable_sort(rows.begin(), rows.end(), [&](const Row& a, const Row& b) {
-        return bestValue(a.summary, report.unit) < bestValue(b.summary, report.unit);
-    });
+    const ComparisonOrder order = comparisonOrder(summaries, report.unit);
     const HtmlTest& name = report.tests[static_cast<std::size_t>(test)];
     out << "<section class=\"test\" id=\"" << htmlText(name.id) << "\"><h2>"
         << htmlText(name.caption) << "</h2>\n<p class=\"note\">Тест " << testNumber(test) << ": "
         << htmlText(name.label.substr(0, name.label.find_last_not_of(':') + 1)) << "</p>\n"
         << "<table class=\"c\"><tr><th>Машина<th>Лучший<th>Среднее"
            "<th>К эталону (меньше — быстрее)<th>\n";
-    for (const Row& entry : rows) {
-        const HtmlMachine& machine = report.machines[entry.machine];
-        const std::uint32_t best = bestValue(entry.summary, report.unit);
-        const std::uint32_t average = averageValue(entry.summary, report.unit);
+    for (const std::size_t place : order.places) {
+        const HtmlMachine& machine = report.machines[shown[place]];
+        const std::uint32_t best = bestValue(summaries[place], report.unit);
+        const std::uint32_t average = averageValue(summaries[place], report.unit);
         out << rowStart(machine) << nameCell(machine) << "<td>" << best << "<td>" << average
             << "<td>" << decisionCell(machine, test) << "<td>"
-            << svgBars(average > 0 ? barShare(average, scale) : "",
-                       best > 0 ? barShare(best, scale) : "", best == 0)
+            << svgBars(average > 0 ? barShare(average, order.barScale) : "",
+                       best > 0 ? barShare(best, order.barScale) : "", best == 0)
             << '\n';
     }
     out << "</table></section>\n";
