@@ -19,12 +19,12 @@
 #include <cstdlib>
 #include <vector>
 
+#include "engine/runLinesUnit.h"
+#include "engine/runResultUnit.h"
+#include "engine/testTableUnit.h"
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
 #include "testrun/mainUnit.h"
-#include "testrun/runLinesUnit.h"
-#include "testrun/runResultUnit.h"
-#include "testrun/testTableUnit.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "results/cpuRecordUnit.h"
+#include "record/cpuRecordUnit.h"
 
 // The summary of one machine's ten runs of the chosen test.
 struct TViborka {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "testrun/runLinesUnit.h"
+#include "engine/runLinesUnit.h"
 
 class FakeRunList final : public RunLines {
   public:

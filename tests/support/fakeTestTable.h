@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <array>
 
-#include "testrun/sequenceUnit.h"
-#include "testrun/testTableUnit.h"
+#include "engine/sequenceUnit.h"
+#include "engine/testTableUnit.h"
 
 using FakeTestTable = std::array<TestEntry, kTestCount>;
 
