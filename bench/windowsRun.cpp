@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
 
     SystemSequencePlatform system;
     ResultTable windowTable{};
-    TForm1 window(system, benchmarkTests());
+    TForm1 window(system, resultFileTests());
     window.setBenchResults(windowTable);
     window.findChild<QCheckBox*>(QStringLiteral("CheckBox2"))->setChecked(false);
     window.show();
@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
                 options.pauseAfterEachTest = false;
                 SilentList list;
                 ResultTable table{};
-                runTestSequence(options, benchmarkTests(), list, system, table);
+                runTestSequence(options, resultFileTests(), list, system, table);
                 console.push_back(figuresOf(table));
             }
         }

@@ -58,3 +58,9 @@ std::uint32_t averageOfAllRuns(const ResultRow& row) {
     const std::uint64_t sum = std::accumulate(row.begin(), row.end(), std::uint64_t{0});
     return static_cast<std::uint32_t>(sum / row.size());
 }
+
+ResultTable recordTable(std::span<const ResultRow> run) {
+    ResultTable table{};
+    std::copy_n(run.begin(), std::min(run.size(), table.size()), table.begin());
+    return table;
+}

@@ -52,13 +52,13 @@ bool sameFile(const platform::ReplacementCheck& a, const platform::ReplacementCh
 }
 
 // The tables the result file and the CSV hold: every run's with --repeat, else the run's.
-std::span<const ResultTable> savedRuns(const FinishedRun& finished) {
+std::span<const RunTable> savedRuns(const FinishedRun& finished) {
     if (finished.repeatedRuns.empty()) return {&finished.run.results, 1};
     return finished.repeatedRuns;
 }
 
 // The run on every core at once belongs with the last run, which it followed.
-const CoresRun* coresOf(const FinishedRun& finished, const ResultTable& results) {
+const CoresRun* coresOf(const FinishedRun& finished, const RunTable& results) {
     if (!finished.run.cores || &results != &savedRuns(finished).back()) return nullptr;
     return &*finished.run.cores;
 }
@@ -143,8 +143,9 @@ bool checkResultFolders(const ConsoleOptions& options, std::ostream& err) {
 void writeRunOutput(std::ostream& out, OutputContent content, const FinishedRun& finished) {
     switch (content) {
         case OutputContent::ResultFile: {
-            for (const ResultTable& results : savedRuns(finished)) {
-                const TCpuRecord record = describedRecord(finished.description, results);
+            for (const RunTable& results : savedRuns(finished)) {
+                const TCpuRecord record =
+                    describedRecord(finished.description, recordTable(results));
                 out.write(reinterpret_cast<const char*>(&record), kRecordSize);
             }
             return;
@@ -154,9 +155,9 @@ void writeRunOutput(std::ostream& out, OutputContent content, const FinishedRun&
             return;
         case OutputContent::Csv:
             writeCsvHeader(out);
-            for (const ResultTable& results : savedRuns(finished))
+            for (const RunTable& results : savedRuns(finished))
                 writeCsvMachine(out, finished.run.testNames,
-                                {finished.run.host, finished.description, &results, nullptr,
+                                {finished.run.host, finished.description, results, nullptr,
                                  coresOf(finished, results)});
             return;
         case OutputContent::Html:
@@ -185,7 +186,7 @@ void writeComparisonOutput(std::ostream& out, OutputContent content,
         const bool compared = statistics && index < statistics->machines.size();
         writeCsvMachine(
             out, comparison.testNames,
-            {machine.name, recordDescription(record), &record.Results,
+            {machine.name, recordDescription(record), record.Results,
              compared ? &statistics->machines[index] : nullptr, machine.cores, machine.quality},
             comparedIn);
     }

@@ -22,8 +22,8 @@ std::filesystem::path measureAgainstMachine(const ConsoleOptions& options, Conso
     if (folder.empty()) return folder;
     const std::vector<RecordedRun> history = readHistory(folder);
     const bool inRounds = options.sequence.order == TestOrder::Rounds;
-    RecordedRun run{kernelCodeFingerprint(), platform::processorBrand(), runs.benchResults,
-                    inRounds ? "rounds" : "in-order"};
+    RecordedRun run{kernelCodeFingerprint(), platform::processorBrand(),
+                    recordTable(runs.benchResults), inRounds ? "rounds" : "in-order"};
     runs.history = measureAgainstHistory(history, run);
     runs.quality.historyLine = historyLine(*runs.history);
     runs.quality.steadinessLine = steadinessLine(*runs.history);
@@ -75,6 +75,7 @@ void makeRuns(const ConsoleOptions& options, SystemSequencePlatform& system,
         runs.conditions = conditionsBeforeRun(options.sequence.raisePriority);
         runs.conditions.otherRun = runs.otherRun;
         runs.started = std::time(nullptr);
+        runs.benchResults = emptyRunTable(static_cast<int>(benchmarkTests().size()));
         runTestSequence(options.sequence, benchmarkTests(), list, system, runs.benchResults,
                         &runs.calls, &runs.rounds);
         runs.conditions.priorityGranted = system.raiseGranted();

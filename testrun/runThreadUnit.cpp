@@ -48,8 +48,9 @@ RunThread::~RunThread() {
     if (thread_.joinable()) thread_.join();
 }
 
-void RunThread::start(const SequenceOptions& options, TestTable tests, SequencePlatform& system,
-                      ResultTable& results, std::optional<std::chrono::milliseconds> pause) {
+void RunThread::start(const SequenceOptions& options, ResultFileTests tests,
+                      SequencePlatform& system, ResultTable& results,
+                      std::optional<std::chrono::milliseconds> pause) {
     if (inProgress()) return;
     results_ = &results;
     runResults_ = results;
@@ -67,7 +68,7 @@ void RunThread::stop() {
     wake_.notify_all();
 }
 
-void RunThread::run(SequenceOptions options, TestTable tests, SequencePlatform& system) {
+void RunThread::run(SequenceOptions options, ResultFileTests tests, SequencePlatform& system) {
     // The kernels run under the program's floating-point environment on every thread.
     platform::setProgramFpuEnvironment();
     ThreadList list(*this);

@@ -62,30 +62,34 @@ bool pauseWhenAsked(const SequenceOptions& options, SequenceList& list, Sequence
     return true;
 }
 
-// A test's figure lines; false when the run was stopped.
-bool listFigures(std::size_t test, SequenceList& list, const ResultTable& benchResults,
-                 const RunFlags& flags) {
+// A test's figure lines (or that this processor cannot run it); false when the run was stopped.
+bool listFigures(const TestEntry& entry, std::size_t test, SequenceList& list,
+                 std::span<const ResultRow> benchResults, const RunFlags& flags) {
     const int row = static_cast<int>(test);
-    for (const std::string& line :
-         testSummaryLines(cycleRow(benchResults, row), millisecondRow(benchResults, row), flags))
-        list.appendLine(line);
+    const std::vector<std::string> lines =
+        entry.runsHere() ? testSummaryLines(cycleRow(benchResults, row),
+                                            millisecondRow(benchResults, row), flags)
+                         : std::vector<std::string>{kTestNotSupportedText};
+    for (const std::string& line : lines) list.appendLine(line);
     return carryOn(list);
 }
 
 // Each test's label, its ten timed runs, its lines and the pause after it; false when the run
 // was stopped before the last test.
 bool timeEveryTest(const SequenceOptions& options, TestTable tests, SequenceList& list,
-                   SequencePlatform& system, ResultTable& benchResults, RunCalls* calls) {
+                   SequencePlatform& system, std::span<ResultRow> benchResults, RunCalls* calls) {
     RunFlags flags{};
     for (std::size_t test = 0; test < tests.size(); ++test) {
         const TestEntry& entry = tests[test];
         const int row = static_cast<int>(test);
         list.appendLine(entry.label);
         if (!carryOn(list)) return false;
-        timeTest(entry, options, cycleRow(benchResults, row), millisecondRow(benchResults, row),
-                 flags, calls != nullptr ? &(*calls)[test] : nullptr);
-        if (entry.resetsMultimediaState) system.resetMultimediaState();
-        if (!listFigures(test, list, benchResults, flags)) return false;
+        if (entry.runsHere()) {
+            timeTest(entry, options, cycleRow(benchResults, row), millisecondRow(benchResults, row),
+                     flags, calls != nullptr ? &(*calls)[test] : nullptr);
+            if (entry.resetsMultimediaState) system.resetMultimediaState();
+        }
+        if (!listFigures(entry, test, list, benchResults, flags)) return false;
         const bool isLastTest = test + 1 == tests.size();
         if (!isLastTest && !pauseWhenAsked(options, list, system)) return false;
     }
@@ -96,7 +100,7 @@ bool timeEveryTest(const SequenceOptions& options, TestTable tests, SequenceList
 // the last; then every test's label and figures in the table's order. False when the run was
 // stopped before its last line.
 bool timeEveryRound(const SequenceOptions& options, TestTable tests, SequenceList& list,
-                    SequencePlatform& system, ResultTable& benchResults, RunCalls& calls,
+                    SequencePlatform& system, std::span<ResultRow> benchResults, RunCalls& calls,
                     RunRounds& rounds) {
     rounds.seed = options.seed.value_or(drawSeed());
     list.appendLine(roundsOrderLine(rounds.seed));
@@ -118,10 +122,11 @@ bool timeEveryRound(const SequenceOptions& options, TestTable tests, SequenceLis
     RunFlags flags{};
     for (std::size_t test = 0; test < tests.size(); ++test) {
         const int row = static_cast<int>(test);
-        storeCalls(calls[test], cycleRow(benchResults, row), millisecondRow(benchResults, row),
-                   flags);
+        if (tests[test].runsHere())
+            storeCalls(calls[test], cycleRow(benchResults, row), millisecondRow(benchResults, row),
+                       flags);
         list.appendLine(tests[test].label);
-        if (!listFigures(test, list, benchResults, flags)) return false;
+        if (!listFigures(tests[test], test, list, benchResults, flags)) return false;
     }
     return true;
 }
@@ -263,14 +268,20 @@ std::string roundLine(int round) {
 }
 
 void runTestSequence(const SequenceOptions& options, TestTable tests, SequenceList& list,
-                     SequencePlatform& system, ResultTable& benchResults, RunCalls* calls,
+                     SequencePlatform& system, std::span<ResultRow> benchResults, RunCalls* calls,
                      RunRounds* rounds) {
     list.clearLines();
+    for (std::size_t test = 0; test < tests.size(); ++test)
+        if (!tests[test].runsHere()) {
+            cycleRow(benchResults, static_cast<int>(test)).fill(0);
+            millisecondRow(benchResults, static_cast<int>(test)).fill(0);
+        }
+    if (calls != nullptr) calls->assign(tests.size(), TestCalls{});
     const PriorityScope priority(system, options.raisePriority);
     if (!measureClockRate(list, system)) return;
     bool finished = false;
     if (options.order == TestOrder::Rounds) {
-        RunCalls ownCalls;
+        RunCalls ownCalls(tests.size());
         RunRounds ownRounds;
         finished = timeEveryRound(options, tests, list, system, benchResults,
                                   calls != nullptr ? *calls : ownCalls,

@@ -138,7 +138,7 @@ struct SequenceOptions {
 };
 
 // One test, described once: everything the run, the console, JSON, CSV and the comparison
-// window know of it (testrun/testTableUnit holds the program's ten).
+// window know of it (testrun/testTableUnit holds the program's).
 struct TestEntry {
     TestKernel kernel;
     const char* kernelName;      // the kernel's symbol, as tools name it (kernelOnce, callgrind)
@@ -150,16 +150,25 @@ struct TestEntry {
     // A decode works on the code the encode of its width left in the buffers: run in rounds, it
     // is called right after the test before it, never apart from it.
     bool decodesTheTestBefore;
+    // Whether this processor can run the kernel (it needs an instruction set not every x86-64
+    // processor has); none where every one can. A test it cannot run makes no call.
+    bool (*supported)() = nullptr;
+
+    bool runsHere() const { return supported == nullptr || supported(); }
 };
 
-// The tests of one run: always all of them, test k filling row pair k of the result table.
-using TestTable = std::span<const TestEntry, kTestCount>;
+// The tests of one run, test k filling row pair k of the run's table: the console runs every
+// test of the program's table, the windows the result file's (ResultFileTests), whose table is a
+// record's.
+using TestTable = std::span<const TestEntry>;
+using ResultFileTests = std::span<const TestEntry, kTestCount>;
 
 // The run's fixed texts.
 inline constexpr const char* kClockMeasurementText = "Опеределение частоты процессора...";
 inline constexpr const char* kClockRateText = "Тактовая частота: ";
 inline constexpr const char* kPauseText = "Простой 5 сек.";
 inline constexpr const char* kFinishedText = "Завершено...";
+inline constexpr const char* kTestNotSupportedText = "Тест не поддерживается этим процессором";
 
 // The time-stamp counter's rate in whole MHz across a sleep: its ticks over the nanoseconds
 // CLOCK_MONOTONIC_RAW counted across the same sleep, so a sleep that ran long (a loaded
@@ -176,7 +185,9 @@ std::vector<std::string> testSummaryLines(const ResultRow& cycles, const ResultR
 std::string roundsOrderLine(std::uint64_t seed);
 std::string roundLine(int round);  // from 1; beyond the tenth an extra round
 
-// One complete run over `tests` (test k fills rows 2k and 2k+1 of `benchResults`), steps 1 to
+// One complete run over `tests` (test k fills rows 2k and 2k+1 of `benchResults`, which has two
+// rows for each test; a test this processor cannot run leaves its rows zero and lists
+// kTestNotSupportedText instead of figures), steps 1 to
 // the restoring of the priorities. Every test gets the references to TestBuffer1, TestBuffer2
 // and TestBuffer3, in this order. A run the list stops ends early (see
 // SequenceList::stopRequested). The priorities are restored on every way out of the run, an
@@ -188,5 +199,5 @@ std::string roundLine(int round);  // from 1; beyond the tenth an extra round
 // the last round in the table's order, and `rounds`, when given, receives the seed and each
 // round's host factor (timeRounds).
 void runTestSequence(const SequenceOptions& options, TestTable tests, SequenceList& list,
-                     SequencePlatform& system, ResultTable& benchResults, RunCalls* calls = nullptr,
-                     RunRounds* rounds = nullptr);
+                     SequencePlatform& system, std::span<ResultRow> benchResults,
+                     RunCalls* calls = nullptr, RunRounds* rounds = nullptr);

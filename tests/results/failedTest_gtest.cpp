@@ -50,7 +50,7 @@ TEST(FailedTest, EveryOutputSaysTheSame) {
     HtmlReport page;
     page.tests.resize(kTestCount);
     page.machines.emplace_back();
-    page.machines.back().results = &results;
+    page.machines.back().results = results;
     std::ostringstream html;
     writeHtmlReport(html, page);
     EXPECT_NE(html.str().find(std::string("<td>0<td>")), std::string::npos);

@@ -129,6 +129,42 @@ TEST(TestSequence, FailedRunKeepsTheOtherNineValuesInItsRows) {
         for (std::uint32_t value : row) EXPECT_NE(value, kUntouched);
 }
 
+int passingKernelCalls = 0;
+
+std::int32_t countedPassingKernel(std::uint8_t* const*, std::uint8_t* const*,
+                                  std::uint8_t* const*) {
+    ++passingKernelCalls;
+    return 0;
+}
+
+// The console's run: every test of the program, beyond the result file's ten, the last one of
+// a kind this processor cannot run. That one is listed as such and never called, in either order.
+TEST(TestSequence, ATestThisProcessorCannotRunIsListedAsSuchAndNeverCalled) {
+    std::vector<TestEntry> tests = everyTestTiming(countedPassingKernel);
+    tests.push_back(tests.front());
+    tests.back().label = "beyond";
+    tests.back().supported = [] { return false; };
+    const int count = static_cast<int>(tests.size());
+    ASSERT_GT(count, kTestCount);
+    for (const TestOrder order : {TestOrder::InOrder, TestOrder::Rounds}) {
+        FakeRunList list;
+        FakeSequencePlatform system;
+        RunTable results(static_cast<std::size_t>(2 * count), ResultRow{7});
+        RunCalls calls;
+        passingKernelCalls = 0;
+        runTestSequence({false, false, false, order, 3}, tests, list, system, results, &calls);
+        EXPECT_EQ(passingKernelCalls, kRunsPerTest * (count - 1));
+        EXPECT_EQ(calls.size(), tests.size());
+        const auto label = std::find(list.lines.begin(), list.lines.end(), "beyond");
+        ASSERT_NE(label, list.lines.end());
+        EXPECT_EQ(*std::next(label), kTestNotSupportedText);
+        EXPECT_EQ(list.lines.back(), kFinishedText);
+        EXPECT_EQ(cycleRow(results, count - 1), ResultRow{});
+        EXPECT_EQ(millisecondRow(results, count - 1), ResultRow{});
+        EXPECT_NE(cycleRow(results, count - 2), ResultRow{7});
+    }
+}
+
 TEST(TestSequence, ClockRateAbove4295MHzShowsTheFullValue) {
     SequenceRun run;
     run.system.timeStampStep = 5'123'456'789;
