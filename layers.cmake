@@ -1,11 +1,15 @@
 # The program is built in layers, each a static library that may use only the layers below it:
 #
 #   korvex_platform   platform/            the system's services
-#   korvex_kernels    hamming/ transform/  the ten kernels, their work area and their type
-#                     testrun/
-#   korvex_results    results/ (no Qt)     the result table, result files, comparison rows
-#   korvex_run        testrun/ (no Qt)     harness, test sequence, test table, console parts
-#   korvex_ui         testrun/ results/    the Qt windows
+#   korvex_kernels    kernel/              the kernels' type, their work area
+#                     hamming/ transform/  the ten kernels
+#   korvex_results    record/ (no Qt)      the result table, result files, run reports, statistics
+#                     renderers/           text, JSON, CSV and the HTML page
+#                     results/             the comparison's rows (cpubenchUnit)
+#   korvex_run        engine/ (no Qt)      harness, test sequence, test table, run on every core
+#                     console/             the console runner's parts, the command lines
+#   korvex_ui         ui/                  what the windows share
+#                     testrun/ results/    the Qt windows and the windows program's start-up
 #
 # The top-level CMakeLists.txt declares the layers, each after those it uses (korvex_layer);
 # then each folder's CMakeLists.txt hands its files to the layer each belongs to
@@ -53,7 +57,7 @@ endfunction()
 # korvex_layer_files(<layer> [HEADERS <header>...] [SOURCES <file>...])
 # Called in a folder's CMakeLists.txt: adds files of that folder to a declared layer. Its
 # HEADERS get links in the layer's include folder, included by their path from the source
-# folder ("testrun/sequenceUnit.h"); SOURCES are compiled into the layer's library. The pinned
+# folder ("engine/sequenceUnit.h"); SOURCES are compiled into the layer's library. The pinned
 # kernels' files go to their object library instead (target_sources).
 function(korvex_layer_files layer)
     cmake_parse_arguments(LAYER "" "" "HEADERS;SOURCES" ${ARGN})

@@ -10,18 +10,8 @@
 # Usage: bench/disturbance.sh [build folder] [rounds, default 3]. About 30 s a run.
 set -euo pipefail
 
-build=$(realpath "${1:-build}")
 rounds=${2:-3}
-console=$build/korvex2-console
-[[ -x $console ]] || { echo "no $console: run make build first" >&2; exit 1; }
-work=$(mktemp -d)
-neighbours=()
-stop_neighbours() {
-    for pid in "${neighbours[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${neighbours[@]}"; do wait "$pid" 2>/dev/null || true; done
-    neighbours=()
-}
-trap 'stop_neighbours; rm -rf "$work"' EXIT
+source "$(dirname "$0")/neighbours.sh"
 
 # One neighbour: busy for 120 ms, idle for 280 ms, until killed. The time is EPOCHREALTIME in
 # microseconds, without its decimal separator (a point or a comma, as the locale says).

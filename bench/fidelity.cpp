@@ -30,14 +30,14 @@
 #include <utility>
 #include <vector>
 
+#include "engine/harnessUnit.h"
+#include "engine/testTableUnit.h"
+#include "kernel/workAreaUnit.h"
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
 #include "platform/priority.h"
 #include "platform/processorCounters.h"
 #include "platform/runConditions.h"
-#include "testrun/harnessUnit.h"
-#include "testrun/testTableUnit.h"
-#include "testrun/workAreaUnit.h"
 
 namespace {
 

@@ -7,17 +7,7 @@
 # Usage: bench/neighbourHistory.sh [build folder]. About 20 s a run.
 set -euo pipefail
 
-build=$(realpath "${1:-build}")
-console=$build/korvex2-console
-[[ -x $console ]] || { echo "no $console: run make build first" >&2; exit 1; }
-work=$(mktemp -d)
-neighbours=()
-stop_neighbours() {
-    for pid in "${neighbours[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${neighbours[@]}"; do wait "$pid" 2>/dev/null || true; done
-    neighbours=()
-}
-trap 'stop_neighbours; rm -rf "$work"' EXIT
+source "$(dirname "$0")/neighbours.sh"
 export XDG_STATE_HOME=$work/state
 
 echo "Busy neighbour against the record: $(nproc) processors, $(uname -n)," \

@@ -11,11 +11,11 @@
 #include <cstdio>
 #include <limits>
 
+#include "engine/testTableUnit.h"
+#include "kernel/workAreaUnit.h"
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
 #include "platform/processorCounters.h"
-#include "testrun/testTableUnit.h"
-#include "testrun/workAreaUnit.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/fileReplacement.h"
-#include "results/cpuRecordUnit.h"
+#include "record/cpuRecordUnit.h"
 
 int main(int argc, char** argv) {
     char* end = nullptr;

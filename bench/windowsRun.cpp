@@ -19,10 +19,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "engine/testTableUnit.h"
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
 #include "testrun/mainUnit.h"
-#include "testrun/testTableUnit.h"
 
 namespace {
 

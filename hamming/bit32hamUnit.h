@@ -23,7 +23,7 @@
 #ifndef __ASSEMBLER__
 #include <cstdint>
 
-#include "testrun/testKernel.h"
+#include "kernel/testKernel.h"
 
 extern "C" {
 // Reads the data words, writes the whole nibble and code buffers; HAM32_ENCODE_REPETITIONS

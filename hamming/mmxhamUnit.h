@@ -23,7 +23,7 @@
 #ifndef __ASSEMBLER__
 #include <cstdint>
 
-#include "testrun/testKernel.h"
+#include "kernel/testKernel.h"
 
 extern "C" {
 // Reads the data bytes, writes the whole nibble and code buffers; HAM_MMX_ENCODE_REPETITIONS

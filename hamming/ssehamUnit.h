@@ -27,7 +27,7 @@
 #ifndef __ASSEMBLER__
 #include <cstdint>
 
-#include "testrun/testKernel.h"
+#include "kernel/testKernel.h"
 
 extern "C" {
 // Reads the data bytes, writes the whole nibble and code buffers; HAM_SSE_ENCODE_REPETITIONS

@@ -13,13 +13,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "engine/testTableUnit.h"
 #include "platform/codePage.h"
 #include "results/comparisonListUnit.h"
 #include "results/sendUnit.h"
-#include "testrun/controlsUnit.h"
-#include "testrun/picturesUnit.h"
-#include "testrun/testTableUnit.h"
-#include "testrun/windowRecallUnit.h"
+#include "ui/controlsUnit.h"
+#include "ui/picturesUnit.h"
+#include "ui/windowRecallUnit.h"
 
 namespace {
 

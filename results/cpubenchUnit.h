@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "results/cpuRecordUnit.h"
+#include "record/cpuRecordUnit.h"
 
 // The summary of one machine's ten runs of the chosen test.
 struct TViborka {

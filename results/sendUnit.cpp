@@ -1,8 +1,8 @@
 // Layer korvex_ui: the windows; includes Qt and every layer.
 
 #include "results/sendUnit.h"
-#include "testrun/controlsUnit.h"
-#include "testrun/keyboardUnit.h"
+#include "ui/controlsUnit.h"
+#include "ui/keyboardUnit.h"
 
 #include <QApplication>
 #include <QDir>

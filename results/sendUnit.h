@@ -14,7 +14,7 @@
 #include <functional>
 
 #include "platform/machineDescription.h"
-#include "results/cpuRecordUnit.h"
+#include "record/cpuRecordUnit.h"
 
 class QFileDialog;
 class QFrame;

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "platform/displayServer.h"
-#include "testrun/keyboardUnit.h"
-#include "testrun/picturesUnit.h"
-#include "testrun/windowRecallUnit.h"
+#include "ui/keyboardUnit.h"
+#include "ui/picturesUnit.h"
+#include "ui/windowRecallUnit.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <QUrlQuery>
 #include <algorithm>
 
-#include "testrun/contactUnit.h"
-#include "testrun/controlsUnit.h"
-#include "testrun/picturesUnit.h"
-#include "testrun/versionUnit.h"
+#include "console/contactUnit.h"
+#include "console/versionUnit.h"
+#include "ui/controlsUnit.h"
+#include "ui/picturesUnit.h"
 
 namespace {
 

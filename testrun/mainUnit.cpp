@@ -20,14 +20,14 @@
 #include <algorithm>
 #include <optional>
 
+#include "kernel/workAreaUnit.h"
 #include "results/benchUnit.h"
 #include "testrun/boutUnit.h"
-#include "testrun/controlsUnit.h"
-#include "testrun/keyboardUnit.h"
 #include "testrun/reklamaUnit.h"
-#include "testrun/runThreadUnit.h"
-#include "testrun/windowRecallUnit.h"
-#include "testrun/workAreaUnit.h"
+#include "ui/controlsUnit.h"
+#include "ui/keyboardUnit.h"
+#include "ui/runThreadUnit.h"
+#include "ui/windowRecallUnit.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <chrono>
 #include <optional>
 
-#include "results/resultTableUnit.h"
-#include "testrun/sequenceUnit.h"
+#include "engine/sequenceUnit.h"
+#include "record/resultTableUnit.h"
 
 class BevelPanel;
 class QAction;

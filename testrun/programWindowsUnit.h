@@ -4,7 +4,7 @@
 // The program's five windows: created at start-up in their fixed order, each held in a
 // program-wide pointer and kept until the program ends, and handed the others it opens.
 
-#include "testrun/sequenceUnit.h"
+#include "engine/sequenceUnit.h"
 
 class TAboutBox;
 class TForm1;

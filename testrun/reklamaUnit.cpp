@@ -7,9 +7,9 @@
 #include <QScreen>
 #include <QUrl>
 
-#include "testrun/contactUnit.h"
-#include "testrun/controlsUnit.h"
-#include "testrun/picturesUnit.h"
+#include "console/contactUnit.h"
+#include "ui/controlsUnit.h"
+#include "ui/picturesUnit.h"
 
 QPoint bannerPosition(const QRect& screen) {
     return {

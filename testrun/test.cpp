@@ -7,14 +7,14 @@
 #include <QApplication>
 #include <iostream>
 
+#include "console/programOptionsUnit.h"
+#include "engine/sequenceUnit.h"
+#include "engine/testTableUnit.h"
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
 #include "testrun/applicationUnit.h"
 #include "testrun/mainUnit.h"
-#include "testrun/programOptionsUnit.h"
 #include "testrun/programWindowsUnit.h"
-#include "testrun/sequenceUnit.h"
-#include "testrun/testTableUnit.h"
 
 int main(int argc, char** argv) {
     // Answered before Qt starts, so it works without a display and before any window.

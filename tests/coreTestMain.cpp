@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "kernel/workAreaUnit.h"
 #include "support/programEnvironment.h"
-#include "testrun/workAreaUnit.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);

@@ -10,11 +10,11 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/coresRunUnit.h"
+#include "engine/testTableUnit.h"
+#include "kernel/workAreaUnit.h"
 #include "platform/exceptionGuard.h"
 #include "platform/fpuEnvironment.h"
-#include "testrun/coresRunUnit.h"
-#include "testrun/testTableUnit.h"
-#include "testrun/workAreaUnit.h"
 
 namespace {
 

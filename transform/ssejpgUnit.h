@@ -17,7 +17,7 @@
 #ifndef __ASSEMBLER__
 #include <cstdint>
 
-#include "testrun/testKernel.h"
+#include "kernel/testKernel.h"
 
 extern "C" {
 // The whole workload YUV_FOURIER_SSE2_REPETITIONS times under the processor-exception guard,

@@ -22,11 +22,11 @@
 #include <simdjson.h>
 
 #include "platform/codePage.h"
-#include "results/comparisonTextUnit.h"
-#include "results/cpuRecordUnit.h"
+#include "record/cpuRecordUnit.h"
+#include "record/runReportUnit.h"
+#include "renderers/comparisonTextUnit.h"
+#include "renderers/runJsonUnit.h"
 #include "results/cpubenchUnit.h"
-#include "results/runJsonUnit.h"
-#include "results/runReportUnit.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "hamming/hammingReference.h"
 
-#include "testrun/workAreaUnit.h"
+#include "kernel/workAreaUnit.h"
 
 namespace reference {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "hamming/hammingBlock.h"
+#include "kernel/workAreaUnit.h"
 #include "support/calleeSavedCheck.h"
-#include "testrun/workAreaUnit.h"
 
 namespace reference {
 

@@ -12,8 +12,8 @@
 #include "hamming/hammingReference.h"
 #include "hamming/mmxhamUnit.h"
 #include "hamming/ssehamUnit.h"
-#include "testrun/testKernel.h"
-#include "testrun/workAreaUnit.h"
+#include "kernel/testKernel.h"
+#include "kernel/workAreaUnit.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "hamming/hammingReference.h"
 #include "hamming/mmxhamUnit.h"
 #include "hamming/ssehamUnit.h"
-#include "testrun/testKernel.h"
+#include "kernel/testKernel.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$1"
 declare -A owner_of
-for folder in platform hamming transform results testrun; do
+for folder in platform kernel hamming transform record renderers results engine console ui testrun; do
     owner=""
     while IFS= read -r line; do
         if [[ $line =~ korvex_layer_files\(([a-z_]+) ]]; then
@@ -23,7 +23,7 @@ for folder in platform hamming transform results testrun; do
     done < "$folder/CMakeLists.txt"
 done
 status=0
-for file in {platform,hamming,transform,results,testrun}/*.{h,cpp,S}; do
+for file in {platform,kernel,hamming,transform,record,renderers,results,engine,console,ui,testrun}/*.{h,cpp,S}; do
     [ -e "$file" ] || continue
     owner=${owner_of[$file]:-}
     if [ -z "$owner" ]; then

@@ -1,2 +1,2 @@
 // Compiled as a file of the result-file layer: must not find the run above it.
-#include "testrun/sequenceUnit.h"
+#include "engine/sequenceUnit.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "results/saveFolderUnit.h"
+#include "record/saveFolderUnit.h"
 #include "support/records.h"
 #include "support/temporaryFolder.h"
 #include "support/unprivileged.h"

@@ -14,8 +14,8 @@
 #include "results/sendUnit.h"
 #include "support/qtTestSupport.h"
 #include "support/records.h"
-#include "testrun/controlsUnit.h"
-#include "testrun/keyboardUnit.h"
+#include "ui/controlsUnit.h"
+#include "ui/keyboardUnit.h"
 
 namespace {
 
@@ -429,7 +429,7 @@ void TestTForm2::toolButton14OpensTheDialogAndToolButton16TheAboutBox() {
     QCOMPARE(aboutBoxOpened, 1);
 }
 
-// The program answers Enter on a focused tool button as Space (testrun/keyboardUnit.h).
+// The program answers Enter on a focused tool button as Space (ui/keyboardUnit.h).
 void TestTForm2::enterOnAFocusedTestButtonChoosesItsTest() {
     TForm2& window = openWindow(folder_.filePath(QStringLiteral("cpus")));
     EnterPressesFocusedButton enterKey;

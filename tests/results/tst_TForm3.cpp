@@ -15,7 +15,7 @@
 #include "results/sendUnit.h"
 #include "support/modalDriver.h"
 #include "support/qtTestSupport.h"
-#include "testrun/keyboardUnit.h"
+#include "ui/keyboardUnit.h"
 
 class TestTForm3 : public QObject {
     Q_OBJECT
@@ -179,7 +179,7 @@ void TestTForm3::cancelButtonWritesNothingAndKeepsTheTexts() {
     for (int number = 1; number <= 4; ++number) QCOMPARE(edit(number)->text(), "line");
 }
 
-// Enter presses "Ок" from an edit box and, with the program's keys (testrun/keyboardUnit.h), the
+// Enter presses "Ок" from an edit box and, with the program's keys (ui/keyboardUnit.h), the
 // focused button from a button; Escape cancels.
 void TestTForm3::keys_data() {
     QTest::addColumn<QString>("focused");

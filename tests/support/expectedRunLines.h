@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "testrun/sequenceUnit.h"
+#include "engine/sequenceUnit.h"
 
 inline std::vector<std::string> expectedRunLines(TestTable tests, bool withPauses,
                                                  int failedTest = -1) {

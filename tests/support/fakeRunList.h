@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "testrun/sequenceUnit.h"
+#include "engine/sequenceUnit.h"
 
 class FakeRunList final : public SequenceList {
   public:

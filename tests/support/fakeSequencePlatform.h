@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "testrun/sequenceUnit.h"
+#include "engine/sequenceUnit.h"
 
 class FakeSequencePlatform final : public SequencePlatform {
   public:

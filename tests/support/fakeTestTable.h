@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "testrun/sequenceUnit.h"
-#include "testrun/testTableUnit.h"
+#include "engine/sequenceUnit.h"
+#include "engine/testTableUnit.h"
 
 using FakeTestTable = std::array<TestEntry, kTestCount>;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "results/cpuRecordUnit.h"
+#include "record/cpuRecordUnit.h"
 
 // A machine of processor `cpu`, "133", "512 МБ", "Linux", whose test `test` (1 to 10) ran in the
 // given cycle and millisecond values; every other value is 0.

@@ -11,13 +11,13 @@
 #include <QUrlQuery>
 #include <QtTest>
 
+#include "console/contactUnit.h"
 #include "support/programEnvironment.h"
 #include "support/qtTestSupport.h"
 #include "testrun/boutUnit.h"
-#include "testrun/contactUnit.h"
-#include "testrun/controlsUnit.h"
-#include "testrun/picturesUnit.h"
 #include "testrun/urlRecorder.h"
+#include "ui/controlsUnit.h"
+#include "ui/picturesUnit.h"
 
 class TestTAboutBox : public QObject {
     Q_OBJECT

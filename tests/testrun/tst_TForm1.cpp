@@ -29,9 +29,9 @@
 #include "support/programEnvironment.h"
 #include "support/qtTestSupport.h"
 #include "testrun/boutUnit.h"
-#include "testrun/controlsUnit.h"
 #include "testrun/mainUnit.h"
 #include "testrun/reklamaUnit.h"
+#include "ui/controlsUnit.h"
 
 namespace {
 

@@ -27,9 +27,9 @@
 #include "testrun/applicationUnit.h"
 #include "testrun/boutUnit.h"
 #include "testrun/mainUnit.h"
-#include "testrun/picturesUnit.h"
 #include "testrun/programWindowsUnit.h"
-#include "testrun/windowRecallUnit.h"
+#include "ui/picturesUnit.h"
+#include "ui/windowRecallUnit.h"
 #include "x11Screen.h"
 
 #include <xcb/xcb.h>

@@ -7,12 +7,12 @@
 #include <QScreen>
 #include <QtTest>
 
+#include "console/contactUnit.h"
 #include "support/programEnvironment.h"
 #include "support/qtTestSupport.h"
-#include "testrun/contactUnit.h"
-#include "testrun/controlsUnit.h"
 #include "testrun/reklamaUnit.h"
 #include "testrun/urlRecorder.h"
+#include "ui/controlsUnit.h"
 
 class TestTrekForm : public QObject {
     Q_OBJECT

@@ -23,14 +23,8 @@ fail() {
     exit 1
 }
 
-weston --backend=headless-backend.so --socket=wayland-korvex --idle-time=0 \
-    >"$work/weston.log" 2>&1 &
-weston_pid=$!
-for ((tries = 0; tries < 100; tries++)); do
-    [[ -S $XDG_RUNTIME_DIR/wayland-korvex ]] && break
-    sleep 0.1
-done
-[[ -S $XDG_RUNTIME_DIR/wayland-korvex ]] || fail "weston did not start: $(cat "$work/weston.log")"
+source "$(dirname "$0")/weston.sh"
+start_weston
 
 # Starts the program in a folder of its own with the Wayland session's environment and no Qt
 # platform chosen; its standard error goes to $work/stderr.

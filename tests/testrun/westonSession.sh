@@ -11,14 +11,7 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 weston_pid=
 trap '[[ -n $weston_pid ]] && kill "$weston_pid" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 
-weston --backend=headless-backend.so --socket=wayland-korvex --idle-time=0 --debug \
-    >"$work/weston.log" 2>&1 &
-weston_pid=$!
-for ((tries = 0; tries < 100; tries++)); do
-    [[ -S $XDG_RUNTIME_DIR/wayland-korvex ]] && break
-    sleep 0.1
-done
-[[ -S $XDG_RUNTIME_DIR/wayland-korvex ]] ||
-    { echo "westonSession: weston did not start: $(cat "$work/weston.log")" >&2; exit 1; }
+source "$(dirname "$0")/weston.sh"
+start_weston --debug
 
 env -u DISPLAY WAYLAND_DISPLAY=wayland-korvex QT_QPA_PLATFORM=wayland "$@"

@@ -7,8 +7,8 @@
 #include <limits>
 #include <optional>
 
+#include "kernel/workAreaUnit.h"
 #include "platform/fpuEnvironment.h"
-#include "testrun/workAreaUnit.h"
 #include "transform/fpujpgUnit.h"
 #include "transform/transformCases.h"
 

@@ -9,8 +9,8 @@
 
 #include "hamming/bit8hamUnit.h"
 #include "hamming/hammingReference.h"
+#include "kernel/workAreaUnit.h"
 #include "platform/exceptionGuard.h"
-#include "testrun/workAreaUnit.h"
 
 namespace reference {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "kernel/testKernel.h"
 #include "support/calleeSavedCheck.h"
-#include "testrun/testKernel.h"
 #include "transform/transformReference.h"
 
 namespace reference {

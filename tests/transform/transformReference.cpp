@@ -5,7 +5,7 @@
 #include <cstring>
 #include <numbers>
 
-#include "testrun/workAreaUnit.h"
+#include "kernel/workAreaUnit.h"
 
 namespace reference {
 namespace {

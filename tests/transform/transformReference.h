@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "testrun/testKernel.h"
+#include "kernel/testKernel.h"
 #include "transform/yuvBlock.h"
 #include "transform/yuvCoefficients.h"
 
