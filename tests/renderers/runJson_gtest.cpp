@@ -60,7 +60,9 @@ TEST(RunJson, TestsBeyondTheResultFilesAndOneNotSupportedAreWritten) {
     RunExport run = sampleRun();
     run.testNames.push_back({"beyond", "test 10"});
     run.testNames.push_back({"not-here", "test 11", false});
-    run.results.resize(run.results.size() + 4, ResultRow{5});
+    ResultRow fives{};
+    fives.fill(5);
+    run.results.resize(run.results.size() + 4, fives);
     const auto tests = nlohmann::json::parse(runJson(run))["tests"];
     ASSERT_EQ(tests.size(), std::size_t{kTestCount + 2});
     EXPECT_EQ(tests[kTestCount]["best"]["cycles"], 5);
