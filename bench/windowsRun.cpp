@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
 
     SystemSequencePlatform system;
     ResultTable windowTable{};
-    TForm1 window(system, benchmarkTests());
+    TForm1 window(system, resultFileTests());
     window.setBenchResults(windowTable);
     window.findChild<QCheckBox*>(QStringLiteral("CheckBox2"))->setChecked(false);
     window.show();
@@ -99,8 +99,8 @@ int main(int argc, char** argv) {
                 options.pauseAfterEachTest = false;
                 SilentList list;
                 RunResult run;
-                runTestSequence(options, benchmarkTests(), list, system, run);
-                console.push_back(figuresOf(run.table));
+                runTestSequence(options, resultFileTests(), list, system, run);
+                console.push_back(figuresOf(recordTable(run.table)));
             }
         }
     }

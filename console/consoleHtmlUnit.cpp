@@ -28,10 +28,8 @@ HtmlReport consolePage(const ConsoleComparison& comparison,
     page.made = made;
     page.comparison = run == nullptr;
     page.unit = comparison.unit;
-    const std::vector<TestName> names = benchmarkTestNames();
-    for (std::size_t test = 0; test < names.size(); ++test)
-        page.tests.push_back({names[test].id, names[test].label,
-                              comparisonCaption(testNumber(static_cast<int>(test)))});
+    for (const TestEntry& test : benchmarkTests())
+        page.tests.push_back({test.id, test.label, test.caption});
     // Only the machines shown are made into the page's, so a page over a million records costs
     // little more memory than one over a thousand.
     const std::size_t count = machines.size() + (run != nullptr ? 1 : 0);
@@ -53,7 +51,7 @@ HtmlReport consolePage(const ConsoleComparison& comparison,
             const TCpuRecord& record = *machines[index].data;
             machine.name = machines[index].name;
             machine.description = recordDescription(record);
-            machine.results = &record.Results;
+            machine.results = record.Results;
             machine.ownSystem = hasOwnSystemCaption(record);
             machine.cores = machines[index].cores;
             if (machines[index].kernelCode) machine.kernelCode = *machines[index].kernelCode;
@@ -62,7 +60,7 @@ HtmlReport consolePage(const ConsoleComparison& comparison,
         } else {
             machine.name = kOwnSystemCaption;
             machine.description = run->description;
-            machine.results = &run->record->Results;
+            machine.results = run->results;
             machine.ownSystem = true;
             machine.kernelCode = run->kernelCode;
             machine.warnings = run->warnings;

@@ -18,6 +18,7 @@
 // the run knows of it.
 struct PageRun {
     const TCpuRecord* record = nullptr;
+    std::span<const ResultRow> results;  // every test of the run, beyond the record's ten too
     platform::MachineDescription description;
     std::string kernelCode;
     std::vector<std::string> warnings;  // the quality report's warnings (qualityWarningLines)

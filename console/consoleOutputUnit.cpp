@@ -52,13 +52,13 @@ bool sameFile(const platform::ReplacementCheck& a, const platform::ReplacementCh
 }
 
 // The tables the result file and the CSV hold: every run's with --repeat, else the run's.
-std::span<const ResultTable> savedRuns(const FinishedRun& finished) {
+std::span<const RunTable> savedRuns(const FinishedRun& finished) {
     if (finished.repeatedRuns.empty()) return {&finished.run.results, 1};
     return finished.repeatedRuns;
 }
 
 // The run on every core at once belongs with the last run, which it followed.
-const CoresRun* coresOf(const FinishedRun& finished, const ResultTable& results) {
+const CoresRun* coresOf(const FinishedRun& finished, const RunTable& results) {
     if (!finished.run.cores || &results != &savedRuns(finished).back()) return nullptr;
     return &*finished.run.cores;
 }
@@ -143,8 +143,9 @@ bool checkResultFolders(const ConsoleOptions& options, std::ostream& err) {
 void writeRunOutput(std::ostream& out, OutputContent content, const FinishedRun& finished) {
     switch (content) {
         case OutputContent::ResultFile: {
-            for (const ResultTable& results : savedRuns(finished)) {
-                const TCpuRecord record = describedRecord(finished.description, results);
+            for (const RunTable& results : savedRuns(finished)) {
+                const TCpuRecord record =
+                    describedRecord(finished.description, recordTable(results));
                 out.write(reinterpret_cast<const char*>(&record), kRecordSize);
             }
             return;
@@ -154,8 +155,8 @@ void writeRunOutput(std::ostream& out, OutputContent content, const FinishedRun&
             return;
         case OutputContent::Csv:
             writeCsvHeader(out);
-            for (const ResultTable& results : savedRuns(finished)) {
-                CsvMachine machine{finished.run.host, finished.description, &results, nullptr,
+            for (const RunTable& results : savedRuns(finished)) {
+                CsvMachine machine{finished.run.host, finished.description, results, nullptr,
                                    coresOf(finished, results)};
                 // The run's own summaries go with its table; a repeated run's are its rows'.
                 if (&results == &finished.run.results) machine.summaries = finished.run.summaries;
@@ -188,7 +189,7 @@ void writeComparisonOutput(std::ostream& out, OutputContent content,
         const bool compared = statistics && index < statistics->machines.size();
         writeCsvMachine(
             out, comparison.testNames,
-            {machine.name, recordDescription(record), &record.Results,
+            {machine.name, recordDescription(record), record.Results,
              compared ? &statistics->machines[index] : nullptr, machine.cores, machine.quality},
             comparedIn);
     }

@@ -39,7 +39,7 @@ struct FinishedRun {
     RunExport run;                             // the (last) run's table and the rest of the JSON
     // With --repeat, every run's table in order (the last is run.results): the result file
     // holds a record of each and the CSV rows of each.
-    std::vector<ResultTable> repeatedRuns;
+    std::vector<RunTable> repeatedRuns;
     // The page, made once the run has been compared with the stored results.
     std::optional<HtmlReport> page;
 };

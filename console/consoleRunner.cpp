@@ -170,11 +170,13 @@ void printCoresComparison(StoredResults& stored, const CoresRun* ownCores, Bench
 // several, and the quality of its run is `ownQuality`. Returns the statistics, which point at
 // `ownSystem` and `ownQuality`.
 ConsoleComparison printComparison(StoredResults& stored, const TCpuRecord& ownSystem,
-                                  std::span<const ResultTable> repeatedRuns,
+                                  std::span<const RunTable> repeatedRuns,
                                   const RecordQuality& ownQuality, const CoresRun* ownCores,
                                   BenchUnit unit, std::ostream& out) {
+    std::vector<ResultTable> recorded;
+    for (const RunTable& run : repeatedRuns) recorded.push_back(recordTable(run));
     std::vector<const ResultTable*> runs;
-    for (const ResultTable& run : repeatedRuns) runs.push_back(&run);
+    for (const ResultTable& run : recorded) runs.push_back(&run);
     std::uint64_t leftOut = 0;
     const ConsoleComparison comparison =
         printComparisonSummary(stored, &ownSystem, stored.baseline, unit, leftOut, out,
@@ -260,7 +262,7 @@ int compareStoredResults(const ConsoleOptions& options, const std::vector<Consol
 
 // The block of the run on every core at once, each test's line (and the line on its disturbed
 // rounds) printed as it comes.
-CoresRun timeOnEveryCore(int count, bool replacing, const ResultTable& benchResults,
+CoresRun timeOnEveryCore(int count, bool replacing, const RunTable& benchResults,
                          std::ostream& lines) {
     lines << '\n' << coresHeading(count) << std::endl;
     noteStandardOutputState();
@@ -298,8 +300,8 @@ int main(int argc, char** argv) {
 
     StandardOutputList list(lines);
     makeRuns(options, system, list, lines, runs);
-    const ResultTable& benchResults = runs.result.table;
-    const std::vector<ResultTable>& repeatedRuns = runs.repeatedRuns;
+    const RunTable& benchResults = runs.result.table;
+    const std::vector<RunTable>& repeatedRuns = runs.repeatedRuns;
     if (options.repeat > 1)
         for (const std::string& line : repeatReportLines(benchmarkTests(), repeatedRuns))
             lines << line << '\n';
@@ -331,13 +333,14 @@ int main(int argc, char** argv) {
     bool written = writeOutputs(outputs, write, lines, std::cerr, writer, runs.started);
     StoredResults stored = loadStoredResults(options, baseline);
     TCpuRecord ownSystem = makeOwnSystem();
-    ownSystem.Results = benchResults;
+    ownSystem.Results = recordTable(benchResults);
     const RecordQuality ownQuality = runRecordQuality(finished.run);
     const ConsoleComparison comparison =
         printComparison(stored, ownSystem, repeatedRuns, ownQuality, cores ? &*cores : nullptr,
                         options.comparisonUnit, lines);
     if (!page.empty()) {
         const PageRun run{&ownSystem,
+                          benchResults,
                           finished.description,
                           finished.run.kernelCode,
                           qualityWarningLines(runs.quality),

@@ -22,8 +22,8 @@ std::filesystem::path measureAgainstMachine(const ConsoleOptions& options, Conso
     if (folder.empty()) return folder;
     const std::vector<RecordedRun> history = readHistory(folder);
     const bool inRounds = options.sequence.order == TestOrder::Rounds;
-    RecordedRun run{kernelCodeFingerprint(), platform::processorBrand(), runs.result.table,
-                    inRounds ? "rounds" : "in-order"};
+    RecordedRun run{kernelCodeFingerprint(), platform::processorBrand(),
+                    recordTable(runs.result.table), inRounds ? "rounds" : "in-order"};
     runs.history = measureAgainstHistory(history, run);
     runs.quality.historyLine = historyLine(*runs.history);
     runs.quality.steadinessLine = steadinessLine(*runs.history);

@@ -39,7 +39,7 @@ struct ConsoleRuns {
     QualityReport quality;
     std::optional<HistoryExport> history;
     std::time_t started = 0;
-    std::vector<ResultTable> repeatedRuns;  // every run's table with --repeat
+    std::vector<RunTable> repeatedRuns;  // every run's table with --repeat
     // Another user's run the machine's lock went past, for every run's conditions
     // (RunConditions::otherRun); empty when none.
     std::string otherRun;

@@ -72,8 +72,8 @@ std::vector<QualityCause> detectedCauses(const QualityReport& report,
 
 std::vector<std::string> disturbanceSection(const QualityReport& report) {
     std::vector<std::string> lines;
-    for (int test = 0; test < kTestCount; ++test)
-        if (const auto& disturbance = report.disturbance[static_cast<std::size_t>(test)])
+    for (std::size_t test = 0; test < report.disturbance.size(); ++test)
+        if (const auto& disturbance = report.disturbance[test])
             if (auto line = disturbanceLine(test, *disturbance)) lines.push_back(std::move(*line));
     if (lines.empty())
         return {
@@ -121,15 +121,19 @@ std::string slowRoundLine(const RoundOutcome& round, bool replacing) {
                              : ", не заменён (--runs-as-they-come)");
 }
 
-QualityReport assessRun(const ResultTable& benchResults, const RunCalls* calls,
+QualityReport assessRun(std::span<const ResultRow> benchResults, const RunCalls* calls,
                         const RunConditions& conditions, const RunRounds* rounds) {
     QualityReport report;
     if (rounds != nullptr) report.rounds = rounds->rounds;
-    if (calls != nullptr) report.replacing = (*calls)[0].replacing;
-    for (int test = 0; test < kTestCount; ++test) {
+    if (calls != nullptr && !calls->empty()) report.replacing = calls->front().replacing;
+    const int tests = testsIn(benchResults);
+    report.spreads.resize(static_cast<std::size_t>(tests));
+    report.disturbance.resize(static_cast<std::size_t>(tests));
+    for (int test = 0; test < tests; ++test) {
         const auto index = static_cast<std::size_t>(test);
         report.spreads[index] = summariseTest(benchResults, test).cycleSpread();
-        if (calls != nullptr) report.disturbance[index] = summariseDisturbance((*calls)[index]);
+        if (calls != nullptr && index < calls->size())
+            report.disturbance[index] = summariseDisturbance((*calls)[index]);
         if (report.spreads[index] && *report.spreads[index] > kSpreadWarningLimit)
             report.unsteadyTests.push_back(test);
     }
@@ -140,11 +144,10 @@ QualityReport assessRun(const ResultTable& benchResults, const RunCalls* calls,
 
 std::vector<std::string> qualityReportLines(TestTable tests, const QualityReport& report) {
     std::vector<std::string> lines = {"Разброс десяти прогонов (медиана / лучший − 1):"};
-    for (int test = 0; test < kTestCount; ++test) {
-        const auto& spread = report.spreads[static_cast<std::size_t>(test)];
-        lines.push_back("тест " + std::to_string(testNumber(test)) + ", " +
-                        tests[static_cast<std::size_t>(test)].label + " " +
-                        (spread ? percent(*spread) : "нет оценки"));
+    for (std::size_t test = 0; test < report.spreads.size() && test < tests.size(); ++test) {
+        const auto& spread = report.spreads[test];
+        lines.push_back("тест " + std::to_string(testNumber(static_cast<int>(test))) + ", " +
+                        tests[test].label + " " + (spread ? percent(*spread) : "нет оценки"));
     }
     const std::vector<std::string> warnings = qualityWarningLines(report);
     lines.insert(lines.end(), warnings.begin(), warnings.end());
@@ -180,7 +183,7 @@ QualityExport exportQuality(TestTable tests, const QualityReport& report) {
     QualityExport exported;
     exported.spreadLimit = kSpreadWarningLimit;
     exported.disturbedShare = kDisturbedShare;
-    for (int test = 0; test < kTestCount; ++test) {
+    for (int test = 0; test < static_cast<int>(report.spreads.size()); ++test) {
         const auto index = static_cast<std::size_t>(test);
         TestQualityExport entry;
         entry.spread = report.spreads[index];

@@ -50,10 +50,10 @@ struct QualityCause {
 
 // What the report says, as data.
 struct QualityReport {
-    std::array<std::optional<double>, kTestCount> spreads{};
+    std::vector<std::optional<double>> spreads;  // per test of the run
     // Per test, when the run kept its calls (the console does).
-    std::array<std::optional<TestDisturbance>, kTestCount> disturbance{};
-    std::vector<int> unsteadyTests;    // 0 to 9, spread above kSpreadWarningLimit
+    std::vector<std::optional<TestDisturbance>> disturbance;
+    std::vector<int> unsteadyTests;    // from 0, spread above kSpreadWarningLimit
     std::vector<QualityCause> causes;  // only when some test is unsteady
     std::string otherRun;              // as RunConditions::otherRun
     // Run in rounds: each round's outcome, and whether slow rounds were to be replaced.
@@ -66,7 +66,7 @@ struct QualityReport {
 };
 
 // The report on a run: `calls` as the run kept them, or none; `rounds` when it ran in rounds.
-QualityReport assessRun(const ResultTable& benchResults, const RunCalls* calls,
+QualityReport assessRun(std::span<const ResultRow> benchResults, const RunCalls* calls,
                         const RunConditions& conditions, const RunRounds* rounds = nullptr);
 
 // The line on a slow round (UTF-8): "круг 4: все тесты медленнее на 18 %, заменён".

@@ -10,7 +10,7 @@
 namespace {
 
 // The best cycle value of `test` in one run; empty when a call failed or the best is 0.
-std::optional<std::uint32_t> bestCycles(const ResultTable& run, int test) {
+std::optional<std::uint32_t> bestCycles(const RunTable& run, int test) {
     const TestSummary summary = summariseTest(run, test);
     if (!summary.bestCycles || *summary.bestCycles == 0) return std::nullopt;
     return summary.bestCycles;
@@ -18,10 +18,10 @@ std::optional<std::uint32_t> bestCycles(const ResultTable& run, int test) {
 
 }  // namespace
 
-std::optional<double> runToRunSpread(std::span<const ResultTable> runs, int test) {
+std::optional<double> runToRunSpread(std::span<const RunTable> runs, int test) {
     if (runs.size() < 2) return std::nullopt;
     std::uint32_t smallest = UINT32_MAX, largest = 0;
-    for (const ResultTable& run : runs) {
+    for (const RunTable& run : runs) {
         const auto best = bestCycles(run, test);
         if (!best) return std::nullopt;
         smallest = std::min(smallest, *best);
@@ -30,11 +30,11 @@ std::optional<double> runToRunSpread(std::span<const ResultTable> runs, int test
     return static_cast<double>(largest) / static_cast<double>(smallest) - 1;
 }
 
-std::vector<std::string> repeatReportLines(TestTable tests, std::span<const ResultTable> runs) {
+std::vector<std::string> repeatReportLines(TestTable tests, std::span<const RunTable> runs) {
     std::vector<std::string> lines = {"Разброс лучших результатов между " +
                                       std::to_string(runs.size()) +
                                       " запусками (наибольший / наименьший − 1):"};
-    for (int test = 0; test < kTestCount; ++test) {
+    for (int test = 0; test < static_cast<int>(tests.size()); ++test) {
         std::string spread = "нет оценки";
         if (const auto value = runToRunSpread(runs, test)) {
             char text[32];
@@ -47,12 +47,13 @@ std::vector<std::string> repeatReportLines(TestTable tests, std::span<const Resu
     return lines;
 }
 
-RepeatExport exportRepeat(std::span<const ResultTable> runs) {
+RepeatExport exportRepeat(std::span<const RunTable> runs) {
     RepeatExport exported;
     exported.runs = static_cast<int>(runs.size());
-    for (int test = 0; test < kTestCount; ++test) {
+    const int tests = runs.empty() ? 0 : testsIn(runs.front());
+    for (int test = 0; test < tests; ++test) {
         std::vector<std::optional<std::uint32_t>> cycles, milliseconds;
-        for (const ResultTable& run : runs) {
+        for (const RunTable& run : runs) {
             const TestSummary summary = summariseTest(run, test);
             cycles.push_back(summary.bestCycles);
             milliseconds.push_back(summary.bestMilliseconds);

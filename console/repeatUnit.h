@@ -16,10 +16,10 @@
 
 // The largest over the smallest of the runs' best cycle values of `test`, minus 1; empty with
 // fewer than two runs or when a run has no best (a failed call, or under a million cycles).
-std::optional<double> runToRunSpread(std::span<const ResultTable> runs, int test);
+std::optional<double> runToRunSpread(std::span<const RunTable> runs, int test);
 
 // The report's lines (UTF-8): a heading, then per test (numbered 1 to 10) its spread.
-std::vector<std::string> repeatReportLines(TestTable tests, std::span<const ResultTable> runs);
+std::vector<std::string> repeatReportLines(TestTable tests, std::span<const RunTable> runs);
 
 // The same as the JSON gives it, with each run's bests.
-RepeatExport exportRepeat(std::span<const ResultTable> runs);
+RepeatExport exportRepeat(std::span<const RunTable> runs);

@@ -31,7 +31,7 @@ std::string figureText(std::uint32_t cycles, std::uint32_t milliseconds,
 }
 
 // The one-core best of test `test`, as its summary line shows it; empty when a run failed.
-std::optional<std::uint32_t> oneCoreBest(const ResultTable& oneCore, int test) {
+std::optional<std::uint32_t> oneCoreBest(std::span<const ResultRow> oneCore, int test) {
     return summariseTest(oneCore, test).bestCycles;
 }
 
@@ -113,7 +113,7 @@ std::chrono::milliseconds workerTimeout(std::uint32_t slowestCallMilliseconds) {
     return std::chrono::seconds(30) + 20 * std::chrono::milliseconds(slowestCallMilliseconds);
 }
 
-CoresTest runTestOnEveryCore(TestTable tests, int test, const ResultTable& oneCore,
+CoresTest runTestOnEveryCore(TestTable tests, int test, std::span<const ResultRow> oneCore,
                              std::span<const int> processors, bool replacing) {
     const auto index = static_cast<std::size_t>(test);
     const ResultRow& milliseconds = millisecondRow(oneCore, test);
@@ -127,7 +127,8 @@ CoresTest runTestOnEveryCore(TestTable tests, int test, const ResultTable& oneCo
     const auto prepare = [tests, index] {
         RebuildKernelWorkArea();
         for (std::size_t before = 0; before < index; ++before)
-            (void)tests[before].kernel(&TestBuffer1, &TestBuffer2, &TestBuffer3);
+            if (tests[before].runsHere())
+                (void)tests[before].kernel(&TestBuffer1, &TestBuffer2, &TestBuffer3);
     };
     const TestKernel kernel = tests[index].kernel;
     // Read as the one-core run reads them: before the tick t0 and after the tick t1.
@@ -148,13 +149,17 @@ CoresTest runTestOnEveryCore(TestTable tests, int test, const ResultTable& oneCo
     return summariseRounds(test, outcome.calls, replacing, oneCoreBest(oneCore, test));
 }
 
-CoresRun runOnEveryCore(TestTable tests, const ResultTable& oneCore,
+CoresRun runOnEveryCore(TestTable tests, std::span<const ResultRow> oneCore,
                         std::span<const int> processors, bool replacing,
                         const std::function<void(int test, const CoresTest&)>& tested) {
     CoresRun run;
     run.count = static_cast<int>(processors.size());
     for (int test = 0; test < static_cast<int>(tests.size()); ++test) {
-        run.tests.push_back(runTestOnEveryCore(tests, test, oneCore, processors, replacing));
+        if (tests[static_cast<std::size_t>(test)].runsHere()) {
+            run.tests.push_back(runTestOnEveryCore(tests, test, oneCore, processors, replacing));
+        } else {
+            run.tests.emplace_back().failure = kTestNotSupportedText;
+        }
         if (tested) tested(test, run.tests.back());
     }
     return run;
@@ -172,6 +177,7 @@ std::string coresHeading(int count) {
 
 std::string coresLine(const TestEntry& test, const CoresTest& result) {
     std::string line = std::string(test.label) + " ";
+    if (!test.runsHere()) return line + kTestNotSupportedText;
     if (result.machineCycles && result.machineMilliseconds)
         line += figureText(*result.machineCycles, *result.machineMilliseconds, result.scaling);
     else

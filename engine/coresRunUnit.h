@@ -40,13 +40,14 @@ CoresTest summariseRounds(int test, const std::vector<std::vector<platform::Work
 // work area anew and brings it to the state the one-core run's test met (the tests before it
 // called once each, untimed) before its first timed call. `oneCore` is the one-core run's table
 // (its best gives the scaling and its slowest call the time-out).
-CoresTest runTestOnEveryCore(TestTable tests, int test, const ResultTable& oneCore,
+CoresTest runTestOnEveryCore(TestTable tests, int test, std::span<const ResultRow> oneCore,
                              std::span<const int> processors, bool replacing);
 
 // Times every test of `tests` as runTestOnEveryCore does and tells `tested` each test's figures
-// as soon as it has them. While `replacing`, disturbed rounds are replaced by further rounds as
+// as soon as it has them (a test this processor cannot run makes no call and fails with
+// kTestNotSupportedText). While `replacing`, disturbed rounds are replaced by further rounds as
 // wantsAnotherCall says, and the ten least disturbed are kept.
-CoresRun runOnEveryCore(TestTable tests, const ResultTable& oneCore,
+CoresRun runOnEveryCore(TestTable tests, std::span<const ResultRow> oneCore,
                         std::span<const int> processors, bool replacing,
                         const std::function<void(int test, const CoresTest&)>& tested);
 
@@ -56,5 +57,6 @@ std::vector<int> firstProcessors(int count);
 // The block the console prints after the one-core lines: this heading, then one coresLine per
 // test.
 std::string coresHeading(int count);
-// The test's label and its machine figures with the scaling, or "Тест не пройден" and the reason.
+// The test's label and its machine figures with the scaling, or "Тест не пройден" and the reason,
+// or kTestNotSupportedText.
 std::string coresLine(const TestEntry& test, const CoresTest& result);

@@ -71,7 +71,8 @@ struct TestCalls {
     int cleanCalls() const;
 };
 
-using RunCalls = std::array<TestCalls, kTestCount>;
+// Test k's calls at index k.
+using RunCalls = std::vector<TestCalls>;
 
 // Whether a test that has made `made` makes another call: always until it has ten; beyond that
 // only when replacing, no call failed (a failure must show, and a failing kernel fails again),

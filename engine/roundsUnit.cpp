@@ -44,6 +44,7 @@ std::vector<std::uint64_t> bestTicks(const RunCalls& calls) {
 std::vector<std::vector<int>> callingUnits(TestTable tests) {
     std::vector<std::vector<int>> units;
     for (std::size_t test = 0; test < tests.size(); ++test) {
+        if (!tests[test].runsHere()) continue;
         if (tests[test].decodesTheTestBefore && !units.empty())
             units.back().push_back(static_cast<int>(test));
         else
@@ -136,7 +137,8 @@ bool wantsAnotherRound(const RunCalls& calls, int roundsMade, bool replacing) {
     };
     if (std::any_of(calls.begin(), calls.end(), failed)) return false;
     return std::any_of(calls.begin(), calls.end(), [](const TestCalls& test) {
-        return std::count_if(test.made.begin(), test.made.end(), [](const TimedCall& call) {
+        return !test.made.empty() &&
+               std::count_if(test.made.begin(), test.made.end(), [](const TimedCall& call) {
                    return !call.disturbance.disturbed();
                }) < kRunsPerTest;
     });

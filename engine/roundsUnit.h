@@ -48,7 +48,7 @@ struct RunRounds {
 };
 
 // The calling units of `tests`, each a list of test indexes: a decode with the test before it,
-// every other test alone.
+// every other test alone; a test this processor cannot run is in none.
 std::vector<std::vector<int>> callingUnits(TestTable tests);
 
 // The order of `units` units in each of `rounds` rounds, from `seed`: the rows of randomly
@@ -69,8 +69,8 @@ std::uint32_t drawSeed();
 std::vector<RoundOutcome> assessRounds(RunCalls& calls, int roundsMade);
 
 // Whether a run that has made `roundsMade` rounds makes another: always until ten; beyond that
-// only when replacing, no call failed, some test has fewer than ten undisturbed calls, and fewer
-// than kMostExtraRounds extra rounds were made.
+// only when replacing, no call failed, some test that made calls has fewer than ten undisturbed
+// calls, and fewer than kMostExtraRounds extra rounds were made.
 bool wantsAnotherRound(const RunCalls& calls, int roundsMade, bool replacing);
 
 // The rounds as the JSON gives them.
@@ -86,13 +86,15 @@ struct RoundSteps {
 
 // The rounds of a run: the calls of every test of `tests` into `calls`, each call measured as
 // timeCall measures it, with its round and place; `rounds.seed` chooses the order and
-// `rounds.rounds` receives the outcomes. False when a step ended the run.
+// `rounds.rounds` receives the outcomes; `calls` gets an entry per test. False when a step ended
+// the run.
 template <class Clock>
 bool timeRounds(Clock& clock, TestTable tests, bool replacing, RunCalls& calls, RunRounds& rounds,
                 const RoundSteps& steps) {
     const std::vector<std::vector<int>> units = callingUnits(tests);
     const std::vector<std::vector<int>> orders =
         unitOrders(static_cast<int>(units.size()), kRounds + kMostExtraRounds, rounds.seed);
+    calls.resize(tests.size());
     for (TestCalls& test : calls) {
         test.made.clear();
         test.made.reserve(kRounds + kMostExtraRounds);

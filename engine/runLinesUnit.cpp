@@ -10,7 +10,11 @@ std::vector<std::string> testSummaryLines(const TestSummary& summary) {
 
 void RunLines::runStarted(std::span<const TestEntry> tests) {
     labels_.clear();
-    for (const TestEntry& test : tests) labels_.emplace_back(test.label);
+    runsHere_.clear();
+    for (const TestEntry& test : tests) {
+        labels_.emplace_back(test.label);
+        runsHere_.push_back(test.runsHere());
+    }
     clearLines();
 }
 
@@ -20,6 +24,7 @@ void RunLines::clockMeasured(std::uint64_t megahertz) {
 
 void RunLines::testStarted(int test) { appendLine(labels_.at(static_cast<std::size_t>(test))); }
 
-void RunLines::testFinished(int, const TestSummary& summary) {
+void RunLines::testFinished(int test, const TestSummary& summary) {
+    if (!runsHere_.at(static_cast<std::size_t>(test))) return appendLine(kTestNotSupportedText);
     for (const std::string& line : testSummaryLines(summary)) appendLine(line);
 }

@@ -16,7 +16,7 @@ std::vector<std::string> testSummaryLines(const TestSummary& summary);
 
 class RunLines : public RunReporter {
   public:
-    // Remembers the tests' labels and clears the lines.
+    // Remembers the tests' labels and which of them this processor runs, and clears the lines.
     void runStarted(std::span<const TestEntry> tests) override;
     void clockMeasuring() override { appendLine(kClockMeasurementText); }
     void clockMeasured(std::uint64_t megahertz) override;
@@ -33,4 +33,5 @@ class RunLines : public RunReporter {
 
   private:
     std::vector<std::string> labels_;
+    std::vector<bool> runsHere_;
 };

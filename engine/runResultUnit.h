@@ -15,8 +15,9 @@
 
 struct RunResult {
     std::optional<std::uint64_t> clockMHz;  // none until measured
-    // Each test's ten stored calls as the result file keeps them: a failed call 0 in both rows.
-    ResultTable table{};
+    // Each test's ten stored calls as the result file keeps them (a failed call 0 in both rows),
+    // for every test of the run (a result file keeps the first ten: recordTable).
+    RunTable table;
     // Each test's calls with their figures, disturbance and round, where the run keeps them
     // (SequenceOptions::keepCalls, and always in rounds).
     RunCalls calls;

@@ -71,12 +71,16 @@ bool pauseWhenAsked(const SequenceOptions& options, RunReporter& reporter,
     return true;
 }
 
-// A test's summary from its stored calls and their flags, into the result and to the reporter;
-// false when the run was stopped.
-bool finishTest(std::size_t test, const RunFlags& flags, RunReporter& reporter, RunResult& result) {
+// A test's summary from its stored calls and their flags (none for a test this processor cannot
+// run), into the result and to the reporter; false when the run was stopped.
+bool finishTest(const TestEntry& entry, std::size_t test, const RunFlags& flags,
+                RunReporter& reporter, RunResult& result) {
     const int row = static_cast<int>(test);
-    result.summaries.push_back(summariseCalls(
-        cycleRow(result.table, row), millisecondRow(result.table, row), flaggedRuns(flags)));
+    result.summaries.push_back(entry.runsHere()
+                                   ? summariseCalls(cycleRow(result.table, row),
+                                                    millisecondRow(result.table, row),
+                                                    flaggedRuns(flags))
+                                   : TestSummary{});
     reporter.testFinished(row, result.summaries.back());
     return carryOn(reporter);
 }
@@ -90,10 +94,13 @@ bool timeEveryTest(const SequenceOptions& options, TestTable tests, RunReporter&
         const int row = static_cast<int>(test);
         reporter.testStarted(row);
         if (!carryOn(reporter)) return false;
-        const RunFlags flags = timeTest(entry, options, cycleRow(result.table, row),
-                                        millisecondRow(result.table, row), result.calls[test]);
-        if (entry.resetsMultimediaState) system.resetMultimediaState();
-        if (!finishTest(test, flags, reporter, result)) return false;
+        RunFlags flags{};
+        if (entry.runsHere()) {
+            flags = timeTest(entry, options, cycleRow(result.table, row),
+                             millisecondRow(result.table, row), result.calls[test]);
+            if (entry.resetsMultimediaState) system.resetMultimediaState();
+        }
+        if (!finishTest(tests[test], test, flags, reporter, result)) return false;
         const bool isLastTest = test + 1 == tests.size();
         if (!isLastTest && !pauseWhenAsked(options, reporter, system)) return false;
     }
@@ -126,10 +133,11 @@ bool timeEveryRound(const SequenceOptions& options, TestTable tests, RunReporter
     for (std::size_t test = 0; test < tests.size(); ++test) {
         const int row = static_cast<int>(test);
         RunFlags flags{};
-        storeCalls(result.calls[test], cycleRow(result.table, row),
-                   millisecondRow(result.table, row), flags);
+        if (tests[test].runsHere())
+            storeCalls(result.calls[test], cycleRow(result.table, row),
+                       millisecondRow(result.table, row), flags);
         reporter.testStarted(row);
-        if (!finishTest(test, flags, reporter, result)) return false;
+        if (!finishTest(tests[test], test, flags, reporter, result)) return false;
     }
     return true;
 }
@@ -262,8 +270,15 @@ std::string roundLine(int round) {
 void runTestSequence(const SequenceOptions& options, TestTable tests, RunReporter& reporter,
                      SequencePlatform& system, RunResult& result) {
     result.clockMHz.reset();
+    // The rows a run stops before keep what they held: the window's record keeps its last run's.
+    result.table.resize(2 * tests.size());
+    for (std::size_t test = 0; test < tests.size(); ++test)
+        if (!tests[test].runsHere()) {
+            cycleRow(result.table, static_cast<int>(test)).fill(0);
+            millisecondRow(result.table, static_cast<int>(test)).fill(0);
+        }
     result.summaries.clear();
-    result.calls = {};
+    result.calls.assign(tests.size(), TestCalls{});
     result.rounds = {};
     reporter.runStarted(tests);
     const PriorityScope priority(system, options.raisePriority);

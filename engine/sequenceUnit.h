@@ -41,7 +41,8 @@ class RunReporter {
     virtual void roundsOrdered(std::uint64_t seed) = 0;       // in rounds, after the clock rate
     virtual void roundStarted(int round) = 0;                 // from 1, see roundLine
     virtual void testStarted(int test) = 0;                   // from 0, as the table counts
-    // The test's ten calls are stored; `summary` is the run result's (RunResult::summaries).
+    // The test's ten calls are stored; `summary` is the run result's (RunResult::summaries),
+    // without figures or failed calls for a test this processor cannot run.
     virtual void testFinished(int test, const TestSummary& summary) = 0;
     virtual void pauseStarted() = 0;
     virtual void runFinished() = 0;  // only a run that went to its end
@@ -153,7 +154,7 @@ struct SequenceOptions {
 };
 
 // One test, described once: everything the run, the console, JSON, CSV and the comparison
-// window know of it (engine/testTableUnit holds the program's ten).
+// window know of it (engine/testTableUnit holds the program's).
 struct TestEntry {
     TestKernel kernel;
     const char* kernelName;      // the kernel's symbol, as tools name it (kernelOnce, callgrind)
@@ -165,16 +166,25 @@ struct TestEntry {
     // A decode works on the code the encode of its width left in the buffers: run in rounds, it
     // is called right after the test before it, never apart from it.
     bool decodesTheTestBefore;
+    // Whether this processor can run the kernel (it needs an instruction set not every x86-64
+    // processor has); none where every one can. A test it cannot run makes no call.
+    bool (*supported)() = nullptr;
+
+    bool runsHere() const { return supported == nullptr || supported(); }
 };
 
-// The tests of one run: always all of them, test k filling row pair k of the result table.
-using TestTable = std::span<const TestEntry, kTestCount>;
+// The tests of one run, test k filling row pair k of the run's table: the console runs every
+// test of the program's table, the windows the result file's (ResultFileTests), whose table is a
+// record's.
+using TestTable = std::span<const TestEntry>;
+using ResultFileTests = std::span<const TestEntry, kTestCount>;
 
 // The run's fixed texts.
 inline constexpr const char* kClockMeasurementText = "Опеределение частоты процессора...";
 inline constexpr const char* kClockRateText = "Тактовая частота: ";
 inline constexpr const char* kPauseText = "Простой 5 сек.";
 inline constexpr const char* kFinishedText = "Завершено...";
+inline constexpr const char* kTestNotSupportedText = "Тест не поддерживается этим процессором";
 
 // The time-stamp counter's rate in whole MHz across a sleep: its ticks over the nanoseconds
 // CLOCK_MONOTONIC_RAW counted across the same sleep, so a sleep that ran long (a loaded
@@ -187,7 +197,8 @@ std::string roundsOrderLine(std::uint64_t seed);
 std::string roundLine(int round);  // from 1; beyond the tenth an extra round
 
 // One complete run over `tests` into `result` (engine/runResultUnit.h; test k fills rows 2k and
-// 2k+1 of its table), steps 1 to the restoring of the priorities, told to `reporter` as it goes.
+// 2k+1 of its table; a test this processor cannot run makes no call, keeps zero rows and an
+// empty summary, and RunLines says kTestNotSupportedText for it), steps 1 to the restoring of the priorities, told to `reporter` as it goes.
 // Every test gets the references to TestBuffer1, TestBuffer2 and TestBuffer3, in this order. A
 // run the reporter stops ends early (see RunReporter::stopRequested). The priorities are restored
 // on every way out of the run, an early stop or an exception included. Where options.keepCalls,

@@ -10,9 +10,13 @@
 #include "engine/sequenceUnit.h"
 #include "record/resultTableUnit.h"
 
+// Every test of the program: what the console runs.
 TestTable benchmarkTests();
 
-// Each test's id and label, in table order, for JSON and CSV.
+// The first kTestCount tests, those a result file holds: what the windows run and show.
+ResultFileTests resultFileTests();
+
+// Each test's id and label and whether this processor runs it, in table order, for JSON and CSV.
 std::vector<TestName> benchmarkTestNames();
 
 // The comparison window's caption for `selectedTest` (1 to 10), UTF-8; nullptr for any other.

@@ -65,7 +65,7 @@ TestSummary summariseCalls(const ResultRow& cycles, const ResultRow& millisecond
     return summary;
 }
 
-TestSummary summaryOf(std::span<const TestSummary> summaries, const ResultTable& results,
+TestSummary summaryOf(std::span<const TestSummary> summaries, std::span<const ResultRow> results,
                       int test) {
     const auto index = static_cast<std::size_t>(test);
     return index < summaries.size() ? summaries[index] : summariseTest(results, test);
@@ -74,4 +74,10 @@ TestSummary summaryOf(std::span<const TestSummary> summaries, const ResultTable&
 std::uint32_t averageOfAllRuns(const ResultRow& row) {
     const std::uint64_t sum = std::accumulate(row.begin(), row.end(), std::uint64_t{0});
     return static_cast<std::uint32_t>(sum / row.size());
+}
+
+ResultTable recordTable(std::span<const ResultRow> run) {
+    ResultTable table{};
+    std::copy_n(run.begin(), std::min(run.size(), table.size()), table.begin());
+    return table;
 }

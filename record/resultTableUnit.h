@@ -4,6 +4,8 @@
 // The result table of one machine: 20 rows of 10 unsigned 32-bit values. Row 2k holds the cycle
 // values (millions of time-stamp cycles) of test k, row 2k+1 its millisecond values; column j
 // is run j. A failed run is 0 in both rows. Values are always treated as unsigned.
+// A run's table (RunTable) has the same rows for every test the run timed, which may be more
+// than a result file's ten: the result file keeps the first ten (recordTable).
 
 #include <array>
 #include <cstdint>
@@ -12,6 +14,7 @@
 #include <string>
 #include <vector>
 
+// The tests a result file holds, fixed by its format (other copies read it byte for byte).
 inline constexpr int kTestCount = 10;
 inline constexpr int kRunsPerTest = 10;
 
@@ -21,10 +24,14 @@ inline constexpr int kRunsPerTest = 10;
 struct TestName {
     std::string id;
     std::string label;
+    // False when this processor lacks what the test's kernel needs: the run made no call.
+    bool supported = true;
 };
 
 using ResultRow = std::array<std::uint32_t, kRunsPerTest>;
 using ResultTable = std::array<ResultRow, 2 * kTestCount>;
+// One run's rows, two per test of the run's table, in its order.
+using RunTable = std::vector<ResultRow>;
 
 // What the run and the comparison show for a test that failed.
 inline constexpr const char* kTestFailedText = "Тест не пройден";
@@ -43,12 +50,24 @@ static_assert(sizeof(ResultTable) == 800, "a result table is stored as 800 bytes
 inline constexpr int testNumber(int test) { return test + 1; }
 inline constexpr int testOfNumber(int number) { return number - 1; }
 
-inline ResultRow& cycleRow(ResultTable& table, int test) { return table[2 * test]; }
-inline ResultRow& millisecondRow(ResultTable& table, int test) { return table[2 * test + 1]; }
-inline const ResultRow& cycleRow(const ResultTable& table, int test) { return table[2 * test]; }
-inline const ResultRow& millisecondRow(const ResultTable& table, int test) {
-    return table[2 * test + 1];
+// Test k's rows of a result table or a run's table.
+template <class Rows>
+auto& cycleRow(Rows& table, int test) {
+    return table[static_cast<std::size_t>(2 * test)];
 }
+template <class Rows>
+auto& millisecondRow(Rows& table, int test) {
+    return table[static_cast<std::size_t>(2 * test + 1)];
+}
+
+// The tests a table's rows hold.
+inline int testsIn(std::span<const ResultRow> rows) { return static_cast<int>(rows.size() / 2); }
+
+// The rows of a run of `tests` tests, all zero.
+inline RunTable emptyRunTable(int tests) { return RunTable(static_cast<std::size_t>(2 * tests)); }
+
+// What a result file keeps of a run: its first kTestCount tests (zero where it had fewer).
+ResultTable recordTable(std::span<const ResultRow> run);
 
 // The runs of one test that failed, 0 to 9 in run order: those 0 in both its rows.
 std::vector<int> failedRuns(const ResultRow& cycles, const ResultRow& milliseconds);
@@ -86,12 +105,13 @@ TestSummary summariseCalls(const ResultRow& cycles, const ResultRow& millisecond
                            std::vector<int> failed);
 // The summary of a test's stored rows, its failed calls read from their zeros (failedRuns).
 TestSummary summariseTest(const ResultRow& cycles, const ResultRow& milliseconds);
-inline TestSummary summariseTest(const ResultTable& results, int test) {
+inline TestSummary summariseTest(std::span<const ResultRow> results, int test) {
     return summariseTest(cycleRow(results, test), millisecondRow(results, test));
 }
 // Test `test`'s summary as its run made it, from `summaries` (test k at k), where they hold it;
 // else that of its stored rows. What JSON and CSV print of a run and of a stored machine alike.
-TestSummary summaryOf(std::span<const TestSummary> summaries, const ResultTable& results, int test);
+TestSummary summaryOf(std::span<const TestSummary> summaries, std::span<const ResultRow> results,
+                      int test);
 
 // The average of all ten values as stored, the 0 of a failed run included: their 64-bit sum
 // divided by 10, truncated, so it lies between the smallest and the largest value.

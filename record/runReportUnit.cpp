@@ -65,6 +65,15 @@ simdjson::dom::array sized(Element value, const char* field, std::size_t size) {
     return list;
 }
 
+// The list `value` when it holds at least `size` entries: a run's tests beyond a result file's
+// ten follow them.
+simdjson::dom::array atLeast(Element value, const char* field, std::size_t size) {
+    simdjson::dom::array list;
+    if (value.get_array().get(list) || list.size() < size)
+        refuse(std::string("\"") + field + "\" is fewer than " + std::to_string(size) + " entries");
+    return list;
+}
+
 void readRow(Element test, const char* field, ResultRow& row) {
     std::size_t run = 0;
     for (const Element value : sized(member(test, field), field, kRunsPerTest))
@@ -107,7 +116,7 @@ CoresRun readCores(Element cores) {
     const std::uint32_t count = figure(member(cores, "count"), "count");
     if (count < 1 || count > kRunReportLimit) refuse("\"count\" is out of range");
     run.count = static_cast<int>(count);
-    for (const Element test : sized(member(cores, "tests"), "tests", kTestCount)) {
+    for (const Element test : atLeast(member(cores, "tests"), "tests", kTestCount)) {
         CoresTest& figures = run.tests.emplace_back();
         const Element machine = member(test, "machine");
         figures.machineCycles = figureOrNull(member(machine, "cycles"), "cycles");
@@ -256,8 +265,9 @@ RunReport readReport(Element document, std::span<const TestName> tests) {
     setDescriptionText(report.record.Memory, text(machine, "memory"));
     setDescriptionText(report.record.Os, text(machine, "os"));
     int test = 0;
-    for (const Element entry : sized(member(document, "tests"), "tests", kTestCount))
-        readTest(entry, test++, tests, report.record.Results);
+    const simdjson::dom::array entries = atLeast(member(document, "tests"), "tests", kTestCount);
+    for (const Element entry : entries)
+        if (test < kTestCount) readTest(entry, test++, tests, report.record.Results);
     if (has(document, "cores")) report.cores = readCores(member(document, "cores"));
     if (has(document, "kernel_code")) report.kernelCode = text(document, "kernel_code");
     // The report's lines as printed: a heading and a line per test for the spreads, then what
@@ -268,7 +278,7 @@ RunReport readReport(Element document, std::span<const TestName> tests) {
         std::size_t line = 0;
         for (const Element entry : lines) {
             std::string_view warning;
-            if (line++ >= 1 + kTestCount && !entry.get_string().get(warning))
+            if (line++ >= 1 + entries.size() && !entry.get_string().get(warning))
                 report.warnings.emplace_back(warning);
         }
     }

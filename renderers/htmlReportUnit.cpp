@@ -93,10 +93,15 @@ std::string rowStart(const HtmlMachine& machine) {
 
 // The cell of the machine's decision on `test`, marked by its class where the difference is real.
 std::string decisionCell(const HtmlMachine& machine, int test) {
-    if (machine.comparison == nullptr && !machine.reference) return {};
-    const TestComparison& compared = machine.comparison != nullptr
-                                         ? machine.comparison->tests[static_cast<std::size_t>(test)]
-                                         : TestComparison{};
+    if ((machine.comparison == nullptr ||
+         static_cast<std::size_t>(test) >= machine.comparison->tests.size()) &&
+        !machine.reference)
+        return {};
+    const TestComparison& compared =
+        machine.comparison != nullptr &&
+                static_cast<std::size_t>(test) < machine.comparison->tests.size()
+            ? machine.comparison->tests[static_cast<std::size_t>(test)]
+            : TestComparison{};
     const std::string text = htmlText(decisionText(compared, machine.reference));
     if (machine.reference || compared.verdict != Verdict::Real) return text;
     return std::string("<span class=") + (compared.faster ? "q" : "s") + ">" + text + "</span>";
@@ -199,11 +204,15 @@ void writeSummary(std::ostream& out, const std::vector<HtmlMachine>& machines,
 // first), the best's dark bar over the average's light one, scaled by the largest average.
 void writeTest(std::ostream& out, const HtmlReport& report, const std::vector<std::size_t>& shown,
                int test) {
+    std::vector<std::size_t> machines;  // those of `shown` that hold the test
     std::vector<TViborka> summaries;
     for (const std::size_t m : shown) {
-        const ResultTable& results = *report.machines[m].results;
+        const std::span<const ResultRow> results = report.machines[m].results;
+        if (test >= testsIn(results)) continue;  // a record holds the result file's tests alone
+        machines.push_back(m);
         summaries.push_back(summariseRuns(cycleRow(results, test), millisecondRow(results, test)));
     }
+    if (summaries.empty()) return;
     const ComparisonOrder order = comparisonOrder(summaries, report.unit);
     const HtmlTest& name = report.tests[static_cast<std::size_t>(test)];
     out << "<section class=\"test\" id=\"" << htmlText(name.id) << "\"><h2>"
@@ -212,7 +221,7 @@ void writeTest(std::ostream& out, const HtmlReport& report, const std::vector<st
         << "<table class=\"c\"><tr><th>Машина<th>Лучший<th>Среднее"
            "<th>К эталону (меньше — быстрее)<th>\n";
     for (const std::size_t place : order.places) {
-        const HtmlMachine& machine = report.machines[shown[place]];
+        const HtmlMachine& machine = report.machines[machines[place]];
         const std::uint32_t best = bestValue(summaries[place], report.unit);
         const std::uint32_t average = averageValue(summaries[place], report.unit);
         out << rowStart(machine) << nameCell(machine) << "<td>" << best << "<td>" << average
@@ -236,7 +245,7 @@ void writeCores(std::ostream& out, const HtmlReport& report,
            "на всех ядрах: время самого медленного процесса и ускорение по сравнению с одним "
            "ядром.</p>\n<table class=\"c\"><tr><th>Машина<th>Все ядра<th>Процессов<th>Ускорение"
            "<th>\n";
-    for (int test = 0; test < kTestCount; ++test) {
+    for (int test = 0; test < static_cast<int>(report.tests.size()); ++test) {
         const auto at = static_cast<std::size_t>(test);
         const auto entryOf = [&](std::size_t m) -> const CoresTest* {
             const CoresRun& cores = *report.machines[m].cores;
@@ -407,7 +416,7 @@ void writeHtmlReport(std::ostream& out, const HtmlReport& report) {
         return;
     }
     writeSummary(out, report.machines, shown);
-    for (int test = 0; test < kTestCount && test < static_cast<int>(report.tests.size()); ++test)
+    for (int test = 0; test < static_cast<int>(report.tests.size()); ++test)
         writeTest(out, report, shown, test);
     writeCores(out, report, shown);
     writeMachines(out, report, shown);

@@ -36,7 +36,7 @@ inline constexpr std::size_t kHtmlMachineLimit = 1000;
 struct HtmlMachine {
     std::string name;  // its result file (StoredMachine::name), or "Ваша система" for the run
     platform::MachineDescription description;
-    const ResultTable* results = nullptr;
+    std::span<const ResultRow> results;  // a record's table, or the run's with all its tests
     const MachineComparison* comparison = nullptr;  // against the reference; null: not compared
     bool reference = false;
     bool ownSystem = false;  // drawn in the running machine's colours

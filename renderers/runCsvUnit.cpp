@@ -72,7 +72,8 @@ std::string statisticField(const std::optional<double>& value) {
 std::string comparisonFields(BenchUnit unit, const MachineComparison* comparison, int test,
                              bool unsteadyRun) {
     std::string fields = unit == BenchUnit::Cycles ? ",cycles" : ",milliseconds";
-    if (comparison == nullptr) return fields + std::string(kComparisonColumns - 1, ',');
+    if (comparison == nullptr || static_cast<std::size_t>(test) >= comparison->tests.size())
+        return fields + std::string(kComparisonColumns - 1, ',');
     const TestComparison& compared = comparison->tests[static_cast<std::size_t>(test)];
     const bool inconclusive = compared.verdict == Verdict::Inconclusive;
     return fields + ',' + statisticField(compared.ratio) + ',' + statisticField(compared.pValue) +
@@ -123,14 +124,16 @@ void writeCsvMachine(std::ostream& out, std::span<const TestName> tests, const C
     std::string described = textField(platform::validUtf8(machine.name));
     for (std::size_t line = 0; line < platform::MachineDescription::kLineCount; ++line)
         described += ',' + textField(platform::printableText(machine.description.line(line)));
-    for (int test = 0; test < kTestCount; ++test) {
-        const TestSummary summary = summaryOf(machine.summaries, *machine.results, test);
+    for (int test = 0; test < testsIn(machine.results); ++test) {
+        const auto index = static_cast<std::size_t>(test);
+        const bool supported = index >= tests.size() || tests[index].supported;
+        const TestSummary summary = summaryOf(machine.summaries, machine.results, test);
         out << described << ',' << test << ',' << testId(tests, test) << ','
             << numberField(summary.bestCycles) << ',' << numberField(summary.bestMilliseconds)
             << ',' << numberField(summary.medianCycles) << ','
             << numberField(summary.medianMilliseconds) << ',' << numberField(summary.averageCycles)
-            << ',' << numberField(summary.averageMilliseconds) << ',' << summary.failedRuns.size()
-            << ",1,"
+            << ',' << numberField(summary.averageMilliseconds) << ','
+            << (supported ? std::to_string(summary.failedRuns.size()) : std::string()) << ",1,"
             << (comparedIn ? comparisonFields(*comparedIn, machine.comparison, test,
                                               machine.quality && machine.quality->unsteadyRun())
                            : "")

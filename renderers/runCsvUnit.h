@@ -20,7 +20,7 @@
 struct CsvMachine {
     std::string name;
     platform::MachineDescription description;
-    const ResultTable* results = nullptr;
+    std::span<const ResultRow> results;             // a record's table or a run's
     const MachineComparison* comparison = nullptr;  // against the reference, where compared
     const CoresRun* cores = nullptr;                // its run on every core at once, if it had one
     const RecordQuality* quality = nullptr;         // the quality of its run, where known
@@ -35,7 +35,8 @@ struct CsvMachine {
 // adjusted p-value, the interval's two ends and whether the machine's run was unsteady.
 void writeCsvHeader(std::ostream& out, std::optional<BenchUnit> comparedIn = std::nullopt);
 
-// The machine's ten rows, each test under its id in `tests` (empty where `tests` has none), with
+// The machine's rows, one per test of its table, each under its id in `tests` (empty where
+// `tests` has none; no figures and no failed runs where `tests` says it is not supported), with
 // 1 in `cores` and the comparison's columns when `comparedIn` is given, as for writeCsvHeader;
 // then, for a machine run on every core at once, a row per test with the machine's figures as
 // the best, the worker count in `cores` and the scaling. Descriptions are

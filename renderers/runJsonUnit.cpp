@@ -117,15 +117,22 @@ Json repeatJson(const RepeatExport& repeat) {
     return Json{{"runs", repeat.runs}, {"tests", tests}};
 }
 
-Json testsJson(const ResultTable& results, const std::vector<TestName>& names,
+Json testsJson(std::span<const ResultRow> results, const std::vector<TestName>& names,
                const std::vector<TestCallsExport>& calls = {},
                std::span<const TestSummary> summaries = {}) {
     Json tests = Json::array();
-    for (int test = 0; test < kTestCount; ++test) {
+    for (int test = 0; test < testsIn(results); ++test) {
         const ResultRow& cycles = cycleRow(results, test);
         const ResultRow& milliseconds = millisecondRow(results, test);
         const TestSummary summary = summaryOf(summaries, results, test);
         const auto index = static_cast<std::size_t>(test);
+        if (index < names.size() && !names[index].supported) {
+            tests.push_back({{"index", test},
+                             {"id", names[index].id},
+                             {"label", names[index].label},
+                             {"supported", false}});
+            continue;
+        }
         tests.push_back({
             {"index", test},
             {"id", index < names.size() ? names[index].id : std::string()},

@@ -131,6 +131,11 @@ TForm2::~TForm2() {
     if (showWhenRead_) QApplication::restoreOverrideCursor();
 }
 
+QByteArray testButtonName(int test) {
+    if (test < kTestCount) return "ToolButton" + QByteArray::number(test + 4);
+    return "TestButton" + QByteArray::number(testNumber(test));
+}
+
 void TForm2::buildToolBars() {
     const QList<QIcon> imageList1 =
         toolButtonImages(devicePixelRatioF(), palette().color(QPalette::ButtonText),
@@ -162,7 +167,7 @@ void TForm2::buildToolBars() {
     // Each test button is named after its test, as the caption the button chooses names it.
     const QString captionPrefix = QString::fromUtf8(kComparisonCaption) + QStringLiteral(" - ");
     for (int test = 0; test < kTestCount; ++test) {
-        const QByteArray name = "ToolButton" + QByteArray::number(test + 4);
+        const QByteArray name = testButtonName(test);
         const QString testName =
             QString::fromUtf8(comparisonCaption(testNumber(test))).mid(captionPrefix.size());
         QToolButton* button =

@@ -18,6 +18,7 @@
 // While the result folder is missing, a one-line note below the rows names it and says what to
 // put into it; assistive technology hears of the note whenever the window is shown.
 
+#include <QByteArray>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -38,6 +39,11 @@ class QToolButton;
 class ComparisonListView;
 class ListNote;
 class ComparisonModel;
+
+// The object name of test `test`'s tool button (from 0): ToolButton4 to ToolButton13 for the
+// result file's tests, whose names the window has always had, and "TestButton" with the test's
+// number for any test after them, so that no test's button takes the name of another control.
+QByteArray testButtonName(int test);
 class TForm3;
 
 class TForm2 : public QWidget {

@@ -78,7 +78,7 @@ void announceNewLine(QListWidget& listBox, int row) {
 
 }  // namespace
 
-TForm1::TForm1(SequencePlatform& platform, TestTable tests, QWidget* parent)
+TForm1::TForm1(SequencePlatform& platform, ResultFileTests tests, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),

@@ -36,7 +36,7 @@ class TForm1 final : public QWidget {
 
     // `platform` and `tests` are what "Начать тест" runs: the system's services and the
     // benchmark tests in the program, fakes in tests. Both must outlive the window.
-    TForm1(SequencePlatform& platform, TestTable tests, QWidget* parent = nullptr);
+    TForm1(SequencePlatform& platform, ResultFileTests tests, QWidget* parent = nullptr);
 
     // The result table every run fills: the running machine's results, which the comparison
     // window reads. Set once at start-up, after the windows are created and before the first
@@ -94,7 +94,7 @@ class TForm1 final : public QWidget {
     void showMachineBusy(const platform::LockHolder& holder);
 
     SequencePlatform& platform_;
-    TestTable tests_;
+    ResultFileTests tests_;
     ResultTable* benchResults_ = nullptr;
     TForm2* comparisonWindow_ = nullptr;
     TAboutBox* aboutBox_ = nullptr;

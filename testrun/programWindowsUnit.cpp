@@ -14,7 +14,7 @@ TForm3* Form3 = nullptr;
 TAboutBox* AboutBox = nullptr;
 TrekForm* rekForm = nullptr;
 
-void createProgramWindows(SequencePlatform& platform, TestTable tests) {
+void createProgramWindows(SequencePlatform& platform, ResultFileTests tests) {
     Form1 = new TForm1(platform, tests);
     Form2 = new TForm2;
     Form3 = new TForm3(Form2->BenchResults(), Form2);

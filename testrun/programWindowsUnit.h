@@ -24,7 +24,7 @@ extern TrekForm* rekForm;  // the banner
 // folder `cpus` of the current directory) in slices once the message loop runs, so the main
 // window shows at once. `platform` and `tests` are what the main window's "Начать тест" runs;
 // both must outlive the windows.
-void createProgramWindows(SequencePlatform& platform, TestTable tests);
+void createProgramWindows(SequencePlatform& platform, ResultFileTests tests);
 
 // Deletes the windows, last created first, and clears their pointers.
 void deleteProgramWindows();

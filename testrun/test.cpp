@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     SystemSequencePlatform sequencePlatform;
-    createProgramWindows(sequencePlatform, benchmarkTests());
+    createProgramWindows(sequencePlatform, resultFileTests());
     QObject::connect(Form1, &TForm1::closed, &application, &QApplication::quit);
 
     Form1->show();

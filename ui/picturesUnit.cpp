@@ -22,7 +22,7 @@ namespace {
 // as the test table names it, then the system information and the about box.
 std::vector<const char*> toolButtonImageFiles() {
     std::vector<const char*> files = {"00-cycles.svg", "01-milliseconds.svg"};
-    for (const TestEntry& test : benchmarkTests()) files.push_back(test.icon);
+    for (const TestEntry& test : resultFileTests()) files.push_back(test.icon);
     files.insert(files.end(), {"12-system-info.svg", "13-about.svg"});
     return files;
 }

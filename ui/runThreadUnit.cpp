@@ -50,11 +50,12 @@ RunThread::~RunThread() {
     if (thread_.joinable()) thread_.join();
 }
 
-void RunThread::start(const SequenceOptions& options, TestTable tests, SequencePlatform& system,
-                      ResultTable& results, std::optional<std::chrono::milliseconds> pause) {
+void RunThread::start(const SequenceOptions& options, ResultFileTests tests,
+                      SequencePlatform& system, ResultTable& results,
+                      std::optional<std::chrono::milliseconds> pause) {
     if (inProgress()) return;
     results_ = &results;
-    runResults_.table = results;
+    runResults_.table.assign(results.begin(), results.end());
     pause_ = pause;
     stopping_ = false;
     stepPending_ = false;
@@ -69,7 +70,7 @@ void RunThread::stop() {
     wake_.notify_all();
 }
 
-void RunThread::run(SequenceOptions options, TestTable tests, SequencePlatform& system) {
+void RunThread::run(SequenceOptions options, ResultFileTests tests, SequencePlatform& system) {
     // The kernels run under the program's floating-point environment on every thread.
     platform::setProgramFpuEnvironment();
     ThreadList list(*this);
@@ -89,7 +90,7 @@ void RunThread::awaitStep() {
 void RunThread::takeStep() {
     {
         const std::lock_guard lock(mutex_);
-        *results_ = runResults_.table;
+        *results_ = recordTable(runResults_.table);
         stepPending_ = false;
     }
     wake_.notify_all();
@@ -98,6 +99,6 @@ void RunThread::takeStep() {
 
 void RunThread::end(bool completed) {
     thread_.join();
-    *results_ = runResults_.table;
+    *results_ = recordTable(runResults_.table);
     emit finished(completed);
 }

@@ -39,7 +39,7 @@ class RunThread final : public QObject {
     // `results` (on this object's thread, at each step and at the end). `pause` replaces the
     // length of the run's pauses when set. Nothing happens while a run is in progress. `system`,
     // `results` and the tests must outlive the run.
-    void start(const SequenceOptions& options, TestTable tests, SequencePlatform& system,
+    void start(const SequenceOptions& options, ResultFileTests tests, SequencePlatform& system,
                ResultTable& results, std::optional<std::chrono::milliseconds> pause);
     bool inProgress() const { return thread_.joinable(); }
 
@@ -61,7 +61,7 @@ class RunThread final : public QObject {
   private:
     class ThreadList;
 
-    void run(SequenceOptions options, TestTable tests, SequencePlatform& system);
+    void run(SequenceOptions options, ResultFileTests tests, SequencePlatform& system);
     // On the run's thread: waits until this object's thread has taken the step (or a stop).
     void awaitStep();
     // On this object's thread.

@@ -219,12 +219,16 @@ std::string runOutputBytes(OutputContent content, const FinishedRun& finished) {
     return out.str();
 }
 
+// Runs of a test more than the result file holds: each record keeps the file's tests alone,
+// the CSV has every test's row.
 TEST(ConsoleOutput, RepeatedRunsAreSavedOneRecordEachAndCsvRowsEach) {
+    constexpr int kRunTests = kTestCount + 1;
     FinishedRun finished;
     finished.run.testNames = benchmarkTestNames();
     for (std::uint32_t run = 1; run <= 3; ++run) {
-        ResultTable results{};
+        RunTable results = emptyRunTable(kRunTests);
         cycleRow(results, 0).fill(100 * run);
+        cycleRow(results, kTestCount).fill(999);
         finished.repeatedRuns.push_back(results);
     }
     finished.run.results = finished.repeatedRuns.back();
@@ -234,9 +238,11 @@ TEST(ConsoleOutput, RepeatedRunsAreSavedOneRecordEachAndCsvRowsEach) {
         TCpuRecord record{};
         std::memcpy(&record, records.data() + run * kRecordSize, kRecordSize);
         EXPECT_EQ(cycleRow(record.Results, 0)[0], 100 * (run + 1));
+        EXPECT_EQ(record.Results, recordTable(finished.repeatedRuns[run]));
     }
     const std::string csv = runOutputBytes(OutputContent::Csv, finished);
-    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1 + 3 * kTestCount);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1 + 3 * kRunTests);
+    EXPECT_NE(csv.find(",999,"), std::string::npos);
 
     finished.repeatedRuns.clear();
     EXPECT_EQ(runOutputBytes(OutputContent::ResultFile, finished).size(), kRecordSize);

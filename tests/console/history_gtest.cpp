@@ -145,7 +145,7 @@ RunExport reportOf(const RecordedRun& run) {
     exported.machine.processor = run.processor;
     for (int test = 0; test < kTestCount; ++test)
         exported.testNames.push_back({"id-" + std::to_string(test), "test"});
-    exported.results = run.results;
+    exported.results.assign(run.results.begin(), run.results.end());
     if (!run.order.empty()) exported.order = run.order;
     return exported;
 }

@@ -175,7 +175,7 @@ TEST(QualityReport, DisturbanceCountsTheFirstTenCallsAndTheReplacements) {
 TEST(QualityReport, MeasuredDisturbanceIsListedAndNamedFirstAmongTheCauses) {
     RunConditions loaded;
     loaded.loadAtStart = 2.0;
-    RunCalls calls;
+    RunCalls calls(kTestCount);
     for (TestCalls& test : calls) test = testCalls(10, {});
     const auto quiet =
         qualityReportLines(kTests, assessRun(resultsWithUnsteadyTest(0), &calls, loaded));

@@ -11,10 +11,10 @@
 namespace {
 
 // Runs whose test 0 has the bests given (its other calls 10 % slower); 0 makes one call fail.
-std::vector<ResultTable> runsWithBests(const std::vector<std::uint32_t>& bests) {
-    std::vector<ResultTable> runs;
+std::vector<RunTable> runsWithBests(const std::vector<std::uint32_t>& bests) {
+    std::vector<RunTable> runs;
     for (const std::uint32_t best : bests) {
-        ResultTable run{};
+        RunTable run = emptyRunTable(kTestCount);
         for (int test = 0; test < kTestCount; ++test) {
             cycleRow(run, test).fill(110);
             millisecondRow(run, test).fill(40);
@@ -49,7 +49,7 @@ TEST(RepeatedRuns, SpreadIsTheLargestBestOverTheSmallest) {
 }
 
 TEST(RepeatedRuns, ReportAndExportGiveEachTestsBestsAndSpread) {
-    const std::vector<ResultTable> runs = runsWithBests({200, 210});
+    const std::vector<RunTable> runs = runsWithBests({200, 210});
     const auto lines = repeatReportLines(programTestsTiming(passingKernel), runs);
     ASSERT_EQ(lines.size(), 1u + kTestCount);
     EXPECT_EQ(lines[0],

@@ -38,10 +38,17 @@ const FakeTestTable kFakeTests = [] {
     return tests;
 }();
 
+// A result whose table holds `rows` before the run.
+RunResult resultOfRows(RunTable rows) {
+    RunResult result;
+    result.table = std::move(rows);
+    return result;
+}
+
 struct SequenceRun {
     FakeRunList list;
     FakeSequencePlatform system;
-    RunResult result;
+    RunResult result = resultOfRows(emptyRunTable(kTestCount));
     void start(bool raise, bool pause) {
         failingKernelCalls = 0;
         runTestSequence({raise, pause}, kFakeTests, list, system, result);
@@ -131,6 +138,46 @@ TEST(TestSequence, FailedRunKeepsTheOtherNineValuesInItsRows) {
     // even a run of a trivial kernel can be preempted for milliseconds.
     for (const ResultRow& row : run.result.table)
         for (std::uint32_t value : row) EXPECT_NE(value, kUntouched);
+}
+
+int passingKernelCalls = 0;
+
+std::int32_t countedPassingKernel(std::uint8_t* const*, std::uint8_t* const*,
+                                  std::uint8_t* const*) {
+    ++passingKernelCalls;
+    return 0;
+}
+
+// The console's run: every test of the program, beyond the result file's ten, the last one of
+// a kind this processor cannot run. That one is listed as such and never called, in either order.
+TEST(TestSequence, ATestThisProcessorCannotRunIsListedAsSuchAndNeverCalled) {
+    std::vector<TestEntry> tests = everyTestTiming(countedPassingKernel);
+    tests.push_back(tests.front());
+    tests.back().label = "beyond";
+    tests.back().supported = [] { return false; };
+    const int count = static_cast<int>(tests.size());
+    ASSERT_GT(count, kTestCount);
+    for (const TestOrder order : {TestOrder::InOrder, TestOrder::Rounds}) {
+        FakeRunList list;
+        FakeSequencePlatform system;
+        SequenceOptions options{false, false, false, order, 3};
+        options.keepCalls = true;
+        RunResult result = resultOfRows(RunTable(static_cast<std::size_t>(2 * count), ResultRow{7}));
+        passingKernelCalls = 0;
+        runTestSequence(options, tests, list, system, result);
+        const RunTable& results = result.table;
+        EXPECT_EQ(passingKernelCalls, kRunsPerTest * (count - 1));
+        EXPECT_EQ(result.calls.size(), tests.size());
+        EXPECT_EQ(result.summaries.size(), tests.size());
+        EXPECT_FALSE(result.summaries.back().bestCycles);
+        const auto label = std::find(list.lines.begin(), list.lines.end(), "beyond");
+        ASSERT_NE(label, list.lines.end());
+        EXPECT_EQ(*std::next(label), kTestNotSupportedText);
+        EXPECT_EQ(list.lines.back(), kFinishedText);
+        EXPECT_EQ(cycleRow(results, count - 1), ResultRow{});
+        EXPECT_EQ(millisecondRow(results, count - 1), ResultRow{});
+        EXPECT_NE(cycleRow(results, count - 2), ResultRow{7});
+    }
 }
 
 TEST(TestSequence, ClockRateAbove4295MHzShowsTheFullValue) {

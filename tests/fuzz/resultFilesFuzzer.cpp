@@ -90,7 +90,7 @@ void checkJson(const TCpuRecord& record) {
     run.machine.frequencyGovernors = {lines.operatingSystem};
     run.testNames = {{lines.processor, descriptionText(record.Fsb)}};
     run.started = static_cast<std::time_t>(record.Results[0][0]) << 16;
-    run.results = record.Results;
+    run.results.assign(record.Results.begin(), record.Results.end());
     simdjson::dom::parser parser;
     simdjson::dom::element parsed;
     if (parser.parse(runJson(run)).get(parsed)) abort();
@@ -116,10 +116,10 @@ void checkRunReport(std::string_view text) {
     if (!report) return;
     RunExport run;
     run.machine.description = recordDescription(report->record);
-    run.results = report->record.Results;
+    run.results.assign(report->record.Results.begin(), report->record.Results.end());
     run.cores = report->cores;
     const std::optional<RunReport> again = parseRunReport(runJson(run), {}, why);
-    if (!again || again->record.Results != run.results ||
+    if (!again || again->record.Results != recordTable(run.results) ||
         again->cores.has_value() != run.cores.has_value())
         abort();
     if (run.cores && (again->cores->count != run.cores->count ||

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/runLinesUnit.h"
+#include "engine/testTableUnit.h"
 #include "record/comparisonStatsUnit.h"
 #include "renderers/comparisonTextUnit.h"
 #include "renderers/htmlReportUnit.h"
@@ -54,6 +55,7 @@ class CollectedLines final : public RunLines {
 
 std::string consoleSays(const ResultTable& results, int test) {
     CollectedLines lines;
+    lines.runStarted(resultFileTests());
     lines.testFinished(test, summariseTest(results, test));
     return lines.text;
 }
@@ -61,7 +63,7 @@ std::string consoleSays(const ResultTable& results, int test) {
 std::string jsonSays(const ResultTable& results, int test) {
     RunExport run;
     run.testNames = testNames();
-    run.results = results;
+    run.results.assign(results.begin(), results.end());
     for (int each = 0; each < kTestCount; ++each)
         run.summaries.push_back(summariseTest(results, each));
     return nlohmann::json::parse(runJson(run))["tests"][test]["best"].dump();
@@ -69,7 +71,7 @@ std::string jsonSays(const ResultTable& results, int test) {
 
 std::string csvSays(const ResultTable& results, int test) {
     const std::vector<TestName> names = testNames();
-    CsvMachine machine{"host", {}, &results};
+    CsvMachine machine{"host", {}, results};
     std::ostringstream csv;
     writeCsvMachine(csv, names, machine);
     std::istringstream rows(csv.str());
@@ -82,7 +84,7 @@ std::string pageSays(const ResultTable& results, int test) {
     HtmlReport page;
     for (const TestName& name : testNames()) page.tests.push_back({name.id, name.label, name.id});
     page.machines.emplace_back();
-    page.machines.back().results = &results;
+    page.machines.back().results = results;
     std::ostringstream html;
     writeHtmlReport(html, page);
     const std::string text = html.str();

@@ -27,7 +27,7 @@ HtmlReport reportOf(const std::vector<const TCpuRecord*>& records) {
     for (const TCpuRecord* record : records) {
         HtmlMachine machine;
         machine.name = descriptionText(record->Cpu);
-        machine.results = &record->Results;
+        machine.results = record->Results;
         report.machines.push_back(machine);
     }
     return report;

@@ -21,8 +21,8 @@ TEST(RunCsv, OneRowPerMachineAndTestWithQuotedTextsAndEmptyFiguresForFailedTests
     }
     results[0][9] = results[1][9] = 0;  // test 0: the last run failed
     const CsvMachine machines[] = {
-        {"web1", {"CPU, \"fast\"", "", "=1+2", "Linux"}, &results},
-        {"web2", {"", "", "", ""}, &results},
+        {"web1", {"CPU, \"fast\"", "", "=1+2", "Linux"}, results},
+        {"web2", {"", "", "", ""}, results},
     };
     std::vector<TestName> tests;
     for (int test = 0; test < kTestCount; ++test)
@@ -47,7 +47,7 @@ TEST(RunCsv, CoresRowsFollowTheOneCoreRows) {
     ResultTable results{};
     CoresRun cores{2, std::vector<CoresTest>(kTestCount)};
     cores.tests[0] = {{90, 80}, {40, 44}, 95, 44, 2 * 100.0 / 95, ""};
-    const CsvMachine machines[] = {{"web1", {"CPU", "", "", ""}, &results, nullptr, &cores}};
+    const CsvMachine machines[] = {{"web1", {"CPU", "", "", ""}, results, nullptr, &cores}};
     const std::vector<TestName> tests(kTestCount, TestName{"id", "label"});
     std::ostringstream csv;
     writeCsvHeader(csv);
@@ -74,7 +74,7 @@ TEST(RunCsv, EachTextStaysOneFieldOfValidText) {
     };
     for (const auto& c : cases) {
         std::ostringstream csv;
-        writeCsvMachine(csv, {}, {c.name, {c.cpu, "", "", ""}, &results});
+        writeCsvMachine(csv, {}, {c.name, {c.cpu, "", "", ""}, results});
         EXPECT_TRUE(csv.str().starts_with(c.fields)) << csv.str().substr(0, 40);
     }
 }
@@ -100,8 +100,8 @@ TEST(RunCsv, ComparisonRowsCarryTheStatistics) {
     RecordQuality unsteady;
     unsteady.unsteady[4] = true;
     const CsvMachine machines[] = {
-        {"a.dat", {"", "", "", ""}, &results, &compared, nullptr, &unsteady},
-        {"b.dat", {"", "", "", ""}, &results, nullptr},
+        {"a.dat", {"", "", "", ""}, results, &compared, nullptr, &unsteady},
+        {"b.dat", {"", "", "", ""}, results, nullptr},
     };
     const std::vector<TestName> tests(kTestCount);
     std::ostringstream csv;

@@ -21,6 +21,7 @@ RunExport sampleRun() {
                    {"performance"},
                    true};
     run.clockMHz = 2245;
+    run.results = emptyRunTable(kTestCount);
     for (int test = 0; test < kTestCount; ++test) {
         run.testNames.push_back({"id-" + std::to_string(test), "test " + std::to_string(test)});
         for (int column = 0; column < kRunsPerTest; ++column) {
@@ -51,6 +52,25 @@ TEST(RunJson, EveryValueOfTheTableIsWrittenWhereItBelongs) {
                   std::vector<std::uint32_t>(run.results[2 * test + 1].begin(),
                                              run.results[2 * test + 1].end()));
     }
+}
+
+// A run's tests beyond a result file's ten are written like the others; one this processor
+// cannot run says so and has no figures.
+TEST(RunJson, TestsBeyondTheResultFilesAndOneNotSupportedAreWritten) {
+    RunExport run = sampleRun();
+    run.testNames.push_back({"beyond", "test 10"});
+    run.testNames.push_back({"not-here", "test 11", false});
+    ResultRow fives{};
+    fives.fill(5);
+    run.results.resize(run.results.size() + 4, fives);
+    const auto tests = nlohmann::json::parse(runJson(run))["tests"];
+    ASSERT_EQ(tests.size(), std::size_t{kTestCount + 2});
+    EXPECT_EQ(tests[kTestCount]["best"]["cycles"], 5);
+    EXPECT_FALSE(tests[kTestCount].contains("supported"));
+    const auto& notHere = tests[kTestCount + 1];
+    EXPECT_EQ(notHere["id"], "not-here");
+    EXPECT_EQ(notHere["supported"], false);
+    EXPECT_FALSE(notHere.contains("cycles") || notHere.contains("best"));
 }
 
 TEST(RunJson, ProgramDateMachineAndClockAreWritten) {

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -54,6 +55,7 @@ class TestTForm2 : public QObject {
     void showingBeforeTheFolderIsReadWaitsWithTheBusyCursor();
     void toolButton14OpensTheDialogAndToolButton16TheAboutBox();
     void enterOnAFocusedTestButtonChoosesItsTest();
+    void noTestButtonTakesTheNameOfAnotherControl();
 
   private:
     TForm2& openWindow(const QString& folder);
@@ -436,6 +438,29 @@ void TestTForm2::enterOnAFocusedTestButtonChoosesItsTest() {
     QTest::keyClick(button(12), Qt::Key_Return);
     QCOMPARE(window.selectedTest(), 9);
     QVERIFY(button(12)->isChecked());
+}
+
+// Every test's button has a name of its own, the tests of a longer test table than the result
+// file's included, and none is the name of a control the window has besides its test buttons.
+void TestTForm2::noTestButtonTakesTheNameOfAnotherControl() {
+    TForm2& window = openWindow(folder_.filePath(QStringLiteral("cpus")));
+    QSet<QString> testButtons, others;
+    for (int test = 0; test < kTestCount; ++test)
+        testButtons.insert(QString::fromLatin1(testButtonName(test)));
+    for (const QObject* child : window.findChildren<QObject*>())
+        if (!child->objectName().isEmpty() && !testButtons.contains(child->objectName()))
+            others.insert(child->objectName());
+    QVERIFY(others.contains(QStringLiteral("ToolButton14")));
+    QSet<QString> names;
+    for (int test = 0; test < 4 * kTestCount; ++test) {
+        const QString name = QString::fromLatin1(testButtonName(test));
+        QVERIFY2(!others.contains(name), qPrintable(name));
+        QVERIFY2(!names.contains(name), qPrintable(name));
+        names.insert(name);
+    }
+    for (int test = 0; test < kTestCount; ++test)
+        QCOMPARE(control<QToolButton>(window, QString::fromLatin1(testButtonName(test))),
+                 button(test + 4));
 }
 
 QTEST_MAIN(TestTForm2)
