@@ -76,11 +76,10 @@ bool pauseWhenAsked(const SequenceOptions& options, RunReporter& reporter,
 bool finishTest(const TestEntry& entry, std::size_t test, const RunFlags& flags,
                 RunReporter& reporter, RunResult& result) {
     const int row = static_cast<int>(test);
-    result.summaries.push_back(entry.runsHere()
-                                   ? summariseCalls(cycleRow(result.table, row),
-                                                    millisecondRow(result.table, row),
-                                                    flaggedRuns(flags))
-                                   : TestSummary{});
+    result.summaries.push_back(entry.runsHere() ? summariseCalls(cycleRow(result.table, row),
+                                                                 millisecondRow(result.table, row),
+                                                                 flaggedRuns(flags))
+                                                : TestSummary{});
     reporter.testFinished(row, result.summaries.back());
     return carryOn(reporter);
 }

@@ -198,15 +198,15 @@ std::string roundLine(int round);  // from 1; beyond the tenth an extra round
 
 // One complete run over `tests` into `result` (engine/runResultUnit.h; test k fills rows 2k and
 // 2k+1 of its table; a test this processor cannot run makes no call, keeps zero rows and an
-// empty summary, and RunLines says kTestNotSupportedText for it), steps 1 to the restoring of the priorities, told to `reporter` as it goes.
-// Every test gets the references to TestBuffer1, TestBuffer2 and TestBuffer3, in this order. A
-// run the reporter stops ends early (see RunReporter::stopRequested). The priorities are restored
-// on every way out of the run, an early stop or an exception included. Where options.keepCalls,
-// each test's calls are kept in the result with their disturbance, and disturbed ones are
-// replaced as options.replaceDisturbedCalls says (timeTestCalls); else each test makes its ten
-// consecutive calls (TimeKernel).
-// In rounds (options.order), the calls are always kept, the rounds' events replace the tests'
-// starts while they run, every test's start and finish follow the last round in the table's
-// order, and the result's rounds receive the seed and each round's host factor (timeRounds).
+// empty summary, and RunLines says kTestNotSupportedText for it), steps 1 to the restoring of the
+// priorities, told to `reporter` as it goes. Every test gets the references to TestBuffer1,
+// TestBuffer2 and TestBuffer3, in this order. A run the reporter stops ends early (see
+// RunReporter::stopRequested). The priorities are restored on every way out of the run, an early
+// stop or an exception included. Where options.keepCalls, each test's calls are kept in the result
+// with their disturbance, and disturbed ones are replaced as options.replaceDisturbedCalls says
+// (timeTestCalls); else each test makes its ten consecutive calls (TimeKernel). In rounds
+// (options.order), the calls are always kept, the rounds' events replace the tests' starts while
+// they run, every test's start and finish follow the last round in the table's order, and the
+// result's rounds receive the seed and each round's host factor (timeRounds).
 void runTestSequence(const SequenceOptions& options, TestTable tests, RunReporter& reporter,
                      SequencePlatform& system, RunResult& result);

@@ -37,9 +37,9 @@ struct RunExport {
     RunMachine machine;
     std::optional<std::uint64_t> clockMHz;  // the clock line's figure; null when there was none
     std::vector<TestName> testNames;        // test k's id and label
-    RunTable results;                        // every test of the run, beyond a result file's ten too
-    std::vector<TestSummary> summaries;      // test k's as the run made it; empty: from `results`
-    std::string kernelCode;                  // the fingerprint of the kernel code that ran
+    RunTable results;                       // every test of the run, beyond a result file's ten too
+    std::vector<TestSummary> summaries;     // test k's as the run made it; empty: from `results`
+    std::string kernelCode;                 // the fingerprint of the kernel code that ran
     std::vector<TestCallsExport> testCalls;  // test k at index k; empty when not kept
     std::optional<QualityExport> quality;
     std::optional<RepeatExport> repeat;    // when the invocation made several runs

@@ -162,7 +162,8 @@ TEST(TestSequence, ATestThisProcessorCannotRunIsListedAsSuchAndNeverCalled) {
         FakeSequencePlatform system;
         SequenceOptions options{false, false, false, order, 3};
         options.keepCalls = true;
-        RunResult result = resultOfRows(RunTable(static_cast<std::size_t>(2 * count), ResultRow{7}));
+        RunResult result =
+            resultOfRows(RunTable(static_cast<std::size_t>(2 * count), ResultRow{7}));
         passingKernelCalls = 0;
         runTestSequence(options, tests, list, system, result);
         const RunTable& results = result.table;
