@@ -329,7 +329,7 @@ TEST(ConsoleOutput, OutputsSayWhereTheyWentOrWhyNot) {
         EXPECT_TRUE(writeOutput(output, runWriter(output, finished), report, err, writer));
     EXPECT_EQ(report.str(), "Results saved to " + (folder / "me.dat").string() +
                                 "\nJSON written to " + (folder / "run.json").string() + "\n");
-    EXPECT_EQ(readBytes(folder / "me.dat").size(), 1316u);
+    EXPECT_EQ(readBytes(folder / "me.dat").size(), kRecordSize);
     EXPECT_EQ(textOf(folder / "run.json"), runJson(finished.run) + "\n");
 
     std::filesystem::create_directory(folder / "taken.dat");

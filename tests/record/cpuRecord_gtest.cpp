@@ -52,11 +52,12 @@ TEST(ResultFile, RecordsPerFileLength) {
         std::size_t length;
         std::size_t records;
     };
-    const Case cases[] = {{0, 0}, {1, 1}, {1316, 1}, {1317, 2}, {2632, 2}, {3 * 1316, 3}};
+    constexpr std::size_t size = kRecordSize;
+    const Case cases[] = {{0, 0}, {1, 1}, {size, 1}, {size + 1, 2}, {2 * size, 2}, {3 * size, 3}};
     for (const Case& c : cases) {
         std::vector<std::uint8_t> contents(c.length);
         for (std::size_t i = 0; i < c.length; ++i)
-            contents[i] = static_cast<std::uint8_t>(i / 1316 + 1);
+            contents[i] = static_cast<std::uint8_t>(i / size + 1);
         std::deque<TCpuRecord> records;
         appendRecords(contents, records);
         ASSERT_EQ(records.size(), c.records) << c.length;

@@ -290,7 +290,11 @@ TEST(ResultFolder, OneFileGivesItsFirstRealRecordAtItsPlaceOrAReason) {
     } cases[] = {
         {"two records", 0, {record, record}, 0, 0},
         {"zeros, then a record", 0, {zeros, zeros, record}, 0, 2},
-        {"a record after 1 GiB of hole", 1316ull << 20, {record}, 16ull << 30, 1u << 20},
+        {"a record after 1 GiB of hole",
+         std::uint64_t{kRecordSize} << 20,
+         {record},
+         16ull << 30,
+         1u << 20},
         {"16 GiB of hole", 0, {}, 16ull << 30, std::nullopt},
         {"zeros written", 0, {zeros, zeros}, 0, std::nullopt},
         {"empty", 0, {}, 0, std::nullopt},

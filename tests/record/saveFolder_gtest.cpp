@@ -60,34 +60,31 @@ TEST(SaveFolder, WriteErrorCarriesPathAndReason) {
 
 TEST(SaveFolder, NotesNameSkippedAndPartialFilesOnly) {
     TemporaryFolder folder;
-    writeBytes(folder / "whole.dat", std::vector<std::uint8_t>(2 * 1316));
-    writeBytes(folder / "partial.DAT", std::vector<std::uint8_t>(1317));
+    writeBytes(folder / "whole.dat", std::vector<std::uint8_t>(2 * kRecordSize));
+    writeBytes(folder / "partial.DAT", std::vector<std::uint8_t>(kRecordSize + 1));
     writeBytes(folder / "other.txt", std::vector<std::uint8_t>(5));
     for (const char* name : {"\x1b[2Jodd.dat",
                              "\xc2\x9b"
                              "2Jc1.dat",
                              "\x9braw.dat", "рёв.dat"})
-        writeBytes(folder / name, std::vector<std::uint8_t>(1317));
+        writeBytes(folder / name, std::vector<std::uint8_t>(kRecordSize + 1));
     std::filesystem::create_directory(folder / "folder.dat");
     ASSERT_EQ(mkfifo((folder / "pipe.dat").c_str(), 0600), 0);
     std::filesystem::create_symlink(folder / "gone", folder / "dangling.dat");
     std::vector<std::string> notes = noteTexts(folder.path());
     std::sort(notes.begin(), notes.end());
     const std::string root = folder.path().string() + "/";
+    const std::string partial = ": the last record is partial (1 of " +
+                                std::to_string(kRecordSize) + " bytes; the rest reads as 0)";
     EXPECT_EQ(notes, (std::vector<std::string>{
-                         root + "?2Jc1.dat: the last record is partial (1 of 1316 bytes; the "
-                                "rest reads as 0)",
-                         root + "?[2Jodd.dat: the last record is partial (1 of 1316 bytes; the "
-                                "rest reads as 0)",
-                         root + "?raw.dat: the last record is partial (1 of 1316 bytes; the "
-                                "rest reads as 0)",
+                         root + "?2Jc1.dat" + partial,
+                         root + "?[2Jodd.dat" + partial,
+                         root + "?raw.dat" + partial,
                          root + "dangling.dat: skipped (No such file or directory)",
                          root + "folder.dat: skipped (not a regular file)",
-                         root + "partial.DAT: the last record is partial (1 of 1316 bytes; the "
-                                "rest reads as 0)",
+                         root + "partial.DAT" + partial,
                          root + "pipe.dat: skipped (not a regular file)",
-                         root + "рёв.dat: the last record is partial (1 of 1316 bytes; the "
-                                "rest reads as 0)",
+                         root + "рёв.dat" + partial,
                      }));
     EXPECT_TRUE(noteTexts(folder / "missing").empty());
 }

@@ -149,7 +149,7 @@ void TestTForm3::okSavesTextsAndResultsAndAppendsTheExtension() {
     QFile saved(folder_->filePath(QStringLiteral("my machine.dat")));
     QVERIFY(saved.open(QIODevice::ReadOnly));
     const QByteArray bytes = saved.readAll();
-    QCOMPARE(bytes.size(), 1316);
+    QCOMPARE(bytes.size(), qsizetype{kRecordSize});
     TCpuRecord record;
     std::memcpy(&record, bytes.constData(), sizeof record);
     QCOMPARE(record.Cpu.Length, 128);
@@ -249,7 +249,7 @@ void TestTForm3::saveOverAnExistingFileLeavesExactlyOneRecord() {
     old.write(QByteArray(5000, 'x'));
     old.close();
     clickOk([&](QFileDialog* saveDialog) { chooseFile(saveDialog, target); });
-    QCOMPARE(QFileInfo(target).size(), 1316);
+    QCOMPARE(QFileInfo(target).size(), qint64{kRecordSize});
     QCOMPARE(QDir(folder_->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
              QStringList({"old.dat"}));
 }

@@ -34,7 +34,7 @@ inline ResultRow halfAndHalf(std::uint32_t first, std::uint32_t second) {
     return {first, first, first, first, first, second, second, second, second, second};
 }
 
-// The 1316 bytes of `record`, as a result file holds them.
+// The kRecordSize bytes of `record`, as a result file holds them.
 inline std::vector<std::uint8_t> bytesOf(const TCpuRecord& record) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(&record);
     return {bytes, bytes + kRecordSize};
