@@ -157,11 +157,13 @@ struct SequenceOptions {
 // window know of it (engine/testTableUnit holds the program's).
 struct TestEntry {
     TestKernel kernel;
-    const char* kernelName;      // the kernel's symbol, as tools name it (kernelOnce, callgrind)
-    const char* id;              // for scripts (JSON, CSV): English, fixed for good
-    const char* label;           // the line written before the test, UTF-8
-    const char* caption;         // the comparison window's caption while the test is chosen, UTF-8
-    const char* icon;            // its tool button's picture, a file of assets/toolbar
+    const char* kernelName;  // the kernel's symbol, as tools name it (kernelOnce, callgrind)
+    const char* id;          // for scripts (JSON, CSV): English, fixed for good
+    const char* label;       // the line written before the test, UTF-8
+    const char* caption;     // the comparison window's caption while the test is chosen, UTF-8
+    // Its tool button's picture, a file of assets/toolbar; none for a test after a result
+    // file's ten, which the windows do not show.
+    const char* icon;
     bool resetsMultimediaState;  // the MMX tests: EMMS + CPUID after their ten runs
     // A decode works on the code the encode of its width left in the buffers: run in rounds, it
     // is called right after the test before it, never apart from it.

@@ -57,12 +57,15 @@ TEST(TestTable, EveryTestHasItsOwnIdKernelCaptionAndIcon) {
     std::vector<TestKernel> kernels;
     for (const TestEntry& test : benchmarkTests()) {
         EXPECT_TRUE(std::string(test.caption).starts_with(captionPrefix)) << test.caption;
-        EXPECT_TRUE(std::string(test.icon).ends_with(".svg")) << test.icon;
         ids.emplace_back(test.id);
         kernelNames.emplace_back(test.kernelName);
         captions.emplace_back(test.caption);
-        icons.emplace_back(test.icon);
         kernels.push_back(test.kernel);
+    }
+    // The comparison window has a button with a picture for each test a result file holds.
+    for (const TestEntry& test : resultFileTests()) {
+        EXPECT_TRUE(std::string(test.icon).ends_with(".svg")) << test.icon;
+        icons.emplace_back(test.icon);
     }
     const auto allDifferent = [](auto values) {
         std::sort(values.begin(), values.end());
