@@ -24,7 +24,7 @@ int timeOnEveryCore(int test, int workers) {
     for (std::size_t next = 0; processors.size() < static_cast<std::size_t>(workers); ++next)
         processors.push_back(processors[next]);
     processors.resize(static_cast<std::size_t>(workers));
-    ResultTable oneCore{};
+    RunTable oneCore = emptyRunTable(static_cast<int>(benchmarkTests().size()));
     // A call under callgrind takes seconds: a time-out to match.
     millisecondRow(oneCore, test).fill(60'000);
     const CoresTest result = runTestOnEveryCore(benchmarkTests(), test, oneCore, processors, false);
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "\n");
         return 2;
     }
-    for (int test = 0; test < kTestCount; ++test) {
+    for (int test = 0; test < static_cast<int>(benchmarkTests().size()); ++test) {
         const TestEntry& entry = benchmarkTests()[test];
         if (std::strcmp(entry.kernelName, argv[1]) != 0) continue;
         platform::setProgramFpuEnvironment();
