@@ -60,10 +60,11 @@ execute_process(COMMAND ${RUNNER} --version OUTPUT_VARIABLE version)
 if(NOT version MATCHES "\nKernel code ${kernelCode}\n$")
     message(FATAL_ERROR "kernel code: JSON '${kernelCode}', --version '${version}'")
 endif()
-# Every value of the JSON is the value the saved record holds (little-endian, from byte 516).
+# Every value of the JSON is the value the saved record holds (little-endian, from byte 516),
+# for each test the record holds (two rows of ten 4-byte values each); the JSON may have more.
 file(READ ${WORK}/cpus/mine.dat saved HEX)
-string(JSON testCount LENGTH "${out}" tests)
-math(EXPR lastTest "${testCount} - 1")
+string(LENGTH "${saved}" savedDigits)
+math(EXPR lastTest "(${savedDigits} / 2 - 516) / 80 - 1")
 foreach(test RANGE ${lastTest})
     foreach(unit cycles milliseconds)
         if(unit STREQUAL "milliseconds")

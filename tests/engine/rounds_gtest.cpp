@@ -17,7 +17,7 @@
 namespace {
 
 TEST(Rounds, EncodesGoWithTheDecodeOfTheirWidthAndEveryOtherTestAlone) {
-    EXPECT_EQ(callingUnits(benchmarkTests()),
+    EXPECT_EQ(callingUnits(resultFileTests()),
               (std::vector<std::vector<int>>{{0, 1}, {2, 3}, {4, 5}, {6, 7}, {8}, {9}}));
 }
 
