@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "hamming/avx2hamUnit.h"
 #include "hamming/bit32hamUnit.h"
 #include "hamming/bit8hamUnit.h"
 #include "hamming/mmxhamUnit.h"
@@ -47,6 +48,8 @@ constexpr std::array kTests = {
     TestEntry{YuvFourierSse2, "YuvFourierSse2", "yuv-fourier-sse2",
               "YUV преобразование и преобразование Фурье(почти JPEG) - SSE2:",
               "Bench - YUV и Фурье преобразования (SSE2)", "11-sse2-transform.svg", false, false},
+    TestEntry{HamAvx2Encode, "HamAvx2Encode", "ham-avx2-encode", "кодирование Хэмминга (AVX2):",
+              "Bench - кодирование Хэмминга с использованием AVX2", nullptr, false, false, hasAvx2},
 };
 
 // A result file stores the first kTestCount tests (its 800-byte table, which other copies read),

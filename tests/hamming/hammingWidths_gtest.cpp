@@ -1,6 +1,5 @@
-// The 32-bit, MMX and SSE kernels against the reference code, one table over the three
-// widths: per byte every width produces what the 8-bit kernels produce, only the nibble layout
-// differs.
+// The 32-bit, MMX, SSE and AVX2 kernels against the reference code, one table over the widths:
+// per byte every width produces what the 8-bit kernels produce, only the nibble layout differs.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +7,7 @@
 #include <functional>
 #include <vector>
 
+#include "hamming/avx2hamUnit.h"
 #include "hamming/bit32hamUnit.h"
 #include "hamming/hammingReference.h"
 #include "hamming/mmxhamUnit.h"
@@ -24,21 +24,30 @@ struct Width {
     const char* name;
     TestKernel encode;
     TestKernel decode;
-    int groupSize;  // data bytes per register
+    int groupSize;                  // data bytes per nibble group
+    bool (*supported)() = nullptr;  // where not every processor runs the encode
 };
 
 const Width kWidths[] = {
     {"Words32", Ham32Encode, Ham32Decode, 4},
     {"Mmx", HamMmxEncode, HamMmxDecode, 8},
     {"Sse", HamSseEncode, HamSse2Decode, 16},
+    // The AVX2 encode writes the SSE2 encode's bytes, which the SSE2 decode reads back.
+    {"Avx2", HamAvx2Encode, HamSse2Decode, 16, hasAvx2},
 };
 
 void PrintTo(const Width& width, std::ostream* out) { *out << width.name; }
 
 std::string widthName(const testing::TestParamInfo<Width>& info) { return info.param.name; }
 
-class HammingWidths : public testing::TestWithParam<Width> {};
-class HammingWidthsFault : public testing::TestWithParam<Width> {};
+class HammingWidths : public testing::TestWithParam<Width> {
+  protected:
+    void SetUp() override {
+        if (GetParam().supported != nullptr && !GetParam().supported())
+            GTEST_SKIP() << "this processor cannot run the encode";
+    }
+};
+class HammingWidthsFault : public HammingWidths {};
 
 // Encodes the data block in `buffers`, checks the nibble and code buffers against the
 // reference, then decodes into scrambled buffers and checks that the block comes back.
