@@ -28,8 +28,10 @@ HtmlReport consolePage(const ConsoleComparison& comparison,
     page.made = made;
     page.comparison = run == nullptr;
     page.unit = comparison.unit;
+    // A stored machine's figures say what its processor ran; the run's, what this one can run.
     for (const TestEntry& test : benchmarkTests())
-        page.tests.push_back({test.id, test.label, test.caption});
+        page.tests.push_back(
+            {test.id, test.label, test.caption, run == nullptr || test.runsHere()});
     // Only the machines shown are made into the page's, so a page over a million records costs
     // little more memory than one over a thousand.
     const std::size_t count = machines.size() + (run != nullptr ? 1 : 0);

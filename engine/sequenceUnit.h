@@ -186,7 +186,6 @@ inline constexpr const char* kClockMeasurementText = "Опеределение �
 inline constexpr const char* kClockRateText = "Тактовая частота: ";
 inline constexpr const char* kPauseText = "Простой 5 сек.";
 inline constexpr const char* kFinishedText = "Завершено...";
-inline constexpr const char* kTestNotSupportedText = "Тест не поддерживается этим процессором";
 
 // The time-stamp counter's rate in whole MHz across a sleep: its ticks over the nanoseconds
 // CLOCK_MONOTONIC_RAW counted across the same sleep, so a sleep that ran long (a loaded

@@ -35,6 +35,8 @@ using RunTable = std::vector<ResultRow>;
 
 // What the run and the comparison show for a test that failed.
 inline constexpr const char* kTestFailedText = "Тест не пройден";
+// What they show for a test this processor cannot run (it needs an instruction set it lacks).
+inline constexpr const char* kTestNotSupportedText = "Тест не поддерживается этим процессором";
 // What follows a best figure in the run's lines (each begins with a blank).
 inline constexpr const char* kMillionCyclesText = " млн. тактов";
 inline constexpr const char* kMillisecondsText = " миллисекунд";

@@ -201,9 +201,22 @@ void writeSummary(std::ostream& out, const std::vector<HtmlMachine>& machines,
 }
 
 // One test's chart: a row per machine in the comparison window's order (ascending best, failed
-// first), the best's dark bar over the average's light one, scaled by the largest average.
+// first), the best's dark bar over the average's light one, scaled by the largest average; for
+// a test the run's processor cannot run, the note that says so.
 void writeTest(std::ostream& out, const HtmlReport& report, const std::vector<std::size_t>& shown,
                int test) {
+    const HtmlTest& name = report.tests[static_cast<std::size_t>(test)];
+    const auto heading = [&] {
+        out << "<section class=\"test\" id=\"" << htmlText(name.id) << "\"><h2>"
+            << htmlText(name.caption) << "</h2>\n<p class=\"note\">Тест " << testNumber(test)
+            << ": " << htmlText(name.label.substr(0, name.label.find_last_not_of(':') + 1))
+            << "</p>\n";
+    };
+    if (!name.supported) {
+        heading();
+        out << "<p class=\"note\">" << kTestNotSupportedText << "</p></section>\n";
+        return;
+    }
     std::vector<std::size_t> machines;  // those of `shown` that hold the test
     std::vector<TViborka> summaries;
     for (const std::size_t m : shown) {
@@ -214,11 +227,8 @@ void writeTest(std::ostream& out, const HtmlReport& report, const std::vector<st
     }
     if (summaries.empty()) return;
     const ComparisonOrder order = comparisonOrder(summaries, report.unit);
-    const HtmlTest& name = report.tests[static_cast<std::size_t>(test)];
-    out << "<section class=\"test\" id=\"" << htmlText(name.id) << "\"><h2>"
-        << htmlText(name.caption) << "</h2>\n<p class=\"note\">Тест " << testNumber(test) << ": "
-        << htmlText(name.label.substr(0, name.label.find_last_not_of(':') + 1)) << "</p>\n"
-        << "<table class=\"c\"><tr><th>Машина<th>Лучший<th>Среднее"
+    heading();
+    out << "<table class=\"c\"><tr><th>Машина<th>Лучший<th>Среднее"
            "<th>К эталону (меньше — быстрее)<th>\n";
     for (const std::size_t place : order.places) {
         const HtmlMachine& machine = report.machines[machines[place]];

@@ -61,6 +61,8 @@ struct HtmlTest {
     std::string id;       // "ham8-encode": the section's anchor
     std::string label;    // the run's line before the test
     std::string caption;  // the comparison window's caption
+    // False on the page of a run on a processor that cannot run the test: its section says so.
+    bool supported = true;
 };
 
 // What the choice of the machines shown looks at.

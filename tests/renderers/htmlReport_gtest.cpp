@@ -94,6 +94,27 @@ TEST(HtmlReport, TestRowsInWindowOrderWithBarsOfTheLargestAverage) {
     EXPECT_NE(rows[2].find("slow"), std::string::npos);
 }
 
+// On the page of a run on a processor that cannot run a test, that test's section says so and
+// draws no row, where its zero rows would otherwise show as a failure.
+TEST(HtmlReport, ATestThisProcessorCannotRunSaysSoInsteadOfFailing) {
+    const TCpuRecord run = testMachine("run", runsOf(200));
+    HtmlReport report = reportOf({&run});
+    report.tests.push_back({"later", "later test:", "Bench - later", false});
+    RunTable rows(run.Results.begin(), run.Results.end());
+    rows.resize(rows.size() + 2);  // a test after the record's, never called
+    report.machines[0].results = rows;
+    std::ostringstream page;
+    writeHtmlReport(page, report);
+    EXPECT_EQ(sectionRows(page.str(), "ham8-encode").size(), 1u);
+    EXPECT_TRUE(sectionRows(page.str(), "later").empty());
+    const std::size_t later = page.str().find("id=\"later\"");
+    ASSERT_NE(later, std::string::npos) << page.str();
+    const std::string section =
+        page.str().substr(later, page.str().find("</section>", later) - later);
+    EXPECT_NE(section.find(kTestNotSupportedText), std::string::npos) << section;
+    EXPECT_EQ(section.find(kTestFailedText), std::string::npos) << section;
+}
+
 // What was decided is worded with its direction, not left to a missing "≈".
 TEST(HtmlReport, DecisionsAreWordedWithTheirDirection) {
     const struct {
